@@ -1,0 +1,11 @@
+#include <QApplication>
+#include <QLabel>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QLabel placeholder(QStringLiteral("Brimvale"));
+    placeholder.resize(400, 200);
+    placeholder.show();
+    return app.exec();
+}

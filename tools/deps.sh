@@ -1,0 +1,44 @@
+# Sourced by run.sh and test.sh: makes sure the Debian packages the build needs
+# are installed, installing the missing ones when we may.
+BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libzip-dev fonts-dejavu-core"
+
+bv_missing_packages() {
+    local missing="" pkg
+    for pkg in $BV_PACKAGES; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+            missing="$missing $pkg"
+        fi
+    done
+    echo "$missing"
+}
+
+bv_ensure_packages() {
+    local missing
+    missing=$(bv_missing_packages)
+    if [ -z "$missing" ]; then
+        echo "== All build packages are present"
+        return 0
+    fi
+    echo "== Missing packages:$missing"
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+            sudo="sudo"
+        else
+            echo "Please install them first, as root:"
+            echo "    apt-get update && apt-get install -y$missing"
+            exit 1
+        fi
+    fi
+    echo "== apt-get update && apt-get install -y$missing"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y $missing
+}
+
+bv_configure() {
+    local build_dir="$1"
+    local launcher=""
+    command -v ccache >/dev/null 2>&1 && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+    echo "== Configuring in $build_dir"
+    cmake -S "$BV_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $launcher
+}

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Brimvale with its tests and runs them all.
+set -euo pipefail
+BV_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+. "$BV_ROOT/tools/deps.sh"
+bv_ensure_packages
+BUILD="$BV_ROOT/build"
+bv_configure "$BUILD"
+echo "== Building"
+cmake --build "$BUILD"
+echo "== Running the tests"
+ctest --test-dir "$BUILD" --output-on-failure -j "$(nproc)"
