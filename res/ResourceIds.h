@@ -1,0 +1,326 @@
+#pragma once
+
+// Every resource number of the program in one place: dialog templates,
+// control ids, commands, pictures and string ids. Numbers are fixed: the
+// pages, dialogs and tests refer to them by these names only.
+
+// ---------------------------------------------------------------------------
+// Standard dialog results and command ids
+// ---------------------------------------------------------------------------
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6; // the program's message box answers IDOK for "&Yes" and IDCANCEL for "&No"
+constexpr int IDNO = 7;
+constexpr int IDHELP = 9;
+
+// The standard About and Help commands (caption menu, application).
+constexpr int ID_APP_ABOUT = 57664;
+constexpr int ID_HELP = 57670;
+
+// The standard wizard buttons and separator of a property sheet; the sheet
+// hides them and puts its own buttons (below) in their places.
+constexpr int ID_WIZBACK = 12323;
+constexpr int ID_WIZNEXT = 12324;
+constexpr int ID_WIZSEPARATOR = 12326;
+
+// The wizard sheet's own buttons and logo.
+constexpr int IDC_WIZ_NEXT = 1000;
+constexpr int IDC_WIZ_BACK = 1001;
+constexpr int IDC_WIZ_HELP = 1002;
+constexpr int IDC_WIZ_LOGO = 1006;
+constexpr int IDC_WIZ_CLOSE = 1068;
+
+// ---------------------------------------------------------------------------
+// Dialog templates
+// ---------------------------------------------------------------------------
+constexpr int IDD_ABOUTBOX = 100;
+constexpr int IDD_METHOD_PAGE = 102;
+constexpr int IDD_DRIVE_PAGE = 103;
+constexpr int IDD_CRITERIA_PAGE = 104;
+constexpr int IDD_NAME_PAGE = 105;
+constexpr int IDD_EXTENSION_PAGE = 106;
+constexpr int IDD_SIZE_PAGE = 107;
+constexpr int IDD_CREATION_TIME_PAGE = 108;
+constexpr int IDD_MODIFIED_TIME_PAGE = 109;
+constexpr int IDD_ACCESSED_TIME_PAGE = 110;
+constexpr int IDD_RESULTS_PAGE = 112;
+constexpr int IDD_LOCATION_PAGE = 113;
+constexpr int IDD_SCAN = 133;
+constexpr int IDD_SELECT_FOLDER = 135;
+constexpr int IDD_RESTART_PROGRESS = 136;
+constexpr int IDD_ACTION_PROGRESS = 137;
+constexpr int IDD_MESSAGE_BOX = 138;
+constexpr int IDD_FAILED_FILES = 150;
+
+// Size of every wizard page, in dialog units.
+constexpr int PAGE_WIDTH_DLU = 332;
+constexpr int PAGE_HEIGHT_DLU = 178;
+
+// ---------------------------------------------------------------------------
+// Icon and bitmaps
+// ---------------------------------------------------------------------------
+constexpr int IDI_PROGRAM = 128;         // program icon
+constexpr int IDB_LOGO = 129;            // sheet logo, 119 x 25
+constexpr int IDB_PAGE_PICTURE = 130;    // picture at the top left of every page, 155 x 292
+constexpr int IDB_CHECKBOXES = 134;      // check-box images of the check-box list
+constexpr int IDB_DRIVES = 136;          // nine 18 x 18 drive images, image 4 a hard disk
+constexpr int IDB_SPLASH = 138;          // splash picture, 375 x 250
+constexpr int IDB_RESULTS_PICTURE = 147; // results page picture, 95 x 83
+
+// ---------------------------------------------------------------------------
+// Controls, by dialog. A number can serve different controls in different
+// templates; the name says which.
+// ---------------------------------------------------------------------------
+constexpr int IDC_STATIC = -1;           // a control without an id (picture, frame, label)
+
+// Method page (102)
+constexpr int IDC_METHOD_DESCRIPTION = 1003;
+constexpr int IDC_EXPRESS = 1004;
+constexpr int IDC_CUSTOM = 1005;
+constexpr int IDC_METHOD_TITLE = 1007;
+constexpr int IDC_EXPRESS_DESCRIPTION = 1008;
+constexpr int IDC_CUSTOM_DESCRIPTION = 1009;
+
+// Drive page (103)
+constexpr int IDC_DRIVE_TITLE = 1010;
+constexpr int IDC_DRIVES = 1011;
+constexpr int IDC_DRIVE_DESCRIPTION = 1012;
+
+// Criteria page (104)
+constexpr int IDC_CRITERIA_TITLE = 1013;
+constexpr int IDC_CRITERIA_DESCRIPTION = 1014;
+constexpr int IDC_CHK_NAME = 1015;
+constexpr int IDC_CHK_EXTENSION = 1016;
+constexpr int IDC_CHK_SIZE = 1017;
+constexpr int IDC_CHK_CREATION = 1018;
+constexpr int IDC_CHK_ACCESSED = 1019;
+constexpr int IDC_CHK_MODIFIED = 1020;
+constexpr int IDC_CHK_LOCATION = 1021;
+
+// Location (113), name (105) and extension (106) pages
+constexpr int IDC_ADD = 1022;
+constexpr int IDC_REMOVE = 1023;
+constexpr int IDC_LOCATION_TITLE = 1053;
+constexpr int IDC_LOCATION_DESCRIPTION = 1054;
+constexpr int IDC_LOCATION_LIST = 1055;
+constexpr int IDC_NAME_TITLE = 1016;
+constexpr int IDC_NAME_DESCRIPTION = 1017;
+constexpr int IDC_NAME_LIST = 1025;
+constexpr int IDC_EXTENSION_TITLE = 1019;
+constexpr int IDC_EXTENSION_DESCRIPTION = 1020;
+constexpr int IDC_EXTENSION_LIST = 1026;
+
+// Size page (107); the mode combo box and the "and" static are shared with the time pages
+constexpr int IDC_SIZE_TITLE = 1027;
+constexpr int IDC_SIZE_DESCRIPTION = 1028;
+constexpr int IDC_MODE = 1029;
+constexpr int IDC_SIZE_FROM = 1030;
+constexpr int IDC_SIZE_FROM_SPIN = 1031;
+constexpr int IDC_SIZE_TO = 1032;
+constexpr int IDC_SIZE_TO_SPIN = 1033;
+constexpr int IDC_AND = 1057;
+constexpr int IDC_SIZE_TO_UNIT = 1058;
+
+// Time pages (108, 109, 110)
+constexpr int IDC_CREATION_TITLE = 1034;
+constexpr int IDC_MODIFIED_TITLE = 1037;
+constexpr int IDC_ACCESSED_DESCRIPTION = 1038;
+constexpr int IDC_ACCESSED_TITLE = 1039;
+constexpr int IDC_CREATION_DESCRIPTION = 1040;
+constexpr int IDC_MODIFIED_DESCRIPTION = 1041;
+constexpr int IDC_DATE_FROM = 1059;
+constexpr int IDC_DATE_TO = 1060;
+
+// Results page (112)
+constexpr int IDC_RESULTS_LIST = 1042;
+constexpr int IDC_RESULTS_TITLE = 1044;
+constexpr int IDC_RESULTS_DESCRIPTION = 1046;
+constexpr int IDC_COMPRESS = 1047;
+constexpr int IDC_MOVE = 1048;
+constexpr int IDC_DELETE = 1049;
+constexpr int IDC_SELECTION_TEXT = 1051;
+constexpr int IDC_FREE_SPACE_TEXT = 1052;
+constexpr int IDC_ELIMINATE = 1056;
+
+// Scan dialog (133)
+constexpr int IDC_SCAN_PROGRESS = 1061;
+constexpr int IDC_SCAN_PATH = 1062;
+
+// Select Folder dialog (135)
+constexpr int IDC_FOLDER_TREE = 1064;
+constexpr int IDC_FOLDER_PATH = 1065;
+constexpr int IDC_PRESERVE_PATH = 1067;
+
+// Restart (136) and action (137) progress dialogs
+constexpr int IDC_RESTART_PROGRESS = 1069;
+constexpr int IDC_RESTART_TEXT = 1070;
+constexpr int IDC_ACTION_TEXT = 1071;
+constexpr int IDC_ACTION_PROGRESS = 1072;
+
+// Message box (138)
+constexpr int IDC_MESSAGE_TEXT = 1075;
+
+// About dialog (100)
+constexpr int IDC_LINK = 1076;
+
+// Failed-files dialog (150)
+constexpr int IDC_FAILED_LIST = 1042;
+constexpr int IDC_DETAILS = 1086;
+constexpr int IDC_FAILED_MESSAGE = 1087;
+
+// ---------------------------------------------------------------------------
+// String table
+// ---------------------------------------------------------------------------
+
+// Sheet, caption menu, help
+constexpr int IDS_ABOUT_MENU = 101;          // "&About Brimvale..."
+constexpr int IDS_PRODUCT_NAME = 102;        // "Brimvale": sheet, page and message box captions
+constexpr int IDS_BACK = 109;
+constexpr int IDS_NEXT = 110;
+constexpr int IDS_HELP = 111;
+constexpr int IDS_CLOSE = 112;
+constexpr int IDS_HELP_ERROR = 211;
+
+// Method page
+constexpr int IDS_METHOD_TITLE = 103;
+constexpr int IDS_METHOD_DESCRIPTION = 104;
+constexpr int IDS_EXPRESS = 105;
+constexpr int IDS_EXPRESS_DESCRIPTION = 106;
+constexpr int IDS_CUSTOM = 107;
+constexpr int IDS_CUSTOM_DESCRIPTION = 108;
+
+// Criteria page
+constexpr int IDS_CRITERIA_TITLE = 113;
+constexpr int IDS_CRITERIA_DESCRIPTION = 114;
+constexpr int IDS_CRITERION_NAME = 115;
+constexpr int IDS_CRITERION_EXTENSION = 116;
+constexpr int IDS_CRITERION_SIZE = 117;
+constexpr int IDS_CRITERION_CREATION = 118;
+constexpr int IDS_CRITERION_MODIFIED = 119;
+constexpr int IDS_CRITERION_ACCESSED = 120;
+constexpr int IDS_CRITERION_LOCATION = 149;
+
+// Drive page
+constexpr int IDS_DRIVE_TITLE = 121;
+constexpr int IDS_DRIVE_DESCRIPTION = 122;
+
+// Location, name and extension pages
+constexpr int IDS_ADD = 125;
+constexpr int IDS_REMOVE = 126;
+constexpr int IDS_NAME_TITLE = 123;
+constexpr int IDS_NAME_DESCRIPTION = 124;
+constexpr int IDS_NAME_COLUMN = 127;
+constexpr int IDS_NEW_NAME = 128;
+constexpr int IDS_LOCATION_TITLE = 146;
+constexpr int IDS_LOCATION_DESCRIPTION = 147;
+constexpr int IDS_FOLDER_COLUMN = 148;
+constexpr int IDS_NEW_FOLDER = 150;
+constexpr int IDS_EXTENSION_TITLE = 152;
+constexpr int IDS_EXTENSION_DESCRIPTION = 153;
+constexpr int IDS_EXTENSION_COLUMN = 154;
+constexpr int IDS_NEW_EXTENSION = 155;
+
+// Size page
+constexpr int IDS_SIZE_TITLE = 156;
+constexpr int IDS_SIZE_DESCRIPTION = 157;
+constexpr int IDS_LESS_THAN = 158;
+constexpr int IDS_SIZE_BETWEEN = 159;
+constexpr int IDS_LARGER_THAN = 160;
+
+// Time pages
+constexpr int IDS_CREATION_TITLE = 162;
+constexpr int IDS_CREATION_DESCRIPTION = 163;
+constexpr int IDS_OLDER_THAN = 164;
+constexpr int IDS_TIME_BETWEEN = 165;
+constexpr int IDS_RECENT_THAN = 166;
+constexpr int IDS_AND = 167;
+constexpr int IDS_MODIFIED_TITLE = 168;
+constexpr int IDS_MODIFIED_DESCRIPTION = 169;
+constexpr int IDS_ACCESSED_TITLE = 170;
+constexpr int IDS_ACCESSED_DESCRIPTION = 171;
+
+// Shared buttons
+constexpr int IDS_CANCEL = 172;
+constexpr int IDS_OK = 197;
+constexpr int IDS_YES = 198;
+constexpr int IDS_NO = 199;
+
+// Results page
+constexpr int IDS_RESULTS_DESCRIPTION = 130;
+constexpr int IDS_DATE_FORMAT = 173;         // "%x", a C date format
+constexpr int IDS_DELETING = 193;
+constexpr int IDS_MOVING = 194;
+constexpr int IDS_COMPRESSING = 195;
+constexpr int IDS_ELIMINATING = 196;
+
+// Delete, Move, Compress
+constexpr int IDS_CANT_CREATE_PATH = 180;    // %s: the typed folder
+constexpr int IDS_ZIP_DEFAULT_NAME = 181;
+constexpr int IDS_ZIP_FILTER = 182;          // description|pattern pairs, "||" ends the list
+constexpr int IDS_ZIP_EXTENSION = 183;
+constexpr int IDS_ZIP_TITLE = 185;
+constexpr int IDS_CONFIRM_DELETE = 200;
+constexpr int IDS_CANT_LOAD_LIBRARY = 204;   // %s: the library's path
+constexpr int IDS_CANT_FIND_ENTRY = 205;     // %s: the library's path
+constexpr int IDS_COMPRESS_ERROR = 206;      // %s: the file's path
+
+// Failed-files dialog
+constexpr int IDS_DETAILS_MORE = 207;        // "&Details >>"
+constexpr int IDS_DETAILS_LESS = 208;        // "&Details <<"
+constexpr int IDS_DELETE_FAILED = 209;       // also after Compress
+constexpr int IDS_MOVE_FAILED = 210;
+
+// Texts that are shown to the user but had no number of their own; they are
+// numbered from 300 so that they never collide with the ones above.
+constexpr int IDS_RESTART = 300;             // "&Restart", the Next button on the results page
+constexpr int IDS_SELECTION_FORMAT = 301;    // %s size text, %d file count
+constexpr int IDS_FREE_SPACE_FORMAT = 302;   // %s size text
+constexpr int IDS_RESULTS_TITLE = 303;
+constexpr int IDS_COLUMN_FILE = 304;
+constexpr int IDS_COLUMN_LOCATION = 305;
+constexpr int IDS_COLUMN_SIZE = 306;
+constexpr int IDS_COLUMN_CREATED = 307;
+constexpr int IDS_COLUMN_MODIFIED = 308;
+constexpr int IDS_COLUMN_ACCESSED = 309;
+constexpr int IDS_RESTARTING = 310;
+constexpr int IDS_MOVE = 311;
+constexpr int IDS_DELETE = 312;
+constexpr int IDS_COMPRESS = 313;
+constexpr int IDS_ELIMINATE = 314;
+constexpr int IDS_ENTER_INTEGER = 315;       // refused number on the size page
+constexpr int IDS_SCAN = 316;                // first text of the scan dialog's path line
+constexpr int IDS_KB = 317;                  // unit beside the size edits
+
+// About dialog
+constexpr int IDS_ABOUT_CAPTION = 320;
+constexpr int IDS_ABOUT_VERSION = 321;       // two spaces before "Version"
+constexpr int IDS_ABOUT_LINE = 322;
+constexpr int IDS_VISIT_WEB_SITE = 323;
+constexpr int IDS_WEB_ADDRESS = 324;
+constexpr int IDS_ABOUT_OK = 325;            // "&OK" (the About box spells it in capitals)
+
+// Select Folder dialog and its folder tree
+constexpr int IDS_SELECT_FOLDER = 330;
+constexpr int IDS_PRESERVE_PATH = 331;
+constexpr int IDS_MENU_OPEN_IN_FILE_MANAGER = 332;
+constexpr int IDS_MENU_NEW_FOLDER = 333;
+constexpr int IDS_MENU_RENAME = 334;
+constexpr int IDS_CONTEXT_MENU_FAILED = 335; // %lx: error code
+constexpr int IDS_MENU_COMMAND_FAILED = 336; // %lx: error code
+
+// Hyperlink failures: the lead text, then one text per result code
+constexpr int IDS_LINK_ERROR = 350;
+constexpr int IDS_LINK_OUT_OF_RESOURCES = 351;  // code 0
+constexpr int IDS_LINK_FILE_NOT_FOUND = 352;    // code 2
+constexpr int IDS_LINK_PATH_NOT_FOUND = 353;    // code 3
+constexpr int IDS_LINK_ACCESS_DENIED = 354;     // code 5
+constexpr int IDS_LINK_OUT_OF_MEMORY = 355;     // code 8
+constexpr int IDS_LINK_BAD_FORMAT = 356;        // code 11
+constexpr int IDS_LINK_SHARING_VIOLATION = 357; // code 26
+constexpr int IDS_LINK_ASSOC_INCOMPLETE = 358;  // code 27
+constexpr int IDS_LINK_DDE_TIMEOUT = 359;       // code 28
+constexpr int IDS_LINK_DDE_FAIL = 360;          // code 29
+constexpr int IDS_LINK_DDE_BUSY = 361;          // code 30
+constexpr int IDS_LINK_NO_ASSOC = 362;          // code 31
+constexpr int IDS_LINK_DLL_NOT_FOUND = 363;     // code 32
+constexpr int IDS_LINK_UNKNOWN_ERROR = 364;     // %d: any other code
