@@ -1,5 +1,8 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  criteria/CTime.h criteria/CTime.cpp
+  criteria/CFileScan.h criteria/CFileScan.cpp
 )
 list(APPEND BV_UI_SOURCES
+  criteria/CTimePage.h criteria/CTimePage.cpp
 )

@@ -1,0 +1,34 @@
+#include "platform/CDiskSpace.h"
+
+#include <cerrno>
+#include <limits>
+#include <sys/statvfs.h>
+
+namespace {
+
+std::int64_t Bytes(unsigned long long blocks, unsigned long long blockSize)
+{
+    constexpr unsigned long long kMax = std::numeric_limits<std::int64_t>::max();
+    if (blockSize != 0 && blocks > kMax / blockSize)
+        return std::numeric_limits<std::int64_t>::max();
+    return static_cast<std::int64_t>(blocks * blockSize);
+}
+
+} // namespace
+
+DiskSpace CDiskSpace::Query(const QByteArray &path)
+{
+    DiskSpace space;
+    struct statvfs info {};
+    int rc;
+    do {
+        rc = ::statvfs(path.constData(), &info);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0)
+        return space;
+    const unsigned long long unit = info.f_frsize ? info.f_frsize : info.f_bsize;
+    space.ok = true;
+    space.totalBytes = Bytes(info.f_blocks, unit);
+    space.freeBytes = Bytes(info.f_bavail, unit);
+    return space;
+}
