@@ -2,4 +2,16 @@
 list(APPEND BV_CORE_SOURCES
 )
 list(APPEND BV_UI_SOURCES
+  controls/SystemColors.cpp controls/SystemColors.h
+  controls/FlatFrames.cpp controls/FlatFrames.h
+  controls/CFlatPushButton.cpp controls/CFlatPushButton.h
+  controls/CFlatToggleButton.cpp controls/CFlatToggleButton.h
+  controls/CCheckButton.cpp controls/CCheckButton.h
+  controls/CRadioButton.cpp controls/CRadioButton.h
+  controls/CPercentProgressCtrl.cpp controls/CPercentProgressCtrl.h
+  controls/CEllipsisStatic.cpp controls/CEllipsisStatic.h
+  controls/CImageList.cpp controls/CImageList.h
+  controls/CComboItem.h
+  controls/CFlatFrameCombo.cpp controls/CFlatFrameCombo.h
+  controls/CFlatFrameDatePicker.cpp controls/CFlatFrameDatePicker.h
 )

@@ -1,0 +1,187 @@
+#include <QtTest>
+
+#include <QApplication>
+#include <QPainter>
+
+#include "controls/CFlatFrameCombo.h"
+#include "controls/CFlatFrameDatePicker.h"
+#include "controls/CImageList.h"
+
+namespace {
+
+const QColor kWindow(250, 250, 240);
+const QColor kWindowText(0, 0, 0);
+const QColor kHighlight(0, 0, 128);
+const QColor kImage(200, 30, 30);
+const QColor kSentinel(255, 0, 255);
+
+QFont SharpFont()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(12);
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+// One 18 by 18 image: a solid square on white, which the list masks out.
+QPixmap Strip()
+{
+    QPixmap strip(18, 18);
+    strip.fill(Qt::white);
+    QPainter painter(&strip);
+    painter.fillRect(QRect(2, 2, 14, 14), kImage);
+    return strip;
+}
+
+struct Drawn {
+    QRect image;  // where the image colour landed
+    QRect text;   // where the text colour landed
+    QColor background;
+};
+
+Drawn DrawEntry(CFlatFrameCombo &combo, int index, const CFlatFrameCombo::ItemState &state, QColor textColor)
+{
+    QImage canvas(140, 20, QImage::Format_RGB32);
+    canvas.fill(kSentinel);
+    QPainter painter(&canvas);
+    // The item rectangle starts at x = 30, so an image left of it shows.
+    const QRect rect(30, 0, 100, 20);
+    combo.DrawItem(painter, rect, index, state);
+    painter.end();
+    Drawn drawn;
+    drawn.background = canvas.pixelColor(129, 19);
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) {
+            const QColor color = canvas.pixelColor(x, y);
+            if (color == kImage)
+                drawn.image |= QRect(x - rect.left(), y, 1, 1);
+            else if (color == textColor)
+                drawn.text |= QRect(x - rect.left(), y, 1, 1);
+        }
+    }
+    return drawn;
+}
+
+} // namespace
+
+class TestControlsCombo : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QPalette palette;
+        palette.setColor(QPalette::Base, kWindow);
+        palette.setColor(QPalette::Text, kWindowText);
+        palette.setColor(QPalette::Highlight, kHighlight);
+        QApplication::setPalette(palette);
+    }
+
+    void itemsDrawTextIndentAndImage()
+    {
+        CImageList images;
+        QVERIFY(images.Create(Strip(), 18, Qt::white));
+        CFlatFrameCombo combo;
+        combo.setFont(SharpFont());
+        combo.SetOwnerDrawn(true);
+        QCOMPARE(combo.SetImageList(&images), nullptr);
+        QCOMPARE(combo.AddItem(new CComboItem(QStringLiteral("Less"), 0, 0)), 0);
+        QCOMPARE(combo.AddItem(new CComboItem(QStringLiteral("Drive"), 0, 1)), 1);
+        QCOMPARE(combo.GetItem(1)->m_nIndent, 1);
+
+        // Indent 0: the image falls 18 pixels left of the item, outside it;
+        // the text starts 2 pixels from the edge.
+        Drawn plain = DrawEntry(combo, 0, {}, kWindowText);
+        QCOMPARE(plain.image, QRect(-16, 2, 14, 14));
+        QVERIFY(plain.text.left() >= 2 && plain.text.left() <= 4);
+        QVERIFY(plain.text.top() >= 2);
+        QCOMPARE(plain.background, kWindow);
+
+        // Indent 1: the image at the left edge, the text 20 pixels in.
+        Drawn drive = DrawEntry(combo, 1, {}, kWindowText);
+        QCOMPARE(drive.image, QRect(2, 2, 14, 14));
+        QVERIFY(drive.text.left() >= 20 && drive.text.left() <= 22);
+
+        // The closed box's field: image at the edge whatever the indent.
+        CFlatFrameCombo::ItemState edit;
+        edit.bEdit = true;
+        Drawn field = DrawEntry(combo, 0, edit, kWindowText);
+        QCOMPARE(field.image, QRect(2, 2, 14, 14));
+        QVERIFY(field.text.left() >= 20 && field.text.left() <= 22);
+
+        // Selected: black text becomes white on the highlight colour.
+        CFlatFrameCombo::ItemState selected;
+        selected.bSelected = true;
+        Drawn chosen = DrawEntry(combo, 1, selected, Qt::white);
+        QCOMPARE(chosen.background, kHighlight);
+        QVERIFY(!chosen.text.isEmpty());
+
+        // No entry: only the background.
+        Drawn none = DrawEntry(combo, -1, {}, kWindowText);
+        QVERIFY(none.text.isEmpty() && none.image.isEmpty());
+    }
+
+    void recordsFollowTheirEntriesAndTheListStaysTheOwners()
+    {
+        CImageList images;
+        images.Create(Strip(), 18, Qt::white);
+        {
+            CFlatFrameCombo combo;
+            combo.SetImageList(&images);
+            combo.addItem(QStringLiteral("no record"));
+            QCOMPARE(combo.AddItem(new CComboItem(QStringLiteral("x"), 0, 0)), 1);
+            QCOMPARE(combo.GetItem(0), nullptr);
+            QCOMPARE(combo.GetItem(1)->m_strText, QStringLiteral("x"));
+        }
+        // An owner whose list dies before its child combo box (the usual
+        // order for a member of the parent) relies on this.
+        QCOMPARE(images.GetImageCount(), 1);
+    }
+
+    void flatFrameAndDropButton()
+    {
+        QPalette palette = QApplication::palette();
+        palette.setColor(QPalette::Button, QColor(200, 200, 200));
+        palette.setColor(QPalette::Dark, QColor(128, 128, 128));
+        palette.setColor(QPalette::Light, QColor(255, 255, 255));
+        QApplication::setPalette(palette);
+        CFlatFrameCombo combo;
+        combo.resize(150, 24);
+        QImage image(combo.size(), QImage::Format_RGB32);
+        combo.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+        QCOMPARE(image.pixelColor(0, 0), QColor(200, 200, 200));
+        QCOMPARE(image.pixelColor(149, 23), QColor(200, 200, 200));
+        QCOMPARE(image.pixelColor(2, 1), QColor(128, 128, 128));
+        QCOMPARE(image.pixelColor(148, 5), QColor(255, 255, 255));
+        QCOMPARE(image.pixelColor(5, 5), kWindow);
+        QVERIFY(!combo.IsDropped());
+        QApplication::setPalette(QPalette());
+        initTestCase();
+    }
+
+    void datePickerKeepsTheTimeOfDay()
+    {
+        CFlatFrameDatePicker picker;
+        QVERIFY(!picker.calendarPopup());
+        QVERIFY(picker.displayFormat().contains(QLatin1String("yyyy")));
+        picker.SetTime(CTime(2024, 2, 28, 13, 45, 10));
+        QCOMPARE(picker.GetTime().GetHour(), 13);
+
+        picker.setFocus();
+        picker.setCurrentSection(QDateTimeEdit::DaySection);
+        QTest::keyClick(&picker, Qt::Key_Up);
+        const CTime stepped = picker.GetTime();
+        QCOMPARE(stepped.GetDay(), 29);
+        QCOMPARE(stepped.GetHour(), 13);
+        QCOMPARE(stepped.GetMinute(), 45);
+        QCOMPARE(stepped.GetSecond(), 10);
+
+        picker.setDate(QDate(1999, 12, 31));
+        QCOMPARE(picker.dateTime().time(), QTime(13, 45, 10));
+        QCOMPARE(picker.GetTime(), CTime(1999, 12, 31, 13, 45, 10));
+    }
+};
+
+QTEST_MAIN(TestControlsCombo)
+#include "tst_controls_combo.moc"

@@ -1,0 +1,198 @@
+#include <QtTest>
+
+#include <QApplication>
+#include <QPainter>
+
+#include "controls/CEllipsisStatic.h"
+#include "controls/CPercentProgressCtrl.h"
+
+namespace {
+
+const QColor kBar(0, 0, 128);
+const QColor kWindow(250, 250, 240);
+const QColor kFace(200, 200, 200);
+
+QFont SharpFont()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(14);
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+QImage Render(QWidget *widget)
+{
+    QImage image(widget->size(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(1);
+    image.fill(Qt::magenta);
+    widget->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    return image;
+}
+
+// Pixels covered by `text` written centred in `size`.
+QImage TextMask(const QString &text, QSize size)
+{
+    QImage mask(size, QImage::Format_RGB32);
+    mask.fill(Qt::white);
+    QPainter painter(&mask);
+    painter.setFont(SharpFont());
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(QPoint(), size), Qt::AlignCenter | Qt::TextSingleLine, text);
+    return mask;
+}
+
+class PaintCounter : public QObject
+{
+public:
+    int m_nPaints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++m_nPaints;
+        return false;
+    }
+};
+
+} // namespace
+
+class TestControlsProgress : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QPalette palette;
+        palette.setColor(QPalette::Highlight, kBar);
+        palette.setColor(QPalette::Base, kWindow);
+        palette.setColor(QPalette::Button, kFace);
+        QApplication::setPalette(palette);
+    }
+
+    void barAndTextSwitchColourAtTheEdge_data()
+    {
+        QTest::addColumn<int>("pos");
+        QTest::addColumn<int>("edge");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0") << 0 << 0 << QStringLiteral("0%");
+        QTest::newRow("50") << 50 << 100 << QStringLiteral("50%");
+        // An edge through the middle of the text.
+        QTest::newRow("49") << 49 << 98 << QStringLiteral("49%");
+        QTest::newRow("100") << 100 << 200 << QStringLiteral("100%");
+    }
+
+    void barAndTextSwitchColourAtTheEdge()
+    {
+        QFETCH(int, pos);
+        QFETCH(int, edge);
+        QFETCH(QString, text);
+        CPercentProgressCtrl progress;
+        progress.setFont(SharpFont());
+        progress.resize(200, 20);
+        progress.SetRange(0, 100);
+        progress.SetPos(pos);
+        const QImage image = Render(&progress);
+        const QImage mask = TextMask(text, progress.size());
+        int textPixelsOnBar = 0, textPixelsOnRest = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const bool onText = mask.pixelColor(x, y) == Qt::black;
+                const bool onBar = x < edge;
+                const QColor expected = onBar == onText ? kWindow : kBar;
+                if (image.pixelColor(x, y) != expected)
+                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2)").arg(x).arg(y)));
+                (onBar ? textPixelsOnBar : textPixelsOnRest) += onText;
+            }
+        }
+        QCOMPARE(textPixelsOnBar > 0, pos > 0);
+        QCOMPARE(textPixelsOnRest > 0, pos < 100);
+    }
+
+    void percentTruncatesAndPositionStaysInRange()
+    {
+        CPercentProgressCtrl progress;
+        progress.resize(200, 20);
+        progress.SetRange(0, 1000);
+        progress.SetPos(339);
+        QCOMPARE(progress.Percent(), 33);
+        // 29 / 100 in floating point is a hair below 0.29.
+        progress.SetRange(0, 100);
+        progress.SetPos(29);
+        QCOMPARE(progress.Percent(), 29);
+        QCOMPARE(progress.BarWidth(100), 29);
+
+        QCOMPARE(progress.SetPos(150), 29);
+        QCOMPARE(progress.GetPos(), 100);
+        QCOMPARE(progress.SetPos(-5), 100);
+        QCOMPARE(progress.GetPos(), 0);
+
+        // An empty or reversed range paints an empty bar.
+        progress.SetRange(10, 10);
+        progress.SetPos(10);
+        QCOMPARE(progress.Percent(), 0);
+        QCOMPARE(Render(&progress).pixelColor(0, 0), kWindow);
+    }
+
+    void repaintsOnlyWhenTheBarWidthChanges()
+    {
+        QWidget window;
+        auto *progress = new CPercentProgressCtrl(&window);
+        progress->setGeometry(0, 0, 200, 20);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCoreApplication::processEvents();
+        PaintCounter counter;
+        progress->installEventFilter(&counter);
+        progress->SetRange(0, 1000);
+
+        progress->SetPos(500);
+        QCOMPARE(counter.m_nPaints, 1);
+        progress->SetPos(500);
+        progress->SetPos(504);  // still 100 pixels
+        QCOMPARE(counter.m_nPaints, 1);
+        progress->SetPos(505);
+        QCOMPARE(counter.m_nPaints, 2);
+
+        progress->resize(300, 20);
+        QCoreApplication::processEvents();
+        counter.m_nPaints = 0;
+        progress->SetPos(505);
+        QCOMPARE(counter.m_nPaints, 1);
+        progress->SetPos(505);
+        QCOMPARE(counter.m_nPaints, 1);
+    }
+
+    void pathEllipsisKeepsTheFileName()
+    {
+        const QFontMetrics metrics(SharpFont());
+        const QString path = QStringLiteral("/home/someone/projects/deep/folder/tree/with/levels/report-final.txt");
+        const int width = metrics.horizontalAdvance(path) / 2;
+        const QString shown = CEllipsisStatic::PathEllipsis(path, metrics, width);
+        QVERIFY(metrics.horizontalAdvance(shown) <= width);
+        QVERIFY2(shown.endsWith(QLatin1String(".../report-final.txt")), qPrintable(shown));
+        QVERIFY(shown.startsWith(QLatin1String("/home/")));
+        QCOMPARE(CEllipsisStatic::PathEllipsis(QStringLiteral("/a/b.txt"), metrics, 500), QStringLiteral("/a/b.txt"));
+        // Too narrow even for the name: what fits of it, never its folder.
+        const QString narrow = CEllipsisStatic::PathEllipsis(path, metrics, 60);
+        QVERIFY(metrics.horizontalAdvance(narrow) <= 60);
+        QVERIFY(!narrow.contains(QLatin1String("home")));
+    }
+
+    void staticPaintsOnlyItsOwnText()
+    {
+        QWidget parent;
+        auto *label = new CEllipsisStatic(0, 1, &parent);
+        label->resize(120, 18);
+        label->setWindowTitle(QStringLiteral("not shown"));
+        const QImage empty = Render(label);
+        for (int y = 0; y < empty.height(); ++y)
+            for (int x = 0; x < empty.width(); ++x)
+                QCOMPARE(empty.pixelColor(x, y), kFace);
+        label->SetWindowText(QStringLiteral("/tmp/x"));
+        QCOMPARE(label->GetWindowText(), QStringLiteral("/tmp/x"));
+        QVERIFY(Render(label) != empty);
+    }
+};
+
+QTEST_MAIN(TestControlsProgress)
+#include "tst_controls_progress.moc"
