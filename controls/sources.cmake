@@ -1,7 +1,12 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  controls/CListSorter.cpp controls/CListSorter.h
 )
 list(APPEND BV_UI_SOURCES
+  controls/CheckBoxBitmap.cpp controls/CheckBoxBitmap.h
+  controls/CCheckBoxItemDelegate.cpp controls/CCheckBoxItemDelegate.h
+  controls/CCheckBoxListCtrl.cpp controls/CCheckBoxListCtrl.h
+  controls/CSortArrowHeader.cpp controls/CSortArrowHeader.h
   controls/SystemColors.cpp controls/SystemColors.h
   controls/FlatFrames.cpp controls/FlatFrames.h
   controls/CFlatPushButton.cpp controls/CFlatPushButton.h

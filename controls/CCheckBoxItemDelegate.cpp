@@ -1,0 +1,71 @@
+#include "controls/CCheckBoxItemDelegate.h"
+
+#include "controls/CImageList.h"
+
+#include <QPainter>
+
+CCheckBoxItemDelegate::CCheckBoxItemDelegate(const CImageList *images, QObject *parent)
+    : QStyledItemDelegate(parent)
+    , m_pImages(images)
+{
+}
+
+bool CCheckBoxItemDelegate::HasCheckBox(const QModelIndex &index)
+{
+    return index.isValid() && index.column() == 0 && index.data(Qt::CheckStateRole).isValid();
+}
+
+void CCheckBoxItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                  const QModelIndex &index) const
+{
+    if (!HasCheckBox(index)) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    // The check box stands on the list's background, outside the selection
+    // highlight, as a state image does.
+    const QRect cell = option.rect;
+    const QRect box(cell.left(), cell.top(), kCheckCell, cell.height());
+    painter->fillRect(box, option.palette.brush(QPalette::Base));
+    const bool bChecked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    if (m_pImages) {
+        const QPoint at(box.left(), box.top() + (box.height() - kCheckCell) / 2);
+        painter->save();
+        painter->setClipRect(box, Qt::IntersectClip);
+        m_pImages->Draw(*painter, bChecked ? 1 : 0, at);
+        painter->restore();
+    }
+    QStyleOptionViewItem rest(option);
+    rest.rect.setLeft(cell.left() + kCheckCell);
+    QStyledItemDelegate::paint(painter, rest, index);
+}
+
+QSize CCheckBoxItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    if (HasCheckBox(index))
+        size = QSize(size.width() + kCheckCell, qMax(size.height(), kCheckCell));
+    return size;
+}
+
+void CCheckBoxItemDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                                                 const QModelIndex &index) const
+{
+    QStyleOptionViewItem rest(option);
+    if (HasCheckBox(index))
+        rest.rect.setLeft(option.rect.left() + kCheckCell);
+    QStyledItemDelegate::updateEditorGeometry(editor, rest, index);
+}
+
+void CCheckBoxItemDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    // The style's own check indicator would draw a second box.
+    option->features &= ~QStyleOptionViewItem::HasCheckIndicator;
+}
+
+bool CCheckBoxItemDelegate::editorEvent(QEvent *, QAbstractItemModel *, const QStyleOptionViewItem &,
+                                        const QModelIndex &)
+{
+    return false;
+}

@@ -1,0 +1,213 @@
+#include "controls/CCheckBoxListCtrl.h"
+
+#include "controls/CCheckBoxItemDelegate.h"
+#include "controls/CSortArrowHeader.h"
+#include "controls/CheckBoxBitmap.h"
+
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPixmap>
+
+#include <algorithm>
+
+CCheckBoxListCtrl::CCheckBoxListCtrl(QWidget *parent)
+    : QTreeView(parent)
+{
+    m_imlCheck.Create(QPixmap::fromImage(CheckBoxBitmap()), CCheckBoxItemDelegate::kCheckCell,
+                      CheckBoxBitmapMask());
+    m_pDelegate = new CCheckBoxItemDelegate(&m_imlCheck, this);
+    setItemDelegate(m_pDelegate);
+    m_pHeader = new CSortArrowHeader(this);
+    m_pHeader->Attach(this);
+
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setExpandsOnDoubleClick(false);
+    setUniformRowHeights(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setAllColumnsShowFocus(true);
+    // A click on a check box must leave the keyboard focus where it is, so
+    // the list takes the focus itself on the other clicks.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+QModelIndex CCheckBoxListCtrl::CheckIndex(int nItem) const
+{
+    const QAbstractItemModel *itemModel = model();
+    if (!itemModel || nItem < 0 || nItem >= itemModel->rowCount(rootIndex()))
+        return QModelIndex();
+    return itemModel->index(nItem, 0, rootIndex());
+}
+
+int CCheckBoxListCtrl::GetCheck(int nItem) const
+{
+    const QModelIndex index = CheckIndex(nItem);
+    if (!index.isValid())
+        return -1;
+    const QVariant state = index.data(Qt::CheckStateRole);
+    if (!state.isValid())
+        return -1;
+    return state.toInt() == Qt::Checked ? 1 : 0;
+}
+
+bool CCheckBoxListCtrl::ApplyCheck(int nItem, bool bCheck)
+{
+    const QModelIndex index = CheckIndex(nItem);
+    if (!index.isValid()
+        || !model()->setData(index, int(bCheck ? Qt::Checked : Qt::Unchecked), Qt::CheckStateRole))
+        return false;
+    emit checkChanged(bCheck ? 1 : 0, nItem);
+    return true;
+}
+
+void CCheckBoxListCtrl::SetCheck(int nItem, bool bCheck)
+{
+    const int current = GetCheck(nItem);
+    if (current == (bCheck ? 1 : 0))
+        return;
+    if (current == -1 && !bCheck) {
+        // A row that had no box was never counted as checked: giving it an
+        // empty one is no flip.
+        const QModelIndex index = CheckIndex(nItem);
+        if (index.isValid())
+            model()->setData(index, int(Qt::Unchecked), Qt::CheckStateRole);
+        return;
+    }
+    ApplyCheck(nItem, bCheck);
+}
+
+bool CCheckBoxListCtrl::ToggleCheck(int nItem)
+{
+    const int current = GetCheck(nItem);
+    if (current == -1)
+        return false;
+    return ApplyCheck(nItem, current == 0);
+}
+
+QVector<int> CCheckBoxListCtrl::GetSelectedRows() const
+{
+    QVector<int> rows;
+    if (!selectionModel())
+        return rows;
+    const QModelIndex root = rootIndex();
+    for (const QItemSelectionRange &range : selectionModel()->selection()) {
+        if (range.parent() != root)
+            continue;
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.append(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+int CCheckBoxListCtrl::CheckBoxAt(const QPoint &point) const
+{
+    if (!model() || header()->isSectionHidden(0))
+        return -1;
+    const QModelIndex index = indexAt(point);
+    if (!index.isValid() || index.parent() != rootIndex())
+        return -1;
+    const int left = columnViewportPosition(0);
+    if (point.x() < left || point.x() >= left + CCheckBoxItemDelegate::kCheckCell)
+        return -1;
+    const QModelIndex first = index.siblingAtColumn(0);
+    if (!CCheckBoxItemDelegate::HasCheckBox(first) || !(first.flags() & Qt::ItemIsEnabled))
+        return -1;
+    return index.row();
+}
+
+void CCheckBoxListCtrl::mousePressEvent(QMouseEvent *event)
+{
+    m_bCheckPress = false;
+    if (event->button() == Qt::LeftButton) {
+        const int row = CheckBoxAt(event->position().toPoint());
+        if (row >= 0) {
+            // The press ends here: neither the selection nor the focus moves.
+            m_bCheckPress = true;
+            ToggleCheck(row);
+            event->accept();
+            return;
+        }
+    }
+    setFocus(Qt::MouseFocusReason);
+    QTreeView::mousePressEvent(event);
+}
+
+void CCheckBoxListCtrl::mouseMoveEvent(QMouseEvent *event)
+{
+    // Dragging from a check box selects nothing.
+    if (m_bCheckPress) {
+        event->accept();
+        return;
+    }
+    QTreeView::mouseMoveEvent(event);
+}
+
+void CCheckBoxListCtrl::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_bCheckPress) {
+        m_bCheckPress = false;
+        event->accept();
+        return;
+    }
+    QTreeView::mouseReleaseEvent(event);
+}
+
+void CCheckBoxListCtrl::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        const QPoint point = event->position().toPoint();
+        const int box = CheckBoxAt(point);
+        if (box >= 0) {
+            // The second press of a double-click arrives as the double-click
+            // itself; on a box it is one more flip, like the first press.
+            m_bCheckPress = true;
+            ToggleCheck(box);
+            event->accept();
+            return;
+        }
+        const QModelIndex index = indexAt(point);
+        if (index.isValid() && index.column() == 0 && index.parent() == rootIndex()
+            && (index.flags() & Qt::ItemIsEnabled))
+            ToggleCheck(index.row());
+    }
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
+void CCheckBoxListCtrl::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Space && modifiers == Qt::NoModifier) {
+        bool bHandled = false;
+        for (int row : GetSelectedRows()) {
+            const int check = GetCheck(row);
+            if (check == -1)
+                continue;
+            bHandled = true;
+            SetCheck(row, check == 0);
+        }
+        if (bHandled) {
+            event->accept();
+            return;
+        }
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void CCheckBoxListCtrl::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                                    const QList<int> &roles)
+{
+    // A flipped check box changes no row height and has no editor, so the
+    // tree's general handling (which looks the row up in its row table) is
+    // not needed: repainting what is on screen costs the same for any row.
+    if (topLeft.isValid() && topLeft.row() == bottomRight.row() && topLeft.parent() == rootIndex()
+        && roles.size() == 1 && roles.first() == Qt::CheckStateRole) {
+        if (isVisible())
+            viewport()->update();
+        return;
+    }
+    QTreeView::dataChanged(topLeft, bottomRight, roles);
+}

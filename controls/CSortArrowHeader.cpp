@@ -1,0 +1,370 @@
+#include "controls/CSortArrowHeader.h"
+
+#include "controls/CListSorter.h"
+#include "controls/FlatFrames.h"
+#include "controls/SystemColors.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QStandardItemModel>
+#include <QTreeView>
+
+namespace {
+
+// Holds the new position of each row while a QStandardItemModel sorts
+// itself by it; set just before the sort and cleared right after.
+constexpr int kRankRole = Qt::UserRole + 0x5E7A;
+
+// A line of single pixels from `from` up to, but not including, `to`, at any
+// slope.
+void LineTo(QPainter &painter, QPoint from, const QPoint &to, const QColor &color)
+{
+    const int dx = qAbs(to.x() - from.x());
+    const int dy = -qAbs(to.y() - from.y());
+    const int sx = from.x() < to.x() ? 1 : -1;
+    const int sy = from.y() < to.y() ? 1 : -1;
+    int err = dx + dy;
+    while (from != to) {
+        painter.fillRect(QRect(from, QSize(1, 1)), color);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            from.rx() += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            from.ry() += sy;
+        }
+    }
+}
+
+// Orders the rows of `model` by `column` under the column's type. The model
+// moves the rows itself, so selection and persistent indexes follow them
+// and every row keeps its own data, check state included.
+void SortStandardItems(QStandardItemModel *model, int column, bool bAscending, int nType)
+{
+    const std::vector<int> order = CListSorter(model, column).Sort(bAscending, nType);
+    bool bMoves = false;
+    for (size_t k = 0; k < order.size() && !bMoves; ++k)
+        bMoves = order[k] != static_cast<int>(k);
+    if (!bMoves)
+        return;
+    {
+        // The rank is bookkeeping, not content: views need not hear of it.
+        const QSignalBlocker blocker(model);
+        for (size_t k = 0; k < order.size(); ++k) {
+            QStandardItem *item = model->item(order[k], column);
+            if (!item) {
+                item = new QStandardItem;
+                model->setItem(order[k], column, item);
+            }
+            item->setData(static_cast<int>(k), kRankRole);
+        }
+    }
+    const int oldRole = model->sortRole();
+    model->setSortRole(kRankRole);
+    model->sort(column, Qt::AscendingOrder);
+    model->setSortRole(oldRole);
+    const QSignalBlocker blocker(model);
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (QStandardItem *item = model->item(row, column))
+            item->setData(QVariant(), kRankRole);
+    }
+}
+
+} // namespace
+
+CSortArrowHeader::CSortArrowHeader(QWidget *parent)
+    : QHeaderView(Qt::Horizontal, parent)
+{
+    setSectionsClickable(true);
+    setHighlightSections(false);
+    // List columns read from the left unless their header data says otherwise.
+    setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setMinimumSectionSize(MinimumColumnWidth());
+    connect(this, &QHeaderView::sectionClicked, this, &CSortArrowHeader::OnItemClick);
+    connect(this, &QHeaderView::sectionResized, this, &CSortArrowHeader::OnItemResized);
+}
+
+void CSortArrowHeader::Attach(QTreeView *view)
+{
+    view->setHeader(this);
+    // The view turns clicks off with its own sorting; ours is the header's.
+    setSectionsClickable(true);
+}
+
+int CSortArrowHeader::SetSortColumn(int nColumn, bool bAscending)
+{
+    const int previous = m_nSortColumn;
+    m_nSortColumn = nColumn;
+    m_bAscending = bAscending;
+    viewport()->update();
+    return previous;
+}
+
+void CSortArrowHeader::SetColumnType(int nColumn, int nType)
+{
+    if (nColumn < 0)
+        return;
+    if (nColumn >= m_arrColumnTypes.size())
+        m_arrColumnTypes.resize(nColumn + 1, 0);
+    m_arrColumnTypes[nColumn] = nType;
+}
+
+int CSortArrowHeader::GetColumnType(int nColumn) const
+{
+    return nColumn >= 0 && nColumn < m_arrColumnTypes.size() ? m_arrColumnTypes.at(nColumn) : 0;
+}
+
+void CSortArrowHeader::SortByColumn(int nColumn)
+{
+    if (nColumn < 0 || nColumn >= count())
+        return;
+    const bool bAscending = nColumn == m_nSortColumn ? !m_bAscending : true;
+    SetSortColumn(nColumn, bAscending);
+    SortModel(nColumn, bAscending);
+    emit sorted(nColumn, bAscending);
+}
+
+void CSortArrowHeader::SortModel(int nColumn, bool bAscending)
+{
+    QAbstractItemModel *itemModel = model();
+    if (!itemModel)
+        return;
+    if (auto *standard = qobject_cast<QStandardItemModel *>(itemModel)) {
+        SortStandardItems(standard, nColumn, bAscending, GetColumnType(nColumn));
+        return;
+    }
+    itemModel->sort(nColumn, bAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+QFont CSortArrowHeader::DrawingFont() const
+{
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+int CSortArrowHeader::MinimumColumnWidth() const
+{
+    return 10 * fontMetrics().horizontalAdvance(QLatin1Char(' '));
+}
+
+int CSortArrowHeader::PressGap() const
+{
+    return 2 * fontMetrics().horizontalAdvance(QLatin1Char(' '));
+}
+
+QRect CSortArrowHeader::ItemRect(int nColumn) const
+{
+    return QRect(sectionViewportPosition(nColumn), 0, sectionSize(nColumn), viewport()->height());
+}
+
+void CSortArrowHeader::paintEvent(QPaintEvent *)
+{
+    QWidget *target = viewport();
+    const QSize client = target->size();
+    if (client.isEmpty())
+        return;
+    const qreal ratio = target->devicePixelRatioF();
+    // Drawn off screen first, so the header never shows half-drawn items.
+    QImage buffer(client * ratio, QImage::Format_ARGB32_Premultiplied);
+    buffer.setDevicePixelRatio(ratio);
+    {
+        QPainter painter(&buffer);
+        const QRect clientRect(QPoint(0, 0), client);
+        const QColor light = GetSysColor(COLOR_BTNHIGHLIGHT);
+        const QColor dark = GetSysColor(COLOR_BTNSHADOW);
+        painter.fillRect(clientRect, GetSysColor(COLOR_BTNFACE));
+        Draw3dRect(painter, clientRect, light, dark);
+        painter.setFont(DrawingFont());
+        const int s = painter.fontMetrics().horizontalAdvance(QLatin1Char(' '));
+
+        int nLast = -1;
+        for (int visual = 0; visual < count(); ++visual) {
+            const int column = logicalIndex(visual);
+            if (isSectionHidden(column))
+                continue;
+            const QRect rect = ItemRect(column);
+            painter.setClipRect(rect);
+            PaintItem(painter, column, rect, s);
+            nLast = column;
+        }
+        if (nLast >= 0) {
+            const QRect last = ItemRect(nLast);
+            const int left = last.x() + last.width();
+            const QRect tail(left, 0, client.width() - left, client.height());
+            if (tail.width() > 0) {
+                painter.setClipRect(tail);
+                Draw3dRect(painter, tail, light, dark);
+            }
+        }
+    }
+    QPainter(target).drawImage(0, 0, buffer);
+}
+
+void CSortArrowHeader::PaintItem(QPainter &painter, int nColumn, const QRect &rect, int s) const
+{
+    const QColor light = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const QColor dark = GetSysColor(COLOR_BTNSHADOW);
+    painter.fillRect(rect, GetSysColor(COLOR_BTNFACE));
+
+    QString text;
+    Qt::Alignment alignment = defaultAlignment();
+    if (const QAbstractItemModel *itemModel = model()) {
+        text = itemModel->headerData(nColumn, orientation(), Qt::DisplayRole).toString().left(255);
+        const QVariant align = itemModel->headerData(nColumn, orientation(), Qt::TextAlignmentRole);
+        if (align.isValid())
+            alignment = Qt::Alignment(align.toInt());
+    }
+    const bool bCentre = alignment & Qt::AlignHCenter;
+    const bool bRight = !bCentre && (alignment & Qt::AlignRight);
+    const bool bPressed = nColumn == m_nPressedItem;
+    const bool bSorted = nColumn == m_nSortColumn;
+
+    // Edges as right- and bottom-exclusive coordinates.
+    int left = rect.left();
+    int top = rect.top();
+    int right = rect.left() + rect.width();
+    const int bottom = rect.top() + rect.height();
+    if (bPressed) {
+        left += 1;
+        top += 2;
+        right += 1;
+    }
+    if (bSorted) {
+        if (bRight)
+            left += 8 * s;
+        else
+            right -= 6 * s;
+    }
+    left += 2 * s;
+    right -= 2 * s;
+    if (left < right) {
+        const QRect textRect(left, top, right - left, bottom - top);
+        const Qt::Alignment horizontal = bCentre ? Qt::AlignHCenter : bRight ? Qt::AlignRight : Qt::AlignLeft;
+        const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, textRect.width());
+        painter.setPen(GetSysColor(COLOR_BTNTEXT));
+        painter.drawText(textRect, int(horizontal | Qt::AlignVCenter) | Qt::TextSingleLine | Qt::TextDontClip,
+                         shown);
+    }
+    if (bSorted) {
+        QRect arrow = rect;
+        if (bRight)
+            arrow.setWidth(8 * s);
+        if (bPressed)
+            arrow.translate(1, 1);
+        DrawArrow(painter, arrow, s);
+    }
+    if (bPressed)
+        FrameRect(painter, rect, dark);
+    else
+        Draw3dRect(painter, rect, light, dark);
+}
+
+void CSortArrowHeader::DrawArrow(QPainter &painter, const QRect &rect, int s) const
+{
+    const QColor light = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const QColor dark = GetSysColor(COLOR_BTNSHADOW);
+    const int T = rect.top();
+    const int R = rect.left() + rect.width();
+    const int B = rect.top() + rect.height();
+    // Lit from the top left: the edges facing down and right are light, the
+    // others dark, so the arrow looks cut into the face.
+    if (m_bAscending) {
+        const QPoint apex(R - 4 * s, T + 2 * s - 1);
+        const QPoint baseRight(R - 3 * s, B - 2 * s);
+        LineTo(painter, apex, baseRight, light);
+        LineTo(painter, baseRight, QPoint(R - 5 * s - 2, B - 2 * s), light);
+        LineTo(painter, QPoint(R - 5 * s - 1, B - 2 * s - 1), QPoint(R - 4 * s, T + 2 * s - 2), dark);
+    } else {
+        const QPoint topRight(R - 3 * s, T + 2 * s - 1);
+        LineTo(painter, topRight, QPoint(R - 4 * s - 1, B - 2 * s + 1), light);
+        const QPoint topLeft(R - 5 * s - 1, T + 2 * s - 1);
+        LineTo(painter, QPoint(R - 4 * s - 1, B - 2 * s), topLeft, dark);
+        LineTo(painter, topLeft, topRight, dark);
+    }
+}
+
+void CSortArrowHeader::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        // A press close to a divider is a resize, not a press on an item.
+        const int gap = PressGap();
+        int x = event->position().toPoint().x() + offset();
+        m_nPressedItem = -1;
+        m_nLastPressedItem = -1;
+        if (x > 0) {
+            for (int visual = 0; visual < count(); ++visual) {
+                const int column = logicalIndex(visual);
+                const int width = isSectionHidden(column) ? 0 : sectionSize(column);
+                if (x < width - gap) {
+                    m_nPressedItem = column;
+                    m_bTracking = true;
+                    break;
+                }
+                x -= width;
+                if (x <= gap)
+                    break;
+            }
+        }
+        viewport()->update();
+    }
+    QHeaderView::mousePressEvent(event);
+}
+
+void CSortArrowHeader::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_bTracking) {
+        const QPoint point = event->position().toPoint();
+        if (m_nPressedItem != -1 && !ItemRect(m_nPressedItem).contains(point)) {
+            m_nLastPressedItem = m_nPressedItem;
+            m_nPressedItem = -1;
+            viewport()->update();
+        } else if (m_nPressedItem == -1 && m_nLastPressedItem != -1
+                   && ItemRect(m_nLastPressedItem).contains(point)) {
+            m_nPressedItem = m_nLastPressedItem;
+            viewport()->update();
+        }
+    }
+    QHeaderView::mouseMoveEvent(event);
+}
+
+void CSortArrowHeader::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        m_bTracking = false;
+        m_nPressedItem = -1;
+        m_nLastPressedItem = -1;
+        viewport()->update();
+    }
+    QHeaderView::mouseReleaseEvent(event);
+}
+
+void CSortArrowHeader::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange)
+        setMinimumSectionSize(MinimumColumnWidth());
+    QHeaderView::changeEvent(event);
+}
+
+void CSortArrowHeader::OnItemClick(int nColumn)
+{
+    SortByColumn(nColumn);
+}
+
+void CSortArrowHeader::OnItemResized(int nColumn, int, int nNewSize)
+{
+    // Size 0 is how a column is hidden; that is not a narrowing.
+    const int minimum = MinimumColumnWidth();
+    if (nNewSize > 0 && nNewSize < minimum && !isSectionHidden(nColumn))
+        resizeSection(nColumn, minimum);
+    else
+        viewport()->update();
+}
