@@ -3,6 +3,9 @@ list(APPEND BV_CORE_SOURCES
   platform/CMountInfo.h platform/CMountInfo.cpp
   platform/CDiskSpace.h platform/CDiskSpace.cpp
   platform/CFixedDrives.h platform/CFixedDrives.cpp
+  platform/FileOpResult.h platform/FileOpResult.cpp
+  platform/CVerifiedEntry.h platform/CVerifiedEntry.cpp
+  platform/CFileDeleter.h platform/CFileDeleter.cpp
 )
 list(APPEND BV_UI_SOURCES
 )

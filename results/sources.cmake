@@ -2,4 +2,6 @@
 list(APPEND BV_CORE_SOURCES
 )
 list(APPEND BV_UI_SOURCES
+  results/CMessageBoxDlg.h results/CMessageBoxDlg.cpp
+  results/CFailedFilesDlg.h results/CFailedFilesDlg.cpp
 )

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/FileOpResult.h"
+
+#include <QByteArray>
+#include <sys/types.h>
+
+// One folder entry, reached from the drive root without following any symbolic
+// link, and checked to be the very file the walk listed (same device and
+// inode). Destructive operations (unlinkat, renameat2) act on folderFd() and
+// name(), never on a path, so a folder swapped for a link cannot redirect them.
+class CVerifiedEntry
+{
+public:
+    // `path` is the full path of the file as the walk recorded it; it must lie
+    // below `driveRoot`. The check runs here; result() tells how it went.
+    CVerifiedEntry(const QByteArray &driveRoot, const QByteArray &path, dev_t device, ino_t inode);
+    ~CVerifiedEntry();
+
+    CVerifiedEntry(const CVerifiedEntry &) = delete;
+    CVerifiedEntry &operator=(const CVerifiedEntry &) = delete;
+
+    FileOpResult result() const { return m_result; }
+    bool isValid() const { return m_result.ok(); }
+    // Descriptor (O_PATH) of the folder holding the entry, -1 if it could not
+    // be opened.
+    int folderFd() const { return m_folderFd; }
+    const QByteArray &name() const { return m_name; }
+
+    // Looks again, just before the entry is changed, so that the window in
+    // which the file can be swapped stays as short as possible.
+    FileOpResult Recheck() const;
+
+    // Opens `relativeFolder` (components below `driveRoot`, separated by '/';
+    // empty means the root itself) one component at a time, refusing links,
+    // "." and "..". Returns an O_PATH descriptor or -1 with `result` set.
+    static int OpenFolder(const QByteArray &driveRoot, const QByteArray &relativeFolder, FileOpResult &result);
+
+    // Splits `path` into the part below `driveRoot` (folder) and the last
+    // component (name). False when `path` does not lie below the root.
+    static bool SplitBelowRoot(const QByteArray &driveRoot, const QByteArray &path,
+                               QByteArray &relativeFolder, QByteArray &name);
+
+private:
+    dev_t m_device;
+    ino_t m_inode;
+    int m_folderFd = -1;
+    QByteArray m_name;
+    FileOpResult m_result;
+};

@@ -1,0 +1,110 @@
+#include <QtTest>
+
+#include "controls/CFlatPushButton.h"
+#include "controls/CSortArrowHeader.h"
+#include "res/DialogTemplate.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+#include "results/CFailedFilesDlg.h"
+
+#include <QLabel>
+#include <QTreeView>
+
+namespace {
+
+QRect TemplateRect(int id)
+{
+    QWidget probe;
+    PlaceControl(&probe, *FindDialogTemplate(IDD_FAILED_FILES), id);
+    return probe.geometry();
+}
+
+QStringList RowTexts(const QTreeView *list)
+{
+    QStringList texts;
+    const QAbstractItemModel *model = list->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts << model->index(row, 0).data().toString();
+    return texts;
+}
+
+} // namespace
+
+class TestFailedFiles : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY(FindDialogTemplate(IDD_FAILED_FILES)); }
+
+    void opensCollapsedAndDetailsTogglesTheList()
+    {
+        CFailedFilesDlg dialog;
+        dialog.m_strMessage = LoadString(IDS_DELETE_FAILED);
+        dialog.m_arrFailed << "/data/one.tmp";
+        dialog.show();
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Brimvale"));
+        QVERIFY(dialog.GetMessageStatic()->text().startsWith(QStringLiteral("   Some files couldn't be deleted.")));
+        QCOMPARE(dialog.GetOkButton()->text(), QStringLiteral("&Ok"));
+
+        const QSize full = DialogPixelSize(*FindDialogTemplate(IDD_FAILED_FILES));
+        const QRect ok = TemplateRect(IDOK);
+        const int collapsedHeight = ok.y() + ok.height() + ok.height() / 3;
+        QVERIFY(dialog.IsCollapsed());
+        QCOMPARE(dialog.size(), QSize(full.width(), collapsedHeight));
+        QCOMPARE(dialog.GetExpandedSize(), full);
+        // Folded, the whole list lies below the dialog's bottom edge.
+        QVERIFY(dialog.GetList()->geometry().top() >= collapsedHeight);
+        QCOMPARE(dialog.GetDetailsButton()->text(), QStringLiteral("&Details >>"));
+
+        const QPoint position = dialog.pos();
+        QTest::mouseClick(dialog.GetDetailsButton(), Qt::LeftButton);
+        QVERIFY(!dialog.IsCollapsed());
+        QCOMPARE(dialog.size(), full);
+        QVERIFY(dialog.rect().contains(dialog.GetList()->geometry()));
+        QCOMPARE(dialog.GetDetailsButton()->text(), QStringLiteral("&Details <<"));
+
+        QTest::mouseClick(dialog.GetDetailsButton(), Qt::LeftButton);
+        QVERIFY(dialog.IsCollapsed());
+        QCOMPARE(dialog.size(), QSize(full.width(), collapsedHeight));
+        QCOMPARE(dialog.GetDetailsButton()->text(), QStringLiteral("&Details >>"));
+        QCOMPARE(dialog.pos(), position);
+
+        QTest::mouseClick(dialog.GetOkButton(), Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    void listsEveryPathInTheOrderMet()
+    {
+        CFailedFilesDlg dialog;
+        dialog.m_strMessage = LoadString(IDS_MOVE_FAILED);
+        const QList<QByteArray> paths = {"/z/last-name.tmp", "/a/First.tmp", "/m/bad\xff.tmp", "/b/new\nline"};
+        dialog.m_arrFailed = paths;
+        dialog.show();
+        QVERIFY(dialog.GetMessageStatic()->text().startsWith(QStringLiteral("   Some files couldn't be moved.")));
+        const QTreeView *list = dialog.GetList();
+        QCOMPARE(list->model()->rowCount(), paths.size());
+        QCOMPARE(list->model()->columnCount(), 1);
+        for (int row = 0; row < paths.size(); ++row) {
+            // The raw bytes stay with the row, whatever the display makes of them.
+            QCOMPARE(list->model()->index(row, 0).data(Qt::UserRole).toByteArray(), paths[row]);
+            QCOMPARE(list->model()->index(row, 0).data().toString(), QString::fromUtf8(paths[row]));
+        }
+        QCOMPARE(dialog.GetHeader()->GetSortColumn(), -1);
+        QCOMPARE(list->header()->sectionSize(0), list->contentsRect().width() - 2);
+        QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+    }
+
+    void headerSortsThePathsAsText()
+    {
+        CFailedFilesDlg dialog;
+        dialog.m_arrFailed = {"/b/x", "/C/y", "/a/z"};
+        dialog.show();
+        dialog.GetHeader()->SortByColumn(0);
+        QCOMPARE(RowTexts(dialog.GetList()), (QStringList{"/a/z", "/b/x", "/C/y"}));
+        dialog.GetHeader()->SortByColumn(0);
+        QCOMPARE(RowTexts(dialog.GetList()), (QStringList{"/C/y", "/b/x", "/a/z"}));
+    }
+};
+
+QTEST_MAIN(TestFailedFiles)
+#include "tst_failedfiles.moc"

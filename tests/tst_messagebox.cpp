@@ -1,0 +1,187 @@
+#include <QtTest>
+
+#include "controls/CFlatPushButton.h"
+#include "res/DialogTemplate.h"
+#include "res/ResourceIds.h"
+#include "results/CMessageBoxDlg.h"
+
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+
+QRect TemplateRect(int id)
+{
+    QWidget probe;
+    PlaceControl(&probe, *FindDialogTemplate(IDD_MESSAGE_BOX), id);
+    return probe.geometry();
+}
+
+QSize TemplateSize() { return DialogPixelSize(*FindDialogTemplate(IDD_MESSAGE_BOX)); }
+
+// Sends a key to whatever has the keyboard focus, as the user's key would.
+void PressOnFocus(QWidget *window, Qt::Key key)
+{
+    QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+    QTest::keyClick(target, key);
+}
+
+} // namespace
+
+class TestMessageBox : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY(FindDialogTemplate(IDD_MESSAGE_BOX)); }
+
+    void stylesLabelTheirButtons_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("secondShown");
+        QTest::newRow("Ok") << 0 << "&Ok" << "&Cancel" << false;
+        QTest::newRow("Ok and Cancel") << 1 << "&Ok" << "&Cancel" << true;
+        QTest::newRow("Yes and No") << 4 << "&Yes" << "&No" << true;
+        QTest::newRow("unknown style keeps the template") << 3 << "&Ok" << "&Cancel" << true;
+    }
+    void stylesLabelTheirButtons()
+    {
+        QFETCH(int, style);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(bool, secondShown);
+        CMessageBoxDlg box(nullptr, style);
+        box.m_strText = QStringLiteral("Text");
+        box.show();
+        QCOMPARE(box.windowTitle(), QStringLiteral("Brimvale"));
+        QCOMPARE(box.GetTextStatic()->text(), QStringLiteral("Text"));
+        QCOMPARE(box.GetOkButton()->text(), first);
+        QCOMPARE(box.GetCancelButton()->text(), second);
+        QCOMPARE(box.GetCancelButton()->isVisible(), secondShown);
+        QCOMPARE(box.GetOkButton()->geometry() == TemplateRect(IDOK), secondShown);
+    }
+
+    void singleButtonSitsMidwayBetweenTheTwoPlaces()
+    {
+        CMessageBoxDlg box(nullptr, CMessageBoxDlg::StyleOk);
+        box.show();
+        const QRect first = TemplateRect(IDOK);
+        const QRect second = TemplateRect(IDCANCEL);
+        const QRect ok = box.GetOkButton()->geometry();
+        QCOMPARE(ok.x(), (first.x() + second.x()) / 2);
+        QCOMPARE(ok.x() + ok.width(), (first.x() + first.width() + second.x() + second.width()) / 2);
+        QCOMPARE(ok.y(), first.y());
+        QCOMPARE(ok.height(), first.height());
+        // The box is centred on screen, so the button is centred in the box.
+        QVERIFY(qAbs(ok.center().x() - box.width() / 2) <= 2);
+    }
+
+    void widensToTheLongestLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("longest");
+        const QString wide = QStringLiteral("This line is clearly wider than the message area of the box, by far");
+        QTest::newRow("first line") << wide + QStringLiteral("\nshort") << wide;
+        QTest::newRow("middle line") << QStringLiteral("a\n") + wide + QStringLiteral("\nb") << wide;
+        QTest::newRow("last line, after the last line feed") << QStringLiteral("\nshort\n") + wide << wide;
+    }
+    void widensToTheLongestLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, longest);
+        CMessageBoxDlg box(nullptr, CMessageBoxDlg::StyleYesNo);
+        box.m_strText = text;
+        box.show();
+        const int needed = QFontMetrics(box.GetTextStatic()->font()).horizontalAdvance(longest);
+        const int staticWidth = TemplateRect(IDC_MESSAGE_TEXT).width();
+        QVERIFY(needed > staticWidth);
+        const int grow = box.GetTextStatic()->width() - staticWidth;
+        QVERIFY(box.GetTextStatic()->width() >= needed);
+        QVERIFY(box.GetTextStatic()->width() <= needed + 1);
+        QCOMPARE(box.width(), TemplateSize().width() + grow);
+        QCOMPARE(box.height(), TemplateSize().height());
+        QCOMPARE(box.GetOkButton()->x(), TemplateRect(IDOK).x() + grow / 2);
+        QCOMPARE(box.GetCancelButton()->x(), TemplateRect(IDCANCEL).x() + grow / 2);
+    }
+
+    void shortOrEmptyTextKeepsTheTemplateSize_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("delete question") << QStringLiteral("\nAre you sure?");
+    }
+    void shortOrEmptyTextKeepsTheTemplateSize()
+    {
+        QFETCH(QString, text);
+        CMessageBoxDlg box(nullptr, CMessageBoxDlg::StyleYesNo);
+        box.m_strText = text;
+        box.show();
+        QCOMPARE(box.size(), TemplateSize());
+        QCOMPARE(box.GetTextStatic()->geometry(), TemplateRect(IDC_MESSAGE_TEXT));
+    }
+
+    void answers()
+    {
+        // Enter presses the focused button, even the second one.
+        {
+            CMessageBoxDlg box(nullptr, CMessageBoxDlg::StyleYesNo);
+            box.show();
+            QVERIFY(QTest::qWaitForWindowActive(&box));
+            QCOMPARE(QApplication::focusWidget(), box.GetOkButton());
+            PressOnFocus(&box, Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), box.GetCancelButton());
+            PressOnFocus(&box, Qt::Key_Return);
+            QVERIFY(!box.isVisible());
+            QCOMPARE(box.result(), IDCANCEL);
+        }
+        {
+            CMessageBoxDlg box(nullptr, CMessageBoxDlg::StyleYesNo);
+            box.show();
+            QVERIFY(QTest::qWaitForWindowActive(&box));
+            PressOnFocus(&box, Qt::Key_Enter);
+            QCOMPARE(box.result(), IDOK);
+        }
+        {
+            CMessageBoxDlg box(nullptr, CMessageBoxDlg::StyleYesNo);
+            box.show();
+            QVERIFY(QTest::qWaitForWindowActive(&box));
+            PressOnFocus(&box, Qt::Key_Escape);
+            QVERIFY(!box.isVisible());
+            QCOMPARE(box.result(), IDCANCEL);
+        }
+        {
+            CMessageBoxDlg box(nullptr, CMessageBoxDlg::StyleYesNo);
+            box.show();
+            QVERIFY(box.close());
+            QCOMPARE(box.result(), IDCANCEL);
+        }
+        {
+            CMessageBoxDlg box(nullptr, CMessageBoxDlg::StyleOkCancel);
+            box.show();
+            QTest::mouseClick(box.GetCancelButton(), Qt::LeftButton);
+            QCOMPARE(box.result(), IDCANCEL);
+        }
+        // Even with its Cancel button hidden, the Ok box answers Escape.
+        {
+            CMessageBoxDlg box(nullptr, CMessageBoxDlg::StyleOk);
+            box.show();
+            QVERIFY(QTest::qWaitForWindowActive(&box));
+            PressOnFocus(&box, Qt::Key_Escape);
+            QCOMPARE(box.result(), IDCANCEL);
+        }
+    }
+
+    void modalRunReturnsTheAnswer()
+    {
+        QTimer::singleShot(0, [] {
+            auto *box = qobject_cast<CMessageBoxDlg *>(QApplication::activeModalWidget());
+            if (box)
+                QTest::mouseClick(box->GetOkButton(), Qt::LeftButton);
+        });
+        QCOMPARE(CMessageBoxDlg::Show(nullptr, CMessageBoxDlg::StyleYesNo, QStringLiteral("Sure?")), IDOK);
+    }
+};
+
+QTEST_MAIN(TestMessageBox)
+#include "tst_messagebox.moc"
