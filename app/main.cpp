@@ -1,11 +1,14 @@
+#include "app/CWizardApp.h"
+#include "res/Bitmaps.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QLabel placeholder(QStringLiteral("Brimvale"));
-    placeholder.resize(400, 200);
-    placeholder.show();
-    return app.exec();
+    QApplication::setApplicationName(QStringLiteral("Brimvale"));
+    QApplication::setWindowIcon(LoadProgramIcon());
+    CWizardApp wizardApp;
+    wizardApp.InitInstance();
+    return 0;
 }

@@ -1,8 +1,12 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  criteria/PageSequence.h criteria/PageSequence.cpp
   criteria/CTime.h criteria/CTime.cpp
   criteria/CFileScan.h criteria/CFileScan.cpp
 )
 list(APPEND BV_UI_SOURCES
+  criteria/CMethodPage.h criteria/CMethodPage.cpp
+  criteria/CCriteriaPage.h criteria/CCriteriaPage.cpp
+  criteria/CDrivePage.h criteria/CDrivePage.cpp
   criteria/CTimePage.h criteria/CTimePage.cpp
 )

@@ -6,6 +6,7 @@ list(APPEND BV_CORE_SOURCES
   res/templates/TemplateTables.h res/templates/PageTemplates.cpp res/templates/DialogBoxTemplates.cpp
 )
 list(APPEND BV_UI_SOURCES
+  res/Bitmaps.h res/Bitmaps.cpp res/images.qrc
   res/DialogUnits.h res/DialogUnits.cpp
   res/DialogTemplate.h res/DialogLayout.cpp
 )

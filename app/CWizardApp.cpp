@@ -1,0 +1,89 @@
+#include "app/CWizardApp.h"
+
+#include "app/CPlaceholderPage.h"
+#include "app/CSplashWnd.h"
+#include "app/CWizard.h"
+#include "criteria/CCriteriaPage.h"
+#include "criteria/CDrivePage.h"
+#include "criteria/CFileScan.h"
+#include "criteria/CMethodPage.h"
+#include "criteria/PageSequence.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+
+CWizardApp::CWizardApp()
+    : CWizardApp(Options())
+{
+}
+
+CWizardApp::CWizardApp(Options options)
+    : m_options(std::move(options))
+{
+}
+
+CWizardApp::~CWizardApp() = default;
+
+std::vector<CWizardPage *> CWizardApp::CreatePages(CFileScan *scan)
+{
+    std::vector<CWizardPage *> pages{
+        new CMethodPage,
+        new CCriteriaPage,
+        new CDrivePage,
+        new CPlaceholderPage(PAGE_LOCATION, IDD_LOCATION_PAGE),
+        new CPlaceholderPage(PAGE_NAME, IDD_NAME_PAGE),
+        new CPlaceholderPage(PAGE_EXTENSION, IDD_EXTENSION_PAGE),
+        new CPlaceholderPage(PAGE_SIZE, IDD_SIZE_PAGE),
+        new CPlaceholderPage(PAGE_CREATION, IDD_CREATION_TIME_PAGE),
+        new CPlaceholderPage(PAGE_MODIFIED, IDD_MODIFIED_TIME_PAGE),
+        new CPlaceholderPage(PAGE_ACCESSED, IDD_ACCESSED_TIME_PAGE),
+        new CPlaceholderPage(PAGE_RESULTS, IDD_RESULTS_PAGE),
+    };
+    for (CWizardPage *page : pages)
+        page->m_pScan = scan;
+    return pages;
+}
+
+void CWizardApp::AddPages(CWizard &sheet, CFileScan *scan)
+{
+    for (CWizardPage *page : CreatePages(scan))
+        sheet.AddPage(page);
+}
+
+void CWizardApp::ShowSplashAndWait()
+{
+    if (m_options.bShowSplash) {
+        auto *splash = new CSplashWnd(IDB_SPLASH, static_cast<unsigned>(qMax(0, m_options.nSplashDelay)));
+        splash->ShowSplash();
+    }
+    // Input waits until the sheet is up (a click then removes the splash),
+    // but the splash keeps being painted meanwhile.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (elapsed.elapsed() < m_options.nSplashDelay) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        QThread::msleep(10);
+    }
+}
+
+bool CWizardApp::InitInstance()
+{
+    ShowSplashAndWait();
+
+    // The record lives exactly as long as the sheet: built before it,
+    // destroyed after it (and its pages) are gone.
+    CFileScan scan;
+    {
+        CWizard sheet(LoadString(IDS_PRODUCT_NAME), nullptr, PAGE_METHOD);
+        AddPages(sheet, &scan);
+        if (m_options.runSheet)
+            m_options.runSheet(sheet);
+        else
+            sheet.exec();
+    }
+    return false;
+}

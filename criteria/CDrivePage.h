@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/CWizardPage.h"
+#include "controls/CImageList.h"
+#include "platform/CFixedDrives.h"
+
+#include <QList>
+#include <functional>
+
+class CFlatFrameCombo;
+
+// The drive to search: one entry per fixed drive of the machine, read once
+// when the page is first shown.
+class CDrivePage : public CWizardPage
+{
+    Q_OBJECT
+
+public:
+    // Gives the fixed drives to list; tests describe their own.
+    using DriveSource = std::function<QList<FixedDrive>()>;
+
+    explicit CDrivePage(DriveSource source = {});
+    ~CDrivePage() override;
+
+    // Must be set before the page is first shown.
+    void SetDriveSource(DriveSource source);
+
+    // "<mount point> ( <label> )".
+    static QString DriveEntryText(const FixedDrive &drive);
+
+    bool OnSetActive() override;
+    bool OnKillActive() override;
+    bool UpdateData(bool bSaveAndValidate = true) override;
+    void OnNextButton() override;
+    void OnBackButton() override;
+
+    // The drives listed, by entry position.
+    const QList<FixedDrive> &Drives() const { return m_drives; }
+
+    CImageList m_imlDrives;
+    CFlatFrameCombo *m_cboDrives = nullptr;
+
+protected:
+    void OnInitDialog() override;
+
+private:
+    void FillDriveList();
+
+    DriveSource m_source;
+    QList<FixedDrive> m_drives;
+};

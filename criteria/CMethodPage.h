@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/CWizardPage.h"
+
+class CRadioButton;
+
+// First page: Express (a fixed search for commonly discardable files) or
+// Custom (a search by criteria chosen on the next page).
+class CMethodPage : public CWizardPage
+{
+    Q_OBJECT
+
+public:
+    CMethodPage();
+
+    bool OnSetActive() override;
+
+    CRadioButton *m_btnExpress = nullptr;
+    CRadioButton *m_btnCustom = nullptr;
+
+protected:
+    void OnInitDialog() override;
+
+private:
+    void OnExpress();
+    void OnCustom();
+};
