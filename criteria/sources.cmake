@@ -8,5 +8,4 @@ list(APPEND BV_UI_SOURCES
   criteria/CMethodPage.h criteria/CMethodPage.cpp
   criteria/CCriteriaPage.h criteria/CCriteriaPage.cpp
   criteria/CDrivePage.h criteria/CDrivePage.cpp
-  criteria/CTimePage.h criteria/CTimePage.cpp
 )

@@ -1,0 +1,107 @@
+// Fills the results model with a million made-up files, sorts it by every
+// column both ways and removes rows in batches, printing the time of each step
+// and the peak memory of the process.
+//
+//   bench_model [ROWS]
+
+#include "results/CResultsModel.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <cstdio>
+#include <random>
+
+namespace {
+
+double Seconds(QElapsedTimer &timer)
+{
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    timer.restart();
+    return seconds;
+}
+
+QByteArray PeakMemory()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return "?";
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed();
+    }
+    return "?";
+}
+
+QByteArray MakeName(std::mt19937_64 &random, int low, int high)
+{
+    static const char *const words[] = {"report", "Draft", "final", "Photo", "data", "NOTES", "project",
+                                        "music", "setup", "archive", "build", "old", "copy", "x86"};
+    std::uniform_int_distribution<int> length(low, high);
+    std::uniform_int_distribution<int> word(0, int(std::size(words)) - 1);
+    const int wanted = length(random);
+    QByteArray name;
+    while (name.size() < wanted)
+        name += QByteArray(words[word(random)]) + (random() % 3 ? " " : "_");
+    name.truncate(wanted);
+    static const char *const extensions[] = {".txt", ".jpg", ".tmp", ".log", ".bak", ".cpp", ".o", ".pdf"};
+    return name + extensions[random() % std::size(extensions)];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    std::mt19937_64 random(42);
+
+    std::vector<QByteArray> folders;
+    for (int f = 0; f < rows / 10 + 1; ++f)
+        folders.push_back("/mnt/data/" + MakeName(random, 5, 20) + '/' + MakeName(random, 5, 20));
+
+    CResultsModel model;
+    QElapsedTimer timer;
+    timer.start();
+    WalkRecord record;
+    std::lognormal_distribution<double> size(8.5, 2.6);
+    std::uniform_int_distribution<std::int64_t> time(1400000000, 1700000000);
+    for (int i = 0; i < rows; ++i) {
+        record.folder = folders[std::size_t(i / 10)];
+        record.name = MakeName(random, 5, 40);
+        record.size = std::int64_t(size(random));
+        record.creationTime = time(random);
+        record.modifiedTime = time(random);
+        record.accessedTime = time(random);
+        record.inode = ino_t(i);
+        model.AddResult(record);
+    }
+    model.FlushPendingRows();
+    std::printf("add %d rows: %.3f s (peak memory %s)\n", model.rowCount(), Seconds(timer), PeakMemory().constData());
+
+    static const char *const names[] = {"File", "Location", "Size", "Created", "Modified", "Accessed"};
+    for (int column = 0; column < kColumnCount; ++column) {
+        model.sort(column, Qt::AscendingOrder);
+        const double up = Seconds(timer);
+        model.sort(column, Qt::DescendingOrder);
+        const double down = Seconds(timer);
+        std::printf("sort by %-8s ascending %.3f s, descending %.3f s\n", names[column], up, down);
+    }
+
+    std::vector<int> half;
+    for (int row = 0; row < model.rowCount(); row += 2)
+        half.push_back(row);
+    model.RemoveRowList(half);
+    std::printf("remove every other row (%zu): %.3f s\n", half.size(), Seconds(timer));
+
+    std::vector<int> all;
+    for (int row = 0; row < model.rowCount(); ++row)
+        all.push_back(row);
+    model.RemoveRowList(all);
+    std::printf("remove all remaining rows (%zu): %.3f s, selected %d files\n", all.size(), Seconds(timer),
+                model.GetStore().GetSelectedCount());
+
+    model.Clear();
+    std::printf("clear: %.3f s, peak memory %s\n", Seconds(timer), PeakMemory().constData());
+    return 0;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/FileOpResult.h"
+
+// What one action (Delete, Move, Compress, Eliminate) does to one checked
+// file, so that the results page runs every action through the same loop:
+// visit the checked rows from the last to the first, call Run with the row's
+// result index, take the row out of the list when it succeeds, and collect the
+// file's path for the failed-files dialog when it does not.
+class CActionStep
+{
+public:
+    virtual ~CActionStep() = default;
+
+    // String id of the progress dialog's status text ("Deleting ...").
+    virtual int GetStatusTextId() const = 0;
+    // String id of the failed-files dialog's message; 0 when the action
+    // cannot fail and shows no such dialog.
+    virtual int GetFailedMessageId() const = 0;
+    // Whether the action changes the disk, so that the free-space line is
+    // rewritten after it.
+    virtual bool ChangesDisk() const = 0;
+
+    // Acts on the file with result index `index`.
+    virtual FileOpResult Run(int index) = 0;
+};

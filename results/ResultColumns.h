@@ -1,0 +1,12 @@
+#pragma once
+
+// The columns of the results list, in display order.
+enum ResultColumn : int {
+    kColumnFile,
+    kColumnLocation,
+    kColumnSize,
+    kColumnCreated,
+    kColumnModified,
+    kColumnAccessed,
+    kColumnCount
+};

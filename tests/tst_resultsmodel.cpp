@@ -1,0 +1,288 @@
+#include <QtTest>
+
+#include "results/CResultsModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+namespace {
+
+constexpr std::int64_t kKB = 1024;
+constexpr std::int64_t kMB = 1024 * 1024;
+
+std::int64_t noonUtc(int year, int month, int day)
+{
+    return QDateTime(QDate(year, month, day), QTime(12, 0), Qt::UTC).toSecsSinceEpoch();
+}
+
+WalkRecord record(const QByteArray &folder, const QByteArray &name, std::int64_t size = 0,
+                  std::int64_t modified = 0)
+{
+    WalkRecord r;
+    r.folder = folder;
+    r.name = name;
+    r.size = size;
+    r.creationTime = modified;
+    r.modifiedTime = modified;
+    r.accessedTime = modified;
+    return r;
+}
+
+// Items in row order.
+QList<int> items(const CResultsModel &model)
+{
+    QList<int> result;
+    for (int row = 0; row < model.rowCount(); ++row)
+        result.append(model.GetItem(row));
+    return result;
+}
+
+int rowOfItem(const CResultsModel &model, int item)
+{
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.GetItem(row) == item)
+            return row;
+    }
+    return -1;
+}
+
+QString text(const CResultsModel &model, int row, int column)
+{
+    return model.data(model.index(row, column)).toString();
+}
+
+} // namespace
+
+class TestResultsModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void rowsArriveInBatchesAllChecked()
+    {
+        CResultsModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.SetMinimumBatch(100);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        std::int64_t total = 0;
+        for (int i = 0; i < 5000; ++i) {
+            model.AddResult(record("/d", "f" + QByteArray::number(i), i * 1000));
+            total += i * 1000;
+        }
+        QVERIFY(inserted.count() < 20);
+        QCOMPARE(model.rowCount() + model.GetPendingCount(), 5000);
+        model.FlushPendingRows();
+        QCOMPARE(model.rowCount(), 5000);
+        QCOMPARE(model.GetPendingCount(), 0);
+        for (int row : {0, 1234, 4999}) {
+            QCOMPARE(model.data(model.index(row, kColumnFile), Qt::UserRole).toInt(), row);
+            QCOMPARE(model.data(model.index(row, kColumnFile), Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        }
+        QCOMPARE(model.GetStore().GetSelectedBytes(), total);
+        QCOMPARE(model.GetStore().GetSelectedCount(), 5000);
+    }
+
+    void columnsShowTheFileAsStored()
+    {
+        CResultsModel model;
+        model.AddResult(record("/mnt/data", "bad\xff name.tmp", 1536, noonUtc(2040, 2, 29)));
+        model.AddResult(record("/", "in root", 5 * 1024 * kMB, noonUtc(1969, 7, 20)));
+        QList<int> decorated;
+        model.SetDecorationProvider([&](int column, const CResultsModel &, int item) {
+            decorated.append(column * 10 + item);
+            return QVariant(QStringLiteral("icon"));
+        });
+        model.FlushPendingRows();
+
+        QCOMPARE(text(model, 0, kColumnFile), QString::fromUtf8("bad\uFFFD name.tmp"));
+        QCOMPARE(text(model, 0, kColumnLocation), QStringLiteral("/mnt/data"));
+        QCOMPARE(text(model, 1, kColumnLocation), QStringLiteral("/"));
+        QCOMPARE(text(model, 0, kColumnSize), QStringLiteral("1.50 KB"));
+        QCOMPARE(text(model, 1, kColumnSize), QStringLiteral("5120 MB"));
+        QCOMPARE(text(model, 0, kColumnModified), QStringLiteral("2/29/40"));
+        QCOMPARE(text(model, 1, kColumnCreated), QStringLiteral("7/20/69"));
+        QCOMPARE(model.GetStore().GetPath(0), QByteArray("/mnt/data/bad\xff name.tmp"));
+        QCOMPARE(model.GetStore().GetPath(1), QByteArray("/in root"));
+
+        QCOMPARE(model.data(model.index(0, kColumnSize), Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
+                 int(Qt::AlignRight));
+        QVERIFY(!model.data(model.index(0, kColumnSize), Qt::CheckStateRole).isValid());
+        QVERIFY(model.flags(model.index(0, kColumnFile)) & Qt::ItemIsUserCheckable);
+        QVERIFY(!(model.flags(model.index(0, kColumnSize)) & Qt::ItemIsUserCheckable));
+        QCOMPARE(model.data(model.index(1, kColumnLocation), Qt::DecorationRole).toString(), QStringLiteral("icon"));
+        QVERIFY(!model.data(model.index(1, kColumnSize), Qt::DecorationRole).isValid());
+        QCOMPARE(decorated, QList<int>({11}));
+        QCOMPARE(model.headerData(kColumnAccessed, Qt::Horizontal).toString(), QStringLiteral("Accessed"));
+
+        // Whatever a view asks, nothing breaks.
+        QVERIFY(!model.data(model.index(2, 0)).isValid());
+        QVERIFY(!model.data(QModelIndex()).isValid());
+        QCOMPARE(model.GetItem(-1), -1);
+        QVERIFY(!model.SetCheck(7, false));
+        QVERIFY(!model.removeRows(1, 5));
+    }
+
+    void totalsStayExactThroughChecksAndRemovals()
+    {
+        CResultsModel model;
+        const std::int64_t sizes[] = {5 * 1024 * kMB, 3 * 1024 * kMB, 700, 2 * kMB, 0};
+        for (int i = 0; i < 5; ++i)
+            model.AddResult(record("/d", "f" + QByteArray::number(i), sizes[i]));
+        model.FlushPendingRows();
+        const CResultStore &store = model.GetStore();
+        QCOMPARE(store.GetSelectedBytes(), 8 * 1024 * kMB + 700 + 2 * kMB);
+
+        QSignalSpy flips(&model, &CResultsModel::checkChanged);
+        QVERIFY(model.setData(model.index(0, kColumnFile), Qt::Unchecked, Qt::CheckStateRole));
+        QVERIFY(model.setData(model.index(0, kColumnFile), Qt::Unchecked, Qt::CheckStateRole)); // no change
+        QCOMPARE(flips.count(), 1);
+        QCOMPARE(flips.first(), QList<QVariant>({0, false}));
+        QCOMPARE(store.GetSelectedBytes(), 3 * 1024 * kMB + 700 + 2 * kMB);
+        QCOMPARE(store.GetSelectedCount(), 4);
+
+        QVERIFY(model.SetCheck(2, false));
+        QVERIFY(model.SetCheck(2, true));
+        QCOMPARE(store.GetSelectedBytes(), 3 * 1024 * kMB + 700 + 2 * kMB);
+
+        // Removing a checked row lowers the totals, an unchecked one does not.
+        model.RemoveRowList({0, 1});
+        QCOMPARE(store.GetSelectedBytes(), 700 + 2 * kMB);
+        QCOMPARE(store.GetSelectedCount(), 3);
+        QCOMPARE(items(model), QList<int>({2, 3, 4}));
+        // The entries stay: indices of the files still listed keep their meaning.
+        QCOMPARE(store.GetCount(), 5);
+        QCOMPARE(store.GetSize(3), 2 * kMB);
+        QVERIFY(!store.IsListed(0));
+
+        model.Clear();
+        QCOMPARE(model.rowCount(), 0);
+        QCOMPARE(store.GetCount(), 0);
+        QCOMPARE(store.GetSelectedBytes(), 0);
+        QCOMPARE(store.GetSelectedCount(), 0);
+        QCOMPARE(model.AddResult(record("/d", "again")), 0);
+    }
+
+    void sortsByValueNotByShownText_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QList<WalkRecord>>("files");
+        QTest::addColumn<QList<int>>("ascending");
+        const QList<WalkRecord> sizes{record("/d", "a", 2 * kMB), record("/d", "b", 500 * kKB),
+                                      record("/d", "c", 5 * 1024 * kMB), record("/d", "d", 999)};
+        QTest::newRow("size by bytes: 2 MB after 500 KB") << int(kColumnSize) << sizes << QList<int>{3, 1, 0, 2};
+        const QList<WalkRecord> dates{record("/d", "a", 0, noonUtc(2040, 1, 1)), record("/d", "b", 0, 0),
+                                      record("/d", "c", 0, noonUtc(1969, 1, 1)),
+                                      record("/d", "d", 0, noonUtc(2000, 12, 31))};
+        for (int column : {kColumnCreated, kColumnModified, kColumnAccessed})
+            QTest::newRow(qPrintable(QStringLiteral("date column %1").arg(column))) << column << dates
+                                                                                   << QList<int>{2, 1, 3, 0};
+        const QList<WalkRecord> names{record("/d", "banana"), record("/d", "Apple"), record("/d", "cherry"),
+                                      record("/d", "\xc3\x84pfel"), record("/d", "apple pie")};
+        QTest::newRow("names ignore case") << int(kColumnFile) << names << QList<int>{1, 4, 0, 2, 3};
+        const QList<WalkRecord> folders{record("/d/Zeta", "1"), record("/d/alpha", "2"), record("/d/Beta", "3"),
+                                        record("/d/alpha", "4")};
+        QTest::newRow("folders ignore case") << int(kColumnLocation) << folders << QList<int>{1, 3, 2, 0};
+    }
+    void sortsByValueNotByShownText()
+    {
+        QFETCH(int, column);
+        QFETCH(QList<WalkRecord>, files);
+        QFETCH(QList<int>, ascending);
+        CResultsModel model;
+        for (const WalkRecord &file : files)
+            model.AddResult(file);
+        model.sort(column, Qt::AscendingOrder); // also shows rows still waiting to be announced
+        QCOMPARE(items(model), ascending);
+        model.sort(column, Qt::DescendingOrder);
+        QList<int> descending = ascending;
+        std::reverse(descending.begin(), descending.end());
+        if (column == kColumnLocation)
+            descending = {0, 2, 1, 3}; // the two files of one folder keep their order
+        QCOMPARE(items(model), descending);
+    }
+
+    void equalKeysKeepTheirOrderInBothDirections()
+    {
+        CResultsModel model;
+        const std::int64_t sizes[] = {10, 20, 10, 30, 20, 10};
+        for (int i = 0; i < 6; ++i)
+            model.AddResult(record("/d", "f" + QByteArray::number(5 - i), sizes[i]));
+        model.sort(kColumnFile, Qt::AscendingOrder);
+        QCOMPARE(items(model), QList<int>({5, 4, 3, 2, 1, 0}));
+        model.sort(kColumnSize, Qt::AscendingOrder);
+        QCOMPARE(items(model), QList<int>({5, 2, 0, 4, 1, 3}));
+        model.sort(kColumnSize, Qt::DescendingOrder);
+        QCOMPARE(items(model), QList<int>({3, 4, 1, 5, 2, 0}));
+        model.sort(kColumnCount + 3, Qt::AscendingOrder); // no such column: nothing moves
+        QCOMPARE(items(model), QList<int>({3, 4, 1, 5, 2, 0}));
+    }
+
+    void checksAndViewsFollowTheirFilesThroughSorts()
+    {
+        CResultsModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        for (int i = 0; i < 8; ++i)
+            model.AddResult(record("/d", "f" + QByteArray::number(i), (i * 37) % 11));
+        model.FlushPendingRows();
+        QVERIFY(model.SetCheck(2, false));
+        QVERIFY(model.SetCheck(5, false));
+        const std::int64_t bytes = model.GetStore().GetSelectedBytes();
+        const QPersistentModelIndex current = model.index(5, kColumnSize);
+
+        model.sort(kColumnSize, Qt::DescendingOrder);
+        QVERIFY(items(model) != QList<int>({0, 1, 2, 3, 4, 5, 6, 7}));
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const int item = model.GetItem(row);
+            QCOMPARE(model.GetCheck(row), item != 2 && item != 5);
+        }
+        QCOMPARE(current.row(), rowOfItem(model, 5));
+        QCOMPARE(current.column(), int(kColumnSize));
+        QCOMPARE(model.GetStore().GetSelectedBytes(), bytes);
+
+        // Checking by row after the sort reaches the file now shown there.
+        const int row = rowOfItem(model, 2);
+        QVERIFY(model.SetCheck(row, true));
+        QVERIFY(model.GetStore().IsChecked(2));
+        QCOMPARE(model.GetStore().GetSelectedBytes(), bytes + model.GetStore().GetSize(2));
+    }
+
+    void removesRowsInFewSteps()
+    {
+        CResultsModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        for (int i = 0; i < 200; ++i)
+            model.AddResult(record("/d", "f" + QByteArray::number(i), 1));
+        model.FlushPendingRows();
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+
+        // A few runs: one removal each, duplicates and strangers ignored.
+        model.RemoveRowList({7, 5, 6, 150, 199, 6, -1, 4000});
+        QCOMPARE(removed.count(), 3);
+        QCOMPARE(reset.count(), 0);
+        QCOMPARE(model.rowCount(), 195);
+        QCOMPARE(model.GetItem(5), 8);
+        QCOMPARE(model.GetItem(194), 198);
+
+        // Many scattered rows: one reset instead of a signal per row.
+        std::vector<int> everyOther;
+        for (int row = 0; row < model.rowCount(); row += 2)
+            everyOther.push_back(row);
+        const QList<int> before = items(model);
+        model.RemoveRowList(everyOther);
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(model.rowCount(), 97);
+        for (int row = 0; row < model.rowCount(); ++row)
+            QCOMPARE(model.GetItem(row), before[2 * row + 1]);
+        QCOMPARE(model.GetStore().GetSelectedCount(), 97);
+        QCOMPARE(model.GetStore().GetSelectedBytes(), 97);
+
+        QVERIFY(model.removeRows(0, 97));
+        QCOMPARE(model.GetStore().GetSelectedCount(), 0);
+    }
+};
+
+QTEST_MAIN(TestResultsModel)
+#include "tst_resultsmodel.moc"
