@@ -19,4 +19,5 @@ list(APPEND BV_UI_SOURCES
   controls/CComboItem.h
   controls/CFlatFrameCombo.cpp controls/CFlatFrameCombo.h
   controls/CFlatFrameDatePicker.cpp controls/CFlatFrameDatePicker.h
+  controls/CUpDownCtrl.cpp controls/CUpDownCtrl.h
 )

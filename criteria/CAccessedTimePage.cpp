@@ -1,0 +1,20 @@
+#include "criteria/CAccessedTimePage.h"
+
+#include "criteria/CFileScan.h"
+#include "criteria/PageSequence.h"
+#include "res/ResourceIds.h"
+
+CAccessedTimePage::CAccessedTimePage()
+    : CTimePage({
+          .nPage = PAGE_ACCESSED,
+          .nTemplateId = IDD_ACCESSED_TIME_PAGE,
+          .pMode = &CFileScan::m_nAccessedMode,
+          .pFrom = &CFileScan::m_timeAccessedFrom,
+          .pTo = &CFileScan::m_timeAccessedTo,
+          .nTitleId = IDC_ACCESSED_TITLE,
+          .nTitleText = IDS_ACCESSED_TITLE,
+          .nDescriptionId = IDC_ACCESSED_DESCRIPTION,
+          .nDescriptionText = IDS_ACCESSED_DESCRIPTION,
+      })
+{
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "criteria/CTimePage.h"
+
+// When a file was made.
+class CCreationTimePage : public CTimePage
+{
+    Q_OBJECT
+
+public:
+    CCreationTimePage();
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/CPlaceholderPage.h"
+#include "app/CWizard.h"
+#include "criteria/CFileScan.h"
+#include "criteria/PageSequence.h"
+#include "res/ResourceIds.h"
+
+#include <QApplication>
+#include <QTest>
+#include <functional>
+
+// A wizard sheet with the eleven pages over one record, shown offscreen.
+// The pages a test is about are given by `make`; every other position gets a
+// stand-in page that only navigates.
+class WizardHarness
+{
+public:
+    using PageFactory = std::function<CWizardPage *(int nPage)>;
+
+    explicit WizardHarness(const PageFactory &make, int nFirstPage = PAGE_METHOD)
+        : sheet(QStringLiteral("Brimvale"), nullptr, nFirstPage)
+    {
+        static const int kTemplates[PAGE_COUNT] = {
+            IDD_METHOD_PAGE,        IDD_CRITERIA_PAGE,      IDD_DRIVE_PAGE,          IDD_LOCATION_PAGE,
+            IDD_NAME_PAGE,          IDD_EXTENSION_PAGE,     IDD_SIZE_PAGE,           IDD_CREATION_TIME_PAGE,
+            IDD_MODIFIED_TIME_PAGE, IDD_ACCESSED_TIME_PAGE, IDD_RESULTS_PAGE,
+        };
+        for (int nPage = 0; nPage < PAGE_COUNT; ++nPage) {
+            CWizardPage *page = make ? make(nPage) : nullptr;
+            if (!page)
+                page = new CPlaceholderPage(nPage, kTemplates[nPage]);
+            page->m_pScan = &scan;
+            sheet.AddPage(page);
+        }
+    }
+
+    // Shows the sheet, which activates its first page.
+    bool show()
+    {
+        sheet.show();
+        return QTest::qWaitForWindowExposed(&sheet);
+    }
+
+    template <class T> T *page(int nPage) const { return qobject_cast<T *>(sheet.GetPage(nPage)); }
+    int active() const { return sheet.GetActiveIndex(); }
+    // Jumps to `nPage` as a page's GoToPage would.
+    bool go(int nPage)
+    {
+        const bool bActive = sheet.SetActivePage(nPage);
+        sheet.UpdateBackButton();
+        return bActive;
+    }
+    void next() { QTest::mouseClick(&sheet.m_btnNext, Qt::LeftButton); }
+    void back() { QTest::mouseClick(&sheet.m_btnBack, Qt::LeftButton); }
+
+    CFileScan scan;
+    CWizard sheet;
+};
