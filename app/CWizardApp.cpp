@@ -3,13 +3,21 @@
 #include "app/CPlaceholderPage.h"
 #include "app/CSplashWnd.h"
 #include "app/CWizard.h"
+#include "criteria/CAccessedTimePage.h"
+#include "criteria/CCreationTimePage.h"
 #include "criteria/CCriteriaPage.h"
 #include "criteria/CDrivePage.h"
+#include "criteria/CExtensionPage.h"
 #include "criteria/CFileScan.h"
+#include "criteria/CLocationPage.h"
 #include "criteria/CMethodPage.h"
+#include "criteria/CModifiedTimePage.h"
+#include "criteria/CNamePage.h"
+#include "criteria/CSizePage.h"
 #include "criteria/PageSequence.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
+#include "results/CResultsPage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,14 +42,14 @@ std::vector<CWizardPage *> CWizardApp::CreatePages(CFileScan *scan)
         new CMethodPage,
         new CCriteriaPage,
         new CDrivePage,
-        new CPlaceholderPage(PAGE_LOCATION, IDD_LOCATION_PAGE),
-        new CPlaceholderPage(PAGE_NAME, IDD_NAME_PAGE),
-        new CPlaceholderPage(PAGE_EXTENSION, IDD_EXTENSION_PAGE),
-        new CPlaceholderPage(PAGE_SIZE, IDD_SIZE_PAGE),
-        new CPlaceholderPage(PAGE_CREATION, IDD_CREATION_TIME_PAGE),
-        new CPlaceholderPage(PAGE_MODIFIED, IDD_MODIFIED_TIME_PAGE),
-        new CPlaceholderPage(PAGE_ACCESSED, IDD_ACCESSED_TIME_PAGE),
-        new CPlaceholderPage(PAGE_RESULTS, IDD_RESULTS_PAGE),
+        new CLocationPage,
+        new CNamePage,
+        new CExtensionPage,
+        new CSizePage,
+        new CCreationTimePage,
+        new CModifiedTimePage,
+        new CAccessedTimePage,
+        new CResultsPage,
     };
     for (CWizardPage *page : pages)
         page->m_pScan = scan;

@@ -10,6 +10,9 @@ list(APPEND BV_CORE_SOURCES
   results/CResultsModel.h results/CResultsModel.cpp
 )
 list(APPEND BV_UI_SOURCES
+  results/CActionProgressDlg.h results/CActionProgressDlg.cpp
+  results/CRestartProgressDlg.h results/CRestartProgressDlg.cpp
+  results/CResultsPage.h results/CResultsPage.cpp
   results/CMessageBoxDlg.h results/CMessageBoxDlg.cpp
   results/CFailedFilesDlg.h results/CFailedFilesDlg.cpp
 )

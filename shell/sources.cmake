@@ -2,4 +2,5 @@
 list(APPEND BV_CORE_SOURCES
 )
 list(APPEND BV_UI_SOURCES
+  shell/CFileIconProvider.h shell/CFileIconProvider.cpp
 )

@@ -1,0 +1,133 @@
+#include "scan/CScanDlg.h"
+
+#include "controls/CEllipsisStatic.h"
+#include "controls/CFlatPushButton.h"
+#include "controls/CPercentProgressCtrl.h"
+#include "criteria/CFileScan.h"
+#include "platform/CDirectoryWalker.h"
+#include "platform/CDiskSpace.h"
+#include "res/DialogTemplate.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+#include "results/CResultsPage.h"
+#include "scan/CFileMatcher.h"
+#include "scan/ModelessWindow.h"
+
+#include <QFile>
+
+namespace {
+
+constexpr qint64 kDisplayRefreshMs = 100;
+
+} // namespace
+#include <QKeyEvent>
+
+CScanDlg::CScanDlg(CResultsPage *pResultsPage)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint)
+    , m_btnCancel(new CFlatPushButton(LoadString(IDS_CANCEL), this))
+    , m_progress(new CPercentProgressCtrl(this))
+    , m_pResultsPage(pResultsPage)
+    , m_wndPath(new CEllipsisStatic(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, 1, this))
+{
+    setFont(DialogFont());
+    if (const DialogTemplate *dialogTemplate = FindDialogTemplate(IDD_SCAN)) {
+        setFixedSize(DialogPixelSize(*dialogTemplate));
+        PlaceControl(m_wndPath, *dialogTemplate, IDC_SCAN_PATH);
+        PlaceControl(m_progress, *dialogTemplate, IDC_SCAN_PROGRESS);
+        PlaceControl(m_btnCancel, *dialogTemplate, IDCANCEL);
+    }
+    m_wndPath->SetWindowText(LoadString(IDS_SCAN));
+    m_btnCancel->setAutoDefault(false);
+    connect(m_btnCancel, &QAbstractButton::clicked, this, &CScanDlg::OnCancel);
+}
+
+CScanDlg::~CScanDlg() = default;
+
+void CScanDlg::Create(QWidget *owner, const QByteArray &drive)
+{
+    const DiskSpace space = CDiskSpace::Query(drive);
+    // Without a figure for the drive the bar simply stands at 100.
+    m_nTotalBytes = space.ok && space.UsedBytes() > 0 ? std::uint64_t(space.UsedBytes()) : 0;
+    m_nDoneBytes = 0;
+    m_progress->SetRange(0, 100);
+    m_bCancel = 0;
+    m_btnCancel->setText(LoadString(IDS_CANCEL));
+    ShowCentredOver(this, owner);
+    m_btnCancel->setFocus();
+}
+
+void CScanDlg::AddProgress(std::uint64_t nSize)
+{
+    m_nDoneBytes += nSize;
+    if (m_nTotalBytes != 0 && m_nDoneBytes <= m_nTotalBytes)
+        m_progress->SetPos(int(m_nDoneBytes * 100 / m_nTotalBytes));
+    else
+        m_progress->SetPos(100);
+}
+
+void CScanDlg::FinishProgress()
+{
+    for (int pos = m_progress->GetPos(); pos < 100;)
+        m_progress->SetPos(++pos);
+}
+
+int CScanDlg::ScanFolder(const QByteArray &folder)
+{
+    if (m_pResultsPage && m_pResultsPage->m_pScan)
+        m_pMatcher = std::make_unique<CFileMatcher>(*m_pResultsPage->m_pScan);
+    CDirectoryWalker walker;
+    walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
+    walker.SetCancelCheck([this] { return OnBetweenEntries(); });
+    return walker.Walk(folder) == CDirectoryWalker::Result::RootUnavailable ? 0 : 1;
+}
+
+void CScanDlg::OnFile(const WalkRecord &record)
+{
+    // The path line only changes on screen when events are pumped, so it is
+    // only composed for the first file after each pump.
+    if (m_bShowNextPath) {
+        m_bShowNextPath = false;
+        QByteArray path = record.folder;
+        if (!path.endsWith('/'))
+            path += '/';
+        path += record.name;
+        m_wndPath->SetWindowText(QFile::decodeName(path));
+    }
+    // The progress counts every file met, whether it matches or not.
+    AddProgress(record.size > 0 ? std::uint64_t(record.size) : 0);
+    if (m_pMatcher && m_pMatcher->MatchFile(record) && m_pResultsPage)
+        m_pResultsPage->AddResult(record);
+}
+
+bool CScanDlg::OnBetweenEntries()
+{
+    if (m_bCancel)
+        return true;
+    if (m_pump.Due()) {
+        // Events are pumped often so that Cancel acts at once, but the texts
+        // change only a few times a second: laying out text is what a pump
+        // costs, and nobody reads a path that stays 15 ms.
+        if (!m_refreshClock.isValid() || m_refreshClock.elapsed() >= kDisplayRefreshMs) {
+            if (m_pResultsPage)
+                m_pResultsPage->RefreshWhileBusy();
+            m_bShowNextPath = true;
+            m_refreshClock.start();
+        }
+        m_pump.Pump();
+    }
+    return m_bCancel != 0;
+}
+
+void CScanDlg::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        OnCancel();
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}

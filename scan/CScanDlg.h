@@ -1,0 +1,67 @@
+#pragma once
+
+#include "scan/CEventPump.h"
+
+#include <QByteArray>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <cstdint>
+#include <memory>
+
+class CEllipsisStatic;
+class CFileMatcher;
+class CFlatPushButton;
+class CPercentProgressCtrl;
+class CResultsPage;
+struct WalkRecord;
+
+// The walk over the chosen drive and the small window that shows it: the
+// file being examined, a bar of the bytes met so far against the bytes in use
+// on the drive, and Cancel. Every file met is matched against the criteria;
+// the matching ones go to the results page. Cancel, Escape and Enter all ask
+// the walk to stop, which it does before the next entry.
+class CScanDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CScanDlg(CResultsPage *pResultsPage);
+    ~CScanDlg() override;
+
+    // Shows the window over `owner` and prepares a scan of `drive`: the bytes
+    // in use there become the whole of the bar.
+    void Create(QWidget *owner, const QByteArray &drive);
+
+    // Walks everything below `folder`, depth first. Returns 0 when the
+    // folder cannot be opened (nothing below it is examined), else 1.
+    int ScanFolder(const QByteArray &folder);
+    // Adds a file's size to the bytes met and moves the bar.
+    void AddProgress(std::uint64_t nSize);
+    // Moves the bar up to 100 one step at a time (a walk that finished).
+    void FinishProgress();
+
+    void OnCancel() { m_bCancel = 1; }
+    bool IsCancelled() const { return m_bCancel != 0; }
+    void accept() override { OnCancel(); }
+    void reject() override { OnCancel(); }
+
+    CFlatPushButton *m_btnCancel;
+    CPercentProgressCtrl *m_progress;
+    CResultsPage *m_pResultsPage;
+    int m_bCancel = 0;
+    CEllipsisStatic *m_wndPath;
+    std::uint64_t m_nTotalBytes = 0;
+    std::uint64_t m_nDoneBytes = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void OnFile(const WalkRecord &record);
+    bool OnBetweenEntries();
+
+    std::unique_ptr<CFileMatcher> m_pMatcher;
+    CEventPump m_pump;
+    QElapsedTimer m_refreshClock;
+    bool m_bShowNextPath = true;
+};

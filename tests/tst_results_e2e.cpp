@@ -1,0 +1,627 @@
+// The results page end to end on a temporary drive: the scan lists exactly
+// the matching files, the totals follow every check, sorting keeps the checks
+// with their files, and Eliminate, Delete and Restart leave list, totals,
+// buttons and disk consistent, including after a Cancel halfway.
+#include "TempDrive.h"
+
+#include "app/CWizard.h"
+#include "app/CWizardApp.h"
+#include "controls/CCheckBoxListCtrl.h"
+#include "controls/CFlatPushButton.h"
+#include "controls/CPercentProgressCtrl.h"
+#include "controls/CSortArrowHeader.h"
+#include "criteria/CDrivePage.h"
+#include "criteria/CFileScan.h"
+#include "criteria/PageSequence.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+#include "results/CActionProgressDlg.h"
+#include "results/CFailedFilesDlg.h"
+#include "results/CMessageBoxDlg.h"
+#include "results/CResultsModel.h"
+#include "results/CResultsPage.h"
+#include "results/SizeText.h"
+#include "scan/CEventPump.h"
+#include "scan/CScanDlg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTimer>
+#include <QtTest>
+
+#include <algorithm>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct FileSpec
+{
+    QByteArray path;
+    std::int64_t size;
+    bool express; // listed by Express
+};
+
+// Express lists files below a Temp, Cache, Debug... folder and files with a
+// discardable extension; everything else is noise it must leave out.
+const QList<FileSpec> kFiles = {
+    {"Temp/one.txt", 1500, true},
+    {"Temp/deep/two.bin", 2048, true},
+    {"docs/three.tmp", 100, true},
+    {"docs/four.LOG", 5000, true},
+    {"Cache/five", 0, true},
+    {"docs/bad\xff.tmp", 30, true},
+    {"docs/keep.txt", 777, false},
+    {"docs/big.txt", 4000, false},
+    {"temporary/six.txt", 10, false},
+    {"docs/a.tar.gz", 300, false},
+};
+
+bool Exists(const QByteArray &path)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+template <class T> T *FindTopLevel()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *found = qobject_cast<T *>(widget); found && found->isVisible())
+            return found;
+    }
+    return nullptr;
+}
+
+// Runs `answer` on the first modal dialog of type T that opens while `owner`
+// lives (one test: a watcher left over must not answer for the next test).
+template <class T> void AnswerModal(QObject *owner, std::function<void(T *)> answer)
+{
+    auto *timer = new QTimer(owner);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            answer(dialog);
+        }
+    });
+    timer->start();
+}
+
+QString LabelText(const CResultsPage &page, int id)
+{
+    auto *label = page.GetDlgItemAs<QLabel>(id);
+    return label ? label->text() : QString();
+}
+
+// Other programs share the temporary folder's file system, so its free
+// space may move between two looks: the line must have the form, and be
+// fresh enough to be within a few MB of what the system says now.
+void ExpectFreeSpaceLine(const CResultsPage &page)
+{
+    const QString line = LabelText(page, IDC_FREE_SPACE_TEXT);
+    static const QRegularExpression form(QStringLiteral("^Current Free Space : (\\d+(\\.\\d\\d)?) (B|KB|MB)$"));
+    const QRegularExpressionMatch match = form.match(line);
+    QVERIFY2(match.hasMatch(), qPrintable(line));
+    const QString now = page.GetFreeSpaceText();
+    if (match.captured(3) == QLatin1String("MB") && now.endsWith(QLatin1String(" MB"))) {
+        const double shown = match.captured(1).toDouble();
+        const double current = now.chopped(3).toDouble();
+        QVERIFY2(qAbs(shown - current) < 64, qPrintable(line + QLatin1String(" / ") + now));
+    }
+}
+
+} // namespace
+
+class TestResultsE2E : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void expressScanListsExactlyTheMatchingFiles();
+    void customScanAppliesSizeAndExtension();
+    void unopenableRootGivesAnEmptyFinishedScan();
+    void scanCancelledByEscapeKeepsConsistentTotals();
+    void checksDriveTotalsAndButtons();
+    void spaceFlipsEverySelectedRow();
+    void sortingByEveryColumnKeepsChecksWithFiles();
+    void eliminateLeavesExactlyTheUncheckedRows();
+    void deleteRemovesExactlyTheCheckedFiles();
+    void deleteAnsweredNoChangesNothing();
+    void deleteFailureStaysCheckedAndIsReported();
+    void sortedListDeletesExactlyTheCheckedFiles();
+    void cancelHalfwayLeavesConsistentTotals();
+    void restartClearsAndNextScanStartsFresh();
+    void wizardRunsExpressToResultsAndRestarts();
+
+private:
+    void MakeFiles();
+    void Scan(CResultsPage &page);
+    QSet<QByteArray> ListedPaths(const CResultsPage &page) const;
+    QSet<QByteArray> CheckedPaths(const CResultsPage &page) const;
+    std::int64_t CheckedBytes(const CResultsPage &page) const;
+    void ExpectConsistentTotals(const CResultsPage &page) const;
+    QSet<QByteArray> ExpressPaths() const;
+
+    std::unique_ptr<TempDrive> m_drive;
+    std::unique_ptr<CFileScan> m_scan;
+    std::unique_ptr<CResultsPage> m_page;
+    std::unique_ptr<QObject> m_answers;
+};
+
+void TestResultsE2E::init()
+{
+    CEventPump::SetDefaultInterval(15);
+    m_answers = std::make_unique<QObject>();
+    m_drive = std::make_unique<TempDrive>();
+    QVERIFY(m_drive->isValid());
+    MakeFiles();
+    m_scan = std::make_unique<CFileScan>();
+    m_scan->m_strDrive = QFile::decodeName(m_drive->root());
+    m_page = std::make_unique<CResultsPage>();
+    m_page->m_pScan = m_scan.get();
+    m_page->EnsureInitialized();
+    m_page->show();
+}
+
+void TestResultsE2E::cleanup()
+{
+    m_answers.reset();
+    m_page.reset();
+    m_scan.reset();
+    // The temporary folder's own clean-up cannot see a name that is not UTF-8.
+    if (m_drive)
+        ::unlink(m_drive->path("docs/bad\xff.tmp").constData());
+    m_drive.reset();
+    CEventPump::SetDefaultInterval(15);
+}
+
+void TestResultsE2E::MakeFiles()
+{
+    for (const FileSpec &file : kFiles) {
+        if (file.path == "docs/bad\xff.tmp")
+            continue;
+        QVERIFY(m_drive->makeFile(file.path, file.size));
+    }
+    QVERIFY(m_drive->makeFile("docs/bad\xff.tmp", 30));
+    // A link is listed as itself and never followed: its size is its target's length.
+    QVERIFY(m_drive->makeSymlink("docs/seven.bak", "keep.txt"));
+}
+
+QSet<QByteArray> TestResultsE2E::ExpressPaths() const
+{
+    QSet<QByteArray> paths;
+    for (const FileSpec &file : kFiles) {
+        if (file.express)
+            paths.insert(m_drive->path(file.path));
+    }
+    paths.insert(m_drive->path("docs/seven.bak"));
+    return paths;
+}
+
+void TestResultsE2E::Scan(CResultsPage &page)
+{
+    page.OnSetActive();
+    QVERIFY(!page.isEnabled()); // until the scan has run
+    QTRY_VERIFY_WITH_TIMEOUT(page.m_nTimerId == 0 && page.m_bScanning == 0, 20000);
+}
+
+QSet<QByteArray> TestResultsE2E::ListedPaths(const CResultsPage &page) const
+{
+    QSet<QByteArray> paths;
+    const CResultsModel &model = *page.GetModel();
+    for (int row = 0; row < model.rowCount(); ++row)
+        paths.insert(model.GetStore().GetPath(model.GetItem(row)));
+    return paths;
+}
+
+QSet<QByteArray> TestResultsE2E::CheckedPaths(const CResultsPage &page) const
+{
+    QSet<QByteArray> paths;
+    const CResultsModel &model = *page.GetModel();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (page.GetList()->GetCheck(row) == 1)
+            paths.insert(model.GetStore().GetPath(model.GetItem(row)));
+    }
+    return paths;
+}
+
+std::int64_t TestResultsE2E::CheckedBytes(const CResultsPage &page) const
+{
+    std::int64_t bytes = 0;
+    const CResultsModel &model = *page.GetModel();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (page.GetList()->GetCheck(row) == 1)
+            bytes += model.GetStore().GetSize(model.GetItem(row));
+    }
+    return bytes;
+}
+
+void TestResultsE2E::ExpectConsistentTotals(const CResultsPage &page) const
+{
+    const int count = int(CheckedPaths(page).size());
+    QCOMPARE(page.m_nSelectedCount, count);
+    QCOMPARE(page.m_nSelectedBytes, CheckedBytes(page));
+    QCOMPARE(LabelText(page, IDC_SELECTION_TEXT),
+             QStringLiteral("Selected : %1 in %2 files").arg(FormatSize(CheckedBytes(page))).arg(count));
+    for (CFlatPushButton *button : {page.m_btnEliminate, page.m_btnCompress, page.m_btnMove, page.m_btnDelete})
+        QCOMPARE(button->isEnabled(), count > 0);
+}
+
+void TestResultsE2E::expressScanListsExactlyTheMatchingFiles()
+{
+    Scan(*m_page);
+    const CResultsModel &model = *m_page->GetModel();
+    QCOMPARE(model.rowCount(), int(ExpressPaths().size()));
+    QCOMPARE(ListedPaths(*m_page), ExpressPaths()); // each once, nothing else
+    QCOMPARE(CheckedPaths(*m_page), ExpressPaths());
+    // 1500 + 2048 + 100 + 5000 + 0 + 30 + 8 (the link) bytes.
+    QCOMPARE(LabelText(*m_page, IDC_SELECTION_TEXT), QStringLiteral("Selected : 8.48 KB in 7 files"));
+    QCOMPARE(m_page->m_nSelectedBytes, std::int64_t(8686));
+    ExpectConsistentTotals(*m_page);
+
+    QCOMPARE(m_page->GetList()->currentIndex().row(), 0);
+    QVERIFY(m_page->GetList()->selectionModel()->isRowSelected(0, QModelIndex()));
+    QVERIFY(m_page->isEnabled());
+    QVERIFY(!FindTopLevel<CScanDlg>());
+    ExpectFreeSpaceLine(*m_page);
+
+    // What the row shows: raw names decode for display only.
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const int item = model.GetItem(row);
+        if (model.GetStore().GetPath(item) == m_drive->path("docs/four.LOG")) {
+            QCOMPARE(model.index(row, kColumnFile).data().toString(), QStringLiteral("four.LOG"));
+            QCOMPARE(model.index(row, kColumnLocation).data().toString(),
+                     QFile::decodeName(m_drive->path("docs")));
+            QCOMPARE(model.index(row, kColumnSize).data().toString(), QStringLiteral("4.88 KB"));
+            QVERIFY(!model.index(row, kColumnFile).data(Qt::DecorationRole).value<QIcon>().isNull());
+        }
+    }
+}
+
+void TestResultsE2E::customScanAppliesSizeAndExtension()
+{
+    m_scan->m_bExpress = 0;
+    m_scan->m_bExtension = 1;
+    m_scan->m_arrExtensions = {QStringLiteral("txt")};
+    m_scan->m_bSize = 1;
+    m_scan->m_nSizeMode = 2; // larger than 1 KB (1000 bytes)
+    m_scan->m_nSizeFrom = 1;
+    Scan(*m_page);
+    const QSet<QByteArray> expected = {m_drive->path("Temp/one.txt"), m_drive->path("docs/big.txt")};
+    QCOMPARE(ListedPaths(*m_page), expected);
+    QCOMPARE(m_page->GetModel()->rowCount(), 2);
+    QCOMPARE(LabelText(*m_page, IDC_SELECTION_TEXT), QStringLiteral("Selected : 5.37 KB in 2 files"));
+    ExpectConsistentTotals(*m_page);
+}
+
+void TestResultsE2E::unopenableRootGivesAnEmptyFinishedScan()
+{
+    m_scan->m_strDrive = QFile::decodeName(m_drive->path("no such folder"));
+    Scan(*m_page);
+    QCOMPARE(m_page->GetModel()->rowCount(), 0);
+    QCOMPARE(LabelText(*m_page, IDC_SELECTION_TEXT), QStringLiteral("Selected : 0 B in 0 files"));
+    QVERIFY(m_page->isEnabled());
+    QVERIFY(!m_page->m_btnDelete->isEnabled());
+    QVERIFY(!m_page->m_btnEliminate->isEnabled());
+    QVERIFY(!FindTopLevel<CScanDlg>());
+}
+
+void TestResultsE2E::scanCancelledByEscapeKeepsConsistentTotals()
+{
+    for (int i = 0; i < 40; ++i)
+        QVERIFY(m_drive->makeFile("Temp/many/f" + QByteArray::number(i) + ".tmp", 10 + i));
+    CEventPump::SetDefaultInterval(0);
+    int progressAtCancel = -1;
+    QTimer timer;
+    timer.setInterval(0);
+    connect(&timer, &QTimer::timeout, [&] {
+        CScanDlg *dlg = FindTopLevel<CScanDlg>();
+        if (dlg && m_page->m_pScan && m_page->GetModel()->GetStore().GetCount() >= 3 && progressAtCancel < 0) {
+            QTest::keyClick(dlg, Qt::Key_Escape);
+            QVERIFY(dlg->IsCancelled());
+            progressAtCancel = dlg->m_progress->GetPos();
+            timer.stop();
+        }
+    });
+    timer.start();
+    Scan(*m_page);
+    QVERIFY(progressAtCancel >= 0);
+    const int listed = m_page->GetModel()->rowCount();
+    QVERIFY2(listed >= 3 && listed < 47, qPrintable(QString::number(listed)));
+    QCOMPARE(m_page->GetModel()->GetStore().GetCount(), listed); // nothing held back
+    ExpectConsistentTotals(*m_page);
+    QVERIFY(m_page->isEnabled());
+}
+
+void TestResultsE2E::checksDriveTotalsAndButtons()
+{
+    Scan(*m_page);
+    CCheckBoxListCtrl *list = m_page->GetList();
+    const int rows = m_page->GetModel()->rowCount();
+    list->SetCheck(0, false);
+    list->SetCheck(1, false);
+    ExpectConsistentTotals(*m_page);
+    QCOMPARE(m_page->m_nSelectedCount, rows - 2);
+    list->SetCheck(1, false); // no change, no double count
+    QCOMPARE(m_page->m_nSelectedCount, rows - 2);
+
+    for (int row = 0; row < rows; ++row)
+        list->SetCheck(row, false);
+    QCOMPARE(LabelText(*m_page, IDC_SELECTION_TEXT), QStringLiteral("Selected : 0 B in 0 files"));
+    ExpectConsistentTotals(*m_page); // every button off
+    list->SetCheck(rows - 1, true);
+    ExpectConsistentTotals(*m_page); // every button on again
+    QCOMPARE(m_page->m_nSelectedCount, 1);
+
+    // While the scan fills the list it keeps the totals itself.
+    m_page->m_bScanning = 1;
+    list->SetCheck(0, true);
+    QCOMPARE(m_page->m_nSelectedCount, 1);
+    m_page->m_bScanning = 0;
+}
+
+void TestResultsE2E::spaceFlipsEverySelectedRow()
+{
+    Scan(*m_page);
+    CCheckBoxListCtrl *list = m_page->GetList();
+    list->SetCheck(1, false);
+    QItemSelection selection(m_page->GetModel()->index(0, 0), m_page->GetModel()->index(2, kColumnCount - 1));
+    list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(list->GetCheck(0), 0);
+    QCOMPARE(list->GetCheck(1), 1);
+    QCOMPARE(list->GetCheck(2), 0);
+    QCOMPARE(list->GetCheck(3), 1);
+    ExpectConsistentTotals(*m_page);
+}
+
+void TestResultsE2E::sortingByEveryColumnKeepsChecksWithFiles()
+{
+    Scan(*m_page);
+    CCheckBoxListCtrl *list = m_page->GetList();
+    list->SetCheck(0, false);
+    list->SetCheck(3, false);
+    const QSet<QByteArray> checked = CheckedPaths(*m_page);
+    const std::int64_t bytes = m_page->m_nSelectedBytes;
+    const CResultsModel &model = *m_page->GetModel();
+    for (int column = 0; column < kColumnCount; ++column) {
+        for (bool ascending : {true, false}) {
+            m_page->m_headerResults->SetSortColumn(-1, true);
+            m_page->m_headerResults->SortByColumn(column); // ascending first
+            if (!ascending)
+                m_page->m_headerResults->SortByColumn(column);
+            QCOMPARE(m_page->m_headerResults->IsAscending(), ascending);
+            QCOMPARE(CheckedPaths(*m_page), checked);
+            QCOMPARE(ListedPaths(*m_page), ExpressPaths());
+            QCOMPARE(m_page->m_nSelectedBytes, bytes);
+            if (column == kColumnSize) {
+                for (int row = 1; row < model.rowCount(); ++row) {
+                    const std::int64_t previous = model.GetStore().GetSize(model.GetItem(row - 1));
+                    const std::int64_t current = model.GetStore().GetSize(model.GetItem(row));
+                    QVERIFY(ascending ? previous <= current : previous >= current);
+                }
+            }
+        }
+    }
+    ExpectConsistentTotals(*m_page);
+}
+
+void TestResultsE2E::eliminateLeavesExactlyTheUncheckedRows()
+{
+    Scan(*m_page);
+    CCheckBoxListCtrl *list = m_page->GetList();
+    list->SetCheck(1, false);
+    list->SetCheck(4, false);
+    const QSet<QByteArray> all = ListedPaths(*m_page);
+    const QSet<QByteArray> unchecked = all - CheckedPaths(*m_page);
+    const QString freeSpace = LabelText(*m_page, IDC_FREE_SPACE_TEXT);
+    m_page->m_btnEliminate->click();
+    QCOMPARE(ListedPaths(*m_page), unchecked);
+    QCOMPARE(CheckedPaths(*m_page), QSet<QByteArray>());
+    ExpectConsistentTotals(*m_page); // count 0: buttons off
+    QCOMPARE(LabelText(*m_page, IDC_SELECTION_TEXT), QStringLiteral("Selected : 0 B in 0 files"));
+    QCOMPARE(LabelText(*m_page, IDC_FREE_SPACE_TEXT), freeSpace); // not rewritten
+    for (const QByteArray &path : all)
+        QVERIFY2(Exists(path), path.constData()); // no file is touched
+    QVERIFY(m_page->isEnabled());
+    QVERIFY(!FindTopLevel<CActionProgressDlg>());
+    // The arrays keep their entries; only the rows went.
+    QCOMPARE(m_page->GetModel()->GetStore().GetCount(), all.size());
+}
+
+void TestResultsE2E::deleteRemovesExactlyTheCheckedFiles()
+{
+    Scan(*m_page);
+    CCheckBoxListCtrl *list = m_page->GetList();
+    list->SetCheck(0, false);
+    list->SetCheck(2, false);
+    const QSet<QByteArray> checked = CheckedPaths(*m_page);
+    const QSet<QByteArray> unchecked = ListedPaths(*m_page) - checked;
+    QString question;
+    AnswerModal<CMessageBoxDlg>(m_answers.get(), [&](CMessageBoxDlg *box) {
+        question = box->m_strText;
+        box->GetOkButton()->click();
+    });
+    bool failedShown = false;
+    AnswerModal<CFailedFilesDlg>(m_answers.get(), [&](CFailedFilesDlg *dlg) {
+        failedShown = true;
+        dlg->accept();
+    });
+    m_page->m_btnDelete->click();
+    QCOMPARE(question, LoadString(IDS_CONFIRM_DELETE));
+    QVERIFY(!failedShown);
+    for (const QByteArray &path : checked)
+        QVERIFY2(!Exists(path), path.constData());
+    for (const QByteArray &path : unchecked)
+        QVERIFY2(Exists(path), path.constData());
+    QVERIFY(Exists(m_drive->path("docs/keep.txt"))); // the link went, not its target
+    QCOMPARE(ListedPaths(*m_page), unchecked);
+    ExpectConsistentTotals(*m_page);
+    QVERIFY(!m_page->m_btnDelete->isEnabled());
+    ExpectFreeSpaceLine(*m_page);
+    QVERIFY(m_page->isEnabled());
+}
+
+void TestResultsE2E::deleteAnsweredNoChangesNothing()
+{
+    Scan(*m_page);
+    const QSet<QByteArray> listed = ListedPaths(*m_page);
+    AnswerModal<CMessageBoxDlg>(m_answers.get(), [](CMessageBoxDlg *box) { box->GetCancelButton()->click(); });
+    m_page->m_btnDelete->click();
+    QCOMPARE(ListedPaths(*m_page), listed);
+    QCOMPARE(CheckedPaths(*m_page), listed);
+    for (const QByteArray &path : listed)
+        QVERIFY(Exists(path));
+    ExpectConsistentTotals(*m_page);
+}
+
+void TestResultsE2E::deleteFailureStaysCheckedAndIsReported()
+{
+    Scan(*m_page);
+    // Replaced behind the list's back: another file now stands at the path.
+    const QByteArray replaced = m_drive->path("docs/four.LOG");
+    QVERIFY(m_drive->makeFile("docs/four.new", 5000));
+    QVERIFY(::rename(m_drive->path("docs/four.new").constData(), replaced.constData()) == 0);
+
+    AnswerModal<CMessageBoxDlg>(m_answers.get(), [](CMessageBoxDlg *box) { box->GetOkButton()->click(); });
+    QList<QByteArray> reported;
+    QString message;
+    AnswerModal<CFailedFilesDlg>(m_answers.get(), [&](CFailedFilesDlg *dlg) {
+        reported = dlg->m_arrFailed;
+        message = dlg->m_strMessage;
+        dlg->accept();
+    });
+    m_page->m_btnDelete->click();
+    QCOMPARE(reported, QList<QByteArray>{replaced});
+    QCOMPARE(message, LoadString(IDS_DELETE_FAILED));
+    QVERIFY(Exists(replaced));
+    QCOMPARE(ListedPaths(*m_page), QSet<QByteArray>{replaced});
+    QCOMPARE(CheckedPaths(*m_page), QSet<QByteArray>{replaced});
+    QCOMPARE(m_page->m_nSelectedBytes, std::int64_t(5000));
+    ExpectConsistentTotals(*m_page); // still one checked: buttons stay on
+}
+
+void TestResultsE2E::sortedListDeletesExactlyTheCheckedFiles()
+{
+    Scan(*m_page);
+    m_page->m_headerResults->SortByColumn(kColumnSize);
+    m_page->m_headerResults->SortByColumn(kColumnSize); // descending
+    CCheckBoxListCtrl *list = m_page->GetList();
+    list->SetCheck(0, false); // the largest file
+    list->SetCheck(3, false);
+    const QSet<QByteArray> checked = CheckedPaths(*m_page);
+    QVERIFY(!checked.contains(m_drive->path("docs/four.LOG")));
+    AnswerModal<CMessageBoxDlg>(m_answers.get(), [](CMessageBoxDlg *box) { box->GetOkButton()->click(); });
+    m_page->m_btnDelete->click();
+    for (const QByteArray &path : ExpressPaths())
+        QCOMPARE(Exists(path), !checked.contains(path));
+    QCOMPARE(ListedPaths(*m_page), ExpressPaths() - checked);
+    ExpectConsistentTotals(*m_page);
+}
+
+void TestResultsE2E::cancelHalfwayLeavesConsistentTotals()
+{
+    for (int i = 0; i < 40; ++i)
+        QVERIFY(m_drive->makeFile("Temp/many/f" + QByteArray::number(i) + ".tmp", 100 + i));
+    Scan(*m_page);
+    const int rows = m_page->GetModel()->rowCount();
+    QCOMPARE(rows, 47);
+    m_page->GetList()->SetCheck(5, false);
+
+    CEventPump::SetDefaultInterval(0);
+    QTimer timer;
+    timer.setInterval(0);
+    int positionAtCancel = -1;
+    connect(&timer, &QTimer::timeout, [&] {
+        CActionProgressDlg *dlg = FindTopLevel<CActionProgressDlg>();
+        if (dlg && dlg->m_progress->GetPos() >= 50 && positionAtCancel < 0) {
+            positionAtCancel = dlg->m_progress->GetPos();
+            dlg->m_btnCancel->click();
+        }
+    });
+    timer.start();
+    AnswerModal<CMessageBoxDlg>(m_answers.get(), [](CMessageBoxDlg *box) { box->GetOkButton()->click(); });
+    AnswerModal<CFailedFilesDlg>(m_answers.get(), [](CFailedFilesDlg *dlg) { dlg->accept(); });
+    m_page->m_btnDelete->click();
+    timer.stop();
+
+    QVERIFY(positionAtCancel >= 50 && positionAtCancel < 100);
+    const int remaining = m_page->GetModel()->rowCount();
+    QVERIFY2(remaining > 1 && remaining < rows, qPrintable(QString::number(remaining)));
+    ExpectConsistentTotals(*m_page);
+    // Exactly the rows that left the list are gone from the disk.
+    const QSet<QByteArray> listed = ListedPaths(*m_page);
+    const CResultStore &store = m_page->GetModel()->GetStore();
+    for (int item = 0; item < store.GetCount(); ++item)
+        QCOMPARE(Exists(store.GetPath(item)), listed.contains(store.GetPath(item)));
+    QVERIFY(m_page->isEnabled());
+}
+
+void TestResultsE2E::restartClearsAndNextScanStartsFresh()
+{
+    Scan(*m_page);
+    const int rows = m_page->GetModel()->rowCount();
+    m_scan->m_bSize = 1;
+    m_page->OnRestart();
+    QCOMPARE(m_page->GetModel()->rowCount(), 0);
+    QCOMPARE(m_page->GetModel()->GetStore().GetCount(), 0);
+    QCOMPARE(m_page->m_nSelectedCount, 0);
+    QCOMPARE(m_scan->m_bSize, 0); // criteria back to their defaults
+    QCOMPARE(m_scan->m_bExpress, 1);
+    QVERIFY(m_page->isEnabled());
+
+    m_scan->m_strDrive = QFile::decodeName(m_drive->root());
+    Scan(*m_page);
+    QCOMPARE(m_page->GetModel()->rowCount(), rows);
+    QCOMPARE(m_page->GetModel()->GetStore().GetCount(), rows); // no entries of the first scan
+    QCOMPARE(ListedPaths(*m_page), ExpressPaths());
+    ExpectConsistentTotals(*m_page);
+}
+
+void TestResultsE2E::wizardRunsExpressToResultsAndRestarts()
+{
+    m_page.reset();
+    CFileScan scan;
+    CWizard sheet(LoadString(IDS_PRODUCT_NAME));
+    CWizardApp::AddPages(sheet, &scan);
+    auto *drives = qobject_cast<CDrivePage *>(sheet.GetPage(PAGE_DRIVE));
+    auto *results = qobject_cast<CResultsPage *>(sheet.GetPage(PAGE_RESULTS));
+    QVERIFY(drives && results);
+    const QByteArray root = m_drive->root();
+    drives->SetDriveSource([root] {
+        FixedDrive drive;
+        drive.mountPoint = root;
+        drive.displayPath = QFile::decodeName(root);
+        return QList<FixedDrive>{drive};
+    });
+    sheet.show();
+    QTRY_COMPARE(sheet.GetActiveIndex(), int(PAGE_METHOD));
+    sheet.m_btnNext.click();
+    QCOMPARE(sheet.GetActiveIndex(), int(PAGE_DRIVE));
+    sheet.m_btnNext.click();
+    QCOMPARE(sheet.GetActiveIndex(), int(PAGE_RESULTS));
+    QCOMPARE(sheet.m_btnNext.text(), LoadString(IDS_RESTART));
+    QVERIFY(!sheet.isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(results->m_nTimerId == 0 && results->m_bScanning == 0, 20000);
+    QVERIFY(sheet.isEnabled());
+    QCOMPARE(ListedPaths(*results), ExpressPaths());
+    ExpectConsistentTotals(*results);
+    QVERIFY(!sheet.m_btnBack.isEnabled());
+
+    sheet.m_btnNext.click(); // Restart
+    QCOMPARE(sheet.GetActiveIndex(), int(PAGE_METHOD));
+    QCOMPARE(sheet.m_btnNext.text(), LoadString(IDS_NEXT));
+    QCOMPARE(results->GetModel()->rowCount(), 0);
+    QVERIFY(sheet.isEnabled());
+}
+
+QTEST_MAIN(TestResultsE2E)
+#include "tst_results_e2e.moc"
