@@ -1,6 +1,5 @@
 #include "app/CWizardApp.h"
 
-#include "app/CPlaceholderPage.h"
 #include "app/CSplashWnd.h"
 #include "app/CWizard.h"
 #include "criteria/CAccessedTimePage.h"

@@ -4,7 +4,6 @@ list(APPEND BV_CORE_SOURCES
 list(APPEND BV_UI_SOURCES
   app/CWizardPage.h app/CWizardPage.cpp
   app/CWizard.h app/CWizard.cpp
-  app/CPlaceholderPage.h app/CPlaceholderPage.cpp
   app/CSplashWnd.h app/CSplashWnd.cpp
   app/CWizardApp.h app/CWizardApp.cpp
 )

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "app/CPlaceholderPage.h"
+#include "CStandInPage.h"
 #include "app/CWizard.h"
 #include "app/CWizardApp.h"
 #include "controls/CCheckButton.h"
@@ -74,9 +74,19 @@ struct Wizard
 {
     explicit Wizard(QList<FixedDrive> drives = injectedDrives())
     {
-        for (CWizardPage *page : CWizardApp::CreatePages(&scan)) {
+        const std::vector<CWizardPage *> pages = CWizardApp::CreatePages(&scan);
+        for (int nPage = 0; nPage < int(pages.size()); ++nPage) {
+            CWizardPage *page = pages[nPage];
             if (auto *drivePage = qobject_cast<CDrivePage *>(page))
                 drivePage->SetDriveSource([drives] { return drives; });
+            // These tests are about navigation: the real results page would
+            // scan the injected drive (the machine's own root), so a stand-in
+            // takes its place. The scan has end-to-end tests of its own.
+            if (nPage == PAGE_RESULTS) {
+                delete page;
+                page = new CStandInPage(PAGE_RESULTS, IDD_RESULTS_PAGE);
+                page->m_pScan = &scan;
+            }
             sheet.AddPage(page);
         }
         sheet.show();
@@ -116,10 +126,10 @@ void toCriteria(Wizard &w, QList<int> pages)
 }
 
 // A page whose data exchange refuses to store while `refuse` is set.
-class RefusingPage : public CPlaceholderPage
+class RefusingPage : public CStandInPage
 {
 public:
-    using CPlaceholderPage::CPlaceholderPage;
+    using CStandInPage::CStandInPage;
     bool refuse = false;
     int stores = 0;
     bool UpdateData(bool bSaveAndValidate) override
@@ -426,7 +436,7 @@ private slots:
         RefusingPage *refusing = nullptr;
         for (int page = 0; page < PAGE_COUNT; ++page) {
             CWizardPage *p = page == PAGE_SIZE ? (refusing = new RefusingPage(page, IDD_SIZE_PAGE))
-                                               : new CPlaceholderPage(page, IDD_NAME_PAGE);
+                                               : new CStandInPage(page, IDD_NAME_PAGE);
             p->m_pScan = &scan;
             sheet.AddPage(p);
         }

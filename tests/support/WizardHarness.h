@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CPlaceholderPage.h"
+#include "CStandInPage.h"
 #include "app/CWizard.h"
 #include "criteria/CFileScan.h"
 #include "criteria/PageSequence.h"
@@ -29,7 +29,7 @@ public:
         for (int nPage = 0; nPage < PAGE_COUNT; ++nPage) {
             CWizardPage *page = make ? make(nPage) : nullptr;
             if (!page)
-                page = new CPlaceholderPage(nPage, kTemplates[nPage]);
+                page = new CStandInPage(nPage, kTemplates[nPage]);
             page->m_pScan = &scan;
             sheet.AddPage(page);
         }

@@ -1,15 +1,15 @@
-#include "app/CPlaceholderPage.h"
+#include "CStandInPage.h"
 
 #include "criteria/CFileScan.h"
 #include "criteria/PageSequence.h"
 
-CPlaceholderPage::CPlaceholderPage(int nPage, int nTemplateId)
+CStandInPage::CStandInPage(int nPage, int nTemplateId)
     : CWizardPage(nTemplateId)
     , m_nPage(nPage)
 {
 }
 
-void CPlaceholderPage::OnNextButton()
+void CStandInPage::OnNextButton()
 {
     // Next on the last page starts over from the defaults.
     if (m_nPage == PAGE_RESULTS)
@@ -18,7 +18,7 @@ void CPlaceholderPage::OnNextButton()
     GoToPage(m_nNextPage);
 }
 
-void CPlaceholderPage::OnBackButton()
+void CStandInPage::OnBackButton()
 {
     m_nBackPage = BackPage(*m_pScan, m_nPage);
     GoToPage(m_nBackPage);
