@@ -83,6 +83,9 @@ def main():
     # Folders: pick a depth (most between 2 and 6), then a parent one level up.
     by_depth = {0: [root]}
     folders = [root]
+    # Every name taken in a folder, folders and files alike: a file without an
+    # extension may otherwise be given the name of a sibling folder.
+    used = set()
     depth_weights = [0, 6, 10, 12, 12, 10, 8, 6, 4, 3, 2, 1.5, 1]
     while len(folders) < args.folders:
         depth = rng.choices(range(13), weights=depth_weights)[0]
@@ -94,14 +97,14 @@ def main():
         else:
             name = make_name(rng, 5, 30)
         path = os.path.join(parent, name)
-        if os.path.exists(path):
+        if (parent, name) in used:
             continue
+        used.add((parent, name))
         os.mkdir(path)
         folders.append(path)
         by_depth.setdefault(depth, []).append(path)
 
     total_weight = sum(w for _, w in EXTENSIONS)
-    used = set()
     total_bytes = 0
     for i in range(args.files):
         folder = rng.choice(folders)
