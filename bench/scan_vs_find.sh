@@ -10,29 +10,25 @@
 # for once the page shows); find's is its whole run. Prints each run and the
 # median ratio scan / find.
 set -euo pipefail
+. "$(dirname "$0")/ratio_lib.sh"
 
 dir=${1:?usage: scan_vs_find.sh DIR [BENCH_SCAN] [RUNS]}
-here=$(cd "$(dirname "$0")/.." && pwd)
-scan=${2:-$(ls "$here"/build*/bench/bench_scan 2>/dev/null | head -n 1)}
+scan=$(bench_program bench_scan "${2:-}")
 runs=${3:-5}
-[[ -x "$scan" ]] || { echo "bench_scan not found; build the bench_scan target" >&2; exit 1; }
 export QT_QPA_PLATFORM=offscreen
 
 TIMEFORMAT='%R'
-find_time() { { time find "$dir" -xdev -printf '%s %T@ %p\n' >/dev/null 2>&1; } 2>&1; }
+find_time() { { time bench_find "$dir"; } 2>&1; }
 scan_time() { "$scan" "$dir" | awk '/^scan:/ { print $2 }'; }
 
-# Warm the cache with one run of each.
-find "$dir" -xdev -printf '%s %T@ %p\n' >/dev/null
-"$scan" "$dir"
+bench_warm "$dir" "$scan"
 
 ratios=()
 for ((i = 1; i <= runs; i++)); do
     s=$(scan_time)
     f=$(find_time)
-    r=$(awk -v a="$s" -v b="$f" 'BEGIN { printf "%.3f", a / b }')
+    r=$(bench_ratio "$s" "$f")
     echo "run $i: scan ${s}s  find ${f}s  ratio $r"
     ratios+=("$r")
 done
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-echo "median ratio scan/find: $(median "${ratios[@]}")"
+echo "median ratio scan/find: $(bench_median "${ratios[@]}")"

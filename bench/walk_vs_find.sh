@@ -7,30 +7,29 @@
 # Prints each run and the median ratio walk / find, for wall-clock time and
 # for CPU time (user + system; steadier on a busy machine).
 set -euo pipefail
+. "$(dirname "$0")/ratio_lib.sh"
 
 dir=${1:?usage: walk_vs_find.sh DIR [BENCH_WALK] [RUNS]}
-here=$(cd "$(dirname "$0")/.." && pwd)
-walk=${2:-$(ls "$here"/build*/bench/bench_walk 2>/dev/null | head -n 1)}
+walk=$(bench_program bench_walk "${2:-}")
 runs=${3:-5}
-[[ -x "$walk" ]] || { echo "bench_walk not found; build the bench_walk target" >&2; exit 1; }
 
 TIMEFORMAT='%R %U %S'
 measure() { { time "$@" >/dev/null 2>&1; } 2>&1; }
+cpu() { awk -v a="$1" -v b="$2" 'BEGIN { print a + b }'; }
 
-# Warm the cache with one run of each.
-find "$dir" -xdev -printf '%s %T@ %p\n' >/dev/null
-"$walk" "$dir" >/dev/null
+bench_warm "$dir" "$walk"
 
 wall_ratios=()
 cpu_ratios=()
 for ((i = 1; i <= runs; i++)); do
     read -r wr wu ws < <(measure "$walk" "$dir")
-    read -r fr fu fs < <(measure find "$dir" -xdev -printf '%s %T@ %p\n')
-    wall=$(awk -v a="$wr" -v b="$fr" 'BEGIN { printf "%.3f", a / b }')
-    cpu=$(awk -v a="$wu" -v b="$ws" -v c="$fu" -v d="$fs" 'BEGIN { printf "%.3f", (a + b) / (c + d) }')
-    echo "run $i: walk ${wr}s (cpu $(awk -v a="$wu" -v b="$ws" 'BEGIN{print a+b}')s)  find ${fr}s (cpu $(awk -v a="$fu" -v b="$fs" 'BEGIN{print a+b}')s)  wall ratio $wall  cpu ratio $cpu"
+    read -r fr fu fs < <(measure bench_find "$dir")
+    wc=$(cpu "$wu" "$ws")
+    fc=$(cpu "$fu" "$fs")
+    wall=$(bench_ratio "$wr" "$fr")
+    cpu_ratio=$(bench_ratio "$wc" "$fc")
+    echo "run $i: walk ${wr}s (cpu ${wc}s)  find ${fr}s (cpu ${fc}s)  wall ratio $wall  cpu ratio $cpu_ratio"
     wall_ratios+=("$wall")
-    cpu_ratios+=("$cpu")
+    cpu_ratios+=("$cpu_ratio")
 done
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-echo "median ratio walk/find: wall $(median "${wall_ratios[@]}")  cpu $(median "${cpu_ratios[@]}")"
+echo "median ratio walk/find: wall $(bench_median "${wall_ratios[@]}")  cpu $(bench_median "${cpu_ratios[@]}")"

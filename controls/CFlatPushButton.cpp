@@ -2,22 +2,21 @@
 
 #include <QCursor>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "controls/FlatFrames.h"
-#include "controls/SystemColors.h"
 
 CFlatPushButton::CFlatPushButton(QWidget *parent)
-    : QPushButton(parent)
+    : CFlatButtonBase(parent)
 {
     Init();
 }
 
 CFlatPushButton::CFlatPushButton(const QString &text, QWidget *parent)
-    : QPushButton(text, parent)
+    : CFlatButtonBase(parent)
 {
+    setText(text);
     Init();
 }
 
@@ -26,17 +25,6 @@ void CFlatPushButton::Init()
     // Hover changes the frame, so moves are needed without a button held.
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_clrFocusText = QColor(0, 0, 235);
-    LoadColors();
-    m_bDisabled = isEnabled() ? 0 : 1;
-}
-
-void CFlatPushButton::LoadColors()
-{
-    m_clrText = GetSysColor(COLOR_WINDOWFRAME);
-    m_clrLight = GetSysColor(COLOR_BTNHIGHLIGHT);
-    m_clrFace = GetSysColor(COLOR_BTNFACE);
-    m_clrDark = GetSysColor(COLOR_BTNSHADOW);
 }
 
 QSize CFlatPushButton::sizeHint() const
@@ -59,7 +47,7 @@ bool CFlatPushButton::IsCursorOver() const
     return rect().contains(mapFromGlobal(QCursor::pos()));
 }
 
-void CFlatPushButton::SendClick()
+void CFlatPushButton::Complete()
 {
     emit clicked(false);
 }
@@ -85,26 +73,24 @@ void CFlatPushButton::paintEvent(QPaintEvent *)
 
     QRect label = r.adjusted(5, 5, -5, -5);
     m_bDisabled = isEnabled() ? 0 : 1;
-    if (!m_bDisabled && m_bPressed && m_bHover)
+    if (!m_bDisabled && m_bPressed && m_bInside)
         label.translate(1, 1);
-    painter.setFont(font());
-    DrawLabel(painter, label, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic, text(),
-              m_bDisabled != 0, m_bFocused ? m_clrFocusText : m_clrText, m_clrLight, m_clrDark);
+    DrawFlatLabel(painter, label, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic);
 }
 
 void CFlatPushButton::MouseOver(const QPoint &point)
 {
     if (rect().contains(point)) {
-        if (!m_bHover) {
+        if (!m_bInside) {
             if (m_bPressed && !(QGuiApplication::mouseButtons() & Qt::LeftButton) && !m_bSpaceHeld)
                 m_bPressed = 0;
-            m_bHover = 1;
+            m_bInside = 1;
             m_nFrame = m_bPressed ? FrameSunken : FrameRaised;
             repaint();
         }
-    } else if (m_bHover && !m_bSpaceHeld) {
+    } else if (m_bInside && !m_bSpaceHeld) {
         m_nFrame = FrameFlat;
-        m_bHover = 0;
+        m_bInside = 0;
         repaint();
     }
 }
@@ -116,27 +102,25 @@ void CFlatPushButton::mouseMoveEvent(QMouseEvent *event)
 
 void CFlatPushButton::enterEvent(QEnterEvent *event)
 {
-    QPushButton::enterEvent(event);
+    CFlatButtonBase::enterEvent(event);
     MouseOver(event->position().toPoint());
 }
 
 void CFlatPushButton::leaveEvent(QEvent *event)
 {
-    QPushButton::leaveEvent(event);
+    CFlatButtonBase::leaveEvent(event);
     m_nFrame = FrameFlat;
-    m_bHover = 0;
+    m_bInside = 0;
     repaint();
 }
 
 void CFlatPushButton::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
+    if (!IsLeftButton(event))
         return;
-    }
     if (rect().contains(event->position().toPoint())) {
         m_bPressed = 1;
-        m_bHover = 1;
+        m_bInside = 1;
         m_nFrame = FrameSunken;
         repaint();
     }
@@ -149,27 +133,23 @@ void CFlatPushButton::mousePressEvent(QMouseEvent *event)
 
 void CFlatPushButton::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
+    if (!IsLeftButton(event))
         return;
-    }
     const bool inside = rect().contains(event->position().toPoint());
     const bool complete = inside && m_bPressed;
     m_bPressed = 0;
-    m_bHover = inside ? 1 : 0;
+    m_bInside = inside ? 1 : 0;
     m_nFrame = inside ? FrameRaised : FrameFlat;
     repaint();
     event->accept();
     if (complete)
-        SendClick();
+        Complete();
 }
 
 void CFlatPushButton::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
+    if (!IsLeftButton(event))
         return;
-    }
     event->accept();
     if (!hasFocus()) {
         setFocus(Qt::MouseFocusReason);
@@ -184,57 +164,32 @@ void CFlatPushButton::mouseDoubleClickEvent(QMouseEvent *event)
     repaint();
 }
 
-void CFlatPushButton::keyPressEvent(QKeyEvent *event)
+void CFlatPushButton::OnSpacePressed()
 {
-    if (event->key() != Qt::Key_Space) {
-        QPushButton::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-    if (event->isAutoRepeat() || m_bPressed)
-        return;
-    m_bSpaceHeld = 1;
-    m_bPressed = 1;
-    m_bHover = 1;
-    if (!hasFocus()) {
-        setFocus(Qt::OtherFocusReason);
-        return;
-    }
     m_nFrame = FrameSunken;
     repaint();
 }
 
-void CFlatPushButton::keyReleaseEvent(QKeyEvent *event)
+void CFlatPushButton::OnSpaceReleased()
 {
-    if (event->key() != Qt::Key_Space) {
-        QPushButton::keyReleaseEvent(event);
-        return;
-    }
-    event->accept();
-    if (event->isAutoRepeat() || !m_bPressed)
-        return;
-    m_bSpaceHeld = 0;
-    m_bPressed = 0;
     if (IsCursorOver()) {
-        m_bHover = 1;
+        m_bInside = 1;
         m_nFrame = hasFocus() ? FrameRaised : m_nFrame;
     } else {
-        m_bHover = 0;
+        m_bInside = 0;
         m_nFrame = FrameFlat;
     }
     repaint();
-    // Exactly one click per press of the space key, wherever the mouse is.
-    SendClick();
 }
 
 void CFlatPushButton::focusInEvent(QFocusEvent *event)
 {
     m_bFocused = 1;
     if (IsCursorOver()) {
-        m_bHover = 1;
+        m_bInside = 1;
         m_nFrame = m_bPressed ? FrameSunken : FrameRaised;
     }
-    QPushButton::focusInEvent(event);
+    CFlatButtonBase::focusInEvent(event);
     repaint();
 }
 
@@ -242,43 +197,13 @@ void CFlatPushButton::focusOutEvent(QFocusEvent *event)
 {
     m_nFrame = FrameFlat;
     m_bFocused = 0;
-    m_bHover = 0;
+    m_bInside = 0;
     // A space press cut short by a focus change must not leave the button
     // stuck half pressed.
     if (m_bSpaceHeld) {
         m_bSpaceHeld = 0;
         m_bPressed = 0;
     }
-    QPushButton::focusOutEvent(event);
+    CFlatButtonBase::focusOutEvent(event);
     repaint();
-}
-
-void CFlatPushButton::changeEvent(QEvent *event)
-{
-    QPushButton::changeEvent(event);
-    switch (event->type()) {
-    case QEvent::EnabledChange:
-        m_bDisabled = isEnabled() ? 0 : 1;
-        update();
-        break;
-    case QEvent::PaletteChange:
-    case QEvent::ApplicationPaletteChange:
-        LoadColors();
-        update();
-        break;
-    default:
-        break;
-    }
-}
-
-bool CFlatPushButton::event(QEvent *event)
-{
-    if (event->type() == QEvent::Shortcut) {
-        // A mnemonic completes the button at once, like a click.
-        if (focusPolicy() != Qt::NoFocus)
-            setFocus(Qt::ShortcutFocusReason);
-        SendClick();
-        return true;
-    }
-    return QPushButton::event(event);
 }

@@ -1,31 +1,18 @@
 #include "controls/CFlatToggleButton.h"
 
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "controls/FlatFrames.h"
 #include "controls/SystemColors.h"
 
 CFlatToggleButton::CFlatToggleButton(const QString &text, QWidget *parent)
-    : QAbstractButton(parent)
+    : CFlatButtonBase(parent)
 {
     setText(text);
     setFocusPolicy(Qt::StrongFocus);
-    m_clrFocusText = QColor(0, 0, 235);
     // The well keeps the colour it had when the control was made; the rest
     // follow palette changes.
     m_clrWell = GetSysColor(COLOR_WINDOW);
-    LoadColors();
-    m_bDisabled = isEnabled() ? 0 : 1;
-}
-
-void CFlatToggleButton::LoadColors()
-{
-    m_clrText = GetSysColor(COLOR_WINDOWFRAME);
-    m_clrLight = GetSysColor(COLOR_BTNHIGHLIGHT);
-    m_clrFace = GetSysColor(COLOR_BTNFACE);
-    m_clrDark = GetSysColor(COLOR_BTNSHADOW);
 }
 
 QSize CFlatToggleButton::sizeHint() const
@@ -51,9 +38,16 @@ bool CFlatToggleButton::WellInFaceColor() const
     return (m_bPressed && m_bInside) || m_bDisabled;
 }
 
-void CFlatToggleButton::SendClick()
+void CFlatToggleButton::Complete()
 {
+    OnActivated();
+    repaint();
     emit clicked(m_bChecked != 0);
+}
+
+void CFlatToggleButton::OnSpaceReleased()
+{
+    m_bInside = 0;
 }
 
 void CFlatToggleButton::paintEvent(QPaintEvent *)
@@ -65,17 +59,13 @@ void CFlatToggleButton::paintEvent(QPaintEvent *)
 
     QRect label = r.adjusted(1, 1, -1, -1);
     label.setLeft(label.left() + 5 + kIndicatorSize);
-    painter.setFont(font());
-    DrawLabel(painter, label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic,
-              text(), m_bDisabled != 0, m_bFocused ? m_clrFocusText : m_clrText, m_clrLight, m_clrDark);
+    DrawFlatLabel(painter, label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic);
 }
 
 void CFlatToggleButton::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
+    if (!IsLeftButton(event))
         return;
-    }
     event->accept();
     if (!rect().contains(event->position().toPoint()))
         return;
@@ -110,7 +100,7 @@ void CFlatToggleButton::mouseMoveEvent(QMouseEvent *event)
 
 void CFlatToggleButton::leaveEvent(QEvent *event)
 {
-    QAbstractButton::leaveEvent(event);
+    CFlatButtonBase::leaveEvent(event);
     m_bInside = 0;
     if (m_bPressed)
         repaint();
@@ -118,61 +108,22 @@ void CFlatToggleButton::leaveEvent(QEvent *event)
 
 void CFlatToggleButton::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
+    if (!IsLeftButton(event))
         return;
-    }
     event->accept();
     m_bInside = 0;
     const bool complete = m_bPressed && rect().contains(event->position().toPoint());
     m_bPressed = 0;
-    if (complete) {
-        OnActivated();
+    if (complete)
+        Complete();
+    else
         repaint();
-        SendClick();
-    } else {
-        repaint();
-    }
-}
-
-void CFlatToggleButton::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() != Qt::Key_Space) {
-        QAbstractButton::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-    if (event->isAutoRepeat() || m_bPressed)
-        return;
-    m_bPressed = 1;
-    m_bInside = 1;
-    if (!hasFocus()) {
-        setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    repaint();
-}
-
-void CFlatToggleButton::keyReleaseEvent(QKeyEvent *event)
-{
-    if (event->key() != Qt::Key_Space) {
-        QAbstractButton::keyReleaseEvent(event);
-        return;
-    }
-    event->accept();
-    if (event->isAutoRepeat() || !m_bPressed)
-        return;
-    m_bPressed = 0;
-    m_bInside = 0;
-    OnActivated();
-    repaint();
-    SendClick();
 }
 
 void CFlatToggleButton::focusInEvent(QFocusEvent *event)
 {
     m_bFocused = 1;
-    QAbstractButton::focusInEvent(event);
+    CFlatButtonBase::focusInEvent(event);
     repaint();
 }
 
@@ -180,38 +131,7 @@ void CFlatToggleButton::focusOutEvent(QFocusEvent *event)
 {
     m_bFocused = 0;
     m_bPressed = 0;
-    QAbstractButton::focusOutEvent(event);
+    m_bSpaceHeld = 0;
+    CFlatButtonBase::focusOutEvent(event);
     repaint();
-}
-
-void CFlatToggleButton::changeEvent(QEvent *event)
-{
-    QAbstractButton::changeEvent(event);
-    switch (event->type()) {
-    case QEvent::EnabledChange:
-        m_bDisabled = isEnabled() ? 0 : 1;
-        update();
-        break;
-    case QEvent::PaletteChange:
-    case QEvent::ApplicationPaletteChange:
-        LoadColors();
-        update();
-        break;
-    default:
-        break;
-    }
-}
-
-bool CFlatToggleButton::event(QEvent *event)
-{
-    if (event->type() == QEvent::Shortcut) {
-        // A mnemonic acts like a completed click.
-        if (focusPolicy() != Qt::NoFocus)
-            setFocus(Qt::ShortcutFocusReason);
-        OnActivated();
-        repaint();
-        SendClick();
-        return true;
-    }
-    return QAbstractButton::event(event);
 }

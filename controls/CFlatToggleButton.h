@@ -3,12 +3,14 @@
 #include <QAbstractButton>
 #include <QColor>
 
+#include "controls/CFlatButtonBase.h"
+
 // What the flat check box and the flat radio button share: a 13 by 13 pixel
 // indicator at the left edge, the label 19 pixels from the left edge, the
 // press that completes only when released over the control, and the label
 // colours (blue while focused, embossed while disabled). A completed click or
 // space press emits clicked() exactly once.
-class CFlatToggleButton : public QAbstractButton
+class CFlatToggleButton : public CFlatButtonBase<QAbstractButton>
 {
     Q_OBJECT
 
@@ -17,7 +19,6 @@ public:
     static constexpr int kLabelOffset = 19;
 
     int GetCheck() const { return m_bChecked; }
-    bool IsPressed() const { return m_bPressed != 0; }
     bool IsInside() const { return m_bInside != 0; }
 
     QSize sizeHint() const override;
@@ -30,39 +31,26 @@ protected:
     static QRect IndicatorCell(const QRect &client);
     // Draws the indicator into `cell` (13 by 13 pixels).
     virtual void DrawIndicator(QPainter &painter, const QRect &cell) = 0;
-    // A completed click or space press: the check box flips, the radio
-    // button checks itself and unchecks the rest of its group.
+    // A completed click, space press or mnemonic: the check box flips, the
+    // radio button checks itself and unchecks the rest of its group.
     virtual void OnActivated() = 0;
     // Whether the well is shown in the face colour (pressed under the
     // mouse, or disabled).
     bool WellInFaceColor() const;
 
-    bool event(QEvent *event) override;
+    void Complete() override;
+    void OnSpaceReleased() override;
+
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void keyReleaseEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
-    void changeEvent(QEvent *event) override;
-
-    void LoadColors();
-    void SendClick();
 
     int m_bChecked = 0;
-    int m_bDisabled = 0;
-    int m_bFocused = 0;
-    int m_bPressed = 0;
-    int m_bInside = 0;
     // Whether a move outside clears `inside` even when not pressed.
     bool m_bLeaveClearsInside = false;
-    QColor m_clrFocusText;
-    QColor m_clrText;
-    QColor m_clrLight;
-    QColor m_clrFace;
-    QColor m_clrDark;
     QColor m_clrWell;
 };

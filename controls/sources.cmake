@@ -9,6 +9,7 @@ list(APPEND BV_UI_SOURCES
   controls/CSortArrowHeader.cpp controls/CSortArrowHeader.h
   controls/SystemColors.cpp controls/SystemColors.h
   controls/FlatFrames.cpp controls/FlatFrames.h
+  controls/CFlatButtonBase.cpp controls/CFlatButtonBase.h
   controls/CFlatPushButton.cpp controls/CFlatPushButton.h
   controls/CFlatToggleButton.cpp controls/CFlatToggleButton.h
   controls/CCheckButton.cpp controls/CCheckButton.h

@@ -1,7 +1,6 @@
 #include "scan/CScanDlg.h"
 
 #include "controls/CEllipsisStatic.h"
-#include "controls/CFlatPushButton.h"
 #include "controls/CPercentProgressCtrl.h"
 #include "criteria/CFileScan.h"
 #include "platform/CDirectoryWalker.h"
@@ -11,7 +10,6 @@
 #include "res/StringTable.h"
 #include "results/CResultsPage.h"
 #include "scan/CFileMatcher.h"
-#include "scan/ModelessWindow.h"
 
 #include <QFile>
 
@@ -20,25 +18,15 @@ namespace {
 constexpr qint64 kDisplayRefreshMs = 100;
 
 } // namespace
-#include <QKeyEvent>
 
 CScanDlg::CScanDlg(CResultsPage *pResultsPage)
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint)
-    , m_btnCancel(new CFlatPushButton(LoadString(IDS_CANCEL), this))
-    , m_progress(new CPercentProgressCtrl(this))
+    : CCancellableDlg(IDD_SCAN, IDC_SCAN_PROGRESS)
     , m_pResultsPage(pResultsPage)
     , m_wndPath(new CEllipsisStatic(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, 1, this))
 {
-    setFont(DialogFont());
-    if (const DialogTemplate *dialogTemplate = FindDialogTemplate(IDD_SCAN)) {
-        setFixedSize(DialogPixelSize(*dialogTemplate));
+    if (const DialogTemplate *dialogTemplate = FindDialogTemplate(IDD_SCAN))
         PlaceControl(m_wndPath, *dialogTemplate, IDC_SCAN_PATH);
-        PlaceControl(m_progress, *dialogTemplate, IDC_SCAN_PROGRESS);
-        PlaceControl(m_btnCancel, *dialogTemplate, IDCANCEL);
-    }
     m_wndPath->SetWindowText(LoadString(IDS_SCAN));
-    m_btnCancel->setAutoDefault(false);
-    connect(m_btnCancel, &QAbstractButton::clicked, this, &CScanDlg::OnCancel);
 }
 
 CScanDlg::~CScanDlg() = default;
@@ -49,11 +37,8 @@ void CScanDlg::Create(QWidget *owner, const QByteArray &drive)
     // Without a figure for the drive the bar simply stands at 100.
     m_nTotalBytes = space.ok && space.UsedBytes() > 0 ? std::uint64_t(space.UsedBytes()) : 0;
     m_nDoneBytes = 0;
-    m_progress->SetRange(0, 100);
     m_bCancel = 0;
-    m_btnCancel->setText(LoadString(IDS_CANCEL));
-    ShowCentredOver(this, owner);
-    m_btnCancel->setFocus();
+    ShowOver(owner);
 }
 
 void CScanDlg::AddProgress(std::uint64_t nSize)
@@ -116,18 +101,4 @@ bool CScanDlg::OnBetweenEntries()
         m_pump.Pump();
     }
     return m_bCancel != 0;
-}
-
-void CScanDlg::keyPressEvent(QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        OnCancel();
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
-    }
 }

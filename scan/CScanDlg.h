@@ -1,26 +1,24 @@
 #pragma once
 
+#include "scan/CCancellableDlg.h"
 #include "scan/CEventPump.h"
 
 #include <QByteArray>
-#include <QDialog>
 #include <QElapsedTimer>
 #include <cstdint>
 #include <memory>
 
 class CEllipsisStatic;
 class CFileMatcher;
-class CFlatPushButton;
-class CPercentProgressCtrl;
 class CResultsPage;
 struct WalkRecord;
 
 // The walk over the chosen drive and the small window that shows it: the
 // file being examined, a bar of the bytes met so far against the bytes in use
 // on the drive, and Cancel. Every file met is matched against the criteria;
-// the matching ones go to the results page. Cancel, Escape and Enter all ask
-// the walk to stop, which it does before the next entry.
-class CScanDlg : public QDialog
+// the matching ones go to the results page. Cancelling stops the walk before
+// the next entry.
+class CScanDlg : public CCancellableDlg
 {
     Q_OBJECT
 
@@ -40,21 +38,10 @@ public:
     // Moves the bar up to 100 one step at a time (a walk that finished).
     void FinishProgress();
 
-    void OnCancel() { m_bCancel = 1; }
-    bool IsCancelled() const { return m_bCancel != 0; }
-    void accept() override { OnCancel(); }
-    void reject() override { OnCancel(); }
-
-    CFlatPushButton *m_btnCancel;
-    CPercentProgressCtrl *m_progress;
     CResultsPage *m_pResultsPage;
-    int m_bCancel = 0;
     CEllipsisStatic *m_wndPath;
     std::uint64_t m_nTotalBytes = 0;
     std::uint64_t m_nDoneBytes = 0;
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void OnFile(const WalkRecord &record);

@@ -7,5 +7,6 @@ list(APPEND BV_CORE_SOURCES
 )
 list(APPEND BV_UI_SOURCES
   scan/ModelessWindow.h scan/ModelessWindow.cpp
+  scan/CCancellableDlg.h scan/CCancellableDlg.cpp
   scan/CScanDlg.h scan/CScanDlg.cpp
 )

@@ -6,38 +6,15 @@
 #include "controls/CCheckButton.h"
 #include "controls/CFlatPushButton.h"
 #include "controls/CRadioButton.h"
+#include "ClassicPalette.h"
 
 namespace {
 
-const QColor kFace(200, 200, 200);
-const QColor kLight(255, 255, 255);
-const QColor kDark(128, 128, 128);
-const QColor kText(10, 20, 30);
-const QColor kWell(250, 250, 240);
+using namespace ClassicPalette;
+
+// The wells of check boxes and radio buttons are drawn in the window colour.
+const QColor kWell = kWindow;
 const QColor kFocus(0, 0, 235);
-const QColor kSentinel(255, 0, 255);
-
-QPalette FixedPalette()
-{
-    QPalette palette;
-    palette.setColor(QPalette::Button, kFace);
-    palette.setColor(QPalette::Light, kLight);
-    palette.setColor(QPalette::Dark, kDark);
-    palette.setColor(QPalette::WindowText, kText);
-    palette.setColor(QPalette::Base, kWell);
-    palette.setColor(QPalette::Window, kFace);
-    return palette;
-}
-
-// Renders only what the control itself paints over a sentinel colour.
-QImage Render(QWidget *widget)
-{
-    QImage image(widget->size(), QImage::Format_RGB32);
-    image.setDevicePixelRatio(1);
-    image.fill(kSentinel);
-    widget->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-    return image;
-}
 
 // Compares the 13 by 13 cell at `origin` with a picture in which each
 // character stands for one colour.
@@ -52,14 +29,6 @@ void CompareCell(const QImage &image, QPoint origin, const QStringList &rows, co
                                      .arg(x).arg(y).arg(actual.name(), expected.name()).arg(rows[y][x])));
         }
     }
-}
-
-QFont SharpFont()
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(12);
-    font.setStyleStrategy(QFont::NoAntialias);
-    return font;
 }
 
 QRect BoundsOf(const QImage &image, const QColor &color)
@@ -105,12 +74,12 @@ class TestControlsButtons : public QObject
 private slots:
     void initTestCase()
     {
-        QApplication::setPalette(FixedPalette());
+        Apply();
     }
 
     void init()
     {
-        QApplication::setPalette(FixedPalette());
+        Apply();
         m_pWindow = new QWidget;
         m_pWindow->setGeometry(200, 200, 400, 300);
         // Keep the cursor off every control, so that only the events sent
@@ -228,7 +197,7 @@ private slots:
     {
         auto *button = Make<CFlatPushButton>(QString(), QSize(80, 25));
         auto *radio = Make<CRadioButton>(QString());
-        QPalette changed = FixedPalette();
+        QPalette changed = Palette();
         const QColor newFace(180, 220, 180);
         changed.setColor(QPalette::Button, newFace);
         changed.setColor(QPalette::Base, QColor(1, 2, 3));
@@ -328,6 +297,43 @@ private slots:
         QTest::keyClick(radio, Qt::Key_Space);
         QCOMPARE(radio->GetCheck(), 1);
         QCOMPARE(radioClicks.count(), 1);
+    }
+
+    void focusLostMidSpacePressSendsNothing()
+    {
+        auto *other = Make<CFlatPushButton>(QStringLiteral("other"));
+        auto *check = Make<CCheckButton>(QStringLiteral("c"));
+        const QList<QAbstractButton *> buttons{Make<CFlatPushButton>(QStringLiteral("p")), check,
+                                               Make<CRadioButton>(QStringLiteral("r"))};
+        for (QAbstractButton *button : buttons) {
+            button->setFocus();
+            QSignalSpy clicks(button, &QAbstractButton::clicked);
+            PressSpace(button);
+            other->setFocus();
+            ReleaseSpace(button);
+            QCOMPARE(clicks.count(), 0);
+            // Nothing is left held: the next space press works as usual.
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Space);
+            QCOMPARE(clicks.count(), 1);
+        }
+        QCOMPARE(check->GetCheck(), 1);
+    }
+
+    void mnemonicCompletesAndTakesTheFocus()
+    {
+        auto *push = Make<CFlatPushButton>(QStringLiteral("&push"));
+        auto *check = Make<CCheckButton>(QStringLiteral("&check"));
+        auto *radio = Make<CRadioButton>(QStringLiteral("&radio"));
+        const QList<QPair<QAbstractButton *, Qt::Key>> keys{{push, Qt::Key_P}, {check, Qt::Key_C}, {radio, Qt::Key_R}};
+        for (const auto &[button, key] : keys) {
+            QSignalSpy clicks(button, &QAbstractButton::clicked);
+            QTest::keyClick(m_pWindow, key, Qt::AltModifier);
+            QCOMPARE(clicks.count(), 1);
+            QVERIFY(button->hasFocus());
+        }
+        QCOMPARE(check->GetCheck(), 1);
+        QCOMPARE(radio->GetCheck(), 1);
     }
 
     void clickOnCheckedRadioKeepsItAndClicksAgain()

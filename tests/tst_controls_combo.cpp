@@ -6,22 +6,13 @@
 #include "controls/CFlatFrameCombo.h"
 #include "controls/CFlatFrameDatePicker.h"
 #include "controls/CImageList.h"
+#include "ClassicPalette.h"
 
 namespace {
 
-const QColor kWindow(250, 250, 240);
-const QColor kWindowText(0, 0, 0);
-const QColor kHighlight(0, 0, 128);
-const QColor kImage(200, 30, 30);
-const QColor kSentinel(255, 0, 255);
+using namespace ClassicPalette;
 
-QFont SharpFont()
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(12);
-    font.setStyleStrategy(QFont::NoAntialias);
-    return font;
-}
+const QColor kImage(200, 30, 30);
 
 // One 18 by 18 image: a solid square on white, which the list masks out.
 QPixmap Strip()
@@ -71,11 +62,7 @@ class TestControlsCombo : public QObject
 private slots:
     void initTestCase()
     {
-        QPalette palette;
-        palette.setColor(QPalette::Base, kWindow);
-        palette.setColor(QPalette::Text, kWindowText);
-        palette.setColor(QPalette::Highlight, kHighlight);
-        QApplication::setPalette(palette);
+        Apply();
     }
 
     void itemsDrawTextIndentAndImage()

@@ -5,29 +5,14 @@
 
 #include "controls/CEllipsisStatic.h"
 #include "controls/CPercentProgressCtrl.h"
+#include "ClassicPalette.h"
 
 namespace {
 
-const QColor kBar(0, 0, 128);
-const QColor kWindow(250, 250, 240);
-const QColor kFace(200, 200, 200);
+using namespace ClassicPalette;
 
-QFont SharpFont()
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(14);
-    font.setStyleStrategy(QFont::NoAntialias);
-    return font;
-}
-
-QImage Render(QWidget *widget)
-{
-    QImage image(widget->size(), QImage::Format_RGB32);
-    image.setDevicePixelRatio(1);
-    image.fill(Qt::magenta);
-    widget->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-    return image;
-}
+const QColor kBar = kHighlight;
+constexpr int kFontPixels = 14;
 
 // Pixels covered by `text` written centred in `size`.
 QImage TextMask(const QString &text, QSize size)
@@ -35,7 +20,7 @@ QImage TextMask(const QString &text, QSize size)
     QImage mask(size, QImage::Format_RGB32);
     mask.fill(Qt::white);
     QPainter painter(&mask);
-    painter.setFont(SharpFont());
+    painter.setFont(SharpFont(kFontPixels));
     painter.setPen(Qt::black);
     painter.drawText(QRect(QPoint(), size), Qt::AlignCenter | Qt::TextSingleLine, text);
     return mask;
@@ -62,11 +47,7 @@ class TestControlsProgress : public QObject
 private slots:
     void initTestCase()
     {
-        QPalette palette;
-        palette.setColor(QPalette::Highlight, kBar);
-        palette.setColor(QPalette::Base, kWindow);
-        palette.setColor(QPalette::Button, kFace);
-        QApplication::setPalette(palette);
+        Apply();
     }
 
     void barAndTextSwitchColourAtTheEdge_data()
@@ -87,7 +68,7 @@ private slots:
         QFETCH(int, edge);
         QFETCH(QString, text);
         CPercentProgressCtrl progress;
-        progress.setFont(SharpFont());
+        progress.setFont(SharpFont(kFontPixels));
         progress.resize(200, 20);
         progress.SetRange(0, 100);
         progress.SetPos(pos);
@@ -164,7 +145,7 @@ private slots:
 
     void pathEllipsisKeepsTheFileName()
     {
-        const QFontMetrics metrics(SharpFont());
+        const QFontMetrics metrics(SharpFont(kFontPixels));
         const QString path = QStringLiteral("/home/someone/projects/deep/folder/tree/with/levels/report-final.txt");
         const int width = metrics.horizontalAdvance(path) / 2;
         const QString shown = CEllipsisStatic::PathEllipsis(path, metrics, width);

@@ -42,3 +42,12 @@ bv_configure() {
     echo "== Configuring in $build_dir"
     cmake -S "$BV_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $launcher
 }
+
+# The start of every build script: the packages, then $BV_ROOT/build
+# configured; BUILD names that folder.
+bv_prepare_build() {
+    bv_ensure_packages
+    BUILD="$BV_ROOT/build"
+    bv_configure "$BUILD"
+    echo "== Building"
+}

@@ -3,10 +3,7 @@
 set -euo pipefail
 BV_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$BV_ROOT/tools/deps.sh"
-bv_ensure_packages
-BUILD="$BV_ROOT/build"
-bv_configure "$BUILD"
-echo "== Building"
+bv_prepare_build
 cmake --build "$BUILD"
 echo "== Running the tests"
 ctest --test-dir "$BUILD" --output-on-failure -j "$(nproc)"

@@ -1,0 +1,38 @@
+# Sourced by the benchmarks that time a Brimvale program against find on the
+# same tree: finding the program, the reference find run, the warm-up, and the
+# ratio and median arithmetic of the alternating runs.
+
+bench_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# The program to time: GIVEN when set, else the first NAME in a build*/bench
+# folder. Fails with a hint when there is none.
+bench_program() {
+    local name=$1 given=${2:-}
+    local program=${given:-$(ls "$bench_root"/build*/bench/"$name" 2>/dev/null | head -n 1)}
+    if [[ ! -x "$program" ]]; then
+        echo "$name not found; build the $name target" >&2
+        return 1
+    fi
+    echo "$program"
+}
+
+# The reference: find listing size, time and path of everything below DIR.
+bench_find() {
+    find "$1" -xdev -printf '%s %T@ %p\n' >/dev/null 2>&1
+}
+
+# Warms the cache with one run of find and one of PROGRAM on DIR.
+bench_warm() {
+    local dir=$1 program=$2
+    bench_find "$dir"
+    "$program" "$dir" >/dev/null
+}
+
+# A / B to three decimals.
+bench_ratio() {
+    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'
+}
+
+bench_median() {
+    printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
