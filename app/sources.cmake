@@ -2,8 +2,8 @@
 list(APPEND BV_CORE_SOURCES
 )
 list(APPEND BV_UI_SOURCES
-  app/CWizardPage.h app/CWizardPage.cpp
-  app/CWizard.h app/CWizard.cpp
-  app/CSplashWnd.h app/CSplashWnd.cpp
-  app/CWizardApp.h app/CWizardApp.cpp
+  app/CSplashWnd.cpp
+  app/CSplashWnd.h
+  app/CWizardApp.cpp
+  app/CWizardApp.h
 )

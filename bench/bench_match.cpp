@@ -3,8 +3,8 @@
 // Custom search, and, as a reference on the same data, a plain loop that
 // decodes, lowercases and splits each path with QString the obvious way.
 
-#include "criteria/CFileScan.h"
-#include "scan/CFileMatcher.h"
+#include "core/CFileScan.h"
+#include "core/CFileMatcher.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

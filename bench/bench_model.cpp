@@ -4,7 +4,7 @@
 //
 //   bench_model [ROWS]
 
-#include "results/CResultsModel.h"
+#include "core/CResultsModel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

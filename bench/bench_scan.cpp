@@ -11,11 +11,11 @@
 //       peak resident memory of the process.
 #include "controls/CCheckBoxListCtrl.h"
 #include "controls/CSortArrowHeader.h"
-#include "criteria/CFileScan.h"
-#include "results/CResultsModel.h"
+#include "core/CFileScan.h"
+#include "core/CResultsModel.h"
 #include "results/CResultsPage.h"
-#include "results/ResultColumns.h"
-#include "scan/CEventPump.h"
+#include "core/ResultColumns.h"
+#include "core/CEventPump.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

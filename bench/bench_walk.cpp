@@ -7,7 +7,7 @@
 // with find's.
 
 #include "platform/CDirectoryWalker.h"
-#include "results/CResultStore.h"
+#include "core/CResultStore.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 
 #include <QDateTimeEdit>
 
-#include "criteria/CTime.h"
+#include "platform/CTime.h"
 
 // A date field in the locale's short date format with up-down arrows (no
 // calendar pop-up), painted with a thin, flat outer frame. The time of day

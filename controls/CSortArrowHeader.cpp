@@ -1,6 +1,6 @@
 #include "controls/CSortArrowHeader.h"
 
-#include "controls/CListSorter.h"
+#include "core/CListSorter.h"
 #include "controls/FlatFrames.h"
 #include "controls/SystemColors.h"
 

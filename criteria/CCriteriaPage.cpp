@@ -1,9 +1,9 @@
 #include "criteria/CCriteriaPage.h"
 
-#include "app/CWizard.h"
+#include "wizard/CWizard.h"
 #include "controls/CCheckButton.h"
-#include "criteria/CFileScan.h"
-#include "criteria/PageSequence.h"
+#include "core/CFileScan.h"
+#include "core/PageSequence.h"
 #include "res/ResourceIds.h"
 
 // In the order the boxes stand on the page.

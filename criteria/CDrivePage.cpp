@@ -1,10 +1,10 @@
 #include "criteria/CDrivePage.h"
 
-#include "app/CWizard.h"
+#include "wizard/CWizard.h"
 #include "controls/CComboItem.h"
 #include "controls/CFlatFrameCombo.h"
-#include "criteria/CFileScan.h"
-#include "criteria/PageSequence.h"
+#include "core/CFileScan.h"
+#include "core/PageSequence.h"
 #include "res/Bitmaps.h"
 #include "res/ResourceIds.h"
 

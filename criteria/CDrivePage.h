@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CWizardPage.h"
+#include "wizard/CWizardPage.h"
 #include "controls/CImageList.h"
 #include "platform/CFixedDrives.h"
 

@@ -1,7 +1,7 @@
 #include "criteria/CLocationPage.h"
 
-#include "criteria/CFileScan.h"
-#include "criteria/PageSequence.h"
+#include "core/CFileScan.h"
+#include "core/PageSequence.h"
 #include "res/ResourceIds.h"
 
 CLocationPage::CLocationPage()

@@ -1,9 +1,9 @@
 #include "criteria/CMethodPage.h"
 
-#include "app/CWizard.h"
+#include "wizard/CWizard.h"
 #include "controls/CRadioButton.h"
-#include "criteria/CFileScan.h"
-#include "criteria/PageSequence.h"
+#include "core/CFileScan.h"
+#include "core/PageSequence.h"
 #include "res/ResourceIds.h"
 
 CMethodPage::CMethodPage()

@@ -1,10 +1,10 @@
 #include "criteria/CPatternPage.h"
 
-#include "app/CWizard.h"
+#include "wizard/CWizard.h"
 #include "controls/CFlatPushButton.h"
 #include "controls/CSortArrowHeader.h"
-#include "criteria/CFileScan.h"
-#include "criteria/PageSequence.h"
+#include "core/CFileScan.h"
+#include "core/PageSequence.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 

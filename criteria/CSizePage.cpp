@@ -2,11 +2,11 @@
 
 #include "controls/CFlatFrameCombo.h"
 #include "controls/CUpDownCtrl.h"
-#include "criteria/CFileScan.h"
-#include "criteria/PageSequence.h"
+#include "core/CFileScan.h"
+#include "core/PageSequence.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "results/CMessageBoxDlg.h"
+#include "controls/CMessageBoxDlg.h"
 
 #include <QLabel>
 #include <QLineEdit>

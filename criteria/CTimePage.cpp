@@ -3,8 +3,8 @@
 #include "controls/CComboItem.h"
 #include "controls/CFlatFrameCombo.h"
 #include "controls/CFlatFrameDatePicker.h"
-#include "criteria/CFileScan.h"
-#include "criteria/PageSequence.h"
+#include "core/CFileScan.h"
+#include "core/PageSequence.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 

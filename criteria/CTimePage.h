@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CWizardPage.h"
-#include "criteria/CTime.h"
+#include "wizard/CWizardPage.h"
+#include "platform/CTime.h"
 
 class CFileScan;
 class CFlatFrameCombo;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/WalkRecord.h"
+#include "platform/WalkRecord.h"
 
 #include <QByteArray>
 #include <QSet>

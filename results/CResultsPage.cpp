@@ -1,22 +1,22 @@
 #include "results/CResultsPage.h"
 
-#include "app/CWizard.h"
+#include "wizard/CWizard.h"
 #include "controls/CCheckBoxListCtrl.h"
 #include "controls/CFlatPushButton.h"
 #include "controls/CPercentProgressCtrl.h"
 #include "controls/CSortArrowHeader.h"
-#include "criteria/CFileScan.h"
+#include "core/CFileScan.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "results/CActionProgressDlg.h"
-#include "results/CDeleteStep.h"
-#include "results/CEliminateStep.h"
-#include "results/CFailedFilesDlg.h"
-#include "results/CMessageBoxDlg.h"
-#include "results/CRestartProgressDlg.h"
-#include "results/CResultsModel.h"
-#include "results/SizeText.h"
-#include "scan/CEventPump.h"
+#include "controls/CActionProgressDlg.h"
+#include "core/CDeleteStep.h"
+#include "core/CEliminateStep.h"
+#include "controls/CFailedFilesDlg.h"
+#include "controls/CMessageBoxDlg.h"
+#include "controls/CRestartProgressDlg.h"
+#include "core/CResultsModel.h"
+#include "core/SizeText.h"
+#include "core/CEventPump.h"
 #include "scan/CScanDlg.h"
 #include "shell/CFileIconProvider.h"
 
@@ -180,7 +180,7 @@ void CResultsPage::StartScan()
         return;
     m_strScannedDrive = m_pScan ? QFile::encodeName(m_pScan->m_strDrive) : QByteArray();
 
-    CScanDlg dlg(this);
+    CScanDlg dlg(m_pScan, this);
     m_bScanning = 1;
     EnableSheet(false);
     dlg.Create(window(), m_strScannedDrive);

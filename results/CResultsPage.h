@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/CWizardPage.h"
+#include "core/CMatchSink.h"
+#include "wizard/CWizardPage.h"
 
 #include <QByteArray>
 #include <QList>
@@ -26,7 +27,7 @@ struct WalkRecord;
 // The found files live in the results model's store, under an index that
 // never changes (the arrays of paths and sizes); a row knows its file by that
 // index, so sorting and removing rows never confuses one file with another.
-class CResultsPage : public CWizardPage
+class CResultsPage : public CWizardPage, public CMatchSink
 {
     Q_OBJECT
 
@@ -45,10 +46,10 @@ public:
     void StartScan() override;
 
     // Appends a file the walk found: checked, counted, shown.
-    void AddResult(const WalkRecord &record);
+    void AddResult(const WalkRecord &record) override;
     // Called between files while the page is busy: shows the rows and the
     // totals gathered since the last call.
-    void RefreshWhileBusy();
+    void RefreshWhileBusy() override;
 
     static QString FormatSize(std::int64_t nBytes);
     QString GetFreeSpaceText() const;

@@ -2,14 +2,14 @@
 
 #include "controls/CEllipsisStatic.h"
 #include "controls/CPercentProgressCtrl.h"
-#include "criteria/CFileScan.h"
+#include "core/CFileMatcher.h"
+#include "core/CFileScan.h"
+#include "core/CMatchSink.h"
 #include "platform/CDirectoryWalker.h"
 #include "platform/CDiskSpace.h"
 #include "res/DialogTemplate.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "results/CResultsPage.h"
-#include "scan/CFileMatcher.h"
 
 #include <QFile>
 
@@ -19,10 +19,11 @@ constexpr qint64 kDisplayRefreshMs = 100;
 
 } // namespace
 
-CScanDlg::CScanDlg(CResultsPage *pResultsPage)
+CScanDlg::CScanDlg(const CFileScan *pScan, CMatchSink *pSink)
     : CCancellableDlg(IDD_SCAN, IDC_SCAN_PROGRESS)
-    , m_pResultsPage(pResultsPage)
     , m_wndPath(new CEllipsisStatic(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, 1, this))
+    , m_pScan(pScan)
+    , m_pSink(pSink)
 {
     if (const DialogTemplate *dialogTemplate = FindDialogTemplate(IDD_SCAN))
         PlaceControl(m_wndPath, *dialogTemplate, IDC_SCAN_PATH);
@@ -58,8 +59,8 @@ void CScanDlg::FinishProgress()
 
 int CScanDlg::ScanFolder(const QByteArray &folder)
 {
-    if (m_pResultsPage && m_pResultsPage->m_pScan)
-        m_pMatcher = std::make_unique<CFileMatcher>(*m_pResultsPage->m_pScan);
+    if (m_pScan)
+        m_pMatcher = std::make_unique<CFileMatcher>(*m_pScan);
     CDirectoryWalker walker;
     walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
     walker.SetCancelCheck([this] { return OnBetweenEntries(); });
@@ -80,8 +81,8 @@ void CScanDlg::OnFile(const WalkRecord &record)
     }
     // The progress counts every file met, whether it matches or not.
     AddProgress(record.size > 0 ? std::uint64_t(record.size) : 0);
-    if (m_pMatcher && m_pMatcher->MatchFile(record) && m_pResultsPage)
-        m_pResultsPage->AddResult(record);
+    if (m_pMatcher && m_pMatcher->MatchFile(record) && m_pSink)
+        m_pSink->AddResult(record);
 }
 
 bool CScanDlg::OnBetweenEntries()
@@ -93,8 +94,8 @@ bool CScanDlg::OnBetweenEntries()
         // change only a few times a second: laying out text is what a pump
         // costs, and nobody reads a path that stays 15 ms.
         if (!m_refreshClock.isValid() || m_refreshClock.elapsed() >= kDisplayRefreshMs) {
-            if (m_pResultsPage)
-                m_pResultsPage->RefreshWhileBusy();
+            if (m_pSink)
+                m_pSink->RefreshWhileBusy();
             m_bShowNextPath = true;
             m_refreshClock.start();
         }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scan/CCancellableDlg.h"
-#include "scan/CEventPump.h"
+#include "controls/CCancellableDlg.h"
+#include "core/CEventPump.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -10,20 +10,23 @@
 
 class CEllipsisStatic;
 class CFileMatcher;
-class CResultsPage;
+class CFileScan;
+class CMatchSink;
 struct WalkRecord;
 
 // The walk over the chosen drive and the small window that shows it: the
 // file being examined, a bar of the bytes met so far against the bytes in use
 // on the drive, and Cancel. Every file met is matched against the criteria;
-// the matching ones go to the results page. Cancelling stops the walk before
-// the next entry.
+// the matching ones go to the sink it was given. Cancelling stops the walk
+// before the next entry.
 class CScanDlg : public CCancellableDlg
 {
     Q_OBJECT
 
 public:
-    explicit CScanDlg(CResultsPage *pResultsPage);
+    // `pScan` holds the criteria to match with and `pSink` receives the matches;
+    // either may be null (nothing is then matched, or nothing kept).
+    explicit CScanDlg(const CFileScan *pScan = nullptr, CMatchSink *pSink = nullptr);
     ~CScanDlg() override;
 
     // Shows the window over `owner` and prepares a scan of `drive`: the bytes
@@ -38,7 +41,6 @@ public:
     // Moves the bar up to 100 one step at a time (a walk that finished).
     void FinishProgress();
 
-    CResultsPage *m_pResultsPage;
     CEllipsisStatic *m_wndPath;
     std::uint64_t m_nTotalBytes = 0;
     std::uint64_t m_nDoneBytes = 0;
@@ -47,6 +49,8 @@ private:
     void OnFile(const WalkRecord &record);
     bool OnBetweenEntries();
 
+    const CFileScan *m_pScan;
+    CMatchSink *m_pSink;
     std::unique_ptr<CFileMatcher> m_pMatcher;
     CEventPump m_pump;
     QElapsedTimer m_refreshClock;

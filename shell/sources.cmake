@@ -2,5 +2,6 @@
 list(APPEND BV_CORE_SOURCES
 )
 list(APPEND BV_UI_SOURCES
-  shell/CFileIconProvider.h shell/CFileIconProvider.cpp
+  shell/CFileIconProvider.cpp
+  shell/CFileIconProvider.h
 )

@@ -3,7 +3,7 @@
 // exactly the files of a generated drive that meet all of them.
 #include "TempDrive.h"
 
-#include "app/CWizard.h"
+#include "wizard/CWizard.h"
 #include "app/CWizardApp.h"
 #include "controls/CCheckButton.h"
 #include "controls/CFlatFrameCombo.h"
@@ -11,16 +11,16 @@
 #include "controls/CRadioButton.h"
 #include "criteria/CCriteriaPage.h"
 #include "criteria/CDrivePage.h"
-#include "criteria/CFileScan.h"
+#include "core/CFileScan.h"
 #include "criteria/CMethodPage.h"
 #include "criteria/CPatternPage.h"
 #include "criteria/CSizePage.h"
 #include "criteria/CTimePage.h"
-#include "criteria/PageSequence.h"
+#include "core/PageSequence.h"
 #include "platform/CFixedDrives.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "results/CResultsModel.h"
+#include "core/CResultsModel.h"
 #include "results/CResultsPage.h"
 
 #include <QLineEdit>

@@ -3,9 +3,9 @@
 #include "TempDrive.h"
 #include "platform/CFileDeleter.h"
 #include "platform/CVerifiedEntry.h"
-#include "results/CDeleteStep.h"
-#include "results/CEliminateStep.h"
-#include "results/CResultStore.h"
+#include "core/CDeleteStep.h"
+#include "core/CEliminateStep.h"
+#include "core/CResultStore.h"
 
 #include <fcntl.h>
 #include <grp.h>

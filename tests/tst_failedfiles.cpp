@@ -5,7 +5,7 @@
 #include "res/DialogTemplate.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "results/CFailedFilesDlg.h"
+#include "controls/CFailedFilesDlg.h"
 
 #include <QLabel>
 #include <QTreeView>

@@ -1,7 +1,7 @@
 #include <QtTest>
 
-#include "criteria/CFileScan.h"
-#include "criteria/CTime.h"
+#include "core/CFileScan.h"
+#include "platform/CTime.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <QtTest>
 
-#include "criteria/CFileScan.h"
-#include "scan/CFileMatcher.h"
-#include "scan/CPatternList.h"
+#include "core/CFileScan.h"
+#include "core/CFileMatcher.h"
+#include "core/CPatternList.h"
 
 namespace {
 

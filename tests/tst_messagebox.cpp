@@ -3,7 +3,7 @@
 #include "controls/CFlatPushButton.h"
 #include "res/DialogTemplate.h"
 #include "res/ResourceIds.h"
-#include "results/CMessageBoxDlg.h"
+#include "controls/CMessageBoxDlg.h"
 
 #include <QLabel>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include <QtTest>
 
-#include "criteria/CFileScan.h"
-#include "criteria/PageSequence.h"
+#include "core/CFileScan.h"
+#include "core/PageSequence.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "controls/CFlatPushButton.h"
 #include "controls/CPercentProgressCtrl.h"
-#include "results/CActionProgressDlg.h"
+#include "controls/CActionProgressDlg.h"
 #include "scan/CScanDlg.h"
 
 // The progress windows stay up until the loop they watch has stopped: every

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "results/CResultsModel.h"
+#include "core/CResultsModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

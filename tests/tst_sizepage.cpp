@@ -5,7 +5,7 @@
 #include "controls/CFlatPushButton.h"
 #include "controls/CUpDownCtrl.h"
 #include "criteria/CSizePage.h"
-#include "results/CMessageBoxDlg.h"
+#include "controls/CMessageBoxDlg.h"
 
 #include <QLabel>
 #include <QLineEdit>

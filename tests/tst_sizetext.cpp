@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "TempDrive.h"
-#include "results/SizeText.h"
+#include "core/SizeText.h"
 
 #include <limits>
 

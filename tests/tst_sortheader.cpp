@@ -1,5 +1,5 @@
 #include "controls/CCheckBoxListCtrl.h"
-#include "controls/CListSorter.h"
+#include "core/CListSorter.h"
 #include "controls/CSortArrowHeader.h"
 #include "controls/SystemColors.h"
 

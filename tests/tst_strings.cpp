@@ -11,7 +11,7 @@ namespace {
 // new id without a text (or two names sharing a number) cannot slip through.
 QList<QPair<QString, int>> declaredStringIds()
 {
-    QFile header(QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../res/ResourceIds.h")));
+    QFile header(QStringLiteral(BV_SOURCE_DIR "/res/ResourceIds.h"));
     if (!header.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
     const QString source = QString::fromUtf8(header.readAll());

@@ -1,12 +1,12 @@
 #include <QtTest>
 
 #include "app/CSplashWnd.h"
-#include "app/CWizard.h"
+#include "wizard/CWizard.h"
 #include "app/CWizardApp.h"
-#include "app/CWizardPage.h"
+#include "wizard/CWizardPage.h"
 #include "criteria/CDrivePage.h"
-#include "criteria/CFileScan.h"
-#include "criteria/PageSequence.h"
+#include "core/CFileScan.h"
+#include "core/PageSequence.h"
 #include "res/Bitmaps.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"

@@ -1,7 +1,7 @@
 #include "CStandInPage.h"
 
-#include "criteria/CFileScan.h"
-#include "criteria/PageSequence.h"
+#include "core/CFileScan.h"
+#include "core/PageSequence.h"
 
 CStandInPage::CStandInPage(int nPage, int nTemplateId)
     : CWizardPage(nTemplateId)

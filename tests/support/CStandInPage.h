@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CWizardPage.h"
+#include "wizard/CWizardPage.h"
 
 // Stands in for a page a test is not about: it shows its template's texts
 // and takes part in the navigation like the real page would, without the

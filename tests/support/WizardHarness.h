@@ -1,9 +1,9 @@
 #pragma once
 
 #include "CStandInPage.h"
-#include "app/CWizard.h"
-#include "criteria/CFileScan.h"
-#include "criteria/PageSequence.h"
+#include "wizard/CWizard.h"
+#include "core/CFileScan.h"
+#include "core/PageSequence.h"
 #include "res/ResourceIds.h"
 
 #include <QApplication>

@@ -1,0 +1,116 @@
+#include "controls/CFailedFilesDlg.h"
+
+#include "controls/CFlatPushButton.h"
+#include "core/CListSorter.h"
+#include "controls/CSortArrowHeader.h"
+#include "res/Bitmaps.h"
+#include "res/DialogTemplate.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStandardItemModel>
+#include <QTreeView>
+
+CFailedFilesDlg::CFailedFilesDlg(QWidget *parent)
+    : QDialog(parent),
+      m_listFailed(new QTreeView(this)),
+      m_modelFailed(new QStandardItemModel(0, 1, this)),
+      m_btnOk(new CFlatPushButton(this)),
+      m_btnDetails(new CFlatPushButton(this)),
+      m_wndMessage(new QLabel(this)),
+      m_wndIcon(new QLabel(this)),
+      m_headerFailed(new CSortArrowHeader(this))
+{
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    setFont(DialogFont());
+    if (const DialogTemplate *dialogTemplate = FindDialogTemplate(IDD_FAILED_FILES)) {
+        setFixedSize(DialogPixelSize(*dialogTemplate));
+        for (const DialogControlTemplate &control : dialogTemplate->controls)
+            if (control.kind == DialogControlKind::Picture)
+                PlaceControl(m_wndIcon, control);
+        PlaceControl(m_wndMessage, *dialogTemplate, IDC_FAILED_MESSAGE);
+        PlaceControl(m_btnOk, *dialogTemplate, IDOK);
+        PlaceControl(m_btnDetails, *dialogTemplate, IDC_DETAILS);
+        PlaceControl(m_listFailed, *dialogTemplate, IDC_FAILED_LIST);
+    }
+    m_wndIcon->setPixmap(LoadProgramIcon().pixmap(m_wndIcon->size()));
+    m_wndMessage->setWordWrap(true);
+    m_wndMessage->setTextFormat(Qt::PlainText);
+    m_wndMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    m_btnOk->setDefault(true);
+    m_btnDetails->setAutoDefault(false);
+    connect(m_btnOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_btnDetails, &QPushButton::clicked, this, &CFailedFilesDlg::OnDetails);
+}
+
+void CFailedFilesDlg::setVisible(bool visible)
+{
+    // The action fills the message and the paths after construction.
+    if (visible && !m_bInitialised) {
+        m_bInitialised = true;
+        OnInitDialog();
+    }
+    QDialog::setVisible(visible);
+}
+
+void CFailedFilesDlg::OnInitDialog()
+{
+    m_wndMessage->setText(m_strMessage);
+    setWindowTitle(LoadString(IDS_PRODUCT_NAME));
+    m_btnDetails->setText(LoadString(IDS_DETAILS_MORE));
+    m_btnOk->setText(LoadString(IDS_OK));
+
+    m_cxExpanded = m_cxCollapsed = width();
+    m_cyExpanded = height();
+    // Folded, the dialog ends a third of a button height below the buttons,
+    // which leaves the list outside it.
+    const QRect ok = m_btnOk->geometry();
+    m_cyCollapsed = ok.y() + ok.height() + ok.height() / 3;
+    setFixedSize(m_cxCollapsed, m_cyCollapsed);
+    m_bCollapsed = 1;
+
+    SetUpList();
+    m_btnOk->setFocus(Qt::OtherFocusReason);
+}
+
+void CFailedFilesDlg::SetUpList()
+{
+    m_listFailed->setModel(m_modelFailed);
+    m_listFailed->setRootIsDecorated(false);
+    m_listFailed->setItemsExpandable(false);
+    m_listFailed->setUniformRowHeights(true);
+    m_listFailed->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listFailed->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_listFailed->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listFailed->setTextElideMode(Qt::ElideNone);
+
+    // Unsorted until the user clicks the header: rows stay in the order met.
+    m_headerFailed->Attach(m_listFailed);
+    m_headerFailed->SetSortColumn(-1, true);
+    m_modelFailed->setHorizontalHeaderLabels({QString()});
+    m_headerFailed->SetColumnType(0, CListSorter::TypeText);
+    m_headerFailed->resizeSection(0, m_listFailed->contentsRect().width() - 2);
+
+    m_modelFailed->setRowCount(0);
+    for (const QByteArray &path : m_arrFailed) {
+        auto *item = new QStandardItem(QFile::decodeName(path));
+        item->setData(path, Qt::UserRole);
+        m_modelFailed->appendRow(item);
+    }
+}
+
+void CFailedFilesDlg::OnDetails()
+{
+    if (m_bCollapsed) {
+        setFixedSize(m_cxExpanded, m_cyExpanded);
+        m_btnDetails->setText(LoadString(IDS_DETAILS_LESS));
+    } else {
+        setFixedSize(m_cxCollapsed, m_cyCollapsed);
+        m_btnDetails->setText(LoadString(IDS_DETAILS_MORE));
+    }
+    m_bCollapsed = !m_bCollapsed;
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "core/CPatternList.h"
+#include "platform/WalkRecord.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <string>
+
+class CFileScan;
+
+// Decides whether one file met by the walk is listed. Everything the criteria
+// record says is prepared once here (folded patterns, byte bounds, time
+// bounds), because the walk asks about every file of a drive.
+//
+// Not thread-safe: it keeps the verdict for the last folder seen, since the
+// walk hands over the files of one folder one after another.
+class CFileMatcher
+{
+public:
+    explicit CFileMatcher(const CFileScan &scan);
+
+    // The user's criteria, or the fixed Express rules when Express is chosen.
+    bool MatchFile(const WalkRecord &file) const;
+    // Fixed rules: a well-known discardable folder anywhere on the path below
+    // the drive root, or a well-known discardable extension.
+    bool MatchExpress(const WalkRecord &file) const;
+    // Whether `text` matches any of `patterns`, ignoring case.
+    static bool MatchList(const QString &text, const QStringList &patterns);
+
+    static const QStringList &ExpressFolders();
+    static const QStringList &ExpressExtensions();
+
+private:
+    struct TimeRule
+    {
+        bool on = false;
+        int mode = 0;
+        std::int64_t from = 0;
+        std::int64_t fromDayEnd = 0;
+        std::int64_t to = 0;
+        bool Passes(std::int64_t t) const;
+    };
+
+    // The walk's verdict on one folder, reused for the files that follow.
+    struct FolderMemo
+    {
+        // A private copy of the bytes: sharing the record's array would write
+        // to its reference count, a cache miss per file when folders vary.
+        std::string folder;
+        bool valid = false;
+        bool result = false;
+    };
+
+    bool MatchLocation(const QByteArray &folder, const CPatternList &list, bool rootMatches,
+                       FolderMemo &memo) const;
+    bool MatchFolders(const QByteArray &folder, const CPatternList &list, bool rootMatches) const;
+    bool MatchExtension(const QByteArray &name, const CPatternList &list) const;
+    bool MatchName(const QByteArray &name) const;
+    bool MatchSize(std::int64_t size) const;
+
+    bool m_express;
+    bool m_location;
+    bool m_name;
+    bool m_extension;
+    bool m_size;
+    bool m_anyCriterion;
+
+    QByteArray m_root;          // drive root without a trailing slash ("/" stays)
+    bool m_rootMatchesLocations;
+    bool m_rootMatchesExpress;
+
+    CPatternList m_locations;
+    CPatternList m_names;
+    CPatternList m_extensions;
+    CPatternList m_expressFolders;
+    CPatternList m_expressExtensions;
+
+    int m_sizeMode;
+    std::int64_t m_sizeLo;
+    std::int64_t m_sizeHi;
+
+    TimeRule m_creation;
+    TimeRule m_modified;
+    TimeRule m_accessed;
+
+    mutable FolderMemo m_locationMemo;
+    mutable FolderMemo m_expressMemo;
+    mutable std::u32string m_scratch;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+struct WalkRecord;
+
+// Where a scan hands the files that matched. The scan knows nothing of who
+// lists them: the results page is one sink, a benchmark or the command line
+// another.
+class CMatchSink
+{
+public:
+    virtual ~CMatchSink() = default;
+
+    // A file that met the criteria, in walk order.
+    virtual void AddResult(const WalkRecord &record) = 0;
+    // Called when the scan is about to let the user interface breathe: the
+    // moment to show what was gathered since the last call.
+    virtual void RefreshWhileBusy() {}
+};

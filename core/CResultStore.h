@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/CPathArray.h"
+#include "platform/WalkRecord.h"
+
+#include <cstdint>
+#include <vector>
+
+// What the results page keeps about each found file, in parallel arrays under
+// one index i: the index a file got when it was added never changes, whatever
+// the list does with its rows. The check state belongs to the file, so it
+// follows the file through sorting, and the selected totals are kept here in
+// step with every change of a check.
+class CResultStore
+{
+public:
+    // Adds a found file, checked and listed; returns its index.
+    int AddResult(const WalkRecord &record);
+    // Forgets every file and gives the memory back.
+    void Clear();
+
+    int GetCount() const { return m_arrPaths.GetCount(); }
+    bool IsValidIndex(int index) const { return index >= 0 && index < GetCount(); }
+
+    const CPathArray &GetPaths() const { return m_arrPaths; }
+    QByteArray GetPath(int index) const { return m_arrPaths.GetPath(index); }
+    std::int64_t GetSize(int index) const { return m_arrSizes[std::size_t(index)]; }
+    std::int64_t GetCreationTime(int index) const { return m_arrCreated[std::size_t(index)]; }
+    std::int64_t GetModifiedTime(int index) const { return m_arrModified[std::size_t(index)]; }
+    std::int64_t GetAccessedTime(int index) const { return m_arrAccessed[std::size_t(index)]; }
+    // The identity the walk saw, to make sure an action still meets the same file.
+    dev_t GetDevice(int index) const { return m_arrDevices[std::size_t(index)]; }
+    ino_t GetInode(int index) const { return m_arrInodes[std::size_t(index)]; }
+
+    bool IsChecked(int index) const { return (m_arrFlags[std::size_t(index)] & kChecked) != 0; }
+    bool IsListed(int index) const { return (m_arrFlags[std::size_t(index)] & kListed) != 0; }
+    // Checks or unchecks a listed file and adjusts the totals; returns whether
+    // the state changed (an unknown or unlisted index changes nothing).
+    bool SetChecked(int index, bool checked);
+    // The file's row left the list: a checked file leaves the totals too. Its
+    // entries stay, so the indices of the other files keep their meaning.
+    void Unlist(int index);
+
+    std::int64_t GetSelectedBytes() const { return m_nSelectedBytes; }
+    int GetSelectedCount() const { return m_nSelectedCount; }
+
+private:
+    enum Flag : std::uint8_t { kChecked = 1, kListed = 2 };
+
+    CPathArray m_arrPaths;
+    std::vector<std::int64_t> m_arrSizes;
+    std::vector<std::int64_t> m_arrCreated;
+    std::vector<std::int64_t> m_arrModified;
+    std::vector<std::int64_t> m_arrAccessed;
+    std::vector<dev_t> m_arrDevices;
+    std::vector<ino_t> m_arrInodes;
+    std::vector<std::uint8_t> m_arrFlags;
+    std::int64_t m_nSelectedBytes = 0;
+    int m_nSelectedCount = 0;
+};

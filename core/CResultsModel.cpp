@@ -1,0 +1,273 @@
+#include "core/CResultsModel.h"
+
+#include "core/CResultsSorter.h"
+#include "core/SizeText.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QLocale>
+#include <algorithm>
+
+namespace {
+
+// Removing more separate runs than this one by one would cost more than
+// telling the views to start over.
+constexpr std::size_t kMaxSeparateRuns = 16;
+
+} // namespace
+
+CResultsModel::CResultsModel(QObject *parent) : QAbstractTableModel(parent)
+{
+    for (int id : {IDS_COLUMN_FILE, IDS_COLUMN_LOCATION, IDS_COLUMN_SIZE, IDS_COLUMN_CREATED, IDS_COLUMN_MODIFIED,
+                   IDS_COLUMN_ACCESSED})
+        m_columnTitles.append(LoadString(id));
+}
+
+void CResultsModel::SetColumnTitles(const QStringList &titles)
+{
+    m_columnTitles = titles;
+    emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
+}
+
+int CResultsModel::AddResult(const WalkRecord &record)
+{
+    const int item = m_store.AddResult(record);
+    const int batch = std::max(m_nMinimumBatch, int(m_rows.size() / 4));
+    if (GetPendingCount() >= batch)
+        FlushPendingRows();
+    return item;
+}
+
+void CResultsModel::FlushPendingRows()
+{
+    const int pending = GetPendingCount();
+    if (pending <= 0)
+        return;
+    const int first = int(m_rows.size());
+    beginInsertRows(QModelIndex(), first, first + pending - 1);
+    for (int item = m_nAnnouncedItems; item < m_store.GetCount(); ++item)
+        m_rows.push_back(item);
+    m_nAnnouncedItems = m_store.GetCount();
+    endInsertRows();
+}
+
+void CResultsModel::Clear()
+{
+    beginResetModel();
+    std::vector<int>().swap(m_rows);
+    m_store.Clear();
+    m_nAnnouncedItems = 0;
+    m_dateTexts.clear();
+    endResetModel();
+}
+
+int CResultsModel::GetItem(int row) const
+{
+    if (row < 0 || std::size_t(row) >= m_rows.size())
+        return -1;
+    return m_rows[std::size_t(row)];
+}
+
+bool CResultsModel::GetCheck(int row) const
+{
+    const int item = GetItem(row);
+    return item >= 0 && m_store.IsChecked(item);
+}
+
+bool CResultsModel::SetCheck(int row, bool checked)
+{
+    const int item = GetItem(row);
+    if (item < 0 || !m_store.SetChecked(item, checked))
+        return false;
+    const QModelIndex cell = index(row, kColumnFile);
+    emit dataChanged(cell, cell, {Qt::CheckStateRole});
+    emit checkChanged(row, checked);
+    return true;
+}
+
+void CResultsModel::RemoveRowList(std::vector<int> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [this](int row) { return row < 0 || std::size_t(row) >= m_rows.size(); }),
+               rows.end());
+    if (rows.empty())
+        return;
+    for (int row : rows)
+        m_store.Unlist(m_rows[std::size_t(row)]);
+
+    struct Run
+    {
+        int first;
+        int last;
+    };
+    std::vector<Run> runs;
+    for (int row : rows) {
+        if (!runs.empty() && runs.back().last + 1 == row)
+            runs.back().last = row;
+        else
+            runs.push_back(Run{row, row});
+    }
+    if (runs.size() <= kMaxSeparateRuns) {
+        // From the bottom up, so the positions of the runs still to go stay valid.
+        for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+            beginRemoveRows(QModelIndex(), run->first, run->last);
+            m_rows.erase(m_rows.begin() + run->first, m_rows.begin() + run->last + 1);
+            endRemoveRows();
+        }
+        return;
+    }
+    beginResetModel();
+    std::size_t kept = 0;
+    std::size_t next = 0;
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        if (next < rows.size() && std::size_t(rows[next]) == row) {
+            ++next;
+            continue;
+        }
+        m_rows[kept++] = m_rows[row];
+    }
+    m_rows.resize(kept);
+    endResetModel();
+}
+
+bool CResultsModel::removeRows(int row, int count, const QModelIndex &parent)
+{
+    if (parent.isValid() || row < 0 || count <= 0 || std::size_t(row) + std::size_t(count) > m_rows.size())
+        return false;
+    beginRemoveRows(QModelIndex(), row, row + count - 1);
+    for (int r = row; r < row + count; ++r)
+        m_store.Unlist(m_rows[std::size_t(r)]);
+    m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
+    endRemoveRows();
+    return true;
+}
+
+void CResultsModel::sort(int column, Qt::SortOrder order)
+{
+    FlushPendingRows();
+    if (column < 0 || column >= kColumnCount)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<int> oldRows = m_rows;
+    m_rows = CResultsSorter(m_store, column).Sort(m_rows, order == Qt::AscendingOrder);
+
+    // Keep the views' current row and selection on the same files.
+    const QModelIndexList persistent = persistentIndexList();
+    if (!persistent.isEmpty()) {
+        std::vector<int> rowOfItem(std::size_t(m_store.GetCount()), -1);
+        for (std::size_t row = 0; row < m_rows.size(); ++row)
+            rowOfItem[std::size_t(m_rows[row])] = int(row);
+        QModelIndexList moved;
+        moved.reserve(persistent.size());
+        for (const QModelIndex &old : persistent) {
+            const int item = oldRows[std::size_t(old.row())];
+            moved.append(index(rowOfItem[std::size_t(item)], old.column()));
+        }
+        changePersistentIndexList(persistent, moved);
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+int CResultsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int CResultsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+Qt::ItemFlags CResultsModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == kColumnFile)
+        result |= Qt::ItemIsUserCheckable;
+    return result;
+}
+
+QString CResultsModel::DateText(std::int64_t seconds) const
+{
+    const QDateTime time = QDateTime::fromSecsSinceEpoch(seconds);
+    if (!time.isValid())
+        return QString();
+    const QDate day = time.date();
+    auto cached = m_dateTexts.constFind(day.toJulianDay());
+    if (cached == m_dateTexts.constEnd())
+        cached = m_dateTexts.insert(day.toJulianDay(), QLocale().toString(day, QLocale::ShortFormat));
+    return cached.value();
+}
+
+QString CResultsModel::DisplayText(int item, int column) const
+{
+    switch (column) {
+    case kColumnFile:
+        return QFile::decodeName(m_store.GetPaths().GetName(item));
+    case kColumnLocation:
+        return QFile::decodeName(m_store.GetPaths().GetFolder(item));
+    case kColumnSize:
+        return FormatSize(m_store.GetSize(item));
+    case kColumnCreated:
+        return DateText(m_store.GetCreationTime(item));
+    case kColumnModified:
+        return DateText(m_store.GetModifiedTime(item));
+    case kColumnAccessed:
+        return DateText(m_store.GetAccessedTime(item));
+    default:
+        return QString();
+    }
+}
+
+QVariant CResultsModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.column() < 0 || index.column() >= kColumnCount)
+        return QVariant();
+    const int item = GetItem(index.row());
+    if (item < 0)
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+        return DisplayText(item, index.column());
+    case Qt::CheckStateRole:
+        if (index.column() != kColumnFile)
+            return QVariant();
+        return m_store.IsChecked(item) ? Qt::Checked : Qt::Unchecked;
+    case Qt::UserRole:
+        return item;
+    case Qt::TextAlignmentRole:
+        if (index.column() == kColumnSize)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::DecorationRole:
+        if (m_decoration && (index.column() == kColumnFile || index.column() == kColumnLocation))
+            return m_decoration(index.column(), *this, item);
+        return QVariant();
+    default:
+        return QVariant();
+    }
+}
+
+bool CResultsModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != kColumnFile)
+        return false;
+    SetCheck(index.row(), value.toInt() == Qt::Checked);
+    return GetItem(index.row()) >= 0;
+}
+
+QVariant CResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
+        return QVariant();
+    if (role == Qt::DisplayRole)
+        return m_columnTitles.value(section);
+    if (role == Qt::TextAlignmentRole)
+        return int((section == kColumnSize ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    return QVariant();
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/CResultStore.h"
+#include "core/ResultColumns.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+// The rows of the results list over a CResultStore. Each row shows one file
+// through its index in the store (the row's item data, Qt::UserRole), so rows
+// can be sorted and removed without touching the store's arrays. Column 0
+// carries the file's check box; checking goes through the store, which keeps
+// the selected totals exact.
+class CResultsModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    // Icon of a file (column kColumnFile) or of its folder (kColumnLocation);
+    // supplied by the widget side, which caches icons per file type.
+    using DecorationProvider = std::function<QVariant(int column, const CResultsModel &model, int item)>;
+
+    explicit CResultsModel(QObject *parent = nullptr);
+
+    const CResultStore &GetStore() const { return m_store; }
+
+    // Adds a found file as a checked row. Rows are announced to views in
+    // batches; FlushPendingRows() announces the rest (call it on a timer
+    // during a scan and once at its end).
+    int AddResult(const WalkRecord &record);
+    void FlushPendingRows();
+    int GetPendingCount() const { return int(m_store.GetCount()) - m_nAnnouncedItems; }
+    // The smallest batch; batches grow with the list so that a million rows
+    // cost a few dozen announcements.
+    void SetMinimumBatch(int rows) { m_nMinimumBatch = rows > 0 ? rows : 1; }
+
+    // Removes every row and forgets every file.
+    void Clear();
+
+    // File index shown at `row`, -1 for a row that does not exist.
+    int GetItem(int row) const;
+    bool GetCheck(int row) const;
+    // Returns whether the check changed; emits checkChanged when it did.
+    bool SetCheck(int row, bool checked);
+    // Removes the given rows (any order, duplicates allowed) in as few steps
+    // as their layout allows; checked files leave the totals.
+    void RemoveRowList(std::vector<int> rows);
+
+    void SetDecorationProvider(DecorationProvider provider) { m_decoration = std::move(provider); }
+    void SetColumnTitles(const QStringList &titles);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    bool removeRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    // Text shown for a time value: the locale's short date.
+    QString DateText(std::int64_t seconds) const;
+
+signals:
+    // A row's check box flipped (by a click or SetCheck); the totals already
+    // include the change.
+    void checkChanged(int row, bool checked);
+
+private:
+    QString DisplayText(int item, int column) const;
+
+    CResultStore m_store;
+    std::vector<int> m_rows; // row position -> file index
+    int m_nAnnouncedItems = 0; // files of the store already shown as rows
+    int m_nMinimumBatch = 256;
+    DecorationProvider m_decoration;
+    QStringList m_columnTitles;
+    mutable QHash<qint64, QString> m_dateTexts; // by day: formatting is the slow part
+};

@@ -1,0 +1,202 @@
+#include "wizard/CWizardPage.h"
+
+#include "wizard/CWizard.h"
+#include "controls/CCheckButton.h"
+#include "controls/CFlatFrameCombo.h"
+#include "controls/CFlatPushButton.h"
+#include "controls/CRadioButton.h"
+#include "res/Bitmaps.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
+CWizardPage::CWizardPage(int nTemplateId, QWidget *parent)
+    : QWidget(parent)
+    , m_nTemplateId(nTemplateId)
+    , m_pTemplate(FindDialogTemplate(nTemplateId))
+{
+    if (m_pTemplate)
+        setFixedSize(DialogPixelSize(*m_pTemplate));
+}
+
+CWizardPage::~CWizardPage() = default;
+
+void CWizardPage::EnsureInitialized()
+{
+    if (m_bInitialized)
+        return;
+    m_bInitialized = true;
+    OnInitDialog();
+}
+
+void CWizardPage::OnInitDialog()
+{
+    setWindowTitle(LoadString(IDS_PRODUCT_NAME));
+    CreateControls();
+    UpdateData(false);
+    m_pSheet = nullptr;
+    for (QWidget *ancestor = parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
+        if (auto *sheet = qobject_cast<CWizard *>(ancestor)) {
+            m_pSheet = sheet;
+            break;
+        }
+    }
+}
+
+void CWizardPage::CreateControls()
+{
+    if (!m_pTemplate)
+        return;
+    for (const DialogControlTemplate &control : m_pTemplate->controls) {
+        QWidget *widget = CreateControl(control);
+        if (!widget)
+            continue;
+        if (widget->parentWidget() != this)
+            widget->setParent(this);
+        PlaceControl(widget, control);
+        if (control.kind == DialogControlKind::Picture)
+            FitPictureToImage(widget);
+        if (control.disabled)
+            widget->setEnabled(false);
+        if (control.id >= 0)
+            m_controls.insert(control.id, widget);
+        widget->show();
+    }
+}
+
+// A picture control takes the size of its picture (and frame), whatever the
+// template says: pictures are drawn at their own pixel size, never stretched.
+void CWizardPage::FitPictureToImage(QWidget *widget)
+{
+    auto *picture = qobject_cast<QLabel *>(widget);
+    if (!picture || picture->pixmap().isNull())
+        return;
+    const int frame = 2 * picture->frameWidth();
+    picture->resize(picture->pixmap().deviceIndependentSize().toSize() + QSize(frame, frame));
+}
+
+QWidget *CWizardPage::CreateControl(const DialogControlTemplate &control)
+{
+    switch (control.kind) {
+    case DialogControlKind::Static: {
+        auto *label = new QLabel(control.text, this);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(control.alignment ? control.alignment : Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    }
+    case DialogControlKind::Picture: {
+        auto *picture = new QLabel(this);
+        picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        const QPixmap pixmap = LoadBitmap(control.imageId);
+        picture->setPixmap(pixmap);
+        if (control.sunken) {
+            picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            picture->setLineWidth(1);
+        }
+        return picture;
+    }
+    case DialogControlKind::Frame: {
+        auto *frame = new QFrame(this);
+        frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+        frame->setLineWidth(1);
+        frame->setMidLineWidth(0);
+        return frame;
+    }
+    case DialogControlKind::PushButton:
+    case DialogControlKind::DefPushButton: {
+        auto *button = new CFlatPushButton(control.text, this);
+        // Enter belongs to the sheet, where it means Next.
+        button->setAutoDefault(false);
+        return button;
+    }
+    case DialogControlKind::CheckBox:
+        return new CCheckButton(control.text, this);
+    case DialogControlKind::RadioButton:
+        return new CRadioButton(control.text, this);
+    case DialogControlKind::ComboBox:
+        return new CFlatFrameCombo(this);
+    case DialogControlKind::Edit:
+        return new QLineEdit(control.text, this);
+    case DialogControlKind::GroupBox:
+        return new QGroupBox(control.text, this);
+    default:
+        return nullptr;
+    }
+}
+
+QWidget *CWizardPage::GetDlgItem(int id) const
+{
+    return m_controls.value(id, nullptr);
+}
+
+void CWizardPage::SetDlgItemText(int id, int nStringId)
+{
+    QWidget *widget = GetDlgItem(id);
+    const QString text = LoadString(nStringId);
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        label->setText(text);
+    else if (auto *button = qobject_cast<QAbstractButton *>(widget))
+        button->setText(text);
+    else if (auto *group = qobject_cast<QGroupBox *>(widget))
+        group->setTitle(text);
+    else if (auto *edit = qobject_cast<QLineEdit *>(widget))
+        edit->setText(text);
+}
+
+bool CWizardPage::GoToPage(int nPage)
+{
+    if (!m_pSheet)
+        return false;
+    m_pSheet->SetActivePage(nPage);
+    m_pSheet->UpdateBackButton();
+    return true;
+}
+
+void CWizardPage::SetBoldFont(QWidget *control)
+{
+    if (!control)
+        return;
+    QFont bold = control->font();
+    bold.setWeight(QFont::Bold);
+    control->setFont(bold);
+}
+
+void CWizardPage::OnNextButton()
+{
+    GoToPage(m_nNextPage);
+}
+
+void CWizardPage::OnBackButton()
+{
+    GoToPage(m_nBackPage);
+}
+
+void CWizardPage::StartScan()
+{
+}
+
+bool CWizardPage::OnSetActive()
+{
+    // The first activation follows the initialisation, which has just
+    // loaded the controls.
+    if (m_bFirstSetActive)
+        m_bFirstSetActive = false;
+    else
+        UpdateData(false);
+    return true;
+}
+
+bool CWizardPage::OnKillActive()
+{
+    return UpdateData(true);
+}
+
+bool CWizardPage::UpdateData(bool)
+{
+    return true;
+}

@@ -1,0 +1,9 @@
+# Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
+list(APPEND BV_CORE_SOURCES
+)
+list(APPEND BV_UI_SOURCES
+  wizard/CWizard.cpp
+  wizard/CWizard.h
+  wizard/CWizardPage.cpp
+  wizard/CWizardPage.h
+)
