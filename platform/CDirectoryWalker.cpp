@@ -30,7 +30,7 @@ struct LinuxDirent64
     char d_name[1];
 };
 
-constexpr unsigned kWantedFields = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_ATIME | STATX_MTIME
+constexpr unsigned kWantedFields = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_ATIME | STATX_MTIME
                                    | STATX_CTIME | STATX_BTIME | STATX_MNT_ID;
 // Never trigger an automount, and take cached attributes on network file
 // systems rather than a round trip per file.
@@ -243,5 +243,8 @@ void CDirectoryWalker::ReportFile(const char *name, std::size_t nameLength, cons
         m_record.creationTime = std::min(st.stx_mtime.tv_sec, st.stx_ctime.tv_sec);
     m_record.device = makedev(st.stx_dev_major, st.stx_dev_minor);
     m_record.inode = st.stx_ino;
+    m_record.identity = FileIdentity::FromStatx(st);
+    m_record.allocatedBytes = std::int64_t(st.stx_blocks) * 512;
+    m_record.linkCount = st.stx_nlink;
     m_onFile(m_record);
 }

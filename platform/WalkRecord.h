@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileIdentity.h"
+
 #include <QByteArray>
 #include <cstdint>
 #include <sys/types.h>
@@ -16,4 +18,7 @@ struct WalkRecord
     std::int64_t accessedTime = 0;
     dev_t device = 0;
     ino_t inode = 0;
+    FileIdentity identity;            // everything an action compares before it acts
+    std::int64_t allocatedBytes = 0;  // blocks on disk x 512: what removing the file can free
+    std::uint32_t linkCount = 1;
 };

@@ -14,6 +14,8 @@ list(APPEND BV_CORE_SOURCES
   platform/CTime.h
   platform/CVerifiedEntry.cpp
   platform/CVerifiedEntry.h
+  platform/FileIdentity.cpp
+  platform/FileIdentity.h
   platform/FileOpResult.cpp
   platform/FileOpResult.h
   platform/WalkRecord.h
