@@ -51,7 +51,7 @@ std::vector<CWizardPage *> CWizardApp::CreatePages(CFileScan *scan)
         new CResultsPage,
     };
     for (CWizardPage *page : pages)
-        page->m_pScan = scan;
+        page->SetScan(scan);
     return pages;
 }
 

@@ -13,6 +13,7 @@
 #include "controls/CSortArrowHeader.h"
 #include "core/CFileScan.h"
 #include "core/CResultsModel.h"
+#include "core/SizeText.h"
 #include "results/CResultsPage.h"
 #include "core/ResultColumns.h"
 #include "core/CEventPump.h"
@@ -76,7 +77,7 @@ int main(int argc, char **argv)
     };
     setUp();
     CResultsPage page;
-    page.m_pScan = &scan;
+    page.SetScan(&scan);
     page.EnsureInitialized();
     page.resize(900, 600);
     page.show();
@@ -88,11 +89,11 @@ int main(int argc, char **argv)
     const double scanSeconds = Seconds(timer);
     const int rows = page.GetModel()->rowCount();
     std::printf("scan: %.3f s, %d files listed, selected %s\n", scanSeconds, rows,
-                qPrintable(CResultsPage::FormatSize(page.m_nSelectedBytes)));
+                qPrintable(FormatSize(page.GetSelectedBytes())));
     if (!ops)
         return 0;
 
-    CSortArrowHeader *header = page.m_headerResults;
+    CSortArrowHeader *header = page.GetHeader();
     for (int column = 0; column < kColumnCount; ++column) {
         header->SetSortColumn(-1, true);
         timer.restart();

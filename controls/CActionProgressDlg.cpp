@@ -19,6 +19,6 @@ CActionProgressDlg::CActionProgressDlg()
 void CActionProgressDlg::Create(QWidget *owner, const QString &statusText)
 {
     m_wndStatus->setText(statusText);
-    m_progress->SetPos(0);
+    GetProgress()->SetPos(0);
     ShowOver(owner);
 }

@@ -18,5 +18,8 @@ public:
     // Shows the window over `owner`'s window with `statusText`, the bar at 0.
     void Create(QWidget *owner, const QString &statusText);
 
+    QLabel *GetStatusStatic() const { return m_wndStatus; }
+
+private:
     QLabel *m_wndStatus;
 };

@@ -20,9 +20,8 @@ public:
     void accept() override { OnCancel(); }
     void reject() override { OnCancel(); }
 
-    CPercentProgressCtrl *m_progress;
-    CFlatPushButton *m_btnCancel;
-    int m_bCancel = 0;
+    CPercentProgressCtrl *GetProgress() const { return m_progress; }
+    CFlatPushButton *GetCancelButton() const { return m_btnCancel; }
 
 protected:
     // Lays out the window `nDialogId` from its template: its size, the bar
@@ -33,5 +32,13 @@ protected:
     // and the focus on Cancel.
     void ShowOver(QWidget *owner);
 
+    // A window reused for a second run starts without a cancel.
+    void ResetCancel() { m_bCancel = 0; }
+
     void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    CPercentProgressCtrl *m_progress;
+    CFlatPushButton *m_btnCancel;
+    int m_bCancel = 0;
 };

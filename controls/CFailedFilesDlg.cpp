@@ -3,6 +3,7 @@
 #include "controls/CFlatPushButton.h"
 #include "core/CListSorter.h"
 #include "controls/CSortArrowHeader.h"
+#include "controls/CTypedItemModel.h"
 #include "res/Bitmaps.h"
 #include "res/DialogTemplate.h"
 #include "res/ResourceIds.h"
@@ -17,7 +18,7 @@
 CFailedFilesDlg::CFailedFilesDlg(QWidget *parent)
     : QDialog(parent),
       m_listFailed(new QTreeView(this)),
-      m_modelFailed(new QStandardItemModel(0, 1, this)),
+      m_modelFailed(new CTypedItemModel(0, 1, this)),
       m_btnOk(new CFlatPushButton(this)),
       m_btnDetails(new CFlatPushButton(this)),
       m_wndMessage(new QLabel(this)),
@@ -92,7 +93,7 @@ void CFailedFilesDlg::SetUpList()
     m_headerFailed->Attach(m_listFailed);
     m_headerFailed->SetSortColumn(-1, true);
     m_modelFailed->setHorizontalHeaderLabels({QString()});
-    m_headerFailed->SetColumnType(0, CListSorter::TypeText);
+    m_modelFailed->SetColumnType(0, CListSorter::TypeText);
     m_headerFailed->resizeSection(0, m_listFailed->contentsRect().width() - 2);
 
     m_modelFailed->setRowCount(0);
@@ -113,4 +114,22 @@ void CFailedFilesDlg::OnDetails()
         m_btnDetails->setText(LoadString(IDS_DETAILS_MORE));
     }
     m_bCollapsed = !m_bCollapsed;
+}
+
+void CFailedFilesDlg::SetFailedFiles(const QList<FailedFile> &failed)
+{
+    m_failed = failed;
+    m_arrFailed.clear();
+    m_arrFailed.reserve(failed.size());
+    for (const FailedFile &file : failed)
+        m_arrFailed.append(file.path);
+}
+
+void CFailedFilesDlg::SetFailedPaths(const QList<QByteArray> &paths)
+{
+    QList<FailedFile> failed;
+    failed.reserve(paths.size());
+    for (const QByteArray &path : paths)
+        failed.append({path, FileOpResult::Make(FileOpCode::Failed, 0)});
+    SetFailedFiles(failed);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FailedFile.h"
+
 #include <QByteArray>
 #include <QDialog>
 #include <QList>
@@ -8,7 +10,7 @@
 class CFlatPushButton;
 class CSortArrowHeader;
 class QLabel;
-class QStandardItemModel;
+class CTypedItemModel;
 class QTreeView;
 
 // Lists, after an action, the files it could not handle. It opens small,
@@ -32,20 +34,29 @@ public:
     CFlatPushButton *GetDetailsButton() const { return m_btnDetails; }
     QLabel *GetMessageStatic() const { return m_wndMessage; }
 
-    // Set by the action: its message, and each failed file's full path as
-    // raw bytes, in the order the action met them.
-    QString m_strMessage;
-    QList<QByteArray> m_arrFailed;
+    // Set by the action before the dialog is shown: its message, and each
+    // failed file's full path as raw bytes with the reason it failed, in the
+    // order the action met them.
+    void SetMessage(const QString &message) { m_strMessage = message; }
+    const QString &GetMessage() const { return m_strMessage; }
+    void SetFailedFiles(const QList<FailedFile> &failed);
+    void SetFailedPaths(const QList<QByteArray> &paths);
+    const QList<QByteArray> &GetFailedPaths() const { return m_arrFailed; }
+    const QList<FailedFile> &GetFailedFiles() const { return m_failed; }
 
 public slots:
     void OnDetails();
 
 private:
+    QString m_strMessage;
+    QList<QByteArray> m_arrFailed;
+    QList<FailedFile> m_failed;
+
     void OnInitDialog();
     void SetUpList();
 
     QTreeView *m_listFailed;
-    QStandardItemModel *m_modelFailed;
+    CTypedItemModel *m_modelFailed;
     CFlatPushButton *m_btnOk;
     CFlatPushButton *m_btnDetails;
     QLabel *m_wndMessage;

@@ -32,12 +32,15 @@ public:
     QLabel *GetTextStatic() const { return m_wndText; }
 
     // Set by the caller before the box is shown.
-    QString m_strText;
+    void SetText(const QString &text) { m_strText = text; }
+    const QString &GetText() const { return m_strText; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QString m_strText;
+
     void OnInitDialog();
     void SetButtons();
     void WidenToLongestLine();

@@ -20,6 +20,10 @@ public:
     void accept() override {}
     void reject() override {}
 
+    CPercentProgressCtrl *GetProgress() const { return m_progress; }
+    QLabel *GetStatusStatic() const { return m_wndStatus; }
+
+private:
     CPercentProgressCtrl *m_progress;
     QLabel *m_wndStatus;
 };

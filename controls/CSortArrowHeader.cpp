@@ -1,21 +1,14 @@
 #include "controls/CSortArrowHeader.h"
 
-#include "core/CListSorter.h"
 #include "controls/FlatFrames.h"
 #include "controls/SystemColors.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSignalBlocker>
-#include <QStandardItemModel>
 #include <QTreeView>
 
 namespace {
-
-// Holds the new position of each row while a QStandardItemModel sorts
-// itself by it; set just before the sort and cleared right after.
-constexpr int kRankRole = Qt::UserRole + 0x5E7A;
 
 // A line of single pixels from `from` up to, but not including, `to`, at any
 // slope.
@@ -37,40 +30,6 @@ void LineTo(QPainter &painter, QPoint from, const QPoint &to, const QColor &colo
             err += dx;
             from.ry() += sy;
         }
-    }
-}
-
-// Orders the rows of `model` by `column` under the column's type. The model
-// moves the rows itself, so selection and persistent indexes follow them
-// and every row keeps its own data, check state included.
-void SortStandardItems(QStandardItemModel *model, int column, bool bAscending, int nType)
-{
-    const std::vector<int> order = CListSorter(model, column).Sort(bAscending, nType);
-    bool bMoves = false;
-    for (size_t k = 0; k < order.size() && !bMoves; ++k)
-        bMoves = order[k] != static_cast<int>(k);
-    if (!bMoves)
-        return;
-    {
-        // The rank is bookkeeping, not content: views need not hear of it.
-        const QSignalBlocker blocker(model);
-        for (size_t k = 0; k < order.size(); ++k) {
-            QStandardItem *item = model->item(order[k], column);
-            if (!item) {
-                item = new QStandardItem;
-                model->setItem(order[k], column, item);
-            }
-            item->setData(static_cast<int>(k), kRankRole);
-        }
-    }
-    const int oldRole = model->sortRole();
-    model->setSortRole(kRankRole);
-    model->sort(column, Qt::AscendingOrder);
-    model->setSortRole(oldRole);
-    const QSignalBlocker blocker(model);
-    for (int row = 0; row < model->rowCount(); ++row) {
-        if (QStandardItem *item = model->item(row, column))
-            item->setData(QVariant(), kRankRole);
     }
 }
 
@@ -104,20 +63,6 @@ int CSortArrowHeader::SetSortColumn(int nColumn, bool bAscending)
     return previous;
 }
 
-void CSortArrowHeader::SetColumnType(int nColumn, int nType)
-{
-    if (nColumn < 0)
-        return;
-    if (nColumn >= m_arrColumnTypes.size())
-        m_arrColumnTypes.resize(nColumn + 1, 0);
-    m_arrColumnTypes[nColumn] = nType;
-}
-
-int CSortArrowHeader::GetColumnType(int nColumn) const
-{
-    return nColumn >= 0 && nColumn < m_arrColumnTypes.size() ? m_arrColumnTypes.at(nColumn) : 0;
-}
-
 void CSortArrowHeader::SortByColumn(int nColumn)
 {
     if (nColumn < 0 || nColumn >= count())
@@ -130,14 +75,8 @@ void CSortArrowHeader::SortByColumn(int nColumn)
 
 void CSortArrowHeader::SortModel(int nColumn, bool bAscending)
 {
-    QAbstractItemModel *itemModel = model();
-    if (!itemModel)
-        return;
-    if (auto *standard = qobject_cast<QStandardItemModel *>(itemModel)) {
-        SortStandardItems(standard, nColumn, bAscending, GetColumnType(nColumn));
-        return;
-    }
-    itemModel->sort(nColumn, bAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    if (QAbstractItemModel *itemModel = model())
+        itemModel->sort(nColumn, bAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 QFont CSortArrowHeader::DrawingFont() const

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QHeaderView>
-#include <QVector>
 
 class QTreeView;
 
@@ -11,9 +10,8 @@ class QTreeView;
 // by that column: ascending at first, reversed by a second click on the
 // same column. Columns never become narrower than ten spaces.
 //
-// The sort goes to the model: a QStandardItemModel is ordered by the
-// column's type code (see CListSorter); any other model is asked to sort
-// itself with sort(column, order) and is expected to order by its real keys.
+// The header only draws the order: the model sorts itself, by sort(column,
+// order), on whatever keys it has (CTypedItemModel for lists of plain texts).
 class CSortArrowHeader : public QHeaderView
 {
     Q_OBJECT
@@ -26,10 +24,6 @@ public:
     // Shows the arrow in `nColumn` (-1: nowhere) pointing as `bAscending`
     // says; sorts nothing. Returns the previous sort column.
     int SetSortColumn(int nColumn, bool bAscending);
-    // The comparison of `nColumn` (CListSorter::ColumnType); columns never
-    // set are 0, which leaves the order alone.
-    void SetColumnType(int nColumn, int nType);
-    int GetColumnType(int nColumn) const;
 
     int GetSortColumn() const { return m_nSortColumn; }
     bool IsAscending() const { return m_bAscending; }
@@ -70,5 +64,4 @@ private:
     int m_nPressedItem = -1;
     int m_nLastPressedItem = -1;
     bool m_bTracking = false;
-    QVector<int> m_arrColumnTypes;
 };

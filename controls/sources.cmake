@@ -39,6 +39,8 @@ list(APPEND BV_UI_SOURCES
   controls/CRestartProgressDlg.h
   controls/CSortArrowHeader.cpp
   controls/CSortArrowHeader.h
+  controls/CTypedItemModel.cpp
+  controls/CTypedItemModel.h
   controls/CUpDownCtrl.cpp
   controls/CUpDownCtrl.h
   controls/CheckBoxBitmap.cpp

@@ -20,11 +20,11 @@ void CEventPump::Pump(QEventLoop::ProcessEventsFlags flags)
     m_timer.restart();
 }
 
-bool CEventPump::PumpIfDue(QEventLoop::ProcessEventsFlags flags)
+bool CEventPump::IntervalPassed(QElapsedTimer &timer, qint64 interval)
 {
-    if (!Due())
+    if (timer.isValid() && timer.elapsed() < interval)
         return false;
-    Pump(flags);
+    timer.start();
     return true;
 }
 

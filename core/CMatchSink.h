@@ -12,7 +12,8 @@ public:
 
     // A file that met the criteria, in walk order.
     virtual void AddResult(const WalkRecord &record) = 0;
-    // Called when the scan is about to let the user interface breathe: the
-    // moment to show what was gathered since the last call.
-    virtual void RefreshWhileBusy() {}
+    // Called when the scan's rhythm says the screen may change: the moment
+    // to show the totals gathered since the last call and, when `bShowRows`,
+    // the new rows too.
+    virtual void RefreshWhileBusy(bool bShowRows) { (void)bShowRows; }
 };

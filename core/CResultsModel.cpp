@@ -33,11 +33,7 @@ void CResultsModel::SetColumnTitles(const QStringList &titles)
 
 int CResultsModel::AddResult(const WalkRecord &record)
 {
-    const int item = m_store.AddResult(record);
-    const int batch = std::max(m_nMinimumBatch, int(m_rows.size() / 4));
-    if (GetPendingCount() >= batch)
-        FlushPendingRows();
-    return item;
+    return m_store.AddResult(record);
 }
 
 void CResultsModel::FlushPendingRows()

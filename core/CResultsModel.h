@@ -27,15 +27,12 @@ public:
 
     const CResultStore &GetStore() const { return m_store; }
 
-    // Adds a found file as a checked row. Rows are announced to views in
-    // batches; FlushPendingRows() announces the rest (call it on a timer
-    // during a scan and once at its end).
+    // Adds a found file as a checked row. Views hear of new rows only at
+    // FlushPendingRows(), which the scan calls in its rhythm and once at its
+    // end, so a million rows cost a few dozen announcements.
     int AddResult(const WalkRecord &record);
     void FlushPendingRows();
     int GetPendingCount() const { return int(m_store.GetCount()) - m_nAnnouncedItems; }
-    // The smallest batch; batches grow with the list so that a million rows
-    // cost a few dozen announcements.
-    void SetMinimumBatch(int rows) { m_nMinimumBatch = rows > 0 ? rows : 1; }
 
     // Removes every row and forgets every file.
     void Clear();
@@ -75,7 +72,6 @@ private:
     CResultStore m_store;
     std::vector<int> m_rows; // row position -> file index
     int m_nAnnouncedItems = 0; // files of the store already shown as rows
-    int m_nMinimumBatch = 256;
     DecorationProvider m_decoration;
     QStringList m_columnTitles;
     mutable QHash<qint64, QString> m_dateTexts; // by day: formatting is the slow part

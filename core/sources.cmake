@@ -6,6 +6,7 @@ list(APPEND BV_CORE_SOURCES
   core/CEliminateStep.h
   core/CEventPump.cpp
   core/CEventPump.h
+  core/FailedFile.h
   core/CFileMatcher.cpp
   core/CFileMatcher.h
   core/CFileScan.cpp

@@ -1,6 +1,5 @@
 #include "criteria/CCriteriaPage.h"
 
-#include "wizard/CWizard.h"
 #include "controls/CCheckButton.h"
 #include "core/CFileScan.h"
 #include "core/PageSequence.h"
@@ -50,7 +49,7 @@ void CCriteriaPage::OnInitDialog()
 
     for (const Criterion &criterion : kCriteria) {
         if (CCheckButton *box = this->*criterion.box)
-            connect(box, &QAbstractButton::clicked, this, &CCriteriaPage::UpdateNextButton);
+            connect(box, &QAbstractButton::clicked, this, &CWizardPage::completeChanged);
     }
 }
 
@@ -64,13 +63,6 @@ bool CCriteriaPage::AnyChecked() const
     return false;
 }
 
-void CCriteriaPage::UpdateNextButton()
-{
-    // Custom with no criterion would match nothing: there is no going on.
-    if (m_pSheet)
-        m_pSheet->m_btnNext.setEnabled(AnyChecked());
-}
-
 bool CCriteriaPage::OnSetActive()
 {
     const bool result = CWizardPage::OnSetActive();
@@ -78,7 +70,7 @@ bool CCriteriaPage::OnSetActive()
         if (CCheckButton *box = this->*criterion.box)
             box->SetCheck(m_pScan->*criterion.flag ? 1 : 0);
     }
-    UpdateNextButton();
+    emit completeChanged();
     return result;
 }
 
@@ -93,9 +85,3 @@ void CCriteriaPage::OnNextButton()
     GoToPage(m_nNextPage);
 }
 
-void CCriteriaPage::OnBackButton()
-{
-    if (m_pSheet)
-        m_pSheet->m_btnNext.setEnabled(true);
-    GoToPage(m_nBackPage);
-}

@@ -16,8 +16,21 @@ public:
 
     bool OnSetActive() override;
     void OnNextButton() override;
-    void OnBackButton() override;
+    // Custom with no criterion would match nothing: there is no going on.
+    bool IsComplete() const override { return AnyChecked(); }
 
+    CCheckButton *GetSizeCheck() const { return m_chkSize; }
+    CCheckButton *GetNameCheck() const { return m_chkName; }
+    CCheckButton *GetModifiedCheck() const { return m_chkModified; }
+    CCheckButton *GetExtensionCheck() const { return m_chkExtension; }
+    CCheckButton *GetLocationCheck() const { return m_chkLocation; }
+    CCheckButton *GetCreationCheck() const { return m_chkCreation; }
+    CCheckButton *GetAccessedCheck() const { return m_chkAccessed; }
+
+protected:
+    void OnInitDialog() override;
+
+private:
     CCheckButton *m_chkSize = nullptr;
     CCheckButton *m_chkName = nullptr;
     CCheckButton *m_chkModified = nullptr;
@@ -25,11 +38,6 @@ public:
     CCheckButton *m_chkLocation = nullptr;
     CCheckButton *m_chkCreation = nullptr;
     CCheckButton *m_chkAccessed = nullptr;
-
-protected:
-    void OnInitDialog() override;
-
-private:
     struct Criterion {
         CCheckButton *CCriteriaPage::*box;
         int CFileScan::*flag;
@@ -37,5 +45,4 @@ private:
     static const Criterion kCriteria[7];
 
     bool AnyChecked() const;
-    void UpdateNextButton();
 };

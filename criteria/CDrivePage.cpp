@@ -1,6 +1,5 @@
 #include "criteria/CDrivePage.h"
 
-#include "wizard/CWizard.h"
 #include "controls/CComboItem.h"
 #include "controls/CFlatFrameCombo.h"
 #include "core/CFileScan.h"
@@ -79,25 +78,6 @@ bool CDrivePage::UpdateData(bool bSaveAndValidate)
         const int position = m_pScan->m_nDrive;
         m_cboDrives->setCurrentIndex(position >= 0 && position < m_cboDrives->count() ? position : -1);
     }
-    return true;
-}
-
-bool CDrivePage::OnSetActive()
-{
-    const bool result = CWizardPage::OnSetActive();
-    // Without any drive there is nothing to search.
-    if (m_pSheet && m_drives.isEmpty())
-        m_pSheet->m_btnNext.setEnabled(false);
-    return result;
-}
-
-bool CDrivePage::OnKillActive()
-{
-    if (!CWizardPage::OnKillActive())
-        return false;
-    // Give Next back to the page we go to, which expects to find it enabled.
-    if (m_pSheet && m_drives.isEmpty())
-        m_pSheet->m_btnNext.setEnabled(true);
     return true;
 }
 

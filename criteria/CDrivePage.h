@@ -28,8 +28,8 @@ public:
     // "<mount point> ( <label> )".
     static QString DriveEntryText(const FixedDrive &drive);
 
-    bool OnSetActive() override;
-    bool OnKillActive() override;
+    // Without any drive there is nothing to search.
+    bool IsComplete() const override { return !m_drives.isEmpty(); }
     bool UpdateData(bool bSaveAndValidate = true) override;
     void OnNextButton() override;
     void OnBackButton() override;
@@ -37,13 +37,15 @@ public:
     // The drives listed, by entry position.
     const QList<FixedDrive> &Drives() const { return m_drives; }
 
-    CImageList m_imlDrives;
-    CFlatFrameCombo *m_cboDrives = nullptr;
+    const CImageList &GetDriveImages() const { return m_imlDrives; }
+    CFlatFrameCombo *GetDriveCombo() const { return m_cboDrives; }
 
 protected:
     void OnInitDialog() override;
 
 private:
+    CImageList m_imlDrives;
+    CFlatFrameCombo *m_cboDrives = nullptr;
     void FillDriveList();
 
     DriveSource m_source;

@@ -1,6 +1,5 @@
 #include "criteria/CMethodPage.h"
 
-#include "wizard/CWizard.h"
 #include "controls/CRadioButton.h"
 #include "core/CFileScan.h"
 #include "core/PageSequence.h"
@@ -64,8 +63,5 @@ bool CMethodPage::OnSetActive()
         other->SetCheck(0);
     if (chosen)
         chosen->setFocus();
-    // Covers the first display, before any page change has set it.
-    if (m_pSheet)
-        m_pSheet->m_btnBack.setEnabled(false);
     return result;
 }

@@ -15,13 +15,15 @@ public:
 
     bool OnSetActive() override;
 
-    CRadioButton *m_btnExpress = nullptr;
-    CRadioButton *m_btnCustom = nullptr;
+    CRadioButton *GetExpressButton() const { return m_btnExpress; }
+    CRadioButton *GetCustomButton() const { return m_btnCustom; }
 
 protected:
     void OnInitDialog() override;
 
 private:
+    CRadioButton *m_btnExpress = nullptr;
+    CRadioButton *m_btnCustom = nullptr;
     void OnExpress();
     void OnCustom();
 };

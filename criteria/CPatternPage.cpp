@@ -1,6 +1,5 @@
 #include "criteria/CPatternPage.h"
 
-#include "wizard/CWizard.h"
 #include "controls/CFlatPushButton.h"
 #include "controls/CSortArrowHeader.h"
 #include "core/CFileScan.h"
@@ -205,10 +204,6 @@ bool CPatternPage::OnKillActive()
     // belongs in the record before the page goes.
     if (m_listEntries)
         static_cast<CEntryList *>(m_listEntries)->CommitOpenEditor();
-    // An emptied list disables Next; the page the user goes back to must
-    // not inherit that, since it leaves Next as it finds it.
-    if (m_pSheet)
-        m_pSheet->m_btnNext.setEnabled(true);
     return true;
 }
 
@@ -295,8 +290,8 @@ void CPatternPage::EnableForEntries(bool bAny)
 {
     if (m_btnRemove)
         m_btnRemove->setEnabled(bAny);
-    if (m_pSheet)
-        m_pSheet->m_btnNext.setEnabled(bAny);
+    m_bHasEntries = bAny;
+    emit completeChanged();
 }
 
 bool CPatternPage::eventFilter(QObject *watched, QEvent *event)

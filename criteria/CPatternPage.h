@@ -38,6 +38,8 @@ public:
 
     bool OnSetActive() override;
     bool OnKillActive() override;
+    // An empty list would match nothing.
+    bool IsComplete() const override { return m_bHasEntries; }
     void OnNextButton() override;
     void OnBackButton() override;
 
@@ -48,10 +50,10 @@ public:
     // Edits the entry that is both current and selected.
     void OnEditLabel();
 
-    CFlatPushButton *m_btnRemove = nullptr;
-    CFlatPushButton *m_btnAdd = nullptr;
-    QTreeWidget *m_listEntries = nullptr;
-    CSortArrowHeader *m_headerEntries = nullptr;
+    CFlatPushButton *GetRemoveButton() const { return m_btnRemove; }
+    CFlatPushButton *GetAddButton() const { return m_btnAdd; }
+    QTreeWidget *GetEntryList() const { return m_listEntries; }
+    CSortArrowHeader *GetEntryHeader() const { return m_headerEntries; }
 
 protected:
     void OnInitDialog() override;
@@ -62,10 +64,15 @@ protected:
     const Texts &PageTexts() const { return m_texts; }
 
 private:
+    CFlatPushButton *m_btnRemove = nullptr;
+    CFlatPushButton *m_btnAdd = nullptr;
+    QTreeWidget *m_listEntries = nullptr;
+    CSortArrowHeader *m_headerEntries = nullptr;
     void OnItemChanged(QTreeWidgetItem *item);
     void SelectItem(int nItem);
     // Remove and the wizard's Next are usable exactly while there is an entry.
     void EnableForEntries(bool bAny);
+    bool m_bHasEntries = true;
 
     Texts m_texts;
 };

@@ -35,19 +35,25 @@ public:
     // anything else, an empty text included, and for a number beyond 32 bits.
     static bool ReadInteger(const QString &text, long &value);
 
-    CFlatFrameCombo *m_cboMode = nullptr;
-    long m_nSavedSizeTo = 0;
+    CFlatFrameCombo *GetModeCombo() const { return m_cboMode; }
+    long GetSavedSizeTo() const { return m_nSavedSizeTo; }
 
-    QLineEdit *m_editFrom = nullptr;
-    QLineEdit *m_editTo = nullptr;
-    CUpDownCtrl *m_spinFrom = nullptr;
-    CUpDownCtrl *m_spinTo = nullptr;
+    QLineEdit *GetFromEdit() const { return m_editFrom; }
+    QLineEdit *GetToEdit() const { return m_editTo; }
+    CUpDownCtrl *GetFromSpin() const { return m_spinFrom; }
+    CUpDownCtrl *GetToSpin() const { return m_spinTo; }
 
 protected:
     void OnInitDialog() override;
     QWidget *CreateControl(const DialogControlTemplate &control) override;
 
 private:
+    CFlatFrameCombo *m_cboMode = nullptr;
+    long m_nSavedSizeTo = 0;
+    QLineEdit *m_editFrom = nullptr;
+    QLineEdit *m_editTo = nullptr;
+    CUpDownCtrl *m_spinFrom = nullptr;
+    CUpDownCtrl *m_spinTo = nullptr;
     // Reads `edit` into `value`; on failure tells the user and leaves the
     // focus on the edit with its text selected.
     bool ExchangeNumber(QLineEdit *edit, long &value);

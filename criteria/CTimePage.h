@@ -42,16 +42,20 @@ public:
     // The mode combo box's choice, as the user makes it.
     void OnModeChange();
 
-    CFlatFrameDatePicker *m_dtpFrom = nullptr;
-    CFlatFrameDatePicker *m_dtpTo = nullptr;
-    CFlatFrameCombo *m_cboMode = nullptr;
-    CTime m_timeSavedTo;
+    CFlatFrameDatePicker *GetFromPicker() const { return m_dtpFrom; }
+    CFlatFrameDatePicker *GetToPicker() const { return m_dtpTo; }
+    CFlatFrameCombo *GetModeCombo() const { return m_cboMode; }
+    CTime GetSavedTo() const { return m_timeSavedTo; }
 
 protected:
     void OnInitDialog() override;
     QWidget *CreateControl(const DialogControlTemplate &control) override;
 
 private:
+    CFlatFrameDatePicker *m_dtpFrom = nullptr;
+    CFlatFrameDatePicker *m_dtpTo = nullptr;
+    CFlatFrameCombo *m_cboMode = nullptr;
+    CTime m_timeSavedTo;
     int &Mode() const { return m_pScan->*m_texts.pMode; }
     CTime &From() const { return m_pScan->*m_texts.pFrom; }
     CTime &To() const { return m_pScan->*m_texts.pTo; }

@@ -21,7 +21,6 @@
 #include "shell/CFileIconProvider.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -29,22 +28,8 @@
 
 namespace {
 
-// Telling the list about new or removed rows makes it lay out every row
-// again, so during long loops that happens a few times a second at most;
-// the user still sees the list change while the loop runs.
-constexpr qint64 kListRefreshMs = 250;
-
-struct ColumnSpec
-{
-    int titleId;
-    int width; // pixels
-    int type;  // comparison code of the sorting header
-};
-
-constexpr ColumnSpec kColumns[kColumnCount] = {
-    {IDS_COLUMN_FILE, 100, 2},    {IDS_COLUMN_LOCATION, 120, 2}, {IDS_COLUMN_SIZE, 80, 1},
-    {IDS_COLUMN_CREATED, 60, 3},  {IDS_COLUMN_MODIFIED, 60, 3},  {IDS_COLUMN_ACCESSED, 60, 3},
-};
+// Initial column widths in pixels; the model sorts on its own keys.
+constexpr int kColumnWidths[kColumnCount] = {100, 120, 80, 60, 60, 60};
 
 // Fills the first %s and the first %d of a string-table format.
 QString FillFormat(QString format, const QString &text, qint64 number = 0)
@@ -97,10 +82,6 @@ void CResultsPage::OnInitDialog()
     m_btnCompress = GetDlgItemAs<CFlatPushButton>(IDC_COMPRESS);
     m_listResults = GetDlgItemAs<CCheckBoxListCtrl>(IDC_RESULTS_LIST);
 
-    QStringList titles;
-    for (const ColumnSpec &column : kColumns)
-        titles << LoadString(column.titleId);
-    m_pModel->SetColumnTitles(titles);
     m_pIcons = std::make_unique<CFileIconProvider>();
     CFileIconProvider *icons = m_pIcons.get();
     m_pModel->SetDecorationProvider([icons](int column, const CResultsModel &model, int item) -> QVariant {
@@ -115,10 +96,8 @@ void CResultsPage::OnInitDialog()
         if (m_headerResults) {
             m_headerResults->SetSortColumn(-1, true);
             m_headerResults->setStretchLastSection(false);
-            for (int column = 0; column < kColumnCount; ++column) {
-                m_headerResults->resizeSection(column, kColumns[column].width);
-                m_headerResults->SetColumnType(column, kColumns[column].type);
-            }
+            for (int column = 0; column < kColumnCount; ++column)
+                m_headerResults->resizeSection(column, kColumnWidths[column]);
         }
         connect(m_listResults, &CCheckBoxListCtrl::checkChanged, this, &CResultsPage::OnCheckChanged);
     }
@@ -144,10 +123,14 @@ void CResultsPage::OnInitDialog()
     m_nNextPage = 0;
 }
 
+int CResultsPage::GetNextTextId() const
+{
+    return IDS_RESTART;
+}
+
 bool CResultsPage::OnSetActive()
 {
     const bool result = CWizardPage::OnSetActive();
-    SetNextButtonText(IDS_RESTART);
     if (m_headerResults)
         m_headerResults->SetSortColumn(-1, true);
     m_pModel->Clear();
@@ -184,7 +167,6 @@ void CResultsPage::StartScan()
     m_bScanning = 1;
     EnableSheet(false);
     dlg.Create(window(), m_strScannedDrive);
-    m_nLastFlushMs = 0;
     dlg.ScanFolder(m_strScannedDrive);
     m_pModel->FlushPendingRows();
     if (!dlg.IsCancelled())
@@ -210,16 +192,10 @@ void CResultsPage::AddResult(const WalkRecord &record)
     m_bSelectionTextStale = true;
 }
 
-void CResultsPage::RefreshWhileBusy()
+void CResultsPage::RefreshWhileBusy(bool bShowRows)
 {
-    static QElapsedTimer clock;
-    if (!clock.isValid())
-        clock.start();
-    const qint64 now = clock.elapsed();
-    if (m_pModel->GetPendingCount() > 0 && now - m_nLastFlushMs >= kListRefreshMs) {
+    if (bShowRows)
         m_pModel->FlushPendingRows();
-        m_nLastFlushMs = now;
-    }
     if (m_bSelectionTextStale)
         UpdateSelectionText();
 }
@@ -242,11 +218,6 @@ void CResultsPage::SyncTotals()
         SetActionButtons(true);
     else if (before > 0 && m_nSelectedCount == 0)
         SetActionButtons(false);
-}
-
-QString CResultsPage::FormatSize(std::int64_t nBytes)
-{
-    return ::FormatSize(nBytes);
 }
 
 QString CResultsPage::GetFreeSpaceText() const
@@ -277,11 +248,11 @@ void CResultsPage::UpdateFreeSpaceText()
         label->setText(FillFormat(LoadString(IDS_FREE_SPACE_FORMAT), GetFreeSpaceText()));
 }
 
-QList<QByteArray> CResultsPage::RunAction(const QString &strStatusText, const ActionStep &step)
+QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
 {
-    QList<QByteArray> failed;
+    QList<FailedFile> failed;
     CActionProgressDlg dlg;
-    dlg.Create(window(), strStatusText);
+    dlg.Create(window(), LoadString(step.GetStatusTextId()));
     EnableSheet(false);
     if (m_listResults)
         m_listResults->scrollToTop();
@@ -301,30 +272,41 @@ QList<QByteArray> CResultsPage::RunAction(const QString &strStatusText, const Ac
     };
 
     CEventPump pump;
-    QElapsedTimer sinceRefresh;
-    sinceRefresh.start();
     for (int row = m_pModel->rowCount() - 1; row >= 0 && !dlg.IsCancelled(); --row) {
         if (m_pModel->GetCheck(row)) {
             const int item = m_pModel->GetItem(row);
-            if (step(item))
+            const FileOpResult result = step.Run(item);
+            if (result.ok())
                 handled.push_back(row);
             else
-                failed.append(m_pModel->GetStore().GetPath(item));
+                failed.append({m_pModel->GetStore().GetPath(item), result});
             ++k;
             if (total > 0)
-                dlg.m_progress->SetPos(int(std::int64_t(100) * k / total));
+                dlg.GetProgress()->SetPos(int(std::int64_t(100) * k / total));
         }
         if (pump.Due()) {
-            if (sinceRefresh.elapsed() >= kListRefreshMs) {
+            if (pump.ListDue())
                 removeHandled();
-                sinceRefresh.restart();
-            }
             pump.Pump();
         }
     }
     removeHandled();
     EndAction();
     dlg.hide();
+    return failed;
+}
+
+QList<FailedFile> CResultsPage::RunStep(CActionStep &step)
+{
+    const QList<FailedFile> failed = RunAction(step);
+    if (step.ChangesDisk())
+        UpdateFreeSpaceText();
+    if (!failed.isEmpty() && step.GetFailedMessageId() != 0) {
+        CFailedFilesDlg failedDlg(this);
+        failedDlg.SetMessage(LoadString(step.GetFailedMessageId()));
+        failedDlg.SetFailedFiles(failed);
+        failedDlg.exec();
+    }
     return failed;
 }
 
@@ -348,22 +330,15 @@ void CResultsPage::EndAction()
 void CResultsPage::OnEliminate()
 {
     CEliminateStep step;
-    RunAction(LoadString(step.GetStatusTextId()), [&step](int item) { return step.Run(item).ok(); });
+    RunStep(step);
 }
 
 void CResultsPage::OnDelete()
 {
     if (CMessageBoxDlg::Show(this, CMessageBoxDlg::StyleYesNo, LoadString(IDS_CONFIRM_DELETE)) != IDOK)
         return;
-    CFailedFilesDlg failedDlg(this);
-    failedDlg.m_strMessage = LoadString(IDS_DELETE_FAILED);
     CDeleteStep step(m_pModel->GetStore(), m_strScannedDrive);
-    failedDlg.m_arrFailed = RunAction(LoadString(step.GetStatusTextId()),
-                                      [&step](int item) { return step.Run(item).ok(); });
-    // The drive has more room now.
-    UpdateFreeSpaceText();
-    if (!failedDlg.m_arrFailed.isEmpty())
-        failedDlg.exec();
+    RunStep(step);
 }
 
 void CResultsPage::OnMove()
@@ -389,12 +364,11 @@ void CResultsPage::OnRestart()
     // One reset empties the list however long it is; the arrays go with it.
     m_pModel->Clear();
     SyncTotals();
-    dlg.m_progress->SetPos(100);
+    dlg.GetProgress()->SetPos(100);
     // Let the window repaint, but act on no key or click meant for a list
     // that is already gone.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
-    SetNextButtonText(IDS_NEXT);
     if (m_pScan)
         m_pScan->Reset();
     EnableSheet(true);
@@ -412,10 +386,4 @@ QWidget *CResultsPage::SheetWindow()
 void CResultsPage::EnableSheet(bool bEnable)
 {
     SheetWindow()->setEnabled(bEnable);
-}
-
-void CResultsPage::SetNextButtonText(int nStringId)
-{
-    if (m_pSheet)
-        m_pSheet->m_btnNext.setText(LoadString(nStringId));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CMatchSink.h"
+#include "core/FailedFile.h"
 #include "wizard/CWizardPage.h"
 
 #include <QByteArray>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class CActionStep;
 class CCheckBoxListCtrl;
 class CFileIconProvider;
 class CFlatPushButton;
@@ -35,33 +37,34 @@ public:
     explicit CResultsPage(QWidget *parent = nullptr);
     ~CResultsPage() override;
 
-    // What an action does to the file with result index `item`; true when
-    // the file was dealt with and its row may leave the list.
-    using ActionStep = std::function<bool(int item)>;
-
     bool OnSetActive() override;
     // The sheet's Next button, labelled Restart on this page.
     void OnNextButton() override;
+    // "Restart" on this page.
+    int GetNextTextId() const override;
     // Walks the drive of the criteria record, start to end (or to Cancel).
-    void StartScan() override;
+    void StartScan();
 
     // Appends a file the walk found: checked, counted, shown.
     void AddResult(const WalkRecord &record) override;
     // Called between files while the page is busy: shows the rows and the
     // totals gathered since the last call.
-    void RefreshWhileBusy() override;
+    void RefreshWhileBusy(bool bShowRows) override;
 
-    static QString FormatSize(std::int64_t nBytes);
     QString GetFreeSpaceText() const;
     void SetActionButtons(bool bEnable);
     void UpdateSelectionText();
     void UpdateFreeSpaceText();
 
     // Visits the checked rows from the last to the first behind a progress
-    // window, applying `step` to each until it is done or cancelled. The
-    // rows of the files it dealt with leave the list; the paths of the others
-    // are returned, in the order met. Ends with the common end of an action.
-    QList<QByteArray> RunAction(const QString &strStatusText, const ActionStep &step);
+    // window showing the step's status text, running `step` on each until
+    // it is done or cancelled. The rows of the files it dealt with leave the
+    // list; the others are returned with the step's result, in the order
+    // met. Ends with the common end of an action.
+    QList<FailedFile> RunAction(CActionStep &step);
+    // RunAction, then what every action does after it: the free-space line
+    // when the step changes the disk, the failed-files dialog when it can fail.
+    QList<FailedFile> RunStep(CActionStep &step);
 
     void OnEliminate();
     void OnDelete();
@@ -74,6 +77,22 @@ public:
     // The root the last scan walked, as raw bytes.
     QByteArray GetScannedDrive() const { return m_strScannedDrive; }
 
+    CFlatPushButton *GetMoveButton() const { return m_btnMove; }
+    CFlatPushButton *GetEliminateButton() const { return m_btnEliminate; }
+    CFlatPushButton *GetDeleteButton() const { return m_btnDelete; }
+    CFlatPushButton *GetCompressButton() const { return m_btnCompress; }
+    std::int64_t GetSelectedBytes() const { return m_nSelectedBytes; }
+    int GetSelectedCount() const { return m_nSelectedCount; }
+    int GetScanTimerId() const { return m_nTimerId; }
+    bool IsScanning() const { return m_bScanning != 0; }
+    CSortArrowHeader *GetHeader() const { return m_headerResults; }
+
+protected:
+    void OnInitDialog() override;
+    QWidget *CreateControl(const DialogControlTemplate &control) override;
+    void timerEvent(QTimerEvent *event) override;
+
+private:
     CFlatPushButton *m_btnMove = nullptr;
     CFlatPushButton *m_btnEliminate = nullptr;
     CFlatPushButton *m_btnDelete = nullptr;
@@ -84,13 +103,6 @@ public:
     int m_nTimerId = 0;
     int m_bScanning = 0;
     CSortArrowHeader *m_headerResults = nullptr;
-
-protected:
-    void OnInitDialog() override;
-    QWidget *CreateControl(const DialogControlTemplate &control) override;
-    void timerEvent(QTimerEvent *event) override;
-
-private:
     void OnCheckChanged(int nNewState, int nItem);
     // Takes the totals from the store, which has counted every change, and
     // switches the buttons on the 0 to 1 and 1 to 0 transitions.
@@ -100,12 +112,10 @@ private:
     // it stands outside one.
     QWidget *SheetWindow();
     void EnableSheet(bool bEnable);
-    void SetNextButtonText(int nStringId);
     QLabel *Static(int id) const;
 
     CResultsModel *m_pModel;
     std::unique_ptr<CFileIconProvider> m_pIcons;
     QByteArray m_strScannedDrive;
     bool m_bSelectionTextStale = false;
-    std::int64_t m_nLastFlushMs = 0;
 };

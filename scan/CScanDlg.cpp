@@ -13,12 +13,6 @@
 
 #include <QFile>
 
-namespace {
-
-constexpr qint64 kDisplayRefreshMs = 100;
-
-} // namespace
-
 CScanDlg::CScanDlg(const CFileScan *pScan, CMatchSink *pSink)
     : CCancellableDlg(IDD_SCAN, IDC_SCAN_PROGRESS)
     , m_wndPath(new CEllipsisStatic(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, 1, this))
@@ -38,7 +32,7 @@ void CScanDlg::Create(QWidget *owner, const QByteArray &drive)
     // Without a figure for the drive the bar simply stands at 100.
     m_nTotalBytes = space.ok && space.UsedBytes() > 0 ? std::uint64_t(space.UsedBytes()) : 0;
     m_nDoneBytes = 0;
-    m_bCancel = 0;
+    ResetCancel();
     ShowOver(owner);
 }
 
@@ -46,15 +40,15 @@ void CScanDlg::AddProgress(std::uint64_t nSize)
 {
     m_nDoneBytes += nSize;
     if (m_nTotalBytes != 0 && m_nDoneBytes <= m_nTotalBytes)
-        m_progress->SetPos(int(m_nDoneBytes * 100 / m_nTotalBytes));
+        GetProgress()->SetPos(int(m_nDoneBytes * 100 / m_nTotalBytes));
     else
-        m_progress->SetPos(100);
+        GetProgress()->SetPos(100);
 }
 
 void CScanDlg::FinishProgress()
 {
-    for (int pos = m_progress->GetPos(); pos < 100;)
-        m_progress->SetPos(++pos);
+    for (int pos = GetProgress()->GetPos(); pos < 100;)
+        GetProgress()->SetPos(++pos);
 }
 
 int CScanDlg::ScanFolder(const QByteArray &folder)
@@ -87,19 +81,17 @@ void CScanDlg::OnFile(const WalkRecord &record)
 
 bool CScanDlg::OnBetweenEntries()
 {
-    if (m_bCancel)
+    if (IsCancelled())
         return true;
     if (m_pump.Due()) {
-        // Events are pumped often so that Cancel acts at once, but the texts
-        // change only a few times a second: laying out text is what a pump
-        // costs, and nobody reads a path that stays 15 ms.
-        if (!m_refreshClock.isValid() || m_refreshClock.elapsed() >= kDisplayRefreshMs) {
-            if (m_pSink)
-                m_pSink->RefreshWhileBusy();
+        const bool bText = m_pump.TextDue();
+        const bool bRows = m_pump.ListDue();
+        if (bText) {
             m_bShowNextPath = true;
-            m_refreshClock.start();
         }
+        if ((bText || bRows) && m_pSink)
+            m_pSink->RefreshWhileBusy(bRows);
         m_pump.Pump();
     }
-    return m_bCancel != 0;
+    return IsCancelled();
 }

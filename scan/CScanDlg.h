@@ -4,7 +4,6 @@
 #include "core/CEventPump.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <cstdint>
 #include <memory>
 
@@ -41,11 +40,14 @@ public:
     // Moves the bar up to 100 one step at a time (a walk that finished).
     void FinishProgress();
 
+    CEllipsisStatic *GetPathStatic() const { return m_wndPath; }
+    std::uint64_t GetTotalBytes() const { return m_nTotalBytes; }
+    std::uint64_t GetDoneBytes() const { return m_nDoneBytes; }
+
+private:
     CEllipsisStatic *m_wndPath;
     std::uint64_t m_nTotalBytes = 0;
     std::uint64_t m_nDoneBytes = 0;
-
-private:
     void OnFile(const WalkRecord &record);
     bool OnBetweenEntries();
 
@@ -53,6 +55,5 @@ private:
     CMatchSink *m_pSink;
     std::unique_ptr<CFileMatcher> m_pMatcher;
     CEventPump m_pump;
-    QElapsedTimer m_refreshClock;
     bool m_bShowNextPath = true;
 };

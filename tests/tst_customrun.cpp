@@ -70,7 +70,7 @@ void Click(QWidget *widget)
 // Replaces the whole list of a pattern page with `patterns`, by the keys.
 void TypePatterns(CPatternPage *page, const QStringList &patterns)
 {
-    QTreeWidget *list = page->m_listEntries;
+    QTreeWidget *list = page->GetEntryList();
     while (list->topLevelItemCount() > 0)
         QTest::keyClick(list, Qt::Key_Delete);
     for (const QString &pattern : patterns) {
@@ -124,14 +124,14 @@ private slots:
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
         const auto page = [&sheet](int nPage) { return sheet.GetPage(nPage); };
-        const auto next = [&sheet] { Click(&sheet.m_btnNext); };
+        const auto next = [&sheet] { Click(&sheet.GetNextButton()); };
 
-        Click(qobject_cast<CMethodPage *>(page(PAGE_METHOD))->m_btnCustom);
+        Click(qobject_cast<CMethodPage *>(page(PAGE_METHOD))->GetCustomButton());
         next();
         auto *criteria = qobject_cast<CCriteriaPage *>(page(PAGE_CRITERIA));
-        for (CCheckButton *box : {criteria->m_chkLocation, criteria->m_chkName, criteria->m_chkExtension,
-                                  criteria->m_chkSize, criteria->m_chkCreation, criteria->m_chkModified,
-                                  criteria->m_chkAccessed})
+        for (CCheckButton *box : {criteria->GetLocationCheck(), criteria->GetNameCheck(), criteria->GetExtensionCheck(),
+                                  criteria->GetSizeCheck(), criteria->GetCreationCheck(), criteria->GetModifiedCheck(),
+                                  criteria->GetAccessedCheck()})
             Click(box);
         next();
         QCOMPARE(sheet.GetActiveIndex(), int(PAGE_DRIVE));
@@ -149,23 +149,23 @@ private slots:
 
         QCOMPARE(sheet.GetActiveIndex(), int(PAGE_SIZE));
         auto *size = qobject_cast<CSizePage *>(page(PAGE_SIZE));
-        QTest::keyClick(size->m_cboMode, Qt::Key_Up); // Larger than -> Between
-        QVERIFY(size->m_editTo->isVisible());
-        TypeNumber(size->m_editFrom, QStringLiteral("1"));
-        TypeNumber(size->m_editTo, QStringLiteral("10"));
+        QTest::keyClick(size->GetModeCombo(), Qt::Key_Up); // Larger than -> Between
+        QVERIFY(size->GetToEdit()->isVisible());
+        TypeNumber(size->GetFromEdit(), QStringLiteral("1"));
+        TypeNumber(size->GetToEdit(), QStringLiteral("10"));
         next();
 
         // Creation: more recent than a year ago.
         QCOMPARE(sheet.GetActiveIndex(), int(PAGE_CREATION));
         auto *creation = qobject_cast<CTimePage *>(page(PAGE_CREATION));
-        QTest::keyClick(creation->m_cboMode, Qt::Key_Down);
-        QTest::keyClick(creation->m_cboMode, Qt::Key_Down);
+        QTest::keyClick(creation->GetModeCombo(), Qt::Key_Down);
+        QTest::keyClick(creation->GetModeCombo(), Qt::Key_Down);
         next();
         // Modified: between a year ago and the end of today.
         QCOMPARE(sheet.GetActiveIndex(), int(PAGE_MODIFIED));
         auto *modified = qobject_cast<CTimePage *>(page(PAGE_MODIFIED));
-        QTest::keyClick(modified->m_cboMode, Qt::Key_Down);
-        QVERIFY(modified->m_dtpTo->isVisible());
+        QTest::keyClick(modified->GetModeCombo(), Qt::Key_Down);
+        QVERIFY(modified->GetToPicker()->isVisible());
         next();
         // Accessed: older than a year ago (the default).
         QCOMPARE(sheet.GetActiveIndex(), int(PAGE_ACCESSED));
@@ -173,7 +173,7 @@ private slots:
 
         QCOMPARE(sheet.GetActiveIndex(), int(PAGE_RESULTS));
         auto *results = qobject_cast<CResultsPage *>(page(PAGE_RESULTS));
-        QTRY_VERIFY_WITH_TIMEOUT(results->m_nTimerId == 0 && results->m_bScanning == 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(results->GetScanTimerId() == 0 && results->IsScanning() == 0, 20000);
 
         // What the pages stored.
         QCOMPARE(scan.m_bExpress, 0);

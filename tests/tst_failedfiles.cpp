@@ -39,8 +39,8 @@ private slots:
     void opensCollapsedAndDetailsTogglesTheList()
     {
         CFailedFilesDlg dialog;
-        dialog.m_strMessage = LoadString(IDS_DELETE_FAILED);
-        dialog.m_arrFailed << "/data/one.tmp";
+        dialog.SetMessage(LoadString(IDS_DELETE_FAILED));
+        dialog.SetFailedPaths({"/data/one.tmp"});
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Brimvale"));
         QVERIFY(dialog.GetMessageStatic()->text().startsWith(QStringLiteral("   Some files couldn't be deleted.")));
@@ -76,9 +76,9 @@ private slots:
     void listsEveryPathInTheOrderMet()
     {
         CFailedFilesDlg dialog;
-        dialog.m_strMessage = LoadString(IDS_MOVE_FAILED);
+        dialog.SetMessage(LoadString(IDS_MOVE_FAILED));
         const QList<QByteArray> paths = {"/z/last-name.tmp", "/a/First.tmp", "/m/bad\xff.tmp", "/b/new\nline"};
-        dialog.m_arrFailed = paths;
+        dialog.SetFailedPaths(paths);
         dialog.show();
         QVERIFY(dialog.GetMessageStatic()->text().startsWith(QStringLiteral("   Some files couldn't be moved.")));
         const QTreeView *list = dialog.GetList();
@@ -97,7 +97,7 @@ private slots:
     void headerSortsThePathsAsText()
     {
         CFailedFilesDlg dialog;
-        dialog.m_arrFailed = {"/b/x", "/C/y", "/a/z"};
+        dialog.SetFailedPaths({"/b/x", "/C/y", "/a/z"});
         dialog.show();
         dialog.GetHeader()->SortByColumn(0);
         QCOMPARE(RowTexts(dialog.GetList()), (QStringList{"/a/z", "/b/x", "/C/y"}));

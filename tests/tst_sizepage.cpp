@@ -29,10 +29,10 @@ struct SizeWizard : WizardHarness
 
     void chooseMode(int nMode)
     {
-        size->m_cboMode->setCurrentIndex(nMode);
-        emit size->m_cboMode->activated(nMode);
+        size->GetModeCombo()->setCurrentIndex(nMode);
+        emit size->GetModeCombo()->activated(nMode);
     }
-    bool secondSizeShown() const { return !size->m_editTo->isHidden(); }
+    bool secondSizeShown() const { return !size->GetToEdit()->isHidden(); }
 
     CSizePage *size = nullptr;
 };
@@ -45,7 +45,7 @@ QStringList MessagesDuring(const std::function<void()> &action)
     auto answer = std::make_shared<std::function<void()>>();
     *answer = [texts, answer] {
         if (auto *box = qobject_cast<CMessageBoxDlg *>(QApplication::activeModalWidget())) {
-            *texts << box->m_strText;
+            *texts << box->GetText();
             QTest::mouseClick(box->GetOkButton(), Qt::LeftButton);
         }
     };
@@ -95,18 +95,18 @@ private slots:
     void defaultsShowLargerThanWithoutTheSecondSize()
     {
         SizeWizard wizard;
-        QCOMPARE(wizard.size->m_cboMode->count(), 3);
-        QCOMPARE(wizard.size->m_cboMode->itemText(0), QStringLiteral("Less than"));
-        QCOMPARE(wizard.size->m_cboMode->currentText(), QStringLiteral("Larger than"));
-        QCOMPARE(wizard.size->m_editFrom->text(), QStringLiteral("1024"));
+        QCOMPARE(wizard.size->GetModeCombo()->count(), 3);
+        QCOMPARE(wizard.size->GetModeCombo()->itemText(0), QStringLiteral("Less than"));
+        QCOMPARE(wizard.size->GetModeCombo()->currentText(), QStringLiteral("Larger than"));
+        QCOMPARE(wizard.size->GetFromEdit()->text(), QStringLiteral("1024"));
         QVERIFY(!wizard.secondSizeShown());
         QVERIFY(wizard.size->GetDlgItem(IDC_AND)->isHidden());
-        QVERIFY(wizard.size->m_spinTo->isHidden());
+        QVERIFY(wizard.size->GetToSpin()->isHidden());
 
         wizard.chooseMode(CSizePage::ModeBetween);
         QVERIFY(wizard.secondSizeShown());
-        QVERIFY(wizard.size->m_spinTo->isVisible());
-        QCOMPARE(wizard.size->m_editTo->text(), QStringLiteral("20000"));
+        QVERIFY(wizard.size->GetToSpin()->isVisible());
+        QCOMPARE(wizard.size->GetToEdit()->text(), QStringLiteral("20000"));
         QCOMPARE(wizard.scan.m_nSizeMode, 1);
     }
 
@@ -135,8 +135,8 @@ private slots:
         QFETCH(QString, after);
         SizeWizard wizard;
         wizard.chooseMode(CSizePage::ModeBetween);
-        QLineEdit *edit = second ? wizard.size->m_editTo : wizard.size->m_editFrom;
-        CUpDownCtrl *spin = second ? wizard.size->m_spinTo : wizard.size->m_spinFrom;
+        QLineEdit *edit = second ? wizard.size->GetToEdit() : wizard.size->GetFromEdit();
+        CUpDownCtrl *spin = second ? wizard.size->GetToSpin() : wizard.size->GetFromSpin();
 
         // Once with the arrow under the mouse, once with the arrow key.
         edit->setText(before);
@@ -158,14 +158,14 @@ private slots:
     {
         SizeWizard wizard;
         wizard.chooseMode(CSizePage::ModeBetween);
-        wizard.size->m_editFrom->setText(QStringLiteral("100"));
-        wizard.size->m_editTo->setText(QStringLiteral("500"));
+        wizard.size->GetFromEdit()->setText(QStringLiteral("100"));
+        wizard.size->GetToEdit()->setText(QStringLiteral("500"));
         wizard.chooseMode(CSizePage::ModeLessThan);
         QVERIFY(!wizard.secondSizeShown());
         QCOMPARE(wizard.scan.m_nSizeTo, -1L);
         wizard.chooseMode(CSizePage::ModeBetween);
         QVERIFY(wizard.secondSizeShown());
-        QCOMPARE(wizard.size->m_editTo->text(), QStringLiteral("500"));
+        QCOMPARE(wizard.size->GetToEdit()->text(), QStringLiteral("500"));
         QCOMPARE(wizard.scan.m_nSizeTo, 500L);
         QCOMPARE(wizard.scan.m_nSizeFrom, 100L);
     }
@@ -174,14 +174,14 @@ private slots:
     {
         SizeWizard wizard;
         wizard.chooseMode(CSizePage::ModeBetween);
-        wizard.size->m_editTo->setText(QStringLiteral("500"));
+        wizard.size->GetToEdit()->setText(QStringLiteral("500"));
         wizard.chooseMode(CSizePage::ModeLessThan);
 
         // Even a step of the first size while the edit is empty must not
         // leave the placeholder -1 in the hidden second size.
-        wizard.size->m_editFrom->clear();
+        wizard.size->GetFromEdit()->clear();
         wizard.size->OnStepFrom(true);
-        QCOMPARE(wizard.size->m_editTo->text(), QStringLiteral("500"));
+        QCOMPARE(wizard.size->GetToEdit()->text(), QStringLiteral("500"));
 
         wizard.next();
         QCOMPARE(wizard.active(), int(PAGE_RESULTS));
@@ -200,25 +200,25 @@ private slots:
     {
         QFETCH(QString, text);
         SizeWizard wizard;
-        wizard.size->m_editFrom->setText(text);
-        wizard.size->m_cboMode->setCurrentIndex(CSizePage::ModeLessThan);
+        wizard.size->GetFromEdit()->setText(text);
+        wizard.size->GetModeCombo()->setCurrentIndex(CSizePage::ModeLessThan);
         const QStringList messages = MessagesDuring([&] { wizard.next(); });
         QCOMPARE(messages, QStringList{"Please enter an integer."});
         QCOMPARE(wizard.active(), int(PAGE_SIZE));
         // The sheet's focus is on the edit (the window itself may not be
         // active again offscreen once the box has gone).
-        QCOMPARE(wizard.sheet.focusWidget(), wizard.size->m_editFrom);
-        QCOMPARE(wizard.size->m_editFrom->selectedText(), text);
+        QCOMPARE(wizard.sheet.focusWidget(), wizard.size->GetFromEdit());
+        QCOMPARE(wizard.size->GetFromEdit()->selectedText(), text);
         // The exchange stopped at the first size: the mode was not stored.
         QCOMPARE(wizard.scan.m_nSizeMode, 2);
-        QVERIFY(wizard.sheet.m_btnBack.isEnabled());
+        QVERIFY(wizard.sheet.GetBackButton().isEnabled());
 
         // Enter acts like Next and meets the same refusal.
-        const QStringList again = MessagesDuring([&] { QTest::keyClick(wizard.size->m_editFrom, Qt::Key_Return); });
+        const QStringList again = MessagesDuring([&] { QTest::keyClick(wizard.size->GetFromEdit(), Qt::Key_Return); });
         QCOMPARE(again.size(), 1);
         QCOMPARE(wizard.active(), int(PAGE_SIZE));
 
-        wizard.size->m_editFrom->setText(QStringLiteral("42"));
+        wizard.size->GetFromEdit()->setText(QStringLiteral("42"));
         QVERIFY(MessagesDuring([&] { wizard.next(); }).isEmpty());
         QCOMPARE(wizard.active(), int(PAGE_RESULTS));
         QCOMPARE(wizard.scan.m_nSizeFrom, 42L);
@@ -229,7 +229,7 @@ private slots:
     {
         SizeWizard wizard;
         wizard.chooseMode(CSizePage::ModeBetween);
-        wizard.size->m_editTo->clear();
+        wizard.size->GetToEdit()->clear();
         const QStringList messages = MessagesDuring([&] { wizard.chooseMode(CSizePage::ModeLargerThan); });
         QCOMPARE(messages.size(), 1);
         // The fields follow the mode the user chose, not the one stored
@@ -245,16 +245,16 @@ private slots:
     void lettersCannotBeTyped()
     {
         SizeWizard wizard;
-        wizard.size->m_editFrom->clear();
-        QTest::keyClicks(wizard.size->m_editFrom, QStringLiteral("12ab-3 "));
-        QCOMPARE(wizard.size->m_editFrom->text(), QStringLiteral("123"));
+        wizard.size->GetFromEdit()->clear();
+        QTest::keyClicks(wizard.size->GetFromEdit(), QStringLiteral("12ab-3 "));
+        QCOMPARE(wizard.size->GetFromEdit()->text(), QStringLiteral("123"));
     }
 
     void restartShowsTheDefaultsAgain()
     {
         SizeWizard wizard;
         wizard.chooseMode(CSizePage::ModeBetween);
-        wizard.size->m_editTo->setText(QStringLiteral("700"));
+        wizard.size->GetToEdit()->setText(QStringLiteral("700"));
         wizard.chooseMode(CSizePage::ModeLessThan);
         wizard.next();
         QCOMPARE(wizard.scan.m_nSizeTo, 700L);
@@ -263,10 +263,10 @@ private slots:
         wizard.scan.m_bExpress = 0;
         wizard.scan.m_bSize = 1;
         wizard.go(PAGE_SIZE);
-        QCOMPARE(wizard.size->m_cboMode->currentIndex(), 2);
+        QCOMPARE(wizard.size->GetModeCombo()->currentIndex(), 2);
         QVERIFY(!wizard.secondSizeShown());
         wizard.chooseMode(CSizePage::ModeBetween);
-        QCOMPARE(wizard.size->m_editTo->text(), QStringLiteral("20000"));
+        QCOMPARE(wizard.size->GetToEdit()->text(), QStringLiteral("20000"));
     }
 
     void navigationFollowsTheSelectedCriteria()

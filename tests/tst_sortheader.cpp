@@ -1,4 +1,5 @@
 #include "controls/CCheckBoxListCtrl.h"
+#include "controls/CTypedItemModel.h"
 #include "core/CListSorter.h"
 #include "controls/CSortArrowHeader.h"
 #include "controls/SystemColors.h"
@@ -198,7 +199,7 @@ void TestSortHeader::clickSortsOnceAndSecondClickReverses()
 void TestSortHeader::standardModelSortKeepsChecksAndSelectionWithItems()
 {
     ListWindow window;
-    QStandardItemModel model(0, 2);
+    CTypedItemModel model(0, 2);
     const QStringList names{"delta", "Alpha", "charlie", "bravo"};
     const QStringList sizes{"3 KB", "12 KB", "3 KB", "1 MB"};
     for (int row = 0; row < names.size(); ++row) {
@@ -208,9 +209,9 @@ void TestSortHeader::standardModelSortKeepsChecksAndSelectionWithItems()
         model.appendRow({name, new QStandardItem(sizes[row])});
     }
     window.list.setModel(&model);
-    window.header()->SetColumnType(0, CListSorter::TypeText);
-    window.header()->SetColumnType(1, CListSorter::TypeInteger);
-    QCOMPARE(window.header()->GetColumnType(5), 0);
+    model.SetColumnType(0, CListSorter::TypeText);
+    model.SetColumnType(1, CListSorter::TypeInteger);
+    QCOMPARE(model.GetColumnType(5), 0);
     QVERIFY(window.Show());
     window.list.selectionModel()->select(model.index(0, 0),
                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);

@@ -62,12 +62,12 @@ struct TimeWizard : WizardHarness
 
     void chooseMode(int nMode)
     {
-        time->m_cboMode->setCurrentIndex(nMode);
-        emit time->m_cboMode->activated(nMode);
+        time->GetModeCombo()->setCurrentIndex(nMode);
+        emit time->GetModeCombo()->activated(nMode);
     }
     bool secondDateShown() const
     {
-        return !time->m_dtpTo->isHidden() && !time->GetDlgItem(IDC_AND)->isHidden();
+        return !time->GetToPicker()->isHidden() && !time->GetDlgItem(IDC_AND)->isHidden();
     }
     CTime &to() { return scan.*fields.to; }
     CTime &from() { return scan.*fields.from; }
@@ -103,11 +103,11 @@ private slots:
         QFETCH(QString, title);
         TimeWizard wizard(page);
         const QDate today = QDate::currentDate();
-        QCOMPARE(wizard.time->m_cboMode->count(), 3);
-        QCOMPARE(wizard.time->m_cboMode->currentText(), QStringLiteral("Older than"));
-        QCOMPARE(wizard.time->m_cboMode->itemText(2), QStringLiteral("Recent than"));
-        QVERIFY(wizard.time->m_cboMode->GetItem(1));
-        QCOMPARE(wizard.time->m_dtpFrom->date(), QDate(today.year() - 1, today.month(), today.day()).isValid()
+        QCOMPARE(wizard.time->GetModeCombo()->count(), 3);
+        QCOMPARE(wizard.time->GetModeCombo()->currentText(), QStringLiteral("Older than"));
+        QCOMPARE(wizard.time->GetModeCombo()->itemText(2), QStringLiteral("Recent than"));
+        QVERIFY(wizard.time->GetModeCombo()->GetItem(1));
+        QCOMPARE(wizard.time->GetFromPicker()->date(), QDate(today.year() - 1, today.month(), today.day()).isValid()
                                                       ? QDate(today.year() - 1, today.month(), today.day())
                                                       : QDate(today.year() - 1, 3, 1));
         QVERIFY(!wizard.secondDateShown());
@@ -121,7 +121,7 @@ private slots:
 
         wizard.chooseMode(CTimePage::ModeBetween);
         QVERIFY(wizard.secondDateShown());
-        QCOMPARE(wizard.time->m_dtpTo->date(), today);
+        QCOMPARE(wizard.time->GetToPicker()->date(), today);
         wizard.chooseMode(CTimePage::ModeOlderThan);
         QVERIFY(!wizard.secondDateShown());
     }
@@ -134,7 +134,7 @@ private slots:
         wizard.mode() = CTimePage::ModeBetween;
         wizard.time->OnSetActive();
         QVERIFY(wizard.secondDateShown());
-        QCOMPARE(wizard.time->m_dtpTo->date(), QDate(2023, 3, 1));
+        QCOMPARE(wizard.time->GetToPicker()->date(), QDate(2023, 3, 1));
 
         const CTime before = CTime::GetCurrentTime();
         wizard.chooseMode(CTimePage::ModeRecentThan);
@@ -146,7 +146,7 @@ private slots:
         wizard.chooseMode(CTimePage::ModeBetween);
         QVERIFY(wizard.secondDateShown());
         QCOMPARE(wizard.to(), firstOfMarch);
-        QCOMPARE(wizard.time->m_dtpTo->date(), QDate(2023, 3, 1));
+        QCOMPARE(wizard.time->GetToPicker()->date(), QDate(2023, 3, 1));
     }
 
     void leavingInRecentThanStoresTheHiddenDateWithItsTimeOfDay()
@@ -168,7 +168,7 @@ private slots:
         TimeWizard wizard(PAGE_ACCESSED);
         const QDateTime loaded = Local(wizard.from());
         QCOMPARE(loaded.time(), QTime(0, 0));
-        CFlatFrameDatePicker *picker = wizard.time->m_dtpFrom;
+        CFlatFrameDatePicker *picker = wizard.time->GetFromPicker();
         picker->setFocus();
         picker->setSelectedSection(QDateTimeEdit::DaySection);
         QTest::keyClick(picker, Qt::Key_Up);
@@ -191,7 +191,7 @@ private slots:
         wizard.scan.m_bExpress = 0;
         wizard.scan.m_bModified = 1;
         wizard.go(PAGE_MODIFIED);
-        QCOMPARE(wizard.time->m_cboMode->currentIndex(), 0);
+        QCOMPARE(wizard.time->GetModeCombo()->currentIndex(), 0);
         QVERIFY(!wizard.secondDateShown());
     }
 

@@ -85,7 +85,7 @@ struct Wizard
             if (nPage == PAGE_RESULTS) {
                 delete page;
                 page = new CStandInPage(PAGE_RESULTS, IDD_RESULTS_PAGE);
-                page->m_pScan = &scan;
+                page->SetScan(&scan);
             }
             sheet.AddPage(page);
         }
@@ -110,16 +110,16 @@ void click(QWidget *widget)
 CCheckButton *box(const Wizard &w, int page)
 {
     CCriteriaPage *c = w.criteria();
-    CCheckButton *const boxes[] = {c->m_chkLocation, c->m_chkName,     c->m_chkExtension, c->m_chkSize,
-                                   c->m_chkCreation, c->m_chkModified, c->m_chkAccessed};
+    CCheckButton *const boxes[] = {c->GetLocationCheck(), c->GetNameCheck(),     c->GetExtensionCheck(), c->GetSizeCheck(),
+                                   c->GetCreationCheck(), c->GetModifiedCheck(), c->GetAccessedCheck()};
     return boxes[page - PAGE_LOCATION];
 }
 
 // Method (Custom), Next, then the given boxes ticked on the criteria page.
 void toCriteria(Wizard &w, QList<int> pages)
 {
-    click(w.method()->m_btnCustom);
-    click(&w.sheet.m_btnNext);
+    click(w.method()->GetCustomButton());
+    click(&w.sheet.GetNextButton());
     QCOMPARE(w.active(), int(PAGE_CRITERIA));
     for (int page : pages)
         click(box(w, page));
@@ -152,11 +152,11 @@ private slots:
         Wizard w;
         QCOMPARE(w.sheet.GetPageCount(), 11);
         QCOMPARE(w.active(), int(PAGE_METHOD));
-        QVERIFY(!w.sheet.m_btnBack.isEnabled());
-        QVERIFY(w.sheet.m_btnNext.isEnabled());
-        QCOMPARE(w.method()->m_btnExpress->GetCheck(), 1);
-        QCOMPARE(w.method()->m_btnCustom->GetCheck(), 0);
-        QCOMPARE(w.sheet.m_btnNext.text(), LoadString(IDS_NEXT));
+        QVERIFY(!w.sheet.GetBackButton().isEnabled());
+        QVERIFY(w.sheet.GetNextButton().isEnabled());
+        QCOMPARE(w.method()->GetExpressButton()->GetCheck(), 1);
+        QCOMPARE(w.method()->GetCustomButton()->GetCheck(), 0);
+        QCOMPARE(w.sheet.GetNextButton().text(), LoadString(IDS_NEXT));
         QVERIFY(!(w.sheet.windowFlags() & Qt::WindowMaximizeButtonHint));
         // Pages are built when first shown.
         QVERIFY(!w.criteria()->IsInitialized());
@@ -166,15 +166,15 @@ private slots:
     {
         Wizard w;
         w.scan.m_bSize = 1; // left over from an earlier Custom choice
-        click(&w.sheet.m_btnNext);
+        click(&w.sheet.GetNextButton());
         QCOMPARE(w.active(), int(PAGE_DRIVE));
-        QVERIFY(w.sheet.m_btnBack.isEnabled());
-        click(&w.sheet.m_btnBack);
+        QVERIFY(w.sheet.GetBackButton().isEnabled());
+        click(&w.sheet.GetBackButton());
         QCOMPARE(w.active(), int(PAGE_METHOD));
-        click(&w.sheet.m_btnNext);
-        click(&w.sheet.m_btnNext);
+        click(&w.sheet.GetNextButton());
+        click(&w.sheet.GetNextButton());
         QCOMPARE(w.active(), int(PAGE_RESULTS));
-        QVERIFY(!w.sheet.m_btnBack.isEnabled());
+        QVERIFY(!w.sheet.GetBackButton().isEnabled());
         QVERIFY(!w.criteria()->IsInitialized());
     }
 
@@ -197,78 +197,78 @@ private slots:
         }
         Wizard w;
         toCriteria(w, ticked);
-        click(&w.sheet.m_btnNext);
+        click(&w.sheet.GetNextButton());
         QCOMPARE(w.active(), int(PAGE_DRIVE));
 
         QList<int> visited;
         while (w.active() != PAGE_RESULTS && visited.size() < 12) {
-            QVERIFY(w.sheet.m_btnBack.isEnabled());
-            click(&w.sheet.m_btnNext);
+            QVERIFY(w.sheet.GetBackButton().isEnabled());
+            click(&w.sheet.GetNextButton());
             visited << w.active();
         }
         QCOMPARE(visited, ticked + QList<int>{PAGE_RESULTS});
-        QVERIFY(!w.sheet.m_btnBack.isEnabled());
+        QVERIFY(!w.sheet.GetBackButton().isEnabled());
 
         // Restart, and walk again up to the last criterion page.
-        click(&w.sheet.m_btnNext);
+        click(&w.sheet.GetNextButton());
         QCOMPARE(w.active(), int(PAGE_METHOD));
         toCriteria(w, ticked);
         QList<int> path{PAGE_METHOD, PAGE_CRITERIA};
         while (w.active() != ticked.last()) {
-            click(&w.sheet.m_btnNext);
+            click(&w.sheet.GetNextButton());
             path << w.active();
         }
         QList<int> back;
         while (w.active() != PAGE_METHOD && back.size() < 12) {
-            QVERIFY(w.sheet.m_btnBack.isEnabled());
-            click(&w.sheet.m_btnBack);
+            QVERIFY(w.sheet.GetBackButton().isEnabled());
+            click(&w.sheet.GetBackButton());
             back.prepend(w.active());
         }
         path.removeLast();
         QCOMPARE(back, path);
-        QVERIFY(!w.sheet.m_btnBack.isEnabled());
+        QVERIFY(!w.sheet.GetBackButton().isEnabled());
     }
 
     void nextFollowsTheTickedBoxes()
     {
         Wizard w;
         toCriteria(w, {PAGE_SIZE});
-        QVERIFY(w.sheet.m_btnNext.isEnabled());
+        QVERIFY(w.sheet.GetNextButton().isEnabled());
         // Unticking the last box disables Next at once; any box enables it.
         click(box(w, PAGE_SIZE));
-        QVERIFY(!w.sheet.m_btnNext.isEnabled());
+        QVERIFY(!w.sheet.GetNextButton().isEnabled());
         // Neither the button nor Enter leads on now.
-        click(&w.sheet.m_btnNext);
+        click(&w.sheet.GetNextButton());
         QTest::keyClick(&w.sheet, Qt::Key_Return);
         QTest::keyClick(&w.sheet, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(w.active(), int(PAGE_CRITERIA));
         click(box(w, PAGE_NAME));
-        QVERIFY(w.sheet.m_btnNext.isEnabled());
+        QVERIFY(w.sheet.GetNextButton().isEnabled());
         // Back gives the method page an enabled Next even with no box ticked.
         click(box(w, PAGE_NAME));
-        click(&w.sheet.m_btnBack);
+        click(&w.sheet.GetBackButton());
         QCOMPARE(w.active(), int(PAGE_METHOD));
-        QVERIFY(w.sheet.m_btnNext.isEnabled());
+        QVERIFY(w.sheet.GetNextButton().isEnabled());
     }
 
     void backOnCriteriaForgetsChanges()
     {
         Wizard w;
         toCriteria(w, {PAGE_SIZE});
-        click(&w.sheet.m_btnNext);
+        click(&w.sheet.GetNextButton());
         QCOMPARE(w.scan.m_bSize, 1);
-        click(&w.sheet.m_btnBack);
+        click(&w.sheet.GetBackButton());
         QCOMPARE(w.active(), int(PAGE_CRITERIA));
         click(box(w, PAGE_NAME));
         click(box(w, PAGE_SIZE));
-        click(&w.sheet.m_btnBack);
+        click(&w.sheet.GetBackButton());
         QCOMPARE(w.scan.m_bName, 0);
         QCOMPARE(w.scan.m_bSize, 1);
-        click(&w.sheet.m_btnNext);
+        click(&w.sheet.GetNextButton());
         QCOMPARE(w.active(), int(PAGE_CRITERIA));
         QCOMPARE(box(w, PAGE_SIZE)->GetCheck(), 1);
         QCOMPARE(box(w, PAGE_NAME)->GetCheck(), 0);
-        QVERIFY(w.sheet.m_btnNext.isEnabled());
+        QVERIFY(w.sheet.GetNextButton().isEnabled());
     }
 
     // Going back to Express keeps the ticked criteria in the record, but
@@ -277,18 +277,18 @@ private slots:
     {
         Wizard w;
         toCriteria(w, {PAGE_LOCATION, PAGE_ACCESSED});
-        click(&w.sheet.m_btnNext);
-        click(&w.sheet.m_btnNext);
+        click(&w.sheet.GetNextButton());
+        click(&w.sheet.GetNextButton());
         QCOMPARE(w.active(), int(PAGE_LOCATION));
-        click(&w.sheet.m_btnBack);
-        click(&w.sheet.m_btnBack);
-        click(&w.sheet.m_btnBack);
+        click(&w.sheet.GetBackButton());
+        click(&w.sheet.GetBackButton());
+        click(&w.sheet.GetBackButton());
         QCOMPARE(w.active(), int(PAGE_METHOD));
-        QCOMPARE(w.method()->m_btnCustom->GetCheck(), 1);
-        click(w.method()->m_btnExpress);
-        QCOMPARE(w.method()->m_btnCustom->GetCheck(), 0);
-        click(&w.sheet.m_btnNext);
-        click(&w.sheet.m_btnNext);
+        QCOMPARE(w.method()->GetCustomButton()->GetCheck(), 1);
+        click(w.method()->GetExpressButton());
+        QCOMPARE(w.method()->GetCustomButton()->GetCheck(), 0);
+        click(&w.sheet.GetNextButton());
+        click(&w.sheet.GetNextButton());
         QCOMPARE(w.active(), int(PAGE_RESULTS));
         QCOMPARE(w.scan.m_bLocation, 1);
         QCOMPARE(w.scan.m_bAccessed, 1);
@@ -298,7 +298,7 @@ private slots:
     void enterActsAsNextOnly()
     {
         Wizard w;
-        w.sheet.m_btnClose.setFocus();
+        w.sheet.GetCloseButton().setFocus();
         QTest::keyClick(&w.sheet, Qt::Key_Return);
         QCOMPARE(w.active(), int(PAGE_DRIVE));
         QVERIFY(w.sheet.isVisible());
@@ -315,7 +315,7 @@ private slots:
     void closeEndsTheSheet()
     {
         Wizard w;
-        click(&w.sheet.m_btnClose);
+        click(&w.sheet.GetCloseButton());
         QVERIFY(!w.sheet.isVisible());
         QCOMPARE(w.sheet.result(), int(QDialog::Rejected));
     }
@@ -330,7 +330,7 @@ private slots:
         QApplication::sendEvent(&w.sheet, &pageClick);
         QCOMPARE(w.sheet.menusShown, 0);
 
-        const QPoint onLogo = w.sheet.m_wndLogo.geometry().center();
+        const QPoint onLogo = w.sheet.GetLogo().geometry().center();
         QVERIFY(w.sheet.IsCaptionArea(onLogo));
         QContextMenuEvent logoClick(QContextMenuEvent::Mouse, onLogo, w.sheet.mapToGlobal(onLogo));
         QApplication::sendEvent(&w.sheet, &logoClick);
@@ -359,19 +359,19 @@ private slots:
         Wizard w;
         const QRect frame = w.sheet.ButtonRowFrame();
         QCOMPARE(frame.left(), w.sheet.width() - frame.right() - 1);
-        for (QWidget *button : {&w.sheet.m_btnBack, &w.sheet.m_btnNext, &w.sheet.m_btnClose, &w.sheet.m_btnHelp})
+        for (QWidget *button : {&w.sheet.GetBackButton(), &w.sheet.GetNextButton(), &w.sheet.GetCloseButton(), &w.sheet.GetHelpButton()})
             QVERIFY(frame.contains(button->geometry()));
-        QCOMPARE(w.sheet.m_btnBack.geometry().right() + 1, w.sheet.m_btnNext.geometry().left());
-        QVERIFY(w.sheet.m_btnClose.geometry().left() > w.sheet.m_btnNext.geometry().right());
-        QVERIFY(!w.sheet.m_wndLogo.pixmap().isNull());
-        QCOMPARE(w.sheet.m_wndLogo.geometry().left(), w.sheet.width() - w.sheet.m_btnHelp.geometry().right() - 1);
+        QCOMPARE(w.sheet.GetBackButton().geometry().right() + 1, w.sheet.GetNextButton().geometry().left());
+        QVERIFY(w.sheet.GetCloseButton().geometry().left() > w.sheet.GetNextButton().geometry().right());
+        QVERIFY(!w.sheet.GetLogo().pixmap().isNull());
+        QCOMPARE(w.sheet.GetLogo().geometry().left(), w.sheet.width() - w.sheet.GetHelpButton().geometry().right() - 1);
     }
 
     void driveListFromMountInfo()
     {
         Wizard w;
-        click(&w.sheet.m_btnNext);
-        CFlatFrameCombo *combo = w.drive()->m_cboDrives;
+        click(&w.sheet.GetNextButton());
+        CFlatFrameCombo *combo = w.drive()->GetDriveCombo();
         QVERIFY(combo);
         QStringList texts;
         for (int i = 0; i < combo->count(); ++i) {
@@ -382,17 +382,17 @@ private slots:
         QCOMPARE(texts, QStringList({QStringLiteral("/ ( SYSTEM )"), QStringLiteral("/home (  )"),
                                      QStringLiteral("/mnt/data ( DATA )")}));
         QCOMPARE(combo->currentIndex(), 0);
-        QCOMPARE(w.drive()->m_imlDrives.GetImageCount(), 9);
+        QCOMPARE(w.drive()->GetDriveImages().GetImageCount(), 9);
 
         combo->setCurrentIndex(1);
-        click(&w.sheet.m_btnNext);
+        click(&w.sheet.GetNextButton());
         QCOMPARE(w.active(), int(PAGE_RESULTS));
         QCOMPARE(w.scan.m_nDrive, 1);
         QCOMPARE(w.scan.m_strDrive, QStringLiteral("/home"));
 
         // Restart resets the record; the list stays and shows the first entry.
-        click(&w.sheet.m_btnNext);
-        click(&w.sheet.m_btnNext);
+        click(&w.sheet.GetNextButton());
+        click(&w.sheet.GetNextButton());
         QCOMPARE(w.active(), int(PAGE_DRIVE));
         QCOMPARE(combo->count(), 3);
         QCOMPARE(combo->currentIndex(), 0);
@@ -402,29 +402,29 @@ private slots:
     void driveBackStoresPositionOnly()
     {
         Wizard w;
-        click(&w.sheet.m_btnNext);
-        w.drive()->m_cboDrives->setCurrentIndex(2);
-        click(&w.sheet.m_btnBack);
+        click(&w.sheet.GetNextButton());
+        w.drive()->GetDriveCombo()->setCurrentIndex(2);
+        click(&w.sheet.GetBackButton());
         QCOMPARE(w.scan.m_nDrive, 2);
         QCOMPARE(w.scan.m_strDrive, QStringLiteral("/"));
-        click(&w.sheet.m_btnNext);
-        QCOMPARE(w.drive()->m_cboDrives->currentIndex(), 2);
+        click(&w.sheet.GetNextButton());
+        QCOMPARE(w.drive()->GetDriveCombo()->currentIndex(), 2);
     }
 
     void noDriveKeepsNextDisabled()
     {
         Wizard w{QList<FixedDrive>()};
-        click(&w.sheet.m_btnNext);
+        click(&w.sheet.GetNextButton());
         QCOMPARE(w.active(), int(PAGE_DRIVE));
-        QCOMPARE(w.drive()->m_cboDrives->count(), 0);
-        QVERIFY(!w.sheet.m_btnNext.isEnabled());
+        QCOMPARE(w.drive()->GetDriveCombo()->count(), 0);
+        QVERIFY(!w.sheet.GetNextButton().isEnabled());
         QTest::keyClick(&w.sheet, Qt::Key_Return);
         w.drive()->OnNextButton();
         QCOMPARE(w.active(), int(PAGE_DRIVE));
         // The method page finds Next usable again.
-        click(&w.sheet.m_btnBack);
+        click(&w.sheet.GetBackButton());
         QCOMPARE(w.active(), int(PAGE_METHOD));
-        QVERIFY(w.sheet.m_btnNext.isEnabled());
+        QVERIFY(w.sheet.GetNextButton().isEnabled());
     }
 
     // A page that refuses to be left stays, and Back keeps the state of
@@ -437,26 +437,26 @@ private slots:
         for (int page = 0; page < PAGE_COUNT; ++page) {
             CWizardPage *p = page == PAGE_SIZE ? (refusing = new RefusingPage(page, IDD_SIZE_PAGE))
                                                : new CStandInPage(page, IDD_NAME_PAGE);
-            p->m_pScan = &scan;
+            p->SetScan(&scan);
             sheet.AddPage(p);
         }
         sheet.show();
         QVERIFY(sheet.GetPage(PAGE_METHOD)->GoToPage(PAGE_SIZE));
         QCOMPARE(sheet.GetActiveIndex(), int(PAGE_SIZE));
-        QVERIFY(sheet.m_btnBack.isEnabled());
+        QVERIFY(sheet.GetBackButton().isEnabled());
 
         refusing->refuse = true;
         refusing->GoToPage(PAGE_RESULTS);
         QCOMPARE(sheet.GetActiveIndex(), int(PAGE_SIZE));
-        QVERIFY(sheet.m_btnBack.isEnabled());
+        QVERIFY(sheet.GetBackButton().isEnabled());
         refusing->GoToPage(PAGE_METHOD);
         QCOMPARE(sheet.GetActiveIndex(), int(PAGE_SIZE));
-        QVERIFY(sheet.m_btnBack.isEnabled());
+        QVERIFY(sheet.GetBackButton().isEnabled());
 
         refusing->refuse = false;
         refusing->GoToPage(PAGE_RESULTS);
         QCOMPARE(sheet.GetActiveIndex(), int(PAGE_RESULTS));
-        QVERIFY(!sheet.m_btnBack.isEnabled());
+        QVERIFY(!sheet.GetBackButton().isEnabled());
         QCOMPARE(refusing->stores, 3);
     }
 };

@@ -76,7 +76,7 @@ private slots:
         options.runSheet = [&](CWizard &sheet) {
             for (int i = 0; i < sheet.GetPageCount(); ++i) {
                 templates << sheet.GetPage(i)->TemplateId();
-                records << sheet.GetPage(i)->m_pScan;
+                records << sheet.GetPage(i)->GetScan();
             }
             qobject_cast<CDrivePage *>(sheet.GetPage(PAGE_DRIVE))->SetDriveSource([] { return QList<FixedDrive>(); });
             caption = sheet.windowTitle();

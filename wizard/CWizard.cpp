@@ -85,6 +85,10 @@ void CWizard::AddPage(CWizardPage *page)
         return;
     m_pages.push_back(page);
     m_stack->addWidget(page);
+    connect(page, &CWizardPage::completeChanged, this, [this, page] {
+        if (page == GetActivePage())
+            UpdateButtons();
+    });
     LayOut();
 }
 
@@ -122,13 +126,19 @@ bool CWizard::SetActivePage(int nPage)
     m_nActivePage = nPage;
     m_stack->setCurrentWidget(target);
     target->OnSetActive();
-    return true;
+    // A page may have moved on by itself while it became active.
+    UpdateButtons();
+    return m_nActivePage == nPage;
 }
 
-void CWizard::UpdateBackButton()
+void CWizard::UpdateButtons()
 {
     const int active = GetActiveIndex();
     m_btnBack.setEnabled(active != PAGE_METHOD && active != PAGE_RESULTS);
+    if (const CWizardPage *page = GetActivePage()) {
+        m_btnNext.setEnabled(page->IsComplete());
+        m_btnNext.setText(LoadString(page->GetNextTextId()));
+    }
 }
 
 void CWizard::OnWizNext()
@@ -251,7 +261,6 @@ void CWizard::showEvent(QShowEvent *event)
         m_bStarted = true;
         LayOut();
         SetActivePage(m_nSelectPage);
-        UpdateBackButton();
     }
     QDialog::showEvent(event);
 }

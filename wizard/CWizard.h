@@ -35,18 +35,19 @@ public:
     // refuse and stay), then the new page is initialised if needed and
     // activated. Returns whether page `nPage` is active afterwards.
     bool SetActivePage(int nPage);
-    // Back is disabled on the first and the last page, enabled elsewhere.
-    void UpdateBackButton();
+    // Sets the buttons by the active page: Back is disabled on the first and
+    // the last page; Next follows the page's completeness and text.
+    void UpdateButtons();
 
     // Enter: a click on Next while both the sheet and Next are enabled.
     void OnWizNext();
 
-    CFlatPushButton m_btnNext;
-    CFlatPushButton m_btnBack;
-    CFlatPushButton m_btnClose;
-    CFlatPushButton m_btnHelp;
-    QLabel m_wndLogo;
-    QIcon m_hIcon;
+    CFlatPushButton &GetNextButton() { return m_btnNext; }
+    CFlatPushButton &GetBackButton() { return m_btnBack; }
+    CFlatPushButton &GetCloseButton() { return m_btnClose; }
+    CFlatPushButton &GetHelpButton() { return m_btnHelp; }
+    QLabel &GetLogo() { return m_wndLogo; }
+    QIcon GetIcon() const { return m_hIcon; }
 
     // Where the caption menu appears: the area outside the pages (the button
     // row and the logo).
@@ -74,6 +75,12 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    CFlatPushButton m_btnNext;
+    CFlatPushButton m_btnBack;
+    CFlatPushButton m_btnClose;
+    CFlatPushButton m_btnHelp;
+    QLabel m_wndLogo;
+    QIcon m_hIcon;
     void LayOut();
     void LoadLogo();
     void OnNextCommand();

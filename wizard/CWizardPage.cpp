@@ -152,9 +152,7 @@ bool CWizardPage::GoToPage(int nPage)
 {
     if (!m_pSheet)
         return false;
-    m_pSheet->SetActivePage(nPage);
-    m_pSheet->UpdateBackButton();
-    return true;
+    return m_pSheet->SetActivePage(nPage);
 }
 
 void CWizardPage::SetBoldFont(QWidget *control)
@@ -176,8 +174,9 @@ void CWizardPage::OnBackButton()
     GoToPage(m_nBackPage);
 }
 
-void CWizardPage::StartScan()
+int CWizardPage::GetNextTextId() const
 {
+    return IDS_NEXT;
 }
 
 bool CWizardPage::OnSetActive()

@@ -21,12 +21,10 @@ public:
     ~CWizardPage() override;
 
     // The shared criteria record; set before the page is added to the sheet.
-    CFileScan *m_pScan = nullptr;
-    // Where the Back and Next buttons lead (page indexes 0..10).
-    int m_nBackPage = 0;
-    int m_nNextPage = 0;
-    // The sheet; set when the page initialises.
-    CWizard *m_pSheet = nullptr;
+    void SetScan(CFileScan *pScan) { m_pScan = pScan; }
+    CFileScan *GetScan() const { return m_pScan; }
+    // The sheet; found when the page initialises.
+    CWizard *GetSheet() const { return m_pSheet; }
 
     int TemplateId() const { return m_nTemplateId; }
     const DialogTemplate *Template() const { return m_pTemplate; }
@@ -47,8 +45,12 @@ public:
     // The sheet's Next and Back buttons, routed to the active page.
     virtual void OnNextButton();
     virtual void OnBackButton();
-    // The results page runs the drive walk here; nothing in the others.
-    virtual void StartScan();
+
+    // Whether the page lets the user go on: the sheet enables its Next
+    // button by this whenever the page is activated or says completeChanged.
+    virtual bool IsComplete() const { return true; }
+    // String id of the text the sheet's Next button carries on this page.
+    virtual int GetNextTextId() const;
 
     // Activation and deactivation. The page is loaded from the record when
     // it becomes active again and stored back when it is left; returning
@@ -67,7 +69,18 @@ public:
     // Replaces the text of control `id` by string `nStringId`.
     void SetDlgItemText(int id, int nStringId);
 
+signals:
+    // What IsComplete or GetNextTextId answer may have changed.
+    void completeChanged();
+
 protected:
+    // The framework's members: pages read and write them as they go.
+    CFileScan *m_pScan = nullptr;
+    // Where the Back and Next buttons lead (page indexes 0..10).
+    int m_nBackPage = 0;
+    int m_nNextPage = 0;
+    CWizard *m_pSheet = nullptr;
+
     // Creates the controls of the template (CreateControl for each, in
     // template order, which is also the tab order), loads them from the
     // record and finds the sheet. Pages extend it (call the base first) to

@@ -30,7 +30,7 @@ public:
             CWizardPage *page = make ? make(nPage) : nullptr;
             if (!page)
                 page = new CStandInPage(nPage, kTemplates[nPage]);
-            page->m_pScan = &scan;
+            page->SetScan(&scan);
             sheet.AddPage(page);
         }
     }
@@ -47,12 +47,10 @@ public:
     // Jumps to `nPage` as a page's GoToPage would.
     bool go(int nPage)
     {
-        const bool bActive = sheet.SetActivePage(nPage);
-        sheet.UpdateBackButton();
-        return bActive;
+        return sheet.SetActivePage(nPage);
     }
-    void next() { QTest::mouseClick(&sheet.m_btnNext, Qt::LeftButton); }
-    void back() { QTest::mouseClick(&sheet.m_btnBack, Qt::LeftButton); }
+    void next() { QTest::mouseClick(&sheet.GetNextButton(), Qt::LeftButton); }
+    void back() { QTest::mouseClick(&sheet.GetBackButton(), Qt::LeftButton); }
 
     CFileScan scan;
     CWizard sheet;
