@@ -32,6 +32,8 @@ protected:
     // and the focus on Cancel.
     void ShowOver(QWidget *owner);
 
+    // Draws the whole window now, before a long loop takes the thread.
+    void PaintNow();
     // A window reused for a second run starts without a cancel.
     void ResetCancel() { m_bCancel = 0; }
 

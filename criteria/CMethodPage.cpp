@@ -5,6 +5,8 @@
 #include "core/PageSequence.h"
 #include "res/ResourceIds.h"
 
+#include <QKeyEvent>
+
 CMethodPage::CMethodPage()
     : CWizardPage(IDD_METHOD_PAGE)
 {
@@ -26,10 +28,40 @@ void CMethodPage::OnInitDialog()
     SetDlgItemText(IDC_CUSTOM, IDS_CUSTOM);
     SetDlgItemText(IDC_CUSTOM_DESCRIPTION, IDS_CUSTOM_DESCRIPTION);
 
-    if (m_btnExpress)
+    if (m_btnExpress) {
         connect(m_btnExpress, &QAbstractButton::clicked, this, &CMethodPage::OnExpress);
-    if (m_btnCustom)
+        m_btnExpress->installEventFilter(this);
+    }
+    if (m_btnCustom) {
         connect(m_btnCustom, &QAbstractButton::clicked, this, &CMethodPage::OnCustom);
+        m_btnCustom->installEventFilter(this);
+    }
+}
+
+bool CMethodPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && m_btnExpress && m_btnCustom
+        && (watched == m_btnExpress || watched == m_btnCustom)) {
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+        case Qt::Key_Right: {
+            // Only two buttons: every arrow leads to the other one.
+            CRadioButton *other = watched == m_btnExpress ? m_btnCustom : m_btnExpress;
+            other->setFocus(Qt::TabFocusReason);
+            other->SetCheck(1);
+            if (other == m_btnCustom)
+                OnCustom();
+            else
+                OnExpress();
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    return CWizardPage::eventFilter(watched, event);
 }
 
 // The descriptions stand between the two buttons, so they do not form one

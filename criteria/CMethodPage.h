@@ -20,6 +20,8 @@ public:
 
 protected:
     void OnInitDialog() override;
+    // The arrow keys move between Express and Custom, as in a radio group.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     CRadioButton *m_btnExpress = nullptr;

@@ -120,6 +120,16 @@ QWidget *CPatternPage::CreateControl(const DialogControlTemplate &control)
     return widget;
 }
 
+int CPatternPage::GetAnchor(const DialogControlTemplate &control) const
+{
+    // The list takes the room a larger sheet gives; its buttons stay beside it.
+    if (control.id == m_texts.nListId)
+        return GrowX | GrowY;
+    if (control.id == IDC_ADD || control.id == IDC_REMOVE)
+        return MoveX;
+    return CWizardPage::GetAnchor(control);
+}
+
 void CPatternPage::OnInitDialog()
 {
     CWizardPage::OnInitDialog();

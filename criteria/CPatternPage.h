@@ -58,6 +58,7 @@ public:
 protected:
     void OnInitDialog() override;
     QWidget *CreateControl(const DialogControlTemplate &control) override;
+    int GetAnchor(const DialogControlTemplate &control) const override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     QStringList &RecordList() const;

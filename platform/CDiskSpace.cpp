@@ -30,5 +30,6 @@ DiskSpace CDiskSpace::Query(const QByteArray &path)
     space.ok = true;
     space.totalBytes = Bytes(info.f_blocks, unit);
     space.freeBytes = Bytes(info.f_bavail, unit);
+    space.unusedBytes = Bytes(info.f_bfree, unit);
     return space;
 }

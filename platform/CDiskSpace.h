@@ -3,14 +3,18 @@
 #include <QByteArray>
 #include <cstdint>
 
-// Size of the file system holding a path, as the user sees it: free bytes are
-// those an unprivileged user may still fill (root's reserve left out).
+// Size of the file system holding a path. Free bytes are those an
+// unprivileged user may still fill (root's reserve left out): what the user
+// can get back. Unused bytes are all free blocks, reserve included, so that
+// total minus unused is what the files really occupy.
 struct DiskSpace
 {
     bool ok = false;
     std::int64_t totalBytes = 0;
     std::int64_t freeBytes = 0;
+    std::int64_t unusedBytes = 0;
     std::int64_t UsedBytes() const { return totalBytes - freeBytes; }
+    std::int64_t BytesInUse() const { return totalBytes - unusedBytes; }
 };
 
 class CDiskSpace

@@ -6,6 +6,7 @@
 #include "controls/CPercentProgressCtrl.h"
 #include "controls/CSortArrowHeader.h"
 #include "core/CFileScan.h"
+#include "res/DialogUnits.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "controls/CActionProgressDlg.h"
@@ -28,8 +29,11 @@
 
 namespace {
 
-// Initial column widths in pixels; the model sorts on its own keys.
+// Initial column widths in pixels for the classic dialog font, whose
+// average character is 6 pixels wide; they are scaled by the dialog font as
+// the page templates are. The model sorts on its own keys.
 constexpr int kColumnWidths[kColumnCount] = {100, 120, 80, 60, 60, 60};
+constexpr double kClassicCharWidth = 6.0;
 
 // Fills the first %s and the first %d of a string-table format.
 QString FillFormat(QString format, const QString &text, qint64 number = 0)
@@ -67,6 +71,45 @@ QWidget *CResultsPage::CreateControl(const DialogControlTemplate &control)
     return CWizardPage::CreateControl(control);
 }
 
+int CResultsPage::GetAnchor(const DialogControlTemplate &control) const
+{
+    switch (control.id) {
+    case IDC_RESULTS_LIST:
+        return GrowX | GrowY;
+    case IDC_RESULTS_TITLE:
+    case IDC_RESULTS_DESCRIPTION:
+        return GrowX;
+    case IDC_SELECTION_TEXT:
+    case IDC_ELIMINATE:
+        return MoveY;
+    case IDC_FREE_SPACE_TEXT:
+    case IDC_COMPRESS:
+    case IDC_MOVE:
+    case IDC_DELETE:
+        return MoveX | MoveY;
+    default:
+        return CWizardPage::GetAnchor(control);
+    }
+}
+
+void CResultsPage::resizeEvent(QResizeEvent *event)
+{
+    CWizardPage::resizeEvent(event);
+    FitColumnsToList();
+}
+
+void CResultsPage::FitColumnsToList()
+{
+    if (!m_listResults || !m_headerResults)
+        return;
+    const int width = m_listResults->width();
+    if (m_nListWidth > 0 && width != m_nListWidth) {
+        const int location = m_headerResults->sectionSize(kColumnLocation) + width - m_nListWidth;
+        m_headerResults->resizeSection(kColumnLocation, qMax(m_headerResults->MinimumColumnWidth(), location));
+    }
+    m_nListWidth = width;
+}
+
 QLabel *CResultsPage::Static(int id) const
 {
     return GetDlgItemAs<QLabel>(id);
@@ -96,8 +139,10 @@ void CResultsPage::OnInitDialog()
         if (m_headerResults) {
             m_headerResults->SetSortColumn(-1, true);
             m_headerResults->setStretchLastSection(false);
+            const double scale = CDialogUnits(font()).baseUnits().width() / kClassicCharWidth;
             for (int column = 0; column < kColumnCount; ++column)
-                m_headerResults->resizeSection(column, kColumnWidths[column]);
+                m_headerResults->resizeSection(column, qRound(kColumnWidths[column] * scale));
+            m_nListWidth = m_listResults->width();
         }
         connect(m_listResults, &CCheckBoxListCtrl::checkChanged, this, &CResultsPage::OnCheckChanged);
     }
@@ -177,12 +222,20 @@ void CResultsPage::StartScan()
     UpdateFreeSpaceText();
     m_bScanning = 0;
     EnableSheet(true);
-    if (m_listResults) {
-        if (m_pModel->rowCount() > 0)
-            m_listResults->setCurrentIndex(m_pModel->index(0, 0));
-        m_listResults->setFocus();
-    }
+    if (m_listResults && m_pModel->rowCount() > 0)
+        m_listResults->setCurrentIndex(m_pModel->index(0, 0));
     dlg.hide();
+    FocusList();
+}
+
+void CResultsPage::FocusList()
+{
+    // After a scan or an action the keys belong to the list again, so that
+    // Space checks at once; the progress window had the focus until now.
+    if (!m_listResults)
+        return;
+    SheetWindow()->activateWindow();
+    m_listResults->setFocus(Qt::OtherFocusReason);
 }
 
 void CResultsPage::AddResult(const WalkRecord &record)
@@ -293,6 +346,7 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
     removeHandled();
     EndAction();
     dlg.hide();
+    FocusList();
     return failed;
 }
 

@@ -90,6 +90,8 @@ public:
 protected:
     void OnInitDialog() override;
     QWidget *CreateControl(const DialogControlTemplate &control) override;
+    int GetAnchor(const DialogControlTemplate &control) const override;
+    void resizeEvent(QResizeEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
 
 private:
@@ -108,6 +110,10 @@ private:
     // switches the buttons on the 0 to 1 and 1 to 0 transitions.
     void SyncTotals();
     void EndAction();
+    void FocusList();
+    // Gives the Location column whatever width the list gained or lost.
+    void FitColumnsToList();
+    int m_nListWidth = 0;
     // The window the long loops disable: the sheet, or the page alone when
     // it stands outside one.
     QWidget *SheetWindow();

@@ -28,9 +28,11 @@ CScanDlg::~CScanDlg() = default;
 
 void CScanDlg::Create(QWidget *owner, const QByteArray &drive)
 {
-    const DiskSpace space = CDiskSpace::Query(drive);
-    // Without a figure for the drive the bar simply stands at 100.
-    m_nTotalBytes = space.ok && space.UsedBytes() > 0 ? std::uint64_t(space.UsedBytes()) : 0;
+    // The bar measures what the files really occupy: blocks in use, reserve
+    // included, against each file's allocated bytes (a sparse file counts
+    // what it holds, not its length). Without a figure it stands at 100.
+    const std::int64_t inUse = QueryBytesInUse(drive);
+    m_nTotalBytes = inUse > 0 ? std::uint64_t(inUse) : 0;
     m_nDoneBytes = 0;
     ResetCancel();
     ShowOver(owner);
@@ -74,9 +76,15 @@ void CScanDlg::OnFile(const WalkRecord &record)
         m_wndPath->SetWindowText(QFile::decodeName(path));
     }
     // The progress counts every file met, whether it matches or not.
-    AddProgress(record.size > 0 ? std::uint64_t(record.size) : 0);
+    AddProgress(record.allocatedBytes > 0 ? std::uint64_t(record.allocatedBytes) : 0);
     if (m_pMatcher && m_pMatcher->MatchFile(record) && m_pSink)
         m_pSink->AddResult(record);
+}
+
+std::int64_t CScanDlg::QueryBytesInUse(const QByteArray &drive) const
+{
+    const DiskSpace space = CDiskSpace::Query(drive);
+    return space.ok ? space.BytesInUse() : 0;
 }
 
 bool CScanDlg::OnBetweenEntries()

@@ -40,6 +40,10 @@ public:
     // Moves the bar up to 100 one step at a time (a walk that finished).
     void FinishProgress();
 
+protected:
+    // Bytes the drive's files occupy: the whole of the bar.
+    virtual std::int64_t QueryBytesInUse(const QByteArray &drive) const;
+
     CEllipsisStatic *GetPathStatic() const { return m_wndPath; }
     std::uint64_t GetTotalBytes() const { return m_nTotalBytes; }
     std::uint64_t GetDoneBytes() const { return m_nDoneBytes; }

@@ -10,11 +10,13 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QStackedWidget>
 
 namespace {
@@ -128,7 +130,25 @@ bool CWizard::SetActivePage(int nPage)
     target->OnSetActive();
     // A page may have moved on by itself while it became active.
     UpdateButtons();
+    FocusPage(GetActivePage());
     return m_nActivePage == nPage;
+}
+
+void CWizard::FocusPage(CWizardPage *page)
+{
+    // Without this the focus would stay on (or fall to) a sheet button, and
+    // one Enter or Space on Close would end the program. A page that chose
+    // its own focus keeps it.
+    if (!page || page->isAncestorOf(QApplication::focusWidget()))
+        return;
+    for (QWidget *widget = page->nextInFocusChain(); widget && widget != page; widget = widget->nextInFocusChain()) {
+        if (!page->isAncestorOf(widget))
+            continue;
+        if (widget->isEnabled() && widget->isVisibleTo(page) && (widget->focusPolicy() & Qt::TabFocus)) {
+            widget->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 void CWizard::UpdateButtons()
@@ -275,19 +295,28 @@ void CWizard::LoadLogo()
 void CWizard::LayOut()
 {
     const CDialogUnits units(font());
-    QSize pageSize = units.toPixels(QSize(PAGE_WIDTH_DLU, PAGE_HEIGHT_DLU));
+    QSize minimumPage = units.toPixels(QSize(PAGE_WIDTH_DLU, PAGE_HEIGHT_DLU));
     for (const CWizardPage *page : m_pages)
-        pageSize = pageSize.expandedTo(page->size());
+        minimumPage = minimumPage.expandedTo(page->minimumSize());
 
     const int marginX = units.toPixelsX(kMarginDlu);
     const int marginY = units.toPixelsY(kMarginDlu);
-    m_stack->setGeometry(marginX, marginY, pageSize.width(), pageSize.height());
-
-    const int clientWidth = pageSize.width() + 2 * marginX;
     const int buttonWidth = units.toPixelsX(kButtonWidthDlu);
     const int buttonHeight = units.toPixelsY(kButtonHeightDlu);
     const int gap = units.toPixelsX(kButtonGapDlu);
     const int grow = buttonHeight / 3;
+    // Everything but the page: margins, the button row and its frame.
+    const QSize chrome(2 * marginX, marginY + marginY + grow + buttonHeight + grow + marginY);
+    setMinimumSize(minimumPage + chrome);
+    // The sheet opens at its smallest; only the user makes it larger.
+    if (!isVisible() || width() < minimumWidth() || height() < minimumHeight())
+        resize(isVisible() ? size().expandedTo(minimumSize()) : minimumSize());
+    // The page takes whatever the sheet has beyond its buttons; the sheet is
+    // never smaller than its largest page's template.
+    const QSize pageSize = (size() - chrome).expandedTo(minimumPage);
+    m_stack->setGeometry(marginX, marginY, pageSize.width(), pageSize.height());
+
+    const int clientWidth = pageSize.width() + 2 * marginX;
     const int top = marginY + pageSize.height() + marginY + grow;
 
     const int helpRight = clientWidth - marginX - kFrameOutset; // exclusive
@@ -305,6 +334,11 @@ void CWizard::LayOut()
     m_wndLogo.setGeometry(clientWidth - helpRight, top + (buttonHeight - logoHeight) / 2, kLogoWidth,
                           logoHeight);
 
-    const int clientHeight = top + buttonHeight + grow + marginY;
-    setFixedSize(clientWidth, clientHeight);
+}
+
+void CWizard::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    LayOut();
+    update();
 }

@@ -73,6 +73,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     CFlatPushButton m_btnNext;
@@ -82,6 +83,7 @@ private:
     QLabel m_wndLogo;
     QIcon m_hIcon;
     void LayOut();
+    void FocusPage(CWizardPage *page);
     void LoadLogo();
     void OnNextCommand();
     void OnBackCommand();

@@ -13,14 +13,20 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QResizeEvent>
 
 CWizardPage::CWizardPage(int nTemplateId, QWidget *parent)
     : QWidget(parent)
     , m_nTemplateId(nTemplateId)
     , m_pTemplate(FindDialogTemplate(nTemplateId))
 {
-    if (m_pTemplate)
-        setFixedSize(DialogPixelSize(*m_pTemplate));
+    // The template's size is the smallest the page may be; the sheet can be
+    // made larger and the page follows it.
+    if (m_pTemplate) {
+        m_templateSize = DialogPixelSize(*m_pTemplate);
+        setMinimumSize(m_templateSize);
+        resize(m_templateSize);
+    }
 }
 
 CWizardPage::~CWizardPage() = default;
@@ -64,7 +70,37 @@ void CWizardPage::CreateControls()
             widget->setEnabled(false);
         if (control.id >= 0)
             m_controls.insert(control.id, widget);
+        if (const int anchor = GetAnchor(control))
+            m_anchored.push_back({widget, widget->geometry(), anchor});
         widget->show();
+    }
+    if (!m_anchored.empty() && size() != m_templateSize) {
+        QResizeEvent event(size(), m_templateSize);
+        resizeEvent(&event);
+    }
+}
+
+int CWizardPage::GetAnchor(const DialogControlTemplate &control) const
+{
+    return control.kind == DialogControlKind::Frame ? GrowX | GrowY : AnchorNone;
+}
+
+void CWizardPage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int dx = qMax(0, width() - m_templateSize.width());
+    const int dy = qMax(0, height() - m_templateSize.height());
+    for (const AnchoredControl &control : m_anchored) {
+        QRect rect = control.geometry;
+        if (control.anchor & MoveX)
+            rect.translate(dx, 0);
+        if (control.anchor & MoveY)
+            rect.translate(0, dy);
+        if (control.anchor & GrowX)
+            rect.setWidth(rect.width() + dx);
+        if (control.anchor & GrowY)
+            rect.setHeight(rect.height() + dy);
+        control.widget->setGeometry(rect);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QWidget>
+#include <vector>
 
 class CFileScan;
 class CWizard;
@@ -17,6 +18,11 @@ class CWizardPage : public QWidget
     Q_OBJECT
 
 public:
+    // How a control follows the page when the sheet is made larger: it
+    // moves with the right or bottom edge, or grows with it. Unanchored
+    // controls keep their place from the top-left corner.
+    enum Anchor { AnchorNone = 0, MoveX = 1, MoveY = 2, GrowX = 4, GrowY = 8 };
+
     explicit CWizardPage(int nTemplateId, QWidget *parent = nullptr);
     ~CWizardPage() override;
 
@@ -92,6 +98,11 @@ protected:
     // buttons and flat combo boxes; pages return their own class for the
     // controls they need more from. nullptr leaves the control out.
     virtual QWidget *CreateControl(const DialogControlTemplate &control);
+    // The anchor of `control`. The base lets the etched frame grow with the
+    // page; pages with lists let them grow and move what stands beside them.
+    virtual int GetAnchor(const DialogControlTemplate &control) const;
+
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void CreateControls();
@@ -102,4 +113,12 @@ private:
     bool m_bInitialized = false;
     bool m_bFirstSetActive = true;
     QHash<int, QWidget *> m_controls;
+    struct AnchoredControl
+    {
+        QWidget *widget;
+        QRect geometry; // as placed for the template size
+        int anchor;
+    };
+    std::vector<AnchoredControl> m_anchored;
+    QSize m_templateSize;
 };

@@ -1,0 +1,266 @@
+// What a user sees and touches around the scan and the actions: the scan
+// window is drawn before the walk takes the thread, Escape typed while it
+// runs reaches it, the bar measures allocated bytes against blocks in use,
+// the keyboard comes back to the list after a scan or an action, and a page
+// that becomes active has the focus on its first control, not on Close.
+#include "TempDrive.h"
+#include "WizardHarness.h"
+
+#include "controls/CCheckBoxListCtrl.h"
+#include "controls/CPercentProgressCtrl.h"
+#include "controls/CRadioButton.h"
+#include "core/CEventPump.h"
+#include "core/CFileScan.h"
+#include "core/CMatchSink.h"
+#include "core/CResultsModel.h"
+#include "core/PageSequence.h"
+#include "criteria/CCriteriaPage.h"
+#include "criteria/CMethodPage.h"
+#include "platform/WalkRecord.h"
+#include "results/CResultsPage.h"
+#include "scan/CScanDlg.h"
+#include "wizard/CWizard.h"
+
+#include <QApplication>
+#include <QtTest>
+#include <algorithm>
+#include <functional>
+#include <sys/stat.h>
+
+namespace {
+
+// Counts paint events of one window and of everything inside it.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *window) : m_window(window) { qApp->installEventFilter(this); }
+    ~PaintCounter() override { qApp->removeEventFilter(this); }
+    int paints() const { return m_nPaints; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            auto *widget = qobject_cast<QWidget *>(watched);
+            if (widget && (widget == m_window || m_window->isAncestorOf(widget)))
+                ++m_nPaints;
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    int m_nPaints = 0;
+};
+
+class CallbackSink : public CMatchSink
+{
+public:
+    std::function<void(const WalkRecord &)> onResult;
+    int results = 0;
+    void AddResult(const WalkRecord &record) override
+    {
+        ++results;
+        if (onResult)
+            onResult(record);
+    }
+};
+
+// A scan window whose bar spans a given number of bytes, so a test can see
+// where it stands on a small temporary drive.
+class FixedTotalScanDlg : public CScanDlg
+{
+public:
+    FixedTotalScanDlg(const CFileScan *scan, CMatchSink *sink, std::int64_t total)
+        : CScanDlg(scan, sink), m_nTotal(total)
+    {
+    }
+
+protected:
+    std::int64_t QueryBytesInUse(const QByteArray &) const override { return m_nTotal; }
+
+private:
+    std::int64_t m_nTotal;
+};
+
+CWizardPage *RealMethodAndCriteriaPages(int nPage)
+{
+    if (nPage == PAGE_METHOD)
+        return new CMethodPage;
+    if (nPage == PAGE_CRITERIA)
+        return new CCriteriaPage;
+    return nullptr;
+}
+
+CFileScan CustomEverything(const QByteArray &root)
+{
+    CFileScan scan;
+    scan.m_bExpress = 0;
+    scan.m_bName = 1;
+    scan.m_arrNames = QStringList{QStringLiteral("*")};
+    scan.m_strDrive = QFile::decodeName(root);
+    return scan;
+}
+
+} // namespace
+
+class TestScanFocus : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { CEventPump::SetDefaultInterval(15); }
+    void cleanup() { CEventPump::SetDefaultInterval(15); }
+
+    void scanWindowIsDrawnBeforeTheWalk()
+    {
+        // A short walk never reaches a pump: without a paint up front the
+        // window would stay an empty rectangle for its whole life.
+        TempDrive drive;
+        QVERIFY(drive.makeFile("a/one.tmp", 10));
+        const CFileScan scan = CustomEverything(drive.root());
+        CallbackSink sink;
+        CScanDlg dlg(&scan, &sink);
+        PaintCounter counter(&dlg);
+        int paintsAtFirstFile = -1;
+        sink.onResult = [&](const WalkRecord &) {
+            if (paintsAtFirstFile < 0)
+                paintsAtFirstFile = counter.paints();
+        };
+        dlg.Create(nullptr, drive.root());
+        dlg.ScanFolder(drive.root());
+        QCOMPARE(sink.results, 1);
+        QVERIFY2(paintsAtFirstFile > 0, "the scan window was not painted before the walk");
+        dlg.hide();
+    }
+
+    void escapeTypedDuringTheScanStopsItAtOnce()
+    {
+        TempDrive drive;
+        for (int i = 0; i < 50; ++i)
+            QVERIFY(drive.makeFile("f" + QByteArray::number(i) + ".tmp", 1));
+        const CFileScan scan = CustomEverything(drive.root());
+        CallbackSink sink;
+        QWidget owner;
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowActive(&owner));
+        CScanDlg dlg(&scan, &sink);
+        int resultsAtEscape = -1;
+        sink.onResult = [&](const WalkRecord &) {
+            if (sink.results != 5)
+                return;
+            resultsAtEscape = sink.results;
+            // Where a real key goes: the window that has the keyboard.
+            QWindow *focused = QGuiApplication::focusWindow();
+            QVERIFY(focused);
+            QTest::keyClick(focused, Qt::Key_Escape);
+        };
+        dlg.Create(&owner, drive.root());
+        dlg.ScanFolder(drive.root());
+        QCOMPARE(resultsAtEscape, 5);
+        QVERIFY(dlg.IsCancelled());
+        QCOMPARE(sink.results, 5); // not one entry more
+        dlg.hide();
+    }
+
+    void barCountsAllocatedBytesNotLengths()
+    {
+        // A 5 GB sparse file holds nothing: with lengths the bar would stand
+        // at 100 after it, long before the real files are met.
+        TempDrive drive;
+        QVERIFY(drive.makeFile("a-sparse.img", 5LL * 1024 * 1024 * 1024));
+        std::int64_t total = 0;
+        for (int i = 0; i < 8; ++i) {
+            const QByteArray relative = "b/f" + QByteArray::number(i);
+            QVERIFY(drive.makeFolder("b"));
+            QFile file(QFile::decodeName(drive.path(relative)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.write(QByteArray(64 * 1024, 'x')) == 64 * 1024);
+            file.close();
+            struct stat st {};
+            QCOMPARE(::stat(drive.path(relative).constData(), &st), 0);
+            total += std::int64_t(st.st_blocks) * 512;
+        }
+        const CFileScan scan = CustomEverything(drive.root());
+        CallbackSink sink;
+        FixedTotalScanDlg dlg(&scan, &sink, total);
+        std::int64_t met = 0;
+        int checked = 0;
+        sink.onResult = [&](const WalkRecord &record) {
+            met += record.allocatedBytes;
+            if (record.name == "a-sparse.img")
+                QCOMPARE(record.allocatedBytes, 0);
+            const int expected = int(std::min<std::int64_t>(100, met * 100 / total));
+            QCOMPARE(dlg.GetProgress()->GetPos(), expected);
+            ++checked;
+        };
+        dlg.Create(nullptr, drive.root());
+        dlg.ScanFolder(drive.root());
+        QCOMPARE(checked, 9);
+        QCOMPARE(met, total);
+        dlg.hide();
+    }
+
+    void keyboardReturnsToTheListAfterScanAndAction()
+    {
+        TempDrive drive;
+        QVERIFY(drive.makeFile("Temp/one.tmp", 10));
+        QVERIFY(drive.makeFile("Temp/two.tmp", 10));
+        CFileScan scan;
+        scan.m_strDrive = QFile::decodeName(drive.root());
+        CResultsPage page;
+        page.SetScan(&scan);
+        page.EnsureInitialized();
+        page.show();
+        QVERIFY(QTest::qWaitForWindowActive(&page));
+        page.OnSetActive();
+        QTRY_VERIFY_WITH_TIMEOUT(page.GetScanTimerId() == 0 && !page.IsScanning(), 20000);
+        QCOMPARE(page.GetModel()->rowCount(), 2);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(page.GetList()));
+
+        // Put the keyboard elsewhere, as a click on a button would.
+        page.GetEliminateButton()->setFocus();
+        page.GetList()->SetCheck(0, false);
+        page.OnEliminate();
+        QCOMPARE(page.GetModel()->rowCount(), 1);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(page.GetList()));
+        // Space works at once on the list.
+        page.GetList()->setCurrentIndex(page.GetModel()->index(0, 0));
+        QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_Space);
+        QCOMPARE(page.GetList()->GetCheck(0), 1);
+    }
+
+    void activePageHasTheFocusNotClose()
+    {
+        WizardHarness harness(RealMethodAndCriteriaPages);
+        QVERIFY(harness.show());
+        QVERIFY(QTest::qWaitForWindowActive(&harness.sheet));
+        harness.go(PAGE_CRITERIA);
+        QWidget *focused = QApplication::focusWidget();
+        QVERIFY(focused);
+        QVERIFY2(harness.sheet.GetPage(PAGE_CRITERIA)->isAncestorOf(focused),
+                 qPrintable(QStringLiteral("focus on %1").arg(focused->metaObject()->className())));
+        QVERIFY(focused != &harness.sheet.GetCloseButton());
+    }
+
+    void arrowKeysMoveBetweenExpressAndCustom()
+    {
+        WizardHarness harness(RealMethodAndCriteriaPages);
+        QVERIFY(harness.show());
+        QVERIFY(QTest::qWaitForWindowActive(&harness.sheet));
+        auto *method = harness.page<CMethodPage>(PAGE_METHOD);
+        QVERIFY(method);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(method->GetExpressButton()));
+        QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(method->GetCustomButton()));
+        QVERIFY(method->GetCustomButton()->GetCheck());
+        QVERIFY(!method->GetExpressButton()->GetCheck());
+        QCOMPARE(harness.scan.m_bExpress, 0);
+        QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_Up);
+        QVERIFY(method->GetExpressButton()->GetCheck());
+        QCOMPARE(harness.scan.m_bExpress, 1);
+    }
+};
+
+QTEST_MAIN(TestScanFocus)
+#include "tst_scanfocus.moc"
