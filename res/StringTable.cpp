@@ -116,7 +116,7 @@ constexpr StringEntry kStrings[] = {
     {IDS_ABOUT_VERSION, "Brimvale  Version 1.21"},
     {IDS_ABOUT_LINE, "Frees disk space on your fixed drives."},
     {IDS_VISIT_WEB_SITE, "Visit our web site :"},
-    {IDS_WEB_ADDRESS, "www.brimvale.example"},
+    {IDS_WEB_ADDRESS, "https://brimvale.example.org/"},
     {IDS_ABOUT_OK, "&OK"},
     {IDS_SELECT_FOLDER, "Select Folder"},
     {IDS_PRESERVE_PATH, "&Preserve Path"},
