@@ -114,7 +114,7 @@ constexpr StringEntry kStrings[] = {
     {IDS_KB, "KB"},
     {IDS_ABOUT_CAPTION, "About Brimvale"},
     {IDS_ABOUT_VERSION, "Brimvale  Version 1.21"},
-    {IDS_ABOUT_LINE, "Frees disk space on your fixed drives."},
+    {IDS_ABOUT_LINE, "Disk clean-up wizard, 2026"},
     {IDS_VISIT_WEB_SITE, "Visit our web site :"},
     {IDS_WEB_ADDRESS, "https://brimvale.example.org/"},
     {IDS_ABOUT_OK, "&OK"},

@@ -69,6 +69,9 @@ private slots:
         QCOMPARE(texts.at(0), QStringLiteral("Brimvale  Version 1.21"));
         QVERIFY(!texts.at(1).isEmpty());
         QCOMPARE(texts.at(2), QStringLiteral("Visit our web site :"));
+        // The template's places are small: no text may be clipped.
+        for (QLabel *label : dlg.GetTextStatics())
+            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(), qPrintable(label->text()));
         QCOMPARE(dlg.GetOkButton().text(), QStringLiteral("&OK"));
         QVERIFY(dlg.GetOkButton().isDefault());
 
