@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -59,6 +60,11 @@ int CDetachedProcess::Start(const QStringList &argv)
         pointers.push_back(argument.data());
     pointers.push_back(nullptr);
 
+    // The program must not inherit our descriptors (open folders, files
+    // being written): every one above the standard three closes on exec.
+    const long openMax = ::sysconf(_SC_OPEN_MAX);
+    const int lastFd = openMax > 0 && openMax < 65536 ? int(openMax) - 1 : 65535;
+
     // The pipe closes on a successful exec; a failure writes its errno.
     int report[2];
     if (::pipe2(report, O_CLOEXEC) != 0)
@@ -82,6 +88,9 @@ int CDetachedProcess::Start(const QStringList &argv)
             }
             ::_exit(0);
         }
+        if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0)
+            for (int fd = 3; fd <= lastFd; ++fd)
+                ::fcntl(fd, F_SETFD, FD_CLOEXEC);
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);

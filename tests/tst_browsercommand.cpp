@@ -6,7 +6,9 @@
 
 #include <QTemporaryDir>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -260,6 +262,29 @@ private slots:
         int status = 0;
         QCOMPARE(::waitpid(-1, &status, WNOHANG), pid_t(-1));
         QCOMPARE(errno, ECHILD);
+    }
+
+    void ourDescriptorsStayOurs()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QFile held(dir.filePath("held"));
+        QVERIFY(held.open(QIODevice::WriteOnly));
+        // A descriptor opened without close-on-exec, as a library might.
+        const int fd = ::fcntl(held.handle(), F_DUPFD, 47);
+        QVERIFY(fd >= 47);
+        QVERIFY(::fcntl(fd, F_SETFD, 0) == 0);
+        const QString record = dir.filePath("fds");
+        const QString program = dir.filePath("look");
+        writeFile(program,
+                  "#!/bin/sh\n"
+                  "if [ -e /proc/$$/fd/" + QByteArray::number(fd) + " ]; then r=inherited; else r=closed; fi\n"
+                  "echo $r > '" + record.toUtf8() + ".tmp'\n"
+                  "mv '" + record.toUtf8() + ".tmp' '" + record.toUtf8() + "'\n",
+                  kExecutable);
+        QCOMPARE(CDetachedProcess::Start({program}), 0);
+        ::close(fd);
+        QCOMPARE(waitForFile(record), QByteArray("closed\n"));
     }
 
     void failedStartsSayWhy()
