@@ -1,5 +1,7 @@
 #include "app/CWizardApp.h"
 
+#include "app/CAboutDlg.h"
+#include "app/CHelpCommand.h"
 #include "app/CSplashWnd.h"
 #include "wizard/CWizard.h"
 #include "criteria/CAccessedTimePage.h"
@@ -61,6 +63,25 @@ void CWizardApp::AddPages(CWizard &sheet, CFileScan *scan)
         sheet.AddPage(page);
 }
 
+void CWizardApp::ConnectSheet(CWizard &sheet)
+{
+    connect(&sheet, &CWizard::aboutRequested, this, [this, &sheet] { OnAppAbout(&sheet); });
+    connect(&sheet, &CWizard::helpRequested, this, [this, &sheet] { OnHelp(&sheet); });
+}
+
+void CWizardApp::OnAppAbout(QWidget *parent)
+{
+    CAboutDlg dlg(parent, m_options.openLink);
+    dlg.exec();
+}
+
+void CWizardApp::OnHelp(QWidget *owner)
+{
+    const CHelpCommand help(m_options.helpFolders.isEmpty() ? CHelpCommand::DefaultFolders() : m_options.helpFolders,
+                            m_options.openHelp);
+    help.Run(owner);
+}
+
 void CWizardApp::ShowSplashAndWait()
 {
     if (m_options.bShowSplash) {
@@ -87,6 +108,7 @@ bool CWizardApp::InitInstance()
     {
         CWizard sheet(LoadString(IDS_PRODUCT_NAME), nullptr, PAGE_METHOD);
         AddPages(sheet, &scan);
+        ConnectSheet(sheet);
         if (m_options.runSheet)
             m_options.runSheet(sheet);
         else

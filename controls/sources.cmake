@@ -2,6 +2,8 @@
 list(APPEND BV_CORE_SOURCES
 )
 list(APPEND BV_UI_SOURCES
+  controls/CLinkStatic.cpp
+  controls/CLinkStatic.h
   controls/CActionProgressDlg.cpp
   controls/CActionProgressDlg.h
   controls/CCancellableDlg.cpp

@@ -1,5 +1,11 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  core/CBrowserCommand.cpp
+  core/CBrowserCommand.h
+  core/CHelpFile.cpp
+  core/CHelpFile.h
+  core/CLinkOpener.cpp
+  core/CLinkOpener.h
   core/CActionStep.h
   core/CDeleteStep.cpp
   core/CDeleteStep.h

@@ -1,5 +1,7 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  platform/CDetachedProcess.cpp
+  platform/CDetachedProcess.h
   platform/CDirectoryWalker.cpp
   platform/CDirectoryWalker.h
   platform/CDiskSpace.cpp
@@ -21,4 +23,6 @@ list(APPEND BV_CORE_SOURCES
   platform/WalkRecord.h
 )
 list(APPEND BV_UI_SOURCES
+  platform/CDesktopServices.cpp
+  platform/CDesktopServices.h
 )

@@ -1,6 +1,8 @@
 #include <QtTest>
 
 #include "CStandInPage.h"
+#include "ModalWatcher.h"
+#include "app/CAboutDlg.h"
 #include "wizard/CWizard.h"
 #include "app/CWizardApp.h"
 #include "controls/CCheckButton.h"
@@ -323,6 +325,17 @@ private slots:
     void captionMenuOnTheFrameOnly()
     {
         Wizard w;
+        // The About entry opens the real About box through the application
+        // object; the box is closed with OK as soon as it is up.
+        CWizardApp::Options options;
+        options.openLink = [](const QString &) { return 0; };
+        CWizardApp app(options);
+        app.ConnectSheet(w.sheet);
+        int nAboutBoxes = 0;
+        AnswerModal<CAboutDlg>(&w.sheet, [&nAboutBoxes](CAboutDlg *dlg) {
+            ++nAboutBoxes;
+            dlg->GetOkButton().click();
+        });
         QSignalSpy about(&w.sheet, &CWizard::aboutRequested);
         const QPoint onPage = w.sheet.GetActivePage()->mapTo(&w.sheet, QPoint(5, 5));
         QVERIFY(!w.sheet.IsCaptionArea(onPage));
@@ -338,11 +351,36 @@ private slots:
         QCOMPARE(w.sheet.menuTexts,
                  QStringList({LoadString(IDS_ABOUT_MENU), QStringLiteral("-"), LoadString(IDS_CLOSE)}));
         QCOMPARE(about.count(), 1);
+        QCOMPARE(nAboutBoxes, 1);
+        QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(w.sheet.isVisible());
 
         w.sheet.triggerClose = true;
         QApplication::sendEvent(&w.sheet, &logoClick);
         QVERIFY(!w.sheet.isVisible());
+    }
+
+    void aboutBoxClosesWithEscapeAndThePageStays()
+    {
+        Wizard w;
+        toCriteria(w, {});
+        CWizardApp::Options options;
+        options.openLink = [](const QString &) { return 0; };
+        CWizardApp app(options);
+        app.ConnectSheet(w.sheet);
+        QString title;
+        AnswerModal<CAboutDlg>(&w.sheet, [&title](CAboutDlg *dlg) {
+            title = dlg->windowTitle();
+            QTest::keyClick(dlg, Qt::Key_Escape);
+        });
+        const QPoint onLogo = w.sheet.m_wndLogo.geometry().center();
+        QContextMenuEvent logoClick(QContextMenuEvent::Mouse, onLogo, w.sheet.mapToGlobal(onLogo));
+        QApplication::sendEvent(&w.sheet, &logoClick);
+        QCOMPARE(title, QStringLiteral("About Brimvale"));
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(w.sheet.isVisible());
+        QCOMPARE(w.active(), int(PAGE_CRITERIA));
+        QVERIFY(w.sheet.m_btnBack.isEnabled());
     }
 
     void maximiseIsUndone()

@@ -1,5 +1,7 @@
 # Sourced by run.sh and test.sh: makes sure the Debian packages the build needs
 # are installed, installing the missing ones when we may.
+# Not needed to build or test, so not installed here: xvfb, to look at the
+# real windows on a headless machine (xvfb-run -a ./build/brimvale).
 BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libzip-dev fonts-dejavu-core"
 
 bv_missing_packages() {

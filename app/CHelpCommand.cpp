@@ -1,0 +1,35 @@
+#include "app/CHelpCommand.h"
+
+#include "controls/CMessageBoxDlg.h"
+#include "core/CHelpFile.h"
+#include "platform/CDesktopServices.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+CHelpCommand::CHelpCommand()
+    : CHelpCommand(DefaultFolders(), {})
+{
+}
+
+CHelpCommand::CHelpCommand(QStringList folders, Opener opener)
+    : m_folders(std::move(folders)),
+      m_opener(opener ? std::move(opener) : Opener(&CDesktopServices::OpenDocument))
+{
+}
+
+QStringList CHelpCommand::DefaultFolders()
+{
+    return CHelpFile::SearchFolders(QDir::currentPath(), QCoreApplication::applicationDirPath());
+}
+
+bool CHelpCommand::Run(QWidget *owner) const
+{
+    const QString path = CHelpFile::Find(m_folders);
+    if (!path.isEmpty() && m_opener(path))
+        return true;
+    CMessageBoxDlg::Show(owner, CMessageBoxDlg::StyleOk, LoadString(IDS_HELP_ERROR));
+    return false;
+}
