@@ -1,6 +1,8 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
   core/CActionStep.h
+  core/CCompressStep.cpp
+  core/CCompressStep.h
   core/CDeleteStep.cpp
   core/CDeleteStep.h
   core/CEliminateStep.h
