@@ -1,6 +1,6 @@
 # Sourced by run.sh and test.sh: makes sure the Debian packages the build needs
 # are installed, installing the missing ones when we may.
-BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libzip-dev fonts-dejavu-core"
+BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libzip-dev zlib1g-dev zip unzip python3 fonts-dejavu-core"
 
 bv_missing_packages() {
     local missing="" pkg
