@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <fcntl.h>
+#include <linux/falloc.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/uio.h>
@@ -262,8 +263,12 @@ bool CZipArchive::AddFromMemory(EntryInfo &info, const std::string &data)
         return false;
     State &s = m_state;
     info.localOffset = s.freeStart;
-    if (!WritePieces(m_fd, s.freeStart, {Piece(header), Piece(data)}))
-        return false; // only free space was written
+    if (!WritePieces(m_fd, s.freeStart, {Piece(header), Piece(data)})) {
+        // Only free space was written; give back the blocks a partial write
+        // took, since a full disk is the likely cause.
+        ::fallocate(m_fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, off_t(s.freeStart), off_t(size));
+        return false;
+    }
     const std::string record = CentralRecord(info);
     // The one write that makes the entry part of the archive: its record
     // and the new end records, over the old end records.

@@ -30,6 +30,14 @@
 //
 // A new archive is written under a temporary name beside the path and renamed
 // into place (never over a file that appeared meanwhile).
+//
+// What this gives: a process that dies between calls, or anywhere inside a
+// call except within one of the writes that end a step (each a single system
+// call of a few bytes, or a directory copy), leaves a valid archive holding
+// every entry of the calls that returned. Data reaches the disk itself at
+// most a second late (fdatasync at most once a second; flushing after every
+// file would cost more than the file), so a power failure can lose the last
+// second of entries.
 class CZipArchive
 {
 public:
