@@ -7,6 +7,8 @@ list(APPEND BV_CORE_SOURCES
   core/CLinkOpener.cpp
   core/CLinkOpener.h
   core/CActionStep.h
+  core/CCompressStep.cpp
+  core/CCompressStep.h
   core/CDeleteStep.cpp
   core/CDeleteStep.h
   core/CEliminateStep.h

@@ -12,6 +12,9 @@ list(APPEND BV_CORE_SOURCES
   platform/CFixedDrives.h
   platform/CMountInfo.cpp
   platform/CMountInfo.h
+  platform/CPluginLibrary.cpp
+  platform/CPluginLibrary.h
+  platform/CompressApi.h
   platform/CTime.cpp
   platform/CTime.h
   platform/CVerifiedEntry.cpp

@@ -10,6 +10,7 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "controls/CActionProgressDlg.h"
+#include "results/CCompressAction.h"
 #include "core/CDeleteStep.h"
 #include "core/CEliminateStep.h"
 #include "controls/CFailedFilesDlg.h"
@@ -401,6 +402,7 @@ void CResultsPage::OnMove()
 
 void CResultsPage::OnCompress()
 {
+    CCompressAction::Run(*this);
 }
 
 void CResultsPage::OnNextButton()

@@ -2,6 +2,8 @@
 list(APPEND BV_CORE_SOURCES
 )
 list(APPEND BV_UI_SOURCES
+  results/CCompressAction.cpp
+  results/CCompressAction.h
   results/CResultsPage.cpp
   results/CResultsPage.h
 )

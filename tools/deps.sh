@@ -2,7 +2,7 @@
 # are installed, installing the missing ones when we may.
 # Not needed to build or test, so not installed here: xvfb, to look at the
 # real windows on a headless machine (xvfb-run -a ./build/brimvale).
-BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libzip-dev fonts-dejavu-core"
+BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools zlib1g-dev zip unzip python3 fonts-dejavu-core"
 
 bv_missing_packages() {
     local missing="" pkg

@@ -1,0 +1,74 @@
+// The plug-in's one entry point. Everything else in this folder is hidden.
+#include "platform/CompressApi.h"
+
+#include "comp/CEntrySource.h"
+#include "comp/CZipArchive.h"
+
+#include <climits>
+#include <mutex>
+#include <string>
+
+namespace {
+
+std::mutex g_lock;
+// The archive of the last call, kept for the next call with the same path
+// while the file is as that call left it.
+CZipArchive::State g_cache;
+
+int Kilobytes(std::uint64_t bytes)
+{
+    const std::uint64_t kb = (bytes + 1023) / 1024;
+    return kb > std::uint64_t(INT_MAX) ? INT_MAX : int(kb);
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int Compress(const char *archivePath, const char *const *filePaths,
+                                                                int count, CompressCallbackFn callback)
+{
+    if (!archivePath || count < 0 || (count > 0 && !filePaths))
+        return 1;
+    std::lock_guard<std::mutex> lock(g_lock);
+    CZipArchive zip;
+    if (!zip.Open(archivePath, g_cache))
+        return 1;
+
+    static std::string data; // its room is kept from file to file
+    int failures = 0;
+    for (int i = 0; i < count; ++i) {
+        CEntrySource source;
+        if (!filePaths[i] || !source.Open(filePaths[i], zip.FileStat())) {
+            ++failures;
+            continue;
+        }
+        const int total = Kilobytes(source.ExpectedSize());
+        if (callback)
+            callback(0, total);
+        bool stored = false;
+        if (source.FitsInMemory()) {
+            stored = source.ReadIntoMemory(data) && zip.AddFromMemory(source.Info(), data);
+        } else {
+            stored = zip.AddStreamed(source.Info(), source.StreamBound(),
+                                     [&source](const std::function<bool(const char *, std::size_t)> &sink) {
+                                         return source.Stream(sink);
+                                     });
+        }
+        if (data.capacity() > CEntrySource::kMemoryLimit * 2)
+            std::string().swap(data);
+        if (!stored) {
+            ++failures;
+            continue;
+        }
+        if (callback) {
+            callback(total, total);
+            // A third call: the file changed while it was read, so what was
+            // stored may not be what the user sees; the program keeps it
+            // listed as not done.
+            if (source.Changed())
+                callback(total, total);
+        }
+    }
+    if (!zip.Finish(g_cache))
+        return 1;
+    return failures == 0 ? 0 : 1;
+}

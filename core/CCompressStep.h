@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/CompressApi.h"
+#include "core/CActionStep.h"
+
+#include <QByteArray>
+#include <cstdint>
+#include <functional>
+
+class CResultStore;
+
+// Calls of the progress callback since the last reset; the step resets it
+// before each call of the plug-in and reads it after.
+extern std::uint32_t g_nCompressCallbacks;
+// The callback handed to the plug-in: counts, and asks it to go on.
+extern "C" int CompressCallback(int nDoneKB, int nTotalKB);
+
+// Stores a listed file in the zip archive through the plug-in's Compress,
+// provided it is still the file the walk found. The file itself is never
+// changed. A file the plug-in reports as not stored is announced through the
+// error handler (the program shows a message; a command line prints a line)
+// and counts as failed; so, silently, does a file for which the plug-in
+// called back three times or more (it changed while being read).
+class CCompressStep : public CActionStep
+{
+public:
+    using ErrorHandler = std::function<void(const QByteArray &path)>;
+
+    CCompressStep(const CResultStore &store, const QByteArray &driveRoot, const QByteArray &archivePath,
+                  CompressFn compress, ErrorHandler onError);
+
+    int GetStatusTextId() const override;
+    int GetFailedMessageId() const override;
+    bool ChangesDisk() const override { return true; }
+    FileOpResult Run(int index) override;
+
+private:
+    FileOpResult CheckIdentity(int index) const;
+
+    const CResultStore &m_store;
+    QByteArray m_strDriveRoot;
+    QByteArray m_strArchive;
+    CompressFn m_pCompress;
+    ErrorHandler m_onError;
+};

@@ -1,0 +1,69 @@
+#include "platform/CPluginLibrary.h"
+
+#include <climits>
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray ExecutableFolder()
+{
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (n <= 0 || std::size_t(n) >= sizeof buffer)
+        return QByteArray();
+    QByteArray path(buffer, int(n));
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray Join(const QByteArray &folder, const QByteArray &name)
+{
+    if (folder.isEmpty() || folder.endsWith('/'))
+        return folder + name;
+    return folder + '/' + name;
+}
+
+} // namespace
+
+QList<QByteArray> CPluginLibrary::DefaultFolders()
+{
+    const QByteArray own = ExecutableFolder();
+    if (own.isEmpty())
+        return {};
+    return {own, Join(own, "../lib/brimvale")};
+}
+
+CPluginLibrary::Status CPluginLibrary::Load(const QList<QByteArray> &folders, const QByteArray &fileName,
+                                            const char *entryName)
+{
+    m_pEntry = nullptr;
+    m_strError.clear();
+    QList<QByteArray> tried;
+    for (const QByteArray &folder : folders) {
+        const QByteArray path = Join(folder, fileName);
+        tried.append(path);
+        struct stat info;
+        if (::stat(path.constData(), &info) != 0)
+            continue;
+        m_strPath = path;
+        // Bound at once: a damaged library fails here, not at its first call.
+        void *handle = ::dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) {
+            const char *error = ::dlerror();
+            m_strError = error ? QByteArray(error) : QByteArray();
+            return m_status = Status::MissingLibrary;
+        }
+        ::dlerror();
+        m_pEntry = ::dlsym(handle, entryName);
+        if (!m_pEntry) {
+            const char *error = ::dlerror();
+            m_strError = error ? QByteArray(error) : QByteArray();
+            return m_status = Status::MissingEntry;
+        }
+        return m_status = Status::Loaded;
+    }
+    m_strPath = tried.join('\n');
+    return m_status = Status::MissingLibrary;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+// The call contract between the program and the compression plug-in
+// (libcomp.so). Plain C so that the plug-in needs nothing of the program.
+//
+// Compress stores `count` files, given by their full paths as raw bytes, in
+// the zip archive at `archivePath`; successive calls with one archive path
+// collect every file in that archive. The result is 0 when every file was
+// stored, anything else when at least one was not.
+//
+// The callback reports progress: the work done and the work in all for the
+// file being stored, both in KB. It is called at most twice for a file that
+// was stored cleanly and a third time for a file that changed while it was
+// being read. Its result is ignored.
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef int (*CompressCallbackFn)(int nDoneKB, int nTotalKB);
+typedef int (*CompressFn)(const char *archivePath, const char *const *filePaths, int count,
+                          CompressCallbackFn callback);
+
+#ifdef __cplusplus
+}
+#endif
+
+// The name the plug-in's file and its entry point go by.
+#define BV_COMPRESS_LIBRARY_NAME "libcomp.so"
+#define BV_COMPRESS_ENTRY_NAME "Compress"

@@ -1,0 +1,120 @@
+#include "results/CCompressAction.h"
+
+#include "platform/CPluginLibrary.h"
+#include "platform/CompressApi.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+#include "core/CCompressStep.h"
+#include "core/CResultsModel.h"
+#include "controls/CFailedFilesDlg.h"
+#include "controls/CMessageBoxDlg.h"
+#include "wizard/CWizard.h"
+#include "results/CResultsPage.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QStringList>
+
+namespace {
+
+CCompressAction::AskPathHook &AskHook()
+{
+    static CCompressAction::AskPathHook hook;
+    return hook;
+}
+
+QList<QByteArray> &LibraryFolders()
+{
+    static QList<QByteArray> folders;
+    return folders;
+}
+
+QString WithPath(int formatId, const QByteArray &path)
+{
+    QString text = LoadString(formatId);
+    const qsizetype at = text.indexOf(QLatin1String("%s"));
+    if (at >= 0)
+        text.replace(at, 2, QFile::decodeName(path));
+    return text;
+}
+
+// "Description|pattern|...||" as Qt name filters. "*.*" means every file
+// where the text comes from; here it would hide names without a dot.
+QStringList NameFilters(const QString &table)
+{
+    const QStringList parts = table.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        QString description = parts[i];
+        QString pattern = parts[i + 1] == QLatin1String("*.*") ? QStringLiteral("*") : parts[i + 1];
+        const qsizetype open = description.indexOf(QLatin1Char('('));
+        if (open >= 0)
+            description = description.left(open).trimmed();
+        filters.append(description + QLatin1String(" (") + pattern + QLatin1Char(')'));
+    }
+    return filters;
+}
+
+} // namespace
+
+void CCompressAction::SetAskPathHook(AskPathHook hook)
+{
+    AskHook() = std::move(hook);
+}
+
+void CCompressAction::SetLibraryFolders(const QList<QByteArray> &folders)
+{
+    LibraryFolders() = folders;
+}
+
+QString CCompressAction::AskArchivePath(QWidget *parent)
+{
+    QFileDialog dialog(parent, LoadString(IDS_ZIP_TITLE));
+    dialog.setObjectName(QStringLiteral("SaveAsZip"));
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(NameFilters(LoadString(IDS_ZIP_FILTER)));
+    dialog.setDefaultSuffix(LoadString(IDS_ZIP_EXTENSION));
+    dialog.selectFile(LoadString(IDS_ZIP_DEFAULT_NAME));
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.first();
+}
+
+void CCompressAction::Run(CResultsPage &page)
+{
+    const QString archive = AskHook() ? AskHook()(&page) : AskArchivePath(&page);
+    if (archive.isEmpty())
+        return;
+
+    QWidget *sheet = page.m_pSheet ? static_cast<QWidget *>(page.m_pSheet) : static_cast<QWidget *>(&page);
+    CPluginLibrary library;
+    const QList<QByteArray> folders = LibraryFolders().isEmpty() ? CPluginLibrary::DefaultFolders() : LibraryFolders();
+    switch (library.Load(folders, BV_COMPRESS_LIBRARY_NAME, BV_COMPRESS_ENTRY_NAME)) {
+    case CPluginLibrary::Status::Loaded:
+        break;
+    case CPluginLibrary::Status::MissingEntry:
+        CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_CANT_FIND_ENTRY, library.GetPath()));
+        return;
+    default:
+        CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_CANT_LOAD_LIBRARY, library.GetPath()));
+        return;
+    }
+
+    CFailedFilesDlg failedDlg(nullptr);
+    failedDlg.m_strMessage = LoadString(IDS_DELETE_FAILED);
+    CCompressStep step(page.GetModel()->GetStore(), page.GetScannedDrive(), QFile::encodeName(archive),
+                       reinterpret_cast<CompressFn>(library.GetEntry()), [sheet](const QByteArray &path) {
+                           CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_COMPRESS_ERROR, path));
+                       });
+    failedDlg.m_arrFailed = page.RunAction(LoadString(step.GetStatusTextId()),
+                                           [&step](int item) { return step.Run(item).ok(); });
+    // The archive took room on the disk.
+    page.UpdateFreeSpaceText();
+    if (!failedDlg.m_arrFailed.isEmpty())
+        failedDlg.exec();
+}
