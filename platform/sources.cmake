@@ -10,6 +10,8 @@ list(APPEND BV_CORE_SOURCES
   platform/CFixedDrives.h
   platform/CMountInfo.cpp
   platform/CMountInfo.h
+  platform/CPathInfo.cpp
+  platform/CPathInfo.h
   platform/CTime.cpp
   platform/CTime.h
   platform/CVerifiedEntry.cpp
