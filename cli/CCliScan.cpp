@@ -106,11 +106,19 @@ bool CCliScan::CheckSaveTarget()
     const QString shown = QString::fromUtf8(EscapeForMessage(m_request.savePath));
     const PathInfo info = CPathInfo::LookUp(m_request.savePath);
     if (info.kind == PathInfo::Missing) {
-        if (info.error != ENOENT) {
-            PrintError(CliText(IDS_CLI_SAVE_FAILED, {shown, SystemReason(info.error)}));
-            return false;
+        // Found out now, not after a long walk: the folder must be there.
+        int error = info.error;
+        if (error == ENOENT) {
+            const QByteArray absolute = CPathInfo::Absolute(m_request.savePath);
+            const qsizetype slash = absolute.lastIndexOf('/');
+            const QByteArray folder = CPathInfo::Canonical(slash <= 0 ? QByteArray("/") : absolute.left(slash), error);
+            if (!folder.isEmpty() && CPathInfo::LookUp(folder).kind == PathInfo::Folder)
+                return true;
+            if (error == 0)
+                error = ENOTDIR;
         }
-        return true;
+        PrintError(CliText(IDS_CLI_SAVE_FAILED, {shown, SystemReason(error)}));
+        return false;
     }
     // Only an earlier list is replaced: a mistyped name must not cost the
     // user a file of their own.
@@ -282,7 +290,8 @@ int CCliScan::Run()
         PrintError(CliText(IDS_CLI_OUTPUT_FAILED, {SystemReason(out.Error())}));
         ok = false;
     }
-    if (!m_request.savePath.isEmpty() && !SaveList(order))
+    // A drive that could not be read leaves an earlier list as it was.
+    if (!m_request.savePath.isEmpty() && result != CDirectoryWalker::Result::RootUnavailable && !SaveList(order))
         ok = false;
     if (m_request.summary)
         PrintSummary();

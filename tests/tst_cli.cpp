@@ -222,6 +222,7 @@ private slots:
     void badInputChangesNothing_data();
     void badInputChangesNothing();
     void saveReplacesOnlyAnEarlierList();
+    void outputThatCannotBeWrittenIsAFailure();
     void helpAndManualNameEveryOption();
     void programNeedsNoGuiLibraries();
 
@@ -610,7 +611,7 @@ void TestCli::badInputChangesNothing_data()
           "drive missing", "drive is a file", "no drive", "list missing", "list is a folder", "list truncated",
           "list cut mid-line", "list nonsense", "list line edited", "list other version", "list root differs",
           "list names a file twice", "archive listed", "archive a link to a listed file", "archive folder missing",
-          "move folder missing", "move folder is a file"})
+          "move folder missing", "move folder is a file", "save folder missing"})
         QTest::newRow(kind) << QString::fromLatin1(kind);
 }
 
@@ -667,6 +668,7 @@ void TestCli::badInputChangesNothing()
     else if (kind == "archive folder missing") args = {"zip", listArg, m_lists->filePath("no/such/a.zip")};
     else if (kind == "move folder missing") args = {"move", listArg, m_lists->filePath("nowhere")};
     else if (kind == "move folder is a file") args = {"move", listArg, Arg(listed)};
+    else if (kind == "save folder missing") args = {"scan", "--save", m_lists->filePath("no/such.list"), drive};
     QVERIFY2(!args.isEmpty(), qPrintable(kind));
     QVERIFY(written);
 
@@ -699,6 +701,21 @@ void TestCli::saveReplacesOnlyAnEarlierList()
     QVERIFY(text.contains(EscapePath(m_drive->path("docs/a.tar.gz"))));
     QVERIFY(!text.contains(EscapePath(m_drive->path("docs/four.LOG"))));
     QCOMPARE(Snapshot(QFile::encodeName(m_lists->path())).size(), 1); // no temporary file left beside it
+}
+
+void TestCli::outputThatCannotBeWrittenIsAFailure()
+{
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        QSKIP("needs /dev/full to make standard output fail");
+    const QByteArray list = QFile::encodeName(m_lists->filePath(QStringLiteral("files.list")));
+    QProcess process;
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    process.start(QStringLiteral(BV_CLI_PATH), QStringList{"scan", "--save", Arg(list)} + Drive());
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY(process.readAllStandardError().contains("cannot write the output"));
+    // The list does not depend on standard output and is still whole.
+    QVERIFY(ReadFile(list).endsWith("\nend\n"));
 }
 
 void TestCli::helpAndManualNameEveryOption()
