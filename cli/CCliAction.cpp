@@ -199,6 +199,21 @@ void CCliAction::ReportFailure(int index, const QString &reason)
     PrintError(CliText(IDS_CLI_FILE_FAILED, {Shown(m_store.GetPath(index)), reason}));
 }
 
+bool CCliAction::FolderChainIntact(const QByteArray &folder)
+{
+    // The real steps reach a file from the drive root without following a
+    // link; a folder swapped for a link since the scan makes them refuse the
+    // file, so the dry run must not promise it.
+    const auto known = m_folderIntact.constFind(folder);
+    if (known != m_folderIntact.constEnd())
+        return known.value();
+    bool intact = CPathInfo::LookUp(folder).kind == PathInfo::Folder;
+    if (intact && folder != m_root)
+        intact = FolderChainIntact(ParentOf(folder));
+    m_folderIntact.insert(folder, intact);
+    return intact;
+}
+
 bool CCliAction::DryRunOne(int index, QByteArray &out, QString &reason)
 {
     const QByteArray path = m_store.GetPath(index);
@@ -211,7 +226,8 @@ bool CCliAction::DryRunOne(int index, QByteArray &out, QString &reason)
         reason = now.error == ENOENT || now.error == ENOTDIR ? CliText(IDS_CLI_REASON_GONE) : SystemReason(now.error);
         return false;
     }
-    if (!m_entries[std::size_t(index)].identity.SameFile(now.identity)) {
+    if (!m_entries[std::size_t(index)].identity.SameFile(now.identity)
+        || !FolderChainIntact(m_store.GetPaths().GetFolder(index))) {
         reason = CliText(IDS_CLI_REASON_REPLACED);
         return false;
     }

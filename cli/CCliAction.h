@@ -5,6 +5,7 @@
 #include "core/CResultStore.h"
 #include "platform/FileOpResult.h"
 
+#include <QHash>
 #include <QSet>
 #include <vector>
 
@@ -29,6 +30,7 @@ private:
     int RunSteps(CActionStep &step);
     bool DryRunOne(int index, QByteArray &out, QString &reason);
     QByteArray DestinationOf(int index) const;
+    bool FolderChainIntact(const QByteArray &folder);
     void ReportFailure(int index, const QString &reason);
     int Finish(int done, int failed) const;
     static QString ReasonText(const FileOpResult &result);
@@ -39,4 +41,5 @@ private:
     ActionTarget m_target;
     CResultStore m_store;
     QSet<QByteArray> m_plannedDestinations; // dry run of move: names already taken by earlier files
+    QHash<QByteArray, bool> m_folderIntact;  // dry run: folders found to be real folders, not links
 };

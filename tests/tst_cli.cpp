@@ -216,6 +216,7 @@ private slots:
     void saveThenDeleteRemovesExactlyTheListedFiles();
     void linesRemovedFromTheListAreLeftAlone();
     void fileReplacedAfterTheScanSurvivesDelete();
+    void folderSwappedForALinkIsNotFollowed();
     void secondDeleteReportsEveryFileGone();
     void dryRunsTouchNothing();
     void moveAndZipAreUnavailableAndTouchNothing();
@@ -538,6 +539,30 @@ void TestCli::fileReplacedAfterTheScanSurvivesDelete()
         if (path != replaced)
             QVERIFY2(!Exists(path), path.constData());
     }
+}
+
+void TestCli::folderSwappedForALinkIsNotFollowed()
+{
+    const QByteArray list = SaveList();
+    QVERIFY(!list.isEmpty());
+    // The same files, reached through a link where their folder was.
+    const QByteArray docs = m_drive->path("docs");
+    const QByteArray moved = m_drive->path("elsewhere");
+    QCOMPARE(::rename(docs.constData(), moved.constData()), 0);
+    QCOMPARE(::symlink("elsewhere", docs.constData()), 0);
+    const QList<QByteArray> behindLink = {"three.tmp", "four.LOG", "bad\xff.tmp", "seven.bak"};
+
+    const Run dry = RunCli({"delete", "--dry-run", Arg(list)});
+    QCOMPARE(dry.exitCode, 1);
+    QVERIFY(!dry.out.contains(EscapePath(docs)));
+    QCOMPARE(dry.err.count(": changed since the scan"), behindLink.size());
+
+    const Run run = RunCli({"delete", Arg(list)});
+    QCOMPARE(run.exitCode, 1);
+    for (const QByteArray &name : behindLink)
+        QVERIFY2(Exists(moved + '/' + name), name.constData());
+    QVERIFY(!Exists(m_drive->path("Temp/one.txt")));
+    QVERIFY(!Exists(m_drive->path("Cache/five")));
 }
 
 void TestCli::secondDeleteReportsEveryFileGone()
