@@ -141,8 +141,11 @@ void CCliScan::ShowProgress(bool force)
     const std::int64_t rate = now > 0 ? m_nExamined * 1000 / now : 0;
     const QByteArray line = "\r" + CliText(IDS_CLI_PROGRESS, {Number(m_nExamined), Number(m_nListed), Number(rate)}).toUtf8()
                             + "\x1b[K";
-    if (m_pOut)
-        m_pOut->Flush(); // output on the same terminal goes above the line
+    if (m_bOutOnTerminal) {
+        // Output to the same terminal goes above the line, not after it.
+        ClearProgress();
+        m_pOut->Flush();
+    }
     std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
     std::fflush(stderr);
     m_bProgressShown = true;
@@ -172,7 +175,11 @@ void CCliScan::WriteLine(const char *path, qsizetype pathSize, std::int64_t size
         // The reason a file was listed will follow as a fourth column.
         out += '\n';
     }
-    m_pOut->MaybeFlush();
+    if (m_pOut->IsDue()) {
+        if (m_bOutOnTerminal)
+            ClearProgress();
+        m_pOut->Flush();
+    }
 }
 
 void CCliScan::OnFile(const WalkRecord &record)
@@ -262,6 +269,7 @@ int CCliScan::Run()
     m_bKeep = sorted || !m_request.savePath.isEmpty();
     m_bStream = !sorted;
     m_bProgress = CPathInfo::IsTerminal(2);
+    m_bOutOnTerminal = m_bProgress && CPathInfo::IsTerminal(1);
     m_clock.start();
 
     CDirectoryWalker walker;
@@ -282,8 +290,8 @@ int CCliScan::Run()
             std::reverse(order.begin(), order.end());
         WriteStored(order);
     }
-    out.Flush();
     ClearProgress();
+    out.Flush();
 
     bool ok = true;
     if (!out.IsOk()) {

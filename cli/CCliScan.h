@@ -40,6 +40,7 @@ private:
     bool m_bKeep = false;           // the files are kept for a sort or a list
     bool m_bStream = true;          // lines are written as files are found
     bool m_bProgress = false;
+    bool m_bOutOnTerminal = false;  // the list and the progress line share a terminal
 
     CResultStore m_store;
     std::vector<FileIdentity> m_identities;  // by result index

@@ -14,10 +14,11 @@ public:
     COutput &operator=(const COutput &) = delete;
 
     QByteArray &Buffer() { return m_buffer; }
-    // Writes out once enough has gathered.
+    // Whether enough has gathered to be written out.
+    bool IsDue() const { return m_buffer.size() >= kFlushSize; }
     void MaybeFlush()
     {
-        if (m_buffer.size() >= kFlushSize)
+        if (IsDue())
             Flush();
     }
     void Flush();
