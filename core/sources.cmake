@@ -34,6 +34,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultsSorter.h
   core/PageSequence.cpp
   core/PageSequence.h
+  core/PathEscape.cpp
+  core/PathEscape.h
   core/ResultColumns.h
   core/SizeText.cpp
   core/SizeText.h

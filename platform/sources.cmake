@@ -15,6 +15,8 @@ list(APPEND BV_CORE_SOURCES
   platform/CPluginLibrary.cpp
   platform/CPluginLibrary.h
   platform/CompressApi.h
+  platform/CPathInfo.cpp
+  platform/CPathInfo.h
   platform/CTime.cpp
   platform/CTime.h
   platform/CVerifiedEntry.cpp

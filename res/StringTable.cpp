@@ -140,6 +140,94 @@ constexpr StringEntry kStrings[] = {
     {IDS_LINK_NO_ASSOC, "There is no application associated\nwith the given filename extension."},
     {IDS_LINK_DLL_NOT_FOUND, "The specified dynamic-link library was not found."},
     {IDS_LINK_UNKNOWN_ERROR, "Unknown Error (%d) occurred."},
+    {IDS_CLI_USAGE, "Usage:\n"
+     "  brimvale-cli scan [CRITERIA] [OUTPUT] DRIVE\n"
+     "  brimvale-cli delete [--dry-run] LIST\n"
+     "  brimvale-cli move [--dry-run] [--preserve-path] LIST FOLDER\n"
+     "  brimvale-cli zip [--dry-run] LIST ARCHIVE\n"
+     "  brimvale-cli --help | --version\n"
+     "\n"
+     "Lists the files of the folder DRIVE (walked as a drive root, staying on its\n"
+     "file system) that meet the criteria, and acts on a saved list of them.\n"
+     "\n"
+     "Criteria (scan):\n"
+     "  --express                   commonly discardable files (the default)\n"
+     "  --location PAT              a folder on the path matches PAT (repeatable)\n"
+     "  --name PAT                  the name without its last extension matches PAT (repeatable)\n"
+     "  --ext PAT                   the text after the first dot of the name matches PAT (repeatable)\n"
+     "  --size less|between|larger KB [KB]\n"
+     "                              size in thousands of bytes; between takes two values\n"
+     "  --created older|between|recent DATE [DATE]\n"
+     "                              creation date, DATE as YYYY-MM-DD; between takes two\n"
+     "  --modified older|between|recent DATE [DATE]\n"
+     "                              last modification date, as --created\n"
+     "  --accessed older|between|recent DATE [DATE]\n"
+     "                              last access date, as --created\n"
+     "  Each Custom criterion switches Express off; all given criteria must match.\n"
+     "  PAT may hold * (any run of characters) and ? (one character); case is ignored.\n"
+     "\n"
+     "Output (scan):\n"
+     "  (default)                   path, size in bytes, modification time, tab-separated;\n"
+     "                              \\\\, \\t, \\n, \\r and \\xHH escape unusual bytes in the path\n"
+     "  --print0                    only the raw paths, each followed by a NUL byte\n"
+     "  --sort file|location|size|created|modified|accessed\n"
+     "                              order of the list (default: the order of the walk)\n"
+     "  --reverse                   the sort in descending order\n"
+     "  --summary                   counts, bytes, unreadable folders and free space on stderr\n"
+     "  --save LIST                 also write LIST, the files and their identities, for an action\n"
+     "\n"
+     "Actions (on a LIST written by scan --save):\n"
+     "  --dry-run                   print what would be done, change nothing\n"
+     "  --preserve-path             move: rebuild each file's folders below FOLDER\n"
+     "\n"
+     "Every file is checked to be the one the scan saw before it is touched; a file\n"
+     "changed since, or protected, is left alone and reported on stderr.\n"
+     "\n"
+     "Exit status: 0 all done, 1 some files failed, 2 bad usage or a bad list\n"
+     "(nothing touched).\n"
+     "\n"
+     "  --help                      show this help\n"
+     "  --version                   show the version"},
+    {IDS_CLI_VERSION, "brimvale-cli %s"},
+    {IDS_CLI_TRY_HELP, "Try 'brimvale-cli --help' for more information."},
+    {IDS_CLI_UNKNOWN_OPTION, "unknown option %s"},
+    {IDS_CLI_MISSING_ARGUMENT, "option %s needs %s"},
+    {IDS_CLI_BAD_CHOICE, "option %s takes %s, not '%s'"},
+    {IDS_CLI_BAD_DATE, "option %s: '%s' is not a real date of the form YYYY-MM-DD"},
+    {IDS_CLI_BAD_SIZE, "option %s: '%s' is not a whole number of KB from 0 to 2147483647"},
+    {IDS_CLI_NO_COMMAND, "no command given"},
+    {IDS_CLI_UNKNOWN_COMMAND, "unknown command '%s'"},
+    {IDS_CLI_OPERANDS, "%s takes %s"},
+    {IDS_CLI_EXPRESS_AND_CUSTOM, "--express cannot be combined with the Custom criteria"},
+    {IDS_CLI_NOT_A_FOLDER, "%s: not a folder"},
+    {IDS_CLI_NO_SUCH_PATH, "%s: %s"},
+    {IDS_CLI_LIST_UNREADABLE, "%s: cannot read the list: %s"},
+    {IDS_CLI_LIST_NOT_A_LIST, "%s: not a list written by 'brimvale-cli scan --save'"},
+    {IDS_CLI_LIST_VERSION, "%s: list format version '%s' cannot be read by this build (it reads version %d)"},
+    {IDS_CLI_LIST_BAD_LINE, "%s: line %d is not a valid list line"},
+    {IDS_CLI_LIST_TRUNCATED, "%s: the list is incomplete (its closing line is missing)"},
+    {IDS_CLI_LIST_OUTSIDE_ROOT, "%s: line %d names a file outside the list's drive root %s"},
+    {IDS_CLI_LIST_DUPLICATE, "%s: line %d names a file listed before"},
+    {IDS_CLI_ARCHIVE_LISTED, "%s: the archive is one of the listed files"},
+    {IDS_CLI_MOVE_UNAVAILABLE, "move is not available in this build"},
+    {IDS_CLI_ZIP_UNAVAILABLE, "zip is not available in this build"},
+    {IDS_CLI_SAVE_REFUSED, "%s: exists and is not a list; it was left as it is"},
+    {IDS_CLI_SAVE_FAILED, "%s: cannot write the list: %s"},
+    {IDS_CLI_OUTPUT_FAILED, "cannot write the output: %s"},
+    {IDS_CLI_REASON_GONE, "no longer exists"},
+    {IDS_CLI_REASON_REPLACED, "changed since the scan"},
+    {IDS_CLI_REASON_PERMISSION, "permission denied"},
+    {IDS_CLI_REASON_PROTECTED, "protected"},
+    {IDS_CLI_REASON_DESTINATION_TAKEN, "the destination already exists"},
+    {IDS_CLI_FILE_FAILED, "%s: %s"},
+    {IDS_CLI_PROGRESS, "%d files examined, %d matches, %d files/s"},
+    {IDS_CLI_SUMMARY_EXAMINED, "Files examined : %d"},
+    {IDS_CLI_SUMMARY_LISTED, "Files listed : %d (%d bytes)"},
+    {IDS_CLI_SUMMARY_UNREADABLE, "Folders that could not be read : %d"},
+    {IDS_CLI_SUMMARY_PROTECTED, "Protected files left out : %d"},
+    {IDS_CLI_ARCHIVE_IS_FOLDER, "%s: the archive's name is taken by a folder"},
+    {IDS_CLI_ACTION_DONE, "%s: %d done, %d failed"},
+    {IDS_CLI_EMPTY_PATTERN, "option %s needs a pattern that is not empty"},
 };
 
 const QHash<int, QString> &table()

@@ -207,7 +207,7 @@ private slots:
             boxParent = box->parentWidget();
             box->accept();
         });
-        sheet.m_btnHelp.click();
+        sheet.GetHelpButton().click();
         QCOMPARE(boxText, LoadString(IDS_HELP_ERROR));
         QCOMPARE(boxParent, &sheet);
         QVERIFY(opened.isEmpty());
@@ -215,7 +215,7 @@ private slots:
         QVERIFY(sheet.isVisible());
 
         touch(dir.filePath("BVHelp.html"));
-        sheet.m_btnHelp.click();
+        sheet.GetHelpButton().click();
         QCOMPARE(opened, QStringList{dir.filePath("BVHelp.html")});
         QCOMPARE(sheet.GetActiveIndex(), nPage);
     }

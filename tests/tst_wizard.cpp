@@ -373,14 +373,14 @@ private slots:
             title = dlg->windowTitle();
             QTest::keyClick(dlg, Qt::Key_Escape);
         });
-        const QPoint onLogo = w.sheet.m_wndLogo.geometry().center();
+        const QPoint onLogo = w.sheet.GetLogo().geometry().center();
         QContextMenuEvent logoClick(QContextMenuEvent::Mouse, onLogo, w.sheet.mapToGlobal(onLogo));
         QApplication::sendEvent(&w.sheet, &logoClick);
         QCOMPARE(title, QStringLiteral("About Brimvale"));
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(w.sheet.isVisible());
         QCOMPARE(w.active(), int(PAGE_CRITERIA));
-        QVERIFY(w.sheet.m_btnBack.isEnabled());
+        QVERIFY(w.sheet.GetBackButton().isEnabled());
     }
 
     void maximiseIsUndone()

@@ -1,0 +1,312 @@
+#include "cli/CCliScan.h"
+
+#include "cli/CCommandLine.h"
+#include "cli/CListFile.h"
+#include "cli/COutput.h"
+#include "cli/CliText.h"
+#include "cli/ProtectionHook.h"
+#include "core/CFileMatcher.h"
+#include "core/CResultsSorter.h"
+#include "core/PathEscape.h"
+#include "core/SizeText.h"
+#include "platform/CDirectoryWalker.h"
+#include "platform/CPathInfo.h"
+#include "res/ResourceIds.h"
+
+#include <QFile>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr std::int64_t kProgressIntervalMs = 200;
+// A list is read whole; anything this large is not one.
+constexpr qint64 kListLimit = qint64(1) << 32;
+
+QString Number(std::int64_t n)
+{
+    return QString::number(n);
+}
+
+QString SystemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+void AppendTwoDigits(int value, QByteArray &out)
+{
+    out += char('0' + value / 10 % 10);
+    out += char('0' + value % 10);
+}
+
+} // namespace
+
+CCliScan::CCliScan(const CliRequest &request) : m_request(request) {}
+
+void CCliScan::AppendLocalTime(std::int64_t seconds, QByteArray &out)
+{
+    const std::time_t t = std::time_t(seconds);
+    struct tm fields;
+    if (!::localtime_r(&t, &fields)) {
+        out += QByteArray::number(qint64(seconds));
+        return;
+    }
+    const long long year = 1900LL + fields.tm_year;
+    if (year < 0 || year > 9999) {
+        out += QByteArray::number(year); // outside ISO 8601's four digits
+    } else {
+        AppendTwoDigits(int(year / 100), out);
+        AppendTwoDigits(int(year % 100), out);
+    }
+    out += '-';
+    AppendTwoDigits(fields.tm_mon + 1, out);
+    out += '-';
+    AppendTwoDigits(fields.tm_mday, out);
+    out += 'T';
+    AppendTwoDigits(fields.tm_hour, out);
+    out += ':';
+    AppendTwoDigits(fields.tm_min, out);
+    out += ':';
+    AppendTwoDigits(fields.tm_sec, out);
+    long offset = fields.tm_gmtoff;
+    out += offset < 0 ? '-' : '+';
+    if (offset < 0)
+        offset = -offset;
+    AppendTwoDigits(int(offset / 3600), out);
+    out += ':';
+    AppendTwoDigits(int(offset / 60 % 60), out);
+}
+
+bool CCliScan::ResolveDrive()
+{
+    int error = 0;
+    m_root = CPathInfo::Canonical(m_request.drive, error);
+    if (m_root.isEmpty()) {
+        PrintError(CliText(IDS_CLI_NO_SUCH_PATH, {QString::fromUtf8(EscapeForMessage(m_request.drive)),
+                                                  SystemReason(error)}));
+        return false;
+    }
+    if (CPathInfo::LookUp(m_root).kind != PathInfo::Folder) {
+        PrintError(CliText(IDS_CLI_NOT_A_FOLDER, {QString::fromUtf8(EscapeForMessage(m_request.drive))}));
+        return false;
+    }
+    return true;
+}
+
+bool CCliScan::CheckSaveTarget()
+{
+    if (m_request.savePath.isEmpty())
+        return true;
+    const QString shown = QString::fromUtf8(EscapeForMessage(m_request.savePath));
+    const PathInfo info = CPathInfo::LookUp(m_request.savePath);
+    if (info.kind == PathInfo::Missing) {
+        // Found out now, not after a long walk: the folder must be there.
+        int error = info.error;
+        if (error == ENOENT) {
+            const QByteArray absolute = CPathInfo::Absolute(m_request.savePath);
+            const qsizetype slash = absolute.lastIndexOf('/');
+            const QByteArray folder = CPathInfo::Canonical(slash <= 0 ? QByteArray("/") : absolute.left(slash), error);
+            if (!folder.isEmpty() && CPathInfo::LookUp(folder).kind == PathInfo::Folder)
+                return true;
+            if (error == 0)
+                error = ENOTDIR;
+        }
+        PrintError(CliText(IDS_CLI_SAVE_FAILED, {shown, SystemReason(error)}));
+        return false;
+    }
+    // Only an earlier list is replaced: a mistyped name must not cost the
+    // user a file of their own.
+    QByteArray text;
+    int error = 0;
+    if (info.kind != PathInfo::File || !CPathInfo::ReadFile(m_request.savePath, kListLimit, text, error)
+        || !CListFile::LooksLikeList(text)) {
+        PrintError(CliText(IDS_CLI_SAVE_REFUSED, {shown}));
+        return false;
+    }
+    return true;
+}
+
+void CCliScan::ShowProgress(bool force)
+{
+    const std::int64_t now = m_clock.elapsed();
+    if (!force && now < m_nNextProgressMs)
+        return;
+    m_nNextProgressMs = now + kProgressIntervalMs;
+    const std::int64_t rate = now > 0 ? m_nExamined * 1000 / now : 0;
+    const QByteArray line = "\r" + CliText(IDS_CLI_PROGRESS, {Number(m_nExamined), Number(m_nListed), Number(rate)}).toUtf8()
+                            + "\x1b[K";
+    if (m_bOutOnTerminal) {
+        // Output to the same terminal goes above the line, not after it.
+        ClearProgress();
+        m_pOut->Flush();
+    }
+    std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
+    std::fflush(stderr);
+    m_bProgressShown = true;
+}
+
+void CCliScan::ClearProgress()
+{
+    if (!m_bProgressShown)
+        return;
+    std::fputs("\r\x1b[K", stderr);
+    std::fflush(stderr);
+    m_bProgressShown = false;
+}
+
+void CCliScan::WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified)
+{
+    QByteArray &out = m_pOut->Buffer();
+    if (m_request.print0) {
+        out.append(path, pathSize);
+        out += '\0';
+    } else {
+        AppendEscapedPath(path, pathSize, out);
+        out += '\t';
+        out += QByteArray::number(qint64(size));
+        out += '\t';
+        AppendLocalTime(modified, out);
+        // The reason a file was listed will follow as a fourth column.
+        out += '\n';
+    }
+    if (m_pOut->IsDue()) {
+        if (m_bOutOnTerminal)
+            ClearProgress();
+        m_pOut->Flush();
+    }
+}
+
+void CCliScan::OnFile(const WalkRecord &record)
+{
+    ++m_nExamined;
+    if (m_bProgress && (m_nExamined & 255) == 0)
+        ShowProgress(false);
+    if (!m_pMatcher->MatchFile(record))
+        return;
+    if (IsProtectedFile(record.folder, record.name)) {
+        ++m_nProtected;
+        return;
+    }
+    ++m_nListed;
+    m_nListedBytes += record.size;
+    if (m_bKeep) {
+        m_store.AddResult(record);
+        m_identities.push_back(record.identity);
+    }
+    if (m_bStream) {
+        m_path.clear();
+        m_path += record.folder;
+        if (!m_path.endsWith('/'))
+            m_path += '/';
+        m_path += record.name;
+        WriteLine(m_path.constData(), m_path.size(), record.size, record.modifiedTime);
+    }
+}
+
+void CCliScan::WriteStored(const std::vector<int> &order)
+{
+    for (int index : order) {
+        const QByteArray path = m_store.GetPath(index);
+        WriteLine(path.constData(), path.size(), m_store.GetSize(index), m_store.GetModifiedTime(index));
+    }
+}
+
+bool CCliScan::SaveList(const std::vector<int> &order)
+{
+    QByteArray text;
+    CListFile::AppendHeader(text, m_root);
+    for (int index : order) {
+        const QByteArray path = m_store.GetPath(index);
+        CListFile::AppendEntry(text, path.constData(), path.size(), m_identities[std::size_t(index)]);
+    }
+    CListFile::AppendFooter(text);
+    int error = 0;
+    if (!CPathInfo::ReplaceFile(m_request.savePath, text, error)) {
+        PrintError(CliText(IDS_CLI_SAVE_FAILED, {QString::fromUtf8(EscapeForMessage(m_request.savePath)),
+                                                 SystemReason(error)}));
+        return false;
+    }
+    return true;
+}
+
+void CCliScan::PrintSummary() const
+{
+    const QString free = GetFreeSpaceText(m_root);
+    QStringList lines = {
+        CliText(IDS_SELECTION_FORMAT, {FormatSize(m_nListedBytes), Number(m_nListed)}),
+        CliText(IDS_FREE_SPACE_FORMAT, {free.isEmpty() ? QStringLiteral("?") : free}),
+        CliText(IDS_CLI_SUMMARY_LISTED, {Number(m_nListed), Number(m_nListedBytes)}),
+        CliText(IDS_CLI_SUMMARY_EXAMINED, {Number(m_nExamined)}),
+        CliText(IDS_CLI_SUMMARY_UNREADABLE, {Number(m_nUnreadable)}),
+        CliText(IDS_CLI_SUMMARY_PROTECTED, {Number(m_nProtected)}),
+    };
+    const QByteArray text = lines.join(QLatin1Char('\n')).toUtf8() + '\n';
+    std::fflush(stdout);
+    std::fwrite(text.constData(), 1, std::size_t(text.size()), stderr);
+    std::fflush(stderr);
+}
+
+int CCliScan::Run()
+{
+    if (!ResolveDrive() || !CheckSaveTarget())
+        return kExitUsage;
+
+    CFileScan criteria = m_request.criteria;
+    criteria.m_strDrive = QFile::decodeName(m_root);
+    CFileMatcher matcher(criteria);
+    m_pMatcher = &matcher;
+    COutput out(stdout);
+    m_pOut = &out;
+
+    // --reverse alone turns the walk's order round.
+    const bool sorted = m_request.sortColumn >= 0 || m_request.reverse;
+    m_bKeep = sorted || !m_request.savePath.isEmpty();
+    m_bStream = !sorted;
+    m_bProgress = CPathInfo::IsTerminal(2);
+    m_bOutOnTerminal = m_bProgress && CPathInfo::IsTerminal(1);
+    m_clock.start();
+
+    CDirectoryWalker walker;
+    walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
+    const CDirectoryWalker::Result result = walker.Walk(m_root);
+    m_nUnreadable = walker.GetSkippedFolders() + (result == CDirectoryWalker::Result::RootUnavailable ? 1 : 0);
+    if (m_bProgress)
+        ShowProgress(true);
+
+    std::vector<int> order(std::size_t(m_store.GetCount()));
+    std::iota(order.begin(), order.end(), 0);
+    if (sorted) {
+        // The results page sorts its rows ascending first; a reversed sort is
+        // the same keys taken the other way, equal keys kept in walk order.
+        if (m_request.sortColumn >= 0)
+            order = CResultsSorter(m_store, m_request.sortColumn).Sort(order, !m_request.reverse);
+        else
+            std::reverse(order.begin(), order.end());
+        WriteStored(order);
+    }
+    ClearProgress();
+    out.Flush();
+
+    bool ok = true;
+    if (!out.IsOk()) {
+        PrintError(CliText(IDS_CLI_OUTPUT_FAILED, {SystemReason(out.Error())}));
+        ok = false;
+    }
+    // A drive that could not be read leaves an earlier list as it was.
+    if (!m_request.savePath.isEmpty() && result != CDirectoryWalker::Result::RootUnavailable && !SaveList(order))
+        ok = false;
+    if (m_request.summary)
+        PrintSummary();
+    if (result == CDirectoryWalker::Result::RootUnavailable) {
+        PrintError(CliText(IDS_CLI_NO_SUCH_PATH, {QString::fromUtf8(EscapeForMessage(m_request.drive)),
+                                                  SystemReason(EACCES)}));
+        ok = false;
+    }
+    return ok ? kExitOk : kExitFailed;
+}

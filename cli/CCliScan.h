@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/CResultStore.h"
+#include "platform/FileIdentity.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <cstdint>
+#include <vector>
+
+struct CliRequest;
+class COutput;
+class CFileMatcher;
+
+// `brimvale-cli scan`: walks DRIVE as the wizard's scan does, matches every
+// file with the same matcher, and writes the listed files to standard output
+// (and to a list file with --save). Returns the exit status.
+class CCliScan
+{
+public:
+    explicit CCliScan(const CliRequest &request);
+    int Run();
+
+    // The modification time as ISO 8601 local time with its UTC offset.
+    static void AppendLocalTime(std::int64_t seconds, QByteArray &out);
+
+private:
+    bool ResolveDrive();
+    bool CheckSaveTarget();
+    void OnFile(const WalkRecord &record);
+    void WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified);
+    void WriteStored(const std::vector<int> &order);
+    bool SaveList(const std::vector<int> &order);
+    void PrintSummary() const;
+    void ShowProgress(bool force);
+    void ClearProgress();
+
+    const CliRequest &m_request;
+    QByteArray m_root;              // the drive, absolute and without links
+    bool m_bKeep = false;           // the files are kept for a sort or a list
+    bool m_bStream = true;          // lines are written as files are found
+    bool m_bProgress = false;
+    bool m_bOutOnTerminal = false;  // the list and the progress line share a terminal
+
+    CResultStore m_store;
+    std::vector<FileIdentity> m_identities;  // by result index
+    COutput *m_pOut = nullptr;
+    CFileMatcher *m_pMatcher = nullptr;
+    QByteArray m_path;              // scratch: folder + '/' + name
+
+    std::int64_t m_nExamined = 0;
+    std::int64_t m_nListed = 0;
+    std::int64_t m_nListedBytes = 0;
+    std::int64_t m_nProtected = 0;
+    std::int64_t m_nUnreadable = 0;
+
+    QElapsedTimer m_clock;
+    std::int64_t m_nNextProgressMs = 0;
+    bool m_bProgressShown = false;
+};

@@ -1,0 +1,149 @@
+#include "core/PathEscape.h"
+
+#include <cstdint>
+
+namespace {
+
+const char kHex[] = "0123456789abcdef";
+
+// Length of the valid UTF-8 sequence at `p` (at most `left` bytes), 0 when
+// the bytes there are not one: overlong forms, surrogates and code points
+// above U+10FFFF are refused as a strict decoder refuses them.
+int ValidSequenceLength(const std::uint8_t *p, qsizetype left, std::uint32_t &codePoint)
+{
+    const std::uint8_t b0 = p[0];
+    int length;
+    std::uint32_t min;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+        codePoint = b0 & 0x1F;
+        min = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        codePoint = b0 & 0x0F;
+        min = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        codePoint = b0 & 0x07;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (left < length)
+        return 0;
+    for (int i = 1; i < length; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        codePoint = (codePoint << 6) | (p[i] & 0x3F);
+    }
+    if (codePoint < min || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+void AppendHex(std::uint8_t byte, QByteArray &out)
+{
+    const char escape[4] = {'\\', 'x', kHex[byte >> 4], kHex[byte & 0x0F]};
+    out.append(escape, 4);
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+void AppendEscapedPath(const char *raw, qsizetype size, QByteArray &out)
+{
+    const auto *bytes = reinterpret_cast<const std::uint8_t *>(raw);
+    qsizetype i = 0;
+    while (i < size) {
+        // Runs of plain printable ASCII, by far the most common case, go in one piece.
+        qsizetype run = i;
+        while (run < size && bytes[run] >= 0x20 && bytes[run] < 0x7F && bytes[run] != '\\')
+            ++run;
+        if (run > i) {
+            out.append(raw + i, run - i);
+            i = run;
+            continue;
+        }
+        const std::uint8_t b = bytes[i];
+        switch (b) {
+        case '\\': out.append("\\\\", 2); ++i; continue;
+        case '\t': out.append("\\t", 2); ++i; continue;
+        case '\n': out.append("\\n", 2); ++i; continue;
+        case '\r': out.append("\\r", 2); ++i; continue;
+        default: break;
+        }
+        if (b < 0x80) { // the other C0 controls and DEL
+            AppendHex(b, out);
+            ++i;
+            continue;
+        }
+        std::uint32_t codePoint = 0;
+        const int length = ValidSequenceLength(bytes + i, size - i, codePoint);
+        if (length == 0 || (codePoint >= 0x80 && codePoint <= 0x9F)) {
+            // Not UTF-8, or a C1 control a terminal might obey: byte by byte.
+            const int count = length == 0 ? 1 : length;
+            for (int k = 0; k < count; ++k)
+                AppendHex(bytes[i + k], out);
+            i += count;
+            continue;
+        }
+        out.append(raw + i, length);
+        i += length;
+    }
+}
+
+QByteArray EscapePath(const QByteArray &raw)
+{
+    QByteArray out;
+    out.reserve(raw.size() + 8);
+    AppendEscapedPath(raw.constData(), raw.size(), out);
+    return out;
+}
+
+bool UnescapePath(const QByteArray &text, QByteArray &raw)
+{
+    raw.clear();
+    raw.reserve(text.size());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = text[i];
+        if (std::uint8_t(c) < 0x20 || c == 0x7F)
+            return false;
+        if (c != '\\') {
+            raw.append(c);
+            continue;
+        }
+        if (++i >= size)
+            return false;
+        switch (text[i]) {
+        case '\\': raw.append('\\'); break;
+        case 't': raw.append('\t'); break;
+        case 'n': raw.append('\n'); break;
+        case 'r': raw.append('\r'); break;
+        case 'x': {
+            if (i + 2 >= size)
+                return false;
+            const int high = HexValue(text[i + 1]);
+            const int low = HexValue(text[i + 2]);
+            if (high < 0 || low < 0)
+                return false;
+            raw.append(char((high << 4) | low));
+            i += 2;
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+    return true;
+}
