@@ -1,7 +1,10 @@
 #include "cli/CliStepFactory.h"
 
 #include "cli/CliText.h"
+#include "core/CCompressStep.h"
 #include "core/CDeleteStep.h"
+#include "platform/CPluginLibrary.h"
+#include "platform/CompressApi.h"
 #include "res/ResourceIds.h"
 
 std::unique_ptr<CActionStep> CreateActionStep(CliRequest::Command command, const CResultStore &store,
@@ -11,13 +14,29 @@ std::unique_ptr<CActionStep> CreateActionStep(CliRequest::Command command, const
     case CliRequest::Delete:
         return std::make_unique<CDeleteStep>(store, target.driveRoot);
     case CliRequest::Move:
-        // The move and compress steps are not part of this build; they are
-        // created here once they are, with the target above.
+        // The move step is not part of this build yet; it is created here
+        // once it is, with the target above.
         unavailable = CliText(IDS_CLI_MOVE_UNAVAILABLE);
         return nullptr;
-    case CliRequest::Zip:
-        unavailable = CliText(IDS_CLI_ZIP_UNAVAILABLE);
-        return nullptr;
+    case CliRequest::Zip: {
+        // The same plug-in the wizard loads, from the same places.
+        CPluginLibrary library;
+        switch (library.Load(CPluginLibrary::DefaultFolders(), BV_COMPRESS_LIBRARY_NAME, BV_COMPRESS_ENTRY_NAME)) {
+        case CPluginLibrary::Status::Loaded:
+            break;
+        case CPluginLibrary::Status::MissingEntry:
+            unavailable = CliText(IDS_CANT_FIND_ENTRY, {QString::fromUtf8(EscapeForMessage(library.GetPath()))});
+            return nullptr;
+        default:
+            unavailable = CliText(IDS_CANT_LOAD_LIBRARY, {QString::fromUtf8(EscapeForMessage(library.GetPath()))});
+            return nullptr;
+        }
+        return std::make_unique<CCompressStep>(
+            store, target.driveRoot, target.archive, reinterpret_cast<CompressFn>(library.GetEntry()),
+            [](const QByteArray &path) {
+                PrintError(CliText(IDS_COMPRESS_ERROR, {QString::fromUtf8(EscapeForMessage(path))}));
+            });
+    }
     default:
         unavailable = CliText(IDS_CLI_UNKNOWN_COMMAND, {QString::number(int(command))});
         return nullptr;

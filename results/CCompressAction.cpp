@@ -91,7 +91,7 @@ void CCompressAction::Run(CResultsPage &page)
     if (archive.isEmpty())
         return;
 
-    QWidget *sheet = page.m_pSheet ? static_cast<QWidget *>(page.m_pSheet) : static_cast<QWidget *>(&page);
+    QWidget *sheet = page.GetSheet() ? static_cast<QWidget *>(page.GetSheet()) : static_cast<QWidget *>(&page);
     CPluginLibrary library;
     const QList<QByteArray> folders = LibraryFolders().isEmpty() ? CPluginLibrary::DefaultFolders() : LibraryFolders();
     switch (library.Load(folders, BV_COMPRESS_LIBRARY_NAME, BV_COMPRESS_ENTRY_NAME)) {
@@ -105,16 +105,10 @@ void CCompressAction::Run(CResultsPage &page)
         return;
     }
 
-    CFailedFilesDlg failedDlg(nullptr);
-    failedDlg.m_strMessage = LoadString(IDS_DELETE_FAILED);
     CCompressStep step(page.GetModel()->GetStore(), page.GetScannedDrive(), QFile::encodeName(archive),
                        reinterpret_cast<CompressFn>(library.GetEntry()), [sheet](const QByteArray &path) {
                            CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_COMPRESS_ERROR, path));
                        });
-    failedDlg.m_arrFailed = page.RunAction(LoadString(step.GetStatusTextId()),
-                                           [&step](int item) { return step.Run(item).ok(); });
-    // The archive took room on the disk.
-    page.UpdateFreeSpaceText();
-    if (!failedDlg.m_arrFailed.isEmpty())
-        failedDlg.exec();
+    // The archive took room on the disk; files not stored are listed after.
+    page.RunStep(step);
 }
