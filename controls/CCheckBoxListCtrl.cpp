@@ -20,6 +20,11 @@ CCheckBoxListCtrl::CCheckBoxListCtrl(QWidget *parent)
     setItemDelegate(m_pDelegate);
     m_pHeader = new CSortArrowHeader(this);
     m_pHeader->Attach(this);
+    // Columns may be dragged into another order, the first one too: this is
+    // a flat list, its first column carries no tree. The check boxes belong
+    // to the model's first column and go wherever it goes.
+    m_pHeader->setSectionsMovable(true);
+    m_pHeader->setFirstSectionMovable(true);
 
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -195,6 +200,18 @@ void CCheckBoxListCtrl::keyPressEvent(QKeyEvent *event)
         }
     }
     QTreeView::keyPressEvent(event);
+}
+
+void CCheckBoxListCtrl::keyboardSearch(const QString &search)
+{
+    // Typing finds a row by the start of its first column (the file name),
+    // whichever cell was clicked last: the search runs in the column of the
+    // current index, so that index is moved to the first column of its row
+    // first, leaving the selection alone.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && current.column() != 0 && selectionModel())
+        selectionModel()->setCurrentIndex(current.siblingAtColumn(0), QItemSelectionModel::NoUpdate);
+    QTreeView::keyboardSearch(search);
 }
 
 void CCheckBoxListCtrl::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,

@@ -42,6 +42,9 @@ public:
     // The selected rows, in list order.
     QVector<int> GetSelectedRows() const;
 
+    // Typed text goes to the next row whose first column starts with it.
+    void keyboardSearch(const QString &search) override;
+
 signals:
     // The row's check box has flipped; `nNewState` 1 checked, 0 unchecked.
     void checkChanged(int nNewState, int nItem);

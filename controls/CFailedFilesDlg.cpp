@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTreeView>
 
@@ -94,7 +95,6 @@ void CFailedFilesDlg::SetUpList()
     m_headerFailed->SetSortColumn(-1, true);
     m_modelFailed->setHorizontalHeaderLabels({QString()});
     m_modelFailed->SetColumnType(0, CListSorter::TypeText);
-    m_headerFailed->resizeSection(0, m_listFailed->contentsRect().width() - 2);
 
     m_modelFailed->setRowCount(0);
     for (const QByteArray &path : m_arrFailed) {
@@ -102,6 +102,17 @@ void CFailedFilesDlg::SetUpList()
         item->setData(path, Qt::UserRole);
         m_modelFailed->appendRow(item);
     }
+
+    // The column spans the visible width of the list less two pixels, so
+    // nothing scrolls sideways: that width loses the vertical scroll bar
+    // when the rows are more than the list shows at once.
+    int client = m_listFailed->contentsRect().width();
+    const int rows = m_modelFailed->rowCount();
+    const int rowHeight = rows > 0 ? m_listFailed->sizeHintForRow(0) : 0;
+    const int visible = m_listFailed->contentsRect().height() - m_headerFailed->sizeHint().height();
+    if (m_listFailed->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff && qint64(rows) * rowHeight > visible)
+        client -= m_listFailed->verticalScrollBar()->sizeHint().width();
+    m_headerFailed->resizeSection(0, client - 2);
 }
 
 void CFailedFilesDlg::OnDetails()

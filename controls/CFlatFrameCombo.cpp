@@ -49,6 +49,26 @@ private:
 
 } // namespace
 
+// Tall enough for the two frame rings, the field's own margin and the
+// taller of an image and a line of text.
+static int FieldHeight(const CFlatFrameCombo &combo)
+{
+    int content = combo.fontMetrics().height() + 2;
+    if (combo.IsOwnerDrawn() && combo.GetImageList())
+        content = qMax(content, combo.GetImageList()->GetImageSize().height());
+    return content + 2 * 2 + 2;
+}
+
+// A box placed before it was given its images may be too low for them; the
+// field shows each image from its top edge, so the box grows (never shrinks)
+// until a whole image fits.
+static void GrowToFitImages(CFlatFrameCombo &combo)
+{
+    const int needed = FieldHeight(combo);
+    if (combo.height() < needed)
+        combo.resize(combo.width(), needed);
+}
+
 CFlatFrameCombo::CFlatFrameCombo(QWidget *parent)
     : QComboBox(parent)
 {
@@ -71,6 +91,7 @@ void CFlatFrameCombo::SetOwnerDrawn(bool bOwnerDrawn)
         setItemDelegate(new ComboItemDelegate(this));
     else
         setItemDelegate(new QStyledItemDelegate(this));
+    GrowToFitImages(*this);
     update();
 }
 
@@ -79,6 +100,7 @@ CImageList *CFlatFrameCombo::SetImageList(CImageList *pImageList)
     CImageList *previous = m_pImageList;
     m_pImageList = pImageList;
     updateGeometry();
+    GrowToFitImages(*this);
     update();
     return previous;
 }
@@ -235,16 +257,6 @@ void CFlatFrameCombo::mouseReleaseEvent(QMouseEvent *event)
     event->accept();
     m_bDropped = 0;
     update();
-}
-
-// Tall enough for the two frame rings, the field's own margin and the
-// taller of an image and a line of text.
-static int FieldHeight(const CFlatFrameCombo &combo)
-{
-    int content = combo.fontMetrics().height() + 2;
-    if (combo.IsOwnerDrawn() && combo.GetImageList())
-        content = qMax(content, combo.GetImageList()->GetImageSize().height());
-    return content + 2 * 2 + 2;
 }
 
 QSize CFlatFrameCombo::sizeHint() const

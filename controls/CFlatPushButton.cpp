@@ -103,7 +103,11 @@ void CFlatPushButton::mouseMoveEvent(QMouseEvent *event)
 void CFlatPushButton::enterEvent(QEnterEvent *event)
 {
     CFlatButtonBase::enterEvent(event);
-    MouseOver(event->position().toPoint());
+    // A disabled button takes no part in the mouse: Qt still tells it when
+    // the pointer comes in (after a menu closes over it, for one), but it
+    // must stay flat.
+    if (isEnabled())
+        MouseOver(event->position().toPoint());
 }
 
 void CFlatPushButton::leaveEvent(QEvent *event)
@@ -191,6 +195,19 @@ void CFlatPushButton::focusInEvent(QFocusEvent *event)
     }
     CFlatButtonBase::focusInEvent(event);
     repaint();
+}
+
+void CFlatPushButton::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        // Disabled under the mouse or half pressed: back to rest, so the
+        // button shows the plain embossed look and not a hover frame.
+        m_nFrame = FrameFlat;
+        m_bInside = 0;
+        m_bPressed = 0;
+        m_bSpaceHeld = 0;
+    }
+    CFlatButtonBase::changeEvent(event);
 }
 
 void CFlatPushButton::focusOutEvent(QFocusEvent *event)

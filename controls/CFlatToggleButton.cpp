@@ -98,6 +98,15 @@ void CFlatToggleButton::mouseMoveEvent(QMouseEvent *event)
     }
 }
 
+void CFlatToggleButton::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double click arrives as this event instead of
+    // a press. Treating it as a press would flip the box back on its
+    // release, so a double click counts as the single click it began with.
+    if (IsLeftButton(event))
+        event->accept();
+}
+
 void CFlatToggleButton::leaveEvent(QEvent *event)
 {
     CFlatButtonBase::leaveEvent(event);

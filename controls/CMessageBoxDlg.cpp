@@ -6,10 +6,12 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
-#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
+
+#include <cmath>
 
 CMessageBoxDlg::CMessageBoxDlg(QWidget *parent, int nStyle)
     : QDialog(parent),
@@ -19,7 +21,9 @@ CMessageBoxDlg::CMessageBoxDlg(QWidget *parent, int nStyle)
       m_wndIcon(new QLabel(this)),
       m_nStyle(nStyle)
 {
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    // A plain dialog window: the window manager gives it its frame and the
+    // caption with a close box, whatever the parent is (a page, or none).
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFont());
     const DialogTemplate *dialogTemplate = FindDialogTemplate(IDD_MESSAGE_BOX);
     if (dialogTemplate) {
@@ -112,8 +116,13 @@ void CMessageBoxDlg::WidenToLongestLine()
     for (const QString &line : m_strText.split(QLatin1Char('\n')))
         if (line.size() > longest.size())
             longest = line;
-    const int width = QFontMetrics(m_wndText->font()).horizontalAdvance(longest);
-    int grow = width - m_wndText->width();
+    // Measured as the text is drawn: in the static's own font on its own
+    // screen, to the fraction of a pixel. A width rounded down by half a
+    // pixel is enough for the line to break before its last word.
+    const int width = int(std::ceil(QFontMetricsF(m_wndText->font(), m_wndText).horizontalAdvance(longest)));
+    const int margin = m_wndText->margin();
+    const int room = m_wndText->contentsRect().adjusted(margin, margin, -margin, -margin).width();
+    int grow = width - room;
     if (grow <= 0)
         return;
     // A box wider than the screen would hide its buttons; beyond that the

@@ -148,6 +148,17 @@ void CSortArrowHeader::paintEvent(QPaintEvent *)
     QPainter(target).drawImage(0, 0, buffer);
 }
 
+void CSortArrowHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
+{
+    if (!painter || !rect.isValid())
+        return;
+    painter->save();
+    painter->setFont(DrawingFont());
+    painter->setClipRect(rect, Qt::IntersectClip);
+    PaintItem(*painter, logicalIndex, rect, painter->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+    painter->restore();
+}
+
 void CSortArrowHeader::PaintItem(QPainter &painter, int nColumn, const QRect &rect, int s) const
 {
     const QColor light = GetSysColor(COLOR_BTNHIGHLIGHT);
@@ -207,9 +218,22 @@ void CSortArrowHeader::PaintItem(QPainter &painter, int nColumn, const QRect &re
         Draw3dRect(painter, rect, light, dark);
 }
 
-void CSortArrowHeader::DrawArrow(QPainter &painter, const QRect &rect, int s) const
+QColor CSortArrowHeader::ArrowLightColor()
 {
     const QColor light = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const QColor face = GetSysColor(COLOR_BTNFACE);
+    // On the pale button faces of today's desktops the highlight is all but
+    // the face colour itself, and an etched arrow would show only its dark
+    // leg. Its lit edges then take the shadow colour: the arrow keeps its
+    // shape, drawn as an outline.
+    if (qAbs(qGray(light.rgb()) - qGray(face.rgb())) < kMinimumArrowContrast)
+        return GetSysColor(COLOR_BTNSHADOW);
+    return light;
+}
+
+void CSortArrowHeader::DrawArrow(QPainter &painter, const QRect &rect, int s) const
+{
+    const QColor light = ArrowLightColor();
     const QColor dark = GetSysColor(COLOR_BTNSHADOW);
     const int T = rect.top();
     const int R = rect.left() + rect.width();

@@ -37,12 +37,21 @@ public:
     // The narrowest a column may be: ten spaces of the header's own font.
     int MinimumColumnWidth() const;
 
+    // The colour of the arrow's lit edges: the button highlight, or the
+    // shadow where the highlight is too close to the face to be seen.
+    static QColor ArrowLightColor();
+    // Grey levels (0 to 255) the highlight must stand apart from the face.
+    static constexpr int kMinimumArrowContrast = 32;
+
 signals:
     // A sort has been made (by a click or SortByColumn).
     void sorted(int nColumn, bool bAscending);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // One item alone, as the header paints it: the picture that follows the
+    // mouse while a column is dragged to another place.
+    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -1,7 +1,9 @@
 #include "controls/CCheckBoxListCtrl.h"
+#include "controls/CSortArrowHeader.h"
 #include "controls/CheckBoxBitmap.h"
 
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -184,6 +186,8 @@ private slots:
     void doubleClickRules();
     void spaceFlipsEverySelectedRow();
     void flipCostDoesNotGrowWithRowCount();
+    void checkBoxesGoWithTheFileColumn();
+    void typingFindsTheNextFileByName();
 };
 
 void TestCheckList::checkImagesArePixelExact()
@@ -438,6 +442,99 @@ void TestCheckList::flipCostDoesNotGrowWithRowCount()
         QVERIFY2(model.m_nIndexCalls < 20000, qPrintable(QString::number(model.m_nIndexCalls)));
     }
     QCOMPARE(Recorded(spy), Flips({{0, rows - 1}, {1, rows - 1}, {0, 0}, {1, 0}}));
+}
+
+
+
+// The user drags the file column to the far right with the mouse: its check
+// boxes are painted there and clicked there, and nothing else carries any.
+void TestCheckList::checkBoxesGoWithTheFileColumn()
+{
+    Window window;
+    QStandardItemModel *model = MakeModel(4, &window.widget);
+    model->item(2)->setCheckState(Qt::Unchecked);
+    window.list->setModel(model);
+    QVERIFY(window.Show());
+    CSortArrowHeader *header = window.list->SortHeader();
+    QWindow *handle = window.widget.windowHandle();
+    auto inHeader = [&](int x) {
+        return header->viewport()->mapTo(&window.widget, QPoint(x, header->height() / 2));
+    };
+    const int from = header->sectionViewportPosition(0) + header->sectionSize(0) / 2;
+    const int to = header->sectionViewportPosition(2) + header->sectionSize(2) - 4;
+    QTest::mousePress(handle, Qt::LeftButton, {}, inHeader(from));
+    for (int x = from; x <= to; x += 8)
+        QTest::mouseMove(handle, inHeader(x));
+    QTest::mouseMove(handle, inHeader(to));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, inHeader(to));
+    QCOMPARE(header->visualIndex(0), 2);
+    QVERIFY(header->sectionViewportPosition(0) > header->sectionViewportPosition(2));
+
+    const QImage shot = window.list->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb base = window.list->palette().color(QPalette::Base).rgb();
+    for (int row : {0, 2}) {
+        const QRect rect = window.list->visualRect(model->index(row, 0));
+        const QPoint origin(rect.left(), rect.top() + (rect.height() - 16) / 2);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                QCOMPARE(shot.pixel(origin + QPoint(x, y)), Expected(row == 0 ? 1 : 0, x, y, base));
+    }
+    // The column now first on screen shows no box.
+    const QRect first = window.list->visualRect(model->index(0, 1));
+    QCOMPARE(first.left(), 0);
+    const QPoint firstOrigin(0, first.top() + (first.height() - 16) / 2);
+    int border = 0;
+    for (int x = 3; x <= 13; ++x)
+        border += shot.pixel(firstOrigin + QPoint(x, 2)) == qRgb(128, 128, 128) ? 1 : 0;
+    QVERIFY(border < 11);
+
+    QSignalSpy spy(window.list, &CCheckBoxListCtrl::checkChanged);
+    window.Click(window.CheckPoint(2));
+    QCOMPARE(Recorded(spy), Flips({{1, 2}}));
+    // A click where the box stood before the move is a plain click on a row.
+    window.Click(QPoint(8, first.center().y()));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(window.list->GetSelectedRows(), QVector<int>({0}));
+}
+
+// Keys go where the user's keys go: to the window, which hands them to the
+// widget with the focus.
+void TestCheckList::typingFindsTheNextFileByName()
+{
+    // Long enough that the typed letters of one word count as one search on
+    // a loaded machine; the test never waits for it to run out.
+    QApplication::setKeyboardInputInterval(60000);
+    Window window;
+    auto *model = new QStandardItemModel(0, 2, &window.widget);
+    const QStringList names{"alpha.txt", "beta.txt", "Bravo.doc", "charlie", "brown.log"};
+    for (const QString &name : names) {
+        auto *item = new QStandardItem(name);
+        item->setCheckState(Qt::Checked);
+        // The folder of every file starts with the letters typed below.
+        model->appendRow({item, new QStandardItem(QStringLiteral("br/") + name)});
+    }
+    window.list->setModel(model);
+    QVERIFY(window.Show());
+    // The last click was on the folder column of the first row.
+    window.Click(window.TextPoint(0, 1));
+    QVERIFY(window.list->hasFocus());
+    QWindow *handle = window.widget.windowHandle();
+    QSignalSpy spy(window.list, &CCheckBoxListCtrl::checkChanged);
+
+    QTest::keyClick(handle, Qt::Key_B);
+    QTest::keyClick(handle, Qt::Key_R);
+    QCOMPARE(window.list->currentIndex().row(), 2);
+    QCOMPARE(window.list->GetSelectedRows(), QVector<int>({2}));
+    QTest::keyClick(handle, Qt::Key_O);
+    QCOMPARE(window.list->currentIndex().row(), 4);
+    QCOMPARE(window.list->GetSelectedRows(), QVector<int>({4}));
+    QVERIFY(spy.isEmpty());
+
+    // Space flips the found row's box and is no part of a name search.
+    QTest::keyClick(handle, Qt::Key_Space);
+    QCOMPARE(Recorded(spy), Flips({{0, 4}}));
+    QCOMPARE(window.list->currentIndex().row(), 4);
+    QApplication::setKeyboardInputInterval(400);
 }
 
 QTEST_MAIN(TestCheckList)

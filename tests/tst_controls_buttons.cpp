@@ -346,6 +346,85 @@ private slots:
         QCOMPARE(clicks.count(), 2);
     }
 
+    void doubleClickCountsAsOneClick_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("push") << 0;
+        QTest::newRow("check") << 1;
+        QTest::newRow("radio") << 2;
+    }
+
+    // Through the window, as a real double click arrives: the platform turns
+    // the second press into a double-click event.
+    void doubleClickCountsAsOneClick()
+    {
+        QFETCH(int, kind);
+        auto *check = kind == 1 ? Make<CCheckButton>(QStringLiteral("c")) : nullptr;
+        auto *radio = kind == 2 ? Make<CRadioButton>(QStringLiteral("r")) : nullptr;
+        QAbstractButton *button = check ? static_cast<QAbstractButton *>(check)
+                                 : radio ? static_cast<QAbstractButton *>(radio)
+                                         : Make<CFlatPushButton>(QStringLiteral("p"));
+        QSignalSpy clicks(button, &QAbstractButton::clicked);
+        QWindow *window = m_pWindow->windowHandle();
+        QVERIFY(window);
+        const QPoint at = button->mapTo(m_pWindow, QPoint(5, 10));
+
+        QTest::mouseDClick(window, Qt::LeftButton, {}, at);
+        QCOMPARE(clicks.count(), 1);
+        if (check)
+            QCOMPARE(check->GetCheck(), 1);
+        if (radio)
+            QCOMPARE(radio->GetCheck(), 1);
+        if (auto *toggle = qobject_cast<CFlatToggleButton *>(button)) {
+            QVERIFY(!toggle->IsPressed());
+            // The well is back in the window colour, not held pressed.
+            QCOMPARE(Render(button).pixelColor(6, (button->height() - 13) / 2 + 3), kWell);
+        }
+
+        // Now focused: a second double click is again one click.
+        QVERIFY(button->hasFocus());
+        QTest::mouseDClick(window, Qt::LeftButton, {}, at);
+        QCOMPARE(clicks.count(), 2);
+        if (check)
+            QCOMPARE(check->GetCheck(), 0);
+        if (radio)
+            QCOMPARE(radio->GetCheck(), 1);
+    }
+
+    // A disabled button takes no part in the mouse: the pointer coming in
+    // (as Qt reports it when a menu closes over the button) leaves it flat,
+    // and a button disabled under the mouse goes back to flat.
+    void disabledPushButtonStaysFlat()
+    {
+        const int w = 80, h = 25;
+        auto flat = [&](CFlatPushButton *button) {
+            QCOMPARE(button->GetFrame(), int(CFlatPushButton::FrameFlat));
+            const QImage image = Render(button);
+            QCOMPARE(image.pixelColor(1, 0), kLight);
+            QCOMPARE(image.pixelColor(0, 1), kLight);
+            QCOMPARE(image.pixelColor(w - 1, 1), kDark);
+            QCOMPARE(image.pixelColor(1, h - 1), kDark);
+            QCOMPARE(image.pixelColor(2, 2), kFace);
+        };
+        auto *back = Make<CFlatPushButton>(QStringLiteral("&Back"), QSize(w, h));
+        back->setEnabled(false);
+        QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), back->mapToGlobal(QPointF(10, 10)));
+        QApplication::sendEvent(back, &enter);
+        flat(back);
+        QWindow *window = m_pWindow->windowHandle();
+        QTest::mouseMove(window, back->mapTo(m_pWindow, QPoint(20, 12)));
+        QTest::mouseMove(window, back->mapTo(m_pWindow, QPoint(30, 12)));
+        flat(back);
+
+        auto *next = Make<CFlatPushButton>(QStringLiteral("&Next"), QSize(w, h));
+        QEnterEvent over(QPointF(10, 10), QPointF(10, 10), next->mapToGlobal(QPointF(10, 10)));
+        QApplication::sendEvent(next, &over);
+        QCOMPARE(next->GetFrame(), int(CFlatPushButton::FrameRaised));
+        next->setEnabled(false);
+        flat(next);
+        QVERIFY(!next->IsHover());
+    }
+
     void checkingARadioUnchecksOnlyItsRun()
     {
         // Two runs split by a label: a, b | label | c, d.

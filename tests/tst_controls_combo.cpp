@@ -1,11 +1,13 @@
 #include <QtTest>
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QPainter>
 
 #include "controls/CFlatFrameCombo.h"
 #include "controls/CFlatFrameDatePicker.h"
 #include "controls/CImageList.h"
+#include "controls/SystemColors.h"
 #include "ClassicPalette.h"
 
 namespace {
@@ -142,9 +144,87 @@ private slots:
         QCOMPARE(image.pixelColor(2, 1), QColor(128, 128, 128));
         QCOMPARE(image.pixelColor(148, 5), QColor(255, 255, 255));
         QCOMPARE(image.pixelColor(5, 5), kWindow);
-        QVERIFY(!combo.IsDropped());
+        // The drop button: raised at rest.
+        const int buttonLeft = 150 - 2 - GetComboButtonWidth();
+        QCOMPARE(image.pixelColor(buttonLeft, 8), QColor(255, 255, 255));
+        QCOMPARE(image.pixelColor(147, 8), QColor(128, 128, 128));
         QApplication::setPalette(QPalette());
         initTestCase();
+    }
+
+    // A press opens the list and shows the drop button pushed in; closing
+    // the list (Escape in it) lets the button out again.
+    void pressDropsAndClosingRaises()
+    {
+        QWidget window;
+        window.resize(300, 200);
+        auto *combo = new CFlatFrameCombo(&window);
+        combo->addItems({QStringLiteral("less than"), QStringLiteral("between"), QStringLiteral("larger than")});
+        combo->setGeometry(10, 10, 150, 24);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const int buttonLeft = 150 - 2 - GetComboButtonWidth();
+        auto buttonEdges = [&] {
+            const QImage image = Render(combo);
+            return qMakePair(image.pixelColor(buttonLeft, 8), image.pixelColor(150 - 3, 8));
+        };
+        QCOMPARE(buttonEdges(), qMakePair(kLight, kDark));
+        QVERIFY(!combo->IsDropped());
+
+        QTest::mousePress(combo, Qt::LeftButton, {}, QPoint(20, 12));
+        QVERIFY(combo->IsDropped());
+        QTRY_VERIFY(combo->view()->isVisible());
+        QCOMPARE(buttonEdges(), qMakePair(kDark, kLight));
+
+        QTest::keyClick(combo->view(), Qt::Key_Escape);
+        QTRY_VERIFY(!combo->view()->isVisible());
+        QVERIFY(!combo->IsDropped());
+        QCOMPARE(buttonEdges(), qMakePair(kLight, kDark));
+        QCOMPARE(combo->currentIndex(), 0);
+    }
+
+    // The drive box is placed before it gets its images, as the drive page
+    // does; every row of an 18 pixel image still shows in the closed box.
+    void closedBoxShowsTheWholeImage()
+    {
+        const QColor top(10, 200, 10);
+        const QColor bottom(10, 10, 200);
+        QPixmap strip(18, 18);
+        strip.fill(Qt::white);
+        {
+            QPainter painter(&strip);
+            painter.fillRect(QRect(3, 0, 12, 1), top);
+            painter.fillRect(QRect(3, 1, 12, 16), kImage);
+            painter.fillRect(QRect(3, 17, 12, 1), bottom);
+        }
+        CImageList images;
+        QVERIFY(images.Create(strip, 18, Qt::white));
+        CFlatFrameCombo combo;
+        combo.setFont(SharpFont());
+        // Lower than the image needs, as a box laid out by its text alone is.
+        combo.setGeometry(0, 0, 200, 22);
+        combo.SetOwnerDrawn(true);
+        combo.SetImageList(&images);
+        QCOMPARE(combo.AddItem(new CComboItem(QStringLiteral("/ ( root )"), 0, 1)), 0);
+        combo.setCurrentIndex(0);
+        const QImage image = Render(&combo);
+        auto rowsOf = [&](const QColor &color) {
+            QRect found;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (image.pixelColor(x, y) == color)
+                        found |= QRect(x, y, 1, 1);
+            return found;
+        };
+        const QRect first = rowsOf(top);
+        const QRect last = rowsOf(bottom);
+        QCOMPARE(first.height(), 1);
+        QCOMPARE(last.height(), 1);
+        QCOMPARE(last.top() - first.top(), 17);
+        // Inside the frame rings, and the frame still whole below it.
+        QVERIFY(first.top() >= 2);
+        QVERIFY(last.bottom() <= combo.height() - 3);
+        QCOMPARE(image.pixelColor(100, combo.height() - 1), kFace);
     }
 
     void datePickerKeepsTheTimeOfDay()

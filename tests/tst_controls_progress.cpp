@@ -5,6 +5,7 @@
 
 #include "controls/CEllipsisStatic.h"
 #include "controls/CPercentProgressCtrl.h"
+#include "controls/SystemColors.h"
 #include "ClassicPalette.h"
 
 namespace {
@@ -159,19 +160,44 @@ private slots:
         QVERIFY(!narrow.contains(QLatin1String("home")));
     }
 
+    // The static paints the text last given to it, in its parent's font,
+    // on the face colour: nothing of an earlier text stays behind, and an
+    // empty text leaves a blank face.
     void staticPaintsOnlyItsOwnText()
     {
         QWidget parent;
-        auto *label = new CEllipsisStatic(0, 1, &parent);
-        label->resize(120, 18);
-        label->setWindowTitle(QStringLiteral("not shown"));
-        const QImage empty = Render(label);
-        for (int y = 0; y < empty.height(); ++y)
-            for (int x = 0; x < empty.width(); ++x)
-                QCOMPARE(empty.pixelColor(x, y), kFace);
-        label->SetWindowText(QStringLiteral("/tmp/x"));
-        QCOMPARE(label->GetWindowText(), QStringLiteral("/tmp/x"));
-        QVERIFY(Render(label) != empty);
+        parent.setFont(SharpFont(kFontPixels));
+        auto *label = new CEllipsisStatic(int(Qt::AlignLeft | Qt::AlignVCenter), 0, &parent);
+        // Its own font differs: the parent's is the one that counts.
+        label->setFont(SharpFont(30));
+        label->resize(160, 20);
+        auto blank = [](const QImage &image) {
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (image.pixelColor(x, y) != kFace)
+                        return false;
+            return true;
+        };
+        QVERIFY(blank(Render(label)));
+
+        // What the text alone looks like: written left and vertically
+        // centred in the same font and colours.
+        auto expected = [&](const QString &text) {
+            QImage image(label->size(), QImage::Format_RGB32);
+            image.fill(kFace);
+            QPainter painter(&image);
+            painter.setFont(SharpFont(kFontPixels));
+            painter.setPen(GetSysColor(COLOR_BTNTEXT));
+            painter.drawText(QRect(QPoint(), label->size()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+            return image;
+        };
+        label->SetWindowText(QStringLiteral("WWWW long first text"));
+        QCOMPARE(Render(label), expected(QStringLiteral("WWWW long first text")));
+        label->SetWindowText(QStringLiteral("ii"));
+        QCOMPARE(label->GetWindowText(), QStringLiteral("ii"));
+        QCOMPARE(Render(label), expected(QStringLiteral("ii")));
+        label->SetWindowText(QString());
+        QVERIFY(blank(Render(label)));
     }
 };
 

@@ -8,6 +8,8 @@
 #include "controls/CFailedFilesDlg.h"
 
 #include <QLabel>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTreeView>
 
 namespace {
@@ -90,8 +92,31 @@ private slots:
             QCOMPARE(list->model()->index(row, 0).data().toString(), QString::fromUtf8(paths[row]));
         }
         QCOMPARE(dialog.GetHeader()->GetSortColumn(), -1);
-        QCOMPARE(list->header()->sectionSize(0), list->contentsRect().width() - 2);
+        // Few rows: the column spans what the list shows, less two pixels.
+        QTest::mouseClick(dialog.GetDetailsButton(), Qt::LeftButton);
+        QTRY_COMPARE(list->header()->sectionSize(0), list->viewport()->width() - 2);
+        QVERIFY(!list->horizontalScrollBar()->isVisible());
         QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+    }
+
+    // More paths than the list shows at once: the vertical scroll bar takes
+    // its share and the column still fits the visible width, so nothing
+    // scrolls sideways.
+    void columnFitsBesideTheScrollBar()
+    {
+        CFailedFilesDlg dialog;
+        QList<QByteArray> paths;
+        for (int i = 0; i < 200; ++i)
+            paths << QByteArray("/data/folder/file-") + QByteArray::number(i);
+        dialog.SetFailedPaths(paths);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::mouseClick(dialog.GetDetailsButton(), Qt::LeftButton);
+        QTreeView *list = dialog.GetList();
+        QTRY_VERIFY(list->verticalScrollBar()->isVisible());
+        QTRY_COMPARE(list->header()->sectionSize(0), list->viewport()->width() - 2);
+        QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(!list->horizontalScrollBar()->isVisible());
     }
 
     void headerSortsThePathsAsText()

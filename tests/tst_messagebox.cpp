@@ -3,6 +3,7 @@
 #include "controls/CFlatPushButton.h"
 #include "res/DialogTemplate.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 #include "controls/CMessageBoxDlg.h"
 
 #include <QLabel>
@@ -103,6 +104,66 @@ private slots:
         QCOMPARE(box.height(), TemplateSize().height());
         QCOMPARE(box.GetOkButton()->x(), TemplateRect(IDOK).x() + grow / 2);
         QCOMPARE(box.GetCancelButton()->x(), TemplateRect(IDCANCEL).x() + grow / 2);
+    }
+
+    // Every line of the text shows on one line of the box: measured as the
+    // static draws it, never by a width rounded to whole pixels. Besides the
+    // real question, lines are made up whose width overshoots the static
+    // by less than half a pixel, where rounding would hide the overshoot.
+    void noLineBreaksBeforeItsEnd()
+    {
+        QStringList texts{LoadString(IDS_CONFIRM_DELETE), LoadString(IDS_CONFIRM_DELETE).repeated(2)};
+        {
+            CMessageBoxDlg probe(nullptr, CMessageBoxDlg::StyleYesNo);
+            const QFontMetricsF metrics(probe.GetTextStatic()->font(), probe.GetTextStatic());
+            const qreal room = TemplateRect(IDC_MESSAGE_TEXT).width();
+            int found = 0;
+            for (int wide = 0; wide < 60 && found < 3; ++wide) {
+                for (int narrow = 0; narrow < 40 && found < 3; ++narrow) {
+                    const QString line = QString(wide, QLatin1Char('m')) + QString(narrow, QLatin1Char('i'))
+                                       + QStringLiteral(" files ?");
+                    const qreal width = metrics.horizontalAdvance(line);
+                    if (width > room && width < room + 0.5) {
+                        texts << QStringLiteral("\n") + line;
+                        ++found;
+                    }
+                }
+            }
+        }
+        for (const QString &text : texts) {
+            CMessageBoxDlg box(nullptr, CMessageBoxDlg::StyleYesNo);
+            box.SetText(text);
+            box.show();
+            QLabel *label = box.GetTextStatic();
+            const QFontMetrics metrics(label->font(), label);
+            for (const QString &line : text.split(QLatin1Char('\n'))) {
+                const QRect laidOut = metrics.boundingRect(label->contentsRect(),
+                                                           int(label->alignment()) | Qt::TextWordWrap, line);
+                QVERIFY2(laidOut.height() <= metrics.lineSpacing(), qPrintable(line));
+            }
+            // The buttons stay inside the box.
+            QVERIFY(box.rect().contains(box.GetCancelButton()->geometry()));
+        }
+    }
+
+    void isAPlainDialogWindowWithCaption()
+    {
+        QWidget page;
+        for (QWidget *parent : {static_cast<QWidget *>(nullptr), &page}) {
+            CMessageBoxDlg box(parent, CMessageBoxDlg::StyleOk);
+            box.SetText(QStringLiteral("x"));
+            box.show();
+            QVERIFY(box.isWindow());
+            const Qt::WindowFlags flags = box.windowFlags();
+            QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
+            QVERIFY(flags.testFlag(Qt::WindowTitleHint));
+            QVERIFY(flags.testFlag(Qt::WindowSystemMenuHint));
+            QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+            QVERIFY(!flags.testFlag(Qt::FramelessWindowHint));
+            QVERIFY(!flags.testFlag(Qt::WindowContextHelpButtonHint));
+            QCOMPARE(box.windowTitle(), QStringLiteral("Brimvale"));
+            box.reject();
+        }
     }
 
     void shortOrEmptyTextKeepsTheTemplateSize_data()

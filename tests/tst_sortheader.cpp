@@ -3,6 +3,7 @@
 #include "core/CListSorter.h"
 #include "controls/CSortArrowHeader.h"
 #include "controls/SystemColors.h"
+#include "ClassicPalette.h"
 
 #include <QAbstractTableModel>
 #include <QRandomGenerator>
@@ -68,6 +69,20 @@ struct ListWindow
     {
         QTest::mouseClick(list.window()->windowHandle(), button, {}, InWindow(column));
     }
+    // Drags `column` by the mouse, in small steps, to header x `to`.
+    void DragHeader(int column, int to)
+    {
+        CSortArrowHeader *h = list.SortHeader();
+        QWindow *handle = list.window()->windowHandle();
+        auto at = [&](int x) { return h->viewport()->mapTo(list.window(), QPoint(x, h->height() / 2)); };
+        const int from = h->sectionViewportPosition(column) + h->sectionSize(column) / 2;
+        QTest::mousePress(handle, Qt::LeftButton, {}, at(from));
+        const int step = to > from ? 6 : -6;
+        for (int x = from; step > 0 ? x < to : x > to; x += step)
+            QTest::mouseMove(handle, at(x));
+        QTest::mouseMove(handle, at(to));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, at(to));
+    }
 };
 
 } // namespace
@@ -76,6 +91,8 @@ class TestSortHeader : public QObject
 {
     Q_OBJECT
 private slots:
+    // Light, face and shadow far apart, as on a classic desktop.
+    void initTestCase() { ClassicPalette::Apply(); }
     void sorterOrdersEachColumnType();
     void equalKeysKeepTheirOrderBothWays();
     void sorterSurvivesAnyText();
@@ -85,6 +102,8 @@ private slots:
     void arrowPixelsInBothDirections();
     void pressedLookFollowsTheMouse();
     void columnsKeepTheMinimumWidth();
+    void draggedColumnsPaintAndSortInTheirNewPlaces();
+    void arrowStaysVisibleOnAPaleFace();
 };
 
 void TestSortHeader::sorterOrdersEachColumnType()
@@ -387,6 +406,108 @@ void TestSortHeader::columnsKeepTheMinimumWidth()
     QVERIFY(header->isSectionHidden(1));
     header->showSection(1);
     QVERIFY(header->sectionSize(1) >= minimum);
+}
+
+void TestSortHeader::draggedColumnsPaintAndSortInTheirNewPlaces()
+{
+    ListWindow window;
+    SelfSortingModel model;
+    window.list.setModel(&model);
+    QVERIFY(window.Show());
+    CSortArrowHeader *header = window.header();
+    for (int column = 0; column < 3; ++column)
+        header->resizeSection(column, 100 + 10 * column);
+
+    // The last column to the front, then the first one to the end.
+    window.DragHeader(2, 4);
+    QCOMPARE(header->visualIndex(2), 0);
+    window.DragHeader(0, header->sectionViewportPosition(1) + header->sectionSize(1) - 4);
+    QCOMPARE(header->visualIndex(0), 2);
+    QCOMPARE(header->logicalIndex(1), 1);
+    // Dragging is no click: nothing was sorted.
+    QVERIFY(model.m_sorts.isEmpty());
+    QCOMPARE(header->GetSortColumn(), -1);
+
+    // A click on a moved column sorts that column of the model.
+    window.ClickHeader(0);
+    QCOMPARE(model.m_sorts, (QList<QPair<int, Qt::SortOrder>>{{0, Qt::AscendingOrder}}));
+
+    // Order on screen: columns 2, 1, 0; each item framed where it now
+    // stands, the arrow in column 0, now the last one.
+    const QImage shot = header->viewport()->grab().toImage();
+    const QRgb light = GetSysColor(COLOR_BTNHIGHLIGHT).rgb();
+    const QRgb dark = GetSysColor(COLOR_BTNSHADOW).rgb();
+    const QRgb face = GetSysColor(COLOR_BTNFACE).rgb();
+    const int mid = header->height() / 2;
+    const int x1 = header->sectionViewportPosition(1);
+    const int x0 = header->sectionViewportPosition(0);
+    const int w2 = header->sectionSize(2);
+    const int w1 = header->sectionSize(1);
+    const int w0 = header->sectionSize(0);
+    QCOMPARE(header->sectionViewportPosition(2), 0);
+    QCOMPARE(x1, w2);
+    QCOMPARE(x0, w2 + w1);
+    QCOMPARE(shot.pixel(x1 - 1, mid), dark);
+    QCOMPARE(shot.pixel(x1, mid), light);
+    QCOMPARE(shot.pixel(x0 - 1, mid), dark);
+    QCOMPARE(shot.pixel(x0, mid), light);
+    QCOMPARE(shot.pixel(x0 + w0 - 1, mid), dark);
+
+    auto arrowPixels = [&](int left, int width) {
+        int count = 0;
+        for (int x = left + width / 2; x < left + width - 1; ++x)
+            for (int y = 1; y < header->height() - 1; ++y)
+                count += shot.pixel(x, y) == light || shot.pixel(x, y) == dark ? 1 : 0;
+        return count;
+    };
+    QVERIFY(arrowPixels(x0, w0) > 4);
+    QCOMPARE(arrowPixels(0, w2), 0);
+    QCOMPARE(arrowPixels(x1, w1), 0);
+    // Texts follow their columns.
+    auto textPixels = [&](int left, int width) {
+        int count = 0;
+        for (int x = left + 2; x < left + width - 2; ++x)
+            for (int y = 2; y < header->height() - 2; ++y)
+                count += shot.pixel(x, y) != face && shot.pixel(x, y) != light && shot.pixel(x, y) != dark ? 1 : 0;
+        return count;
+    };
+    QVERIFY(textPixels(0, w2) > 0);
+    QVERIFY(textPixels(x0, w0) > 0);
+}
+
+void TestSortHeader::arrowStaysVisibleOnAPaleFace()
+{
+    QPalette pale = ClassicPalette::Palette();
+    pale.setColor(QPalette::Button, QColor(239, 239, 239));
+    pale.setColor(QPalette::Light, QColor(255, 255, 255));
+    pale.setColor(QPalette::Dark, QColor(159, 159, 159));
+    QApplication::setPalette(pale);
+    ListWindow window;
+    SelfSortingModel model;
+    window.list.setModel(&model);
+    QVERIFY(window.Show());
+    CSortArrowHeader *header = window.header();
+    header->resizeSection(1, 120);
+    const int s = QFontMetrics(header->DrawingFont()).horizontalAdvance(QLatin1Char(' '));
+    const int R = header->sectionViewportPosition(1) + header->sectionSize(1);
+    const int B = header->viewport()->height();
+    const QRgb dark = QColor(159, 159, 159).rgb();
+    const QRgb face = QColor(239, 239, 239).rgb();
+
+    header->SetSortColumn(1, true);
+    const QImage up = header->viewport()->grab().toImage();
+    // The base of the arrow pointing up, lit on a classic desktop, is drawn
+    // in the shadow colour: every pixel of it shows.
+    for (int x = R - 5 * s - 1; x <= R - 3 * s; ++x)
+        QCOMPARE(up.pixel(x, B - 2 * s), dark);
+    header->SetSortColumn(1, false);
+    const QImage down = header->viewport()->grab().toImage();
+    QCOMPARE(down.pixel(R - 3 * s, 2 * s - 1), dark);
+    // The item frames keep the true highlight.
+    QCOMPARE(down.pixel(header->sectionViewportPosition(1), 3), QColor(255, 255, 255).rgb());
+    QCOMPARE(down.pixel(R - 3 * s - 2, 2 * s - 1), dark);
+    QCOMPARE(down.pixel(R - 3 * s + 1, 2 * s - 1), face);
+    ClassicPalette::Apply();
 }
 
 QTEST_MAIN(TestSortHeader)
