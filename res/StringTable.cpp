@@ -140,6 +140,15 @@ constexpr StringEntry kStrings[] = {
     {IDS_LINK_NO_ASSOC, "There is no application associated\nwith the given filename extension."},
     {IDS_LINK_DLL_NOT_FOUND, "The specified dynamic-link library was not found."},
     {IDS_LINK_UNKNOWN_ERROR, "Unknown Error (%d) occurred."},
+    // Protection texts are this program's own wording.
+    {IDS_PROTECTED_LEFT_OUT, "Left out as protected : %d files (%s)"},
+    {IDS_PROTECTED_LOCKED, "Locked as protected : %d files (%s)"},
+    {IDS_PROTECTED_REASON_COUNT, "%s %d"},
+    {IDS_PROTECTED_PACKAGE, "owned by packages"},
+    {IDS_PROTECTED_IN_USE, "in use"},
+    {IDS_PROTECTED_FOLDER, "protected folder"},
+    {IDS_PROTECTED_UNREADABLE, "open files of %d processes could not be read"},
+    {IDS_PROTECTED_TOOLTIP, "Protected (%s): this file cannot be checked"},
 };
 
 const QHash<int, QString> &table()
