@@ -28,9 +28,16 @@ bench_warm "$dir" "$scan"
 ratios_off=()
 ratios_on=()
 for ((i = 1; i <= runs; i++)); do
-    off=$(scan_time 0)
-    f=$(find_time)
-    on=$(scan_time 1)
+    # Alternate which scan runs first, so neither always follows find.
+    if ((i % 2)); then
+        off=$(scan_time 0)
+        f=$(find_time)
+        on=$(scan_time 1)
+    else
+        on=$(scan_time 1)
+        f=$(find_time)
+        off=$(scan_time 0)
+    fi
     r_off=$(bench_ratio "$off" "$f")
     r_on=$(bench_ratio "$on" "$f")
     echo "run $i: find ${f}s  scan ${off}s (protection off, ratio $r_off)  ${on}s (on, ratio $r_on)"
