@@ -9,6 +9,10 @@
 // --ops also times, on the filled list: a sort by each column both ways,
 //       Restart, a second scan, and Eliminate of every row; and prints the
 //       peak resident memory of the process.
+//
+// BV_PROTECT=0 scans without protecting any file (this machine's package
+// lists, open files and protected folders are applied otherwise, as the
+// program does).
 #include "controls/CCheckBoxListCtrl.h"
 #include "controls/CSortArrowHeader.h"
 #include "core/CFileScan.h"
@@ -78,6 +82,9 @@ int main(int argc, char **argv)
     setUp();
     CResultsPage page;
     page.SetScan(&scan);
+    const bool protect = !qEnvironmentVariableIsSet("BV_PROTECT") || qEnvironmentVariableIntValue("BV_PROTECT") != 0;
+    if (!protect)
+        page.SetProtectionFactory({});
     page.EnsureInitialized();
     page.resize(900, 600);
     page.show();
@@ -88,8 +95,8 @@ int main(int argc, char **argv)
     page.StartScan();
     const double scanSeconds = Seconds(timer);
     const int rows = page.GetModel()->rowCount();
-    std::printf("scan: %.3f s, %d files listed, selected %s\n", scanSeconds, rows,
-                qPrintable(FormatSize(page.GetSelectedBytes())));
+    std::printf("scan: %.3f s, %d files listed, selected %s, protection %s\n", scanSeconds, rows,
+                qPrintable(FormatSize(page.GetSelectedBytes())), protect ? "on" : "off");
     if (!ops)
         return 0;
 

@@ -1,6 +1,7 @@
 #include "controls/CCheckBoxItemDelegate.h"
 
 #include "controls/CImageList.h"
+#include "core/ItemRoles.h"
 
 #include <QPainter>
 
@@ -32,6 +33,9 @@ void CCheckBoxItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem 
         const QPoint at(box.left(), box.top() + (box.height() - kCheckCell) / 2);
         painter->save();
         painter->setClipRect(box, Qt::IntersectClip);
+        // A box that can never change is drawn faded, as a disabled one.
+        if (index.data(kCheckLockedRole).toBool())
+            painter->setOpacity(0.4);
         m_pImages->Draw(*painter, bChecked ? 1 : 0, at);
         painter->restore();
     }

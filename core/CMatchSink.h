@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ProtectionReason.h"
+
 struct WalkRecord;
 
 // Where a scan hands the files that matched. The scan knows nothing of who
@@ -12,6 +14,13 @@ public:
 
     // A file that met the criteria, in walk order.
     virtual void AddResult(const WalkRecord &record) = 0;
+    // A file that met the criteria but must never be acted on; a sink that
+    // shows such files lists them locked, the others ignore them.
+    virtual void AddProtectedResult(const WalkRecord &record, ProtectionReason reason)
+    {
+        (void)record;
+        (void)reason;
+    }
     // Called when the scan's rhythm says the screen may change: the moment
     // to show the totals gathered since the last call and, when `bShowRows`,
     // the new rows too.

@@ -15,6 +15,15 @@ int CResultStore::AddResult(const WalkRecord &record)
     return index;
 }
 
+int CResultStore::AddLockedResult(const WalkRecord &record, ProtectionReason reason)
+{
+    const int index = AddResult(record);
+    m_nSelectedBytes -= record.size;
+    --m_nSelectedCount;
+    m_arrFlags[std::size_t(index)] = std::uint8_t(kListed | kLocked | (std::uint8_t(reason) << kReasonShift));
+    return index;
+}
+
 void CResultStore::Clear()
 {
     m_arrPaths.Clear();
@@ -33,6 +42,8 @@ bool CResultStore::SetChecked(int index, bool checked)
 {
     if (!IsValidIndex(index) || !IsListed(index) || IsChecked(index) == checked)
         return false;
+    if (checked && IsLocked(index))
+        return false; // a protected file is never selected, whoever asks
     std::uint8_t &flags = m_arrFlags[std::size_t(index)];
     if (checked) {
         flags |= kChecked;

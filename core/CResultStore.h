@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CPathArray.h"
+#include "core/ProtectionReason.h"
 #include "platform/WalkRecord.h"
 
 #include <cstdint>
@@ -16,6 +17,9 @@ class CResultStore
 public:
     // Adds a found file, checked and listed; returns its index.
     int AddResult(const WalkRecord &record);
+    // Adds a found file that must never be acted on: listed, unchecked, and
+    // it can never become checked.
+    int AddLockedResult(const WalkRecord &record, ProtectionReason reason);
     // Forgets every file and gives the memory back.
     void Clear();
 
@@ -34,6 +38,12 @@ public:
 
     bool IsChecked(int index) const { return (m_arrFlags[std::size_t(index)] & kChecked) != 0; }
     bool IsListed(int index) const { return (m_arrFlags[std::size_t(index)] & kListed) != 0; }
+    // false for an unknown index.
+    bool IsLocked(int index) const { return IsValidIndex(index) && (m_arrFlags[std::size_t(index)] & kLocked) != 0; }
+    ProtectionReason GetLockReason(int index) const
+    {
+        return IsLocked(index) ? ProtectionReason(m_arrFlags[std::size_t(index)] >> kReasonShift) : ProtectionReason::None;
+    }
     // Checks or unchecks a listed file and adjusts the totals; returns whether
     // the state changed (an unknown or unlisted index changes nothing).
     bool SetChecked(int index, bool checked);
@@ -45,7 +55,8 @@ public:
     int GetSelectedCount() const { return m_nSelectedCount; }
 
 private:
-    enum Flag : std::uint8_t { kChecked = 1, kListed = 2 };
+    enum Flag : std::uint8_t { kChecked = 1, kListed = 2, kLocked = 4 };
+    static constexpr int kReasonShift = 4; // the lock's reason lives in the high bits
 
     CPathArray m_arrPaths;
     std::vector<std::int64_t> m_arrSizes;

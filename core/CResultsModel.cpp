@@ -1,6 +1,7 @@
 #include "core/CResultsModel.h"
 
 #include "core/CResultsSorter.h"
+#include "core/ItemRoles.h"
 #include "core/SizeText.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
@@ -34,6 +35,11 @@ void CResultsModel::SetColumnTitles(const QStringList &titles)
 int CResultsModel::AddResult(const WalkRecord &record)
 {
     return m_store.AddResult(record);
+}
+
+int CResultsModel::AddLockedResult(const WalkRecord &record, ProtectionReason reason)
+{
+    return m_store.AddLockedResult(record, reason);
 }
 
 void CResultsModel::FlushPendingRows()
@@ -70,6 +76,11 @@ bool CResultsModel::GetCheck(int row) const
 {
     const int item = GetItem(row);
     return item >= 0 && m_store.IsChecked(item);
+}
+
+bool CResultsModel::IsLockedRow(int row) const
+{
+    return m_store.IsLocked(GetItem(row));
 }
 
 bool CResultsModel::SetCheck(int row, bool checked)
@@ -183,7 +194,7 @@ Qt::ItemFlags CResultsModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == kColumnFile)
+    if (index.column() == kColumnFile && !IsLockedRow(index.row()))
         result |= Qt::ItemIsUserCheckable;
     return result;
 }
@@ -236,6 +247,13 @@ QVariant CResultsModel::data(const QModelIndex &index, int role) const
         return m_store.IsChecked(item) ? Qt::Checked : Qt::Unchecked;
     case Qt::UserRole:
         return item;
+    case Qt::ToolTipRole:
+        if (!m_store.IsLocked(item))
+            return QVariant();
+        return LoadString(IDS_PROTECTED_TOOLTIP)
+            .replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(m_store.GetLockReason(item))));
+    case kCheckLockedRole:
+        return index.column() == kColumnFile && m_store.IsLocked(item);
     case Qt::TextAlignmentRole:
         if (index.column() == kColumnSize)
             return int(Qt::AlignRight | Qt::AlignVCenter);
@@ -252,6 +270,8 @@ QVariant CResultsModel::data(const QModelIndex &index, int role) const
 bool CResultsModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     if (role != Qt::CheckStateRole || !index.isValid() || index.column() != kColumnFile)
+        return false;
+    if (IsLockedRow(index.row()))
         return false;
     SetCheck(index.row(), value.toInt() == Qt::Checked);
     return GetItem(index.row()) >= 0;

@@ -31,6 +31,8 @@ public:
     // FlushPendingRows(), which the scan calls in its rhythm and once at its
     // end, so a million rows cost a few dozen announcements.
     int AddResult(const WalkRecord &record);
+    // Adds a protected file as a locked row: unchecked, and it stays so.
+    int AddLockedResult(const WalkRecord &record, ProtectionReason reason);
     void FlushPendingRows();
     int GetPendingCount() const { return int(m_store.GetCount()) - m_nAnnouncedItems; }
 
@@ -40,6 +42,7 @@ public:
     // File index shown at `row`, -1 for a row that does not exist.
     int GetItem(int row) const;
     bool GetCheck(int row) const;
+    bool IsLockedRow(int row) const;
     // Returns whether the check changed; emits checkChanged when it did.
     bool SetCheck(int row, bool checked);
     // Removes the given rows (any order, duplicates allowed) in as few steps

@@ -39,6 +39,22 @@ list(APPEND BV_CORE_SOURCES
   core/ResultColumns.h
   core/SizeText.cpp
   core/SizeText.h
+  core/CDpkgFileSource.cpp
+  core/CDpkgFileSource.h
+  core/CPackageFileSource.h
+  core/COpenFileSource.h
+  core/CPathHashSet.cpp
+  core/CPathHashSet.h
+  core/CProcOpenFileSource.cpp
+  core/CProcOpenFileSource.h
+  core/CProtectedTrees.cpp
+  core/CProtectedTrees.h
+  core/CProtection.cpp
+  core/CProtection.h
+  core/CProtectionFilter.cpp
+  core/CProtectionFilter.h
+  core/ItemRoles.h
+  core/ProtectionReason.h
 )
 list(APPEND BV_UI_SOURCES
 )

@@ -26,6 +26,12 @@ list(APPEND BV_CORE_SOURCES
   platform/FileOpResult.cpp
   platform/FileOpResult.h
   platform/WalkRecord.h
+  platform/CDpkgReader.cpp
+  platform/CDpkgReader.h
+  platform/CProcessFiles.cpp
+  platform/CProcessFiles.h
+  platform/RealPath.cpp
+  platform/RealPath.h
 )
 list(APPEND BV_UI_SOURCES
   platform/CDesktopServices.cpp

@@ -141,6 +141,7 @@ constexpr int IDC_DELETE = 1049;
 constexpr int IDC_SELECTION_TEXT = 1051;
 constexpr int IDC_FREE_SPACE_TEXT = 1052;
 constexpr int IDC_ELIMINATE = 1056;
+constexpr int IDC_PROTECTED_TEXT = 1100;     // our own: what was held back as protected
 
 // Scan dialog (133)
 constexpr int IDC_SCAN_PROGRESS = 1061;
@@ -290,6 +291,16 @@ constexpr int IDS_ELIMINATE = 314;
 constexpr int IDS_ENTER_INTEGER = 315;       // refused number on the size page
 constexpr int IDS_SCAN = 316;                // first text of the scan dialog's path line
 constexpr int IDS_KB = 317;                  // unit beside the size edits
+
+// Files that are never offered: the results page's line and row tips
+constexpr int IDS_PROTECTED_LEFT_OUT = 370;    // %d files, %s the reasons with their counts
+constexpr int IDS_PROTECTED_LOCKED = 371;      // %d files, %s the reasons with their counts
+constexpr int IDS_PROTECTED_REASON_COUNT = 372; // %s a reason, %d its count
+constexpr int IDS_PROTECTED_PACKAGE = 373;
+constexpr int IDS_PROTECTED_IN_USE = 374;
+constexpr int IDS_PROTECTED_FOLDER = 375;
+constexpr int IDS_PROTECTED_UNREADABLE = 376;  // %d processes whose open files could not be read
+constexpr int IDS_PROTECTED_TOOLTIP = 377;     // %s the reason
 
 // About dialog
 constexpr int IDS_ABOUT_CAPTION = 320;

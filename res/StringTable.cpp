@@ -228,6 +228,15 @@ constexpr StringEntry kStrings[] = {
     {IDS_CLI_ARCHIVE_IS_FOLDER, "%s: the archive's name is taken by a folder"},
     {IDS_CLI_ACTION_DONE, "%s: %d done, %d failed"},
     {IDS_CLI_EMPTY_PATTERN, "option %s needs a pattern that is not empty"},
+    // Protection texts are this program's own wording.
+    {IDS_PROTECTED_LEFT_OUT, "Left out as protected : %d files (%s)"},
+    {IDS_PROTECTED_LOCKED, "Locked as protected : %d files (%s)"},
+    {IDS_PROTECTED_REASON_COUNT, "%s %d"},
+    {IDS_PROTECTED_PACKAGE, "owned by packages"},
+    {IDS_PROTECTED_IN_USE, "in use"},
+    {IDS_PROTECTED_FOLDER, "protected folder"},
+    {IDS_PROTECTED_UNREADABLE, "open files of %d processes could not be read"},
+    {IDS_PROTECTED_TOOLTIP, "Protected (%s): this file cannot be checked"},
 };
 
 const QHash<int, QString> &table()

@@ -17,6 +17,7 @@
 #include "controls/CMessageBoxDlg.h"
 #include "controls/CRestartProgressDlg.h"
 #include "core/CResultsModel.h"
+#include "core/CProtectionFilter.h"
 #include "core/SizeText.h"
 #include "core/CEventPump.h"
 #include "scan/CScanDlg.h"
@@ -53,6 +54,7 @@ QString FillFormat(QString format, const QString &text, qint64 number = 0)
 CResultsPage::CResultsPage(QWidget *parent)
     : CWizardPage(IDD_RESULTS_PAGE, parent)
     , m_pModel(new CResultsModel(this))
+    , m_protectionFactory(&CProtection::ForDrive)
 {
 }
 
@@ -184,6 +186,9 @@ bool CResultsPage::OnSetActive()
     SetActionButtons(false);
     UpdateSelectionText();
     UpdateFreeSpaceText();
+    m_protectedCounts.fill(0);
+    m_nUnreadableProcesses = 0;
+    UpdateProtectedText();
     if (m_nTimerId)
         killTimer(m_nTimerId);
     m_nTimerId = startTimer(10);
@@ -209,11 +214,25 @@ void CResultsPage::StartScan()
         return;
     m_strScannedDrive = m_pScan ? QFile::encodeName(m_pScan->m_strDrive) : QByteArray();
 
-    CScanDlg dlg(m_pScan, this);
+    // Protected files never reach the list unlocked: Express leaves them
+    // out, Custom lists them locked.
+    std::unique_ptr<CProtection> protection =
+        m_protectionFactory ? m_protectionFactory(m_strScannedDrive) : nullptr;
+    m_bProtectedLocked = m_pScan && !m_pScan->m_bExpress;
+    CProtectionFilter filter(protection.get(), *this, m_bProtectedLocked);
+
+    CScanDlg dlg(m_pScan, &filter);
     m_bScanning = 1;
     EnableSheet(false);
     dlg.Create(window(), m_strScannedDrive);
+    if (protection)
+        protection->Load();
     dlg.ScanFolder(m_strScannedDrive);
+    if (protection) {
+        m_protectedCounts = protection->GetCounts();
+        m_nUnreadableProcesses = protection->GetUnreadableProcesses();
+    }
+    UpdateProtectedText();
     m_pModel->FlushPendingRows();
     if (!dlg.IsCancelled())
         dlg.FinishProgress();
@@ -244,6 +263,17 @@ void CResultsPage::AddResult(const WalkRecord &record)
     m_pModel->AddResult(record);
     SyncTotals();
     m_bSelectionTextStale = true;
+}
+
+void CResultsPage::AddProtectedResult(const WalkRecord &record, ProtectionReason reason)
+{
+    m_pModel->AddLockedResult(record, reason);
+}
+
+void CResultsPage::UpdateProtectedText()
+{
+    if (QLabel *label = Static(IDC_PROTECTED_TEXT))
+        label->setText(CProtection::SummaryText(m_protectedCounts, m_bProtectedLocked, m_nUnreadableProcesses));
 }
 
 void CResultsPage::RefreshWhileBusy(bool bShowRows)
@@ -327,7 +357,8 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
 
     CEventPump pump;
     for (int row = m_pModel->rowCount() - 1; row >= 0 && !dlg.IsCancelled(); --row) {
-        if (m_pModel->GetCheck(row)) {
+        // A locked row is never acted on, whatever its check says.
+        if (m_pModel->GetCheck(row) && !m_pModel->IsLockedRow(row)) {
             const int item = m_pModel->GetItem(row);
             const FileOpResult result = step.Run(item);
             if (result.ok())
@@ -420,6 +451,9 @@ void CResultsPage::OnRestart()
     // One reset empties the list however long it is; the arrays go with it.
     m_pModel->Clear();
     SyncTotals();
+    m_protectedCounts.fill(0);
+    m_nUnreadableProcesses = 0;
+    UpdateProtectedText();
     dlg.GetProgress()->SetPos(100);
     // Let the window repaint, but act on no key or click meant for a list
     // that is already gone.

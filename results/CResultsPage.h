@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CMatchSink.h"
+#include "core/CProtection.h"
 #include "core/FailedFile.h"
 #include "wizard/CWizardPage.h"
 
@@ -47,6 +48,8 @@ public:
 
     // Appends a file the walk found: checked, counted, shown.
     void AddResult(const WalkRecord &record) override;
+    // A protected file the Custom search met: listed locked.
+    void AddProtectedResult(const WalkRecord &record, ProtectionReason reason) override;
     // Called between files while the page is busy: shows the rows and the
     // totals gathered since the last call.
     void RefreshWhileBusy(bool bShowRows) override;
@@ -71,6 +74,14 @@ public:
     void OnMove();
     void OnCompress();
     void OnRestart();
+
+    // Files that are never offered. Each scan builds its protection for the
+    // drive with `factory` (this machine's sources by default); a factory
+    // returning null scans without protection.
+    using ProtectionFactory = std::function<std::unique_ptr<CProtection>(const QByteArray &drive)>;
+    void SetProtectionFactory(ProtectionFactory factory) { m_protectionFactory = std::move(factory); }
+    const CProtection::Counts &GetProtectedCounts() const { return m_protectedCounts; }
+    void UpdateProtectedText();
 
     CCheckBoxListCtrl *GetList() const { return m_listResults; }
     CResultsModel *GetModel() const { return m_pModel; }
@@ -124,4 +135,9 @@ private:
     std::unique_ptr<CFileIconProvider> m_pIcons;
     QByteArray m_strScannedDrive;
     bool m_bSelectionTextStale = false;
+
+    ProtectionFactory m_protectionFactory;
+    CProtection::Counts m_protectedCounts{};
+    int m_nUnreadableProcesses = 0;
+    bool m_bProtectedLocked = false;
 };

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <sys/types.h>
+#include <vector>
+
+// Where the files running processes hold come from.
+class COpenFileSource
+{
+public:
+    struct FileKey
+    {
+        dev_t device = 0;
+        ino_t inode = 0;
+        bool operator<(const FileKey &other) const
+        {
+            return device != other.device ? device < other.device : inode < other.inode;
+        }
+        bool operator==(const FileKey &other) const = default;
+    };
+
+    struct OpenFiles
+    {
+        std::vector<FileKey> files; // any order, duplicates allowed
+        int processes = 0;
+        int unreadableProcesses = 0; // processes whose files could not be seen
+    };
+
+    virtual ~COpenFileSource() = default;
+    virtual OpenFiles LoadOpenFiles() = 0;
+};

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "core/COpenFileSource.h"
+#include "core/CPackageFileSource.h"
+#include "core/CPathHashSet.h"
+#include "core/CProtectedTrees.h"
+#include "core/ProtectionReason.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct WalkRecord;
+
+// Decides, for each file a scan is about to offer, whether it must never be
+// offered: a file the package manager owns, a file a running process holds,
+// a file below a protected folder. Widget-free, so every front end applies
+// the same rules.
+//
+// A caller builds one per scan of a drive:
+//
+//     auto protection = CProtection::ForDrive(driveRoot); // this machine's sources
+//     protection->Load();                                 // reads them, once
+//     ... for each matching file: protection->Check(record) ...
+//     protection->GetCounts();                            // what was held back, and why
+//
+// or, for a drive of its own making (tests, other systems), gives the
+// constructor its own sources: a package database folder, an open-file
+// source, a home folder.
+class CProtection
+{
+public:
+    using Counts = std::array<std::int64_t, kProtectionReasonCount>; // by ProtectionReason
+
+    // `driveRoot`: the root the walk starts from, as the walk names it.
+    // `packages` name paths from the drive's own "/"; either source may be null.
+    CProtection(const QByteArray &driveRoot, CProtectedTrees trees, std::unique_ptr<CPackageFileSource> packages,
+                std::unique_ptr<COpenFileSource> openFiles);
+    ~CProtection();
+    CProtection(const CProtection &) = delete;
+    CProtection &operator=(const CProtection &) = delete;
+
+    // This machine's rules for the drive at `driveRoot`: the Debian package
+    // database the drive holds (driveRoot/var/lib/dpkg, read only when it
+    // is there), the processes of /proc, the default folder table with the
+    // current user's home.
+    static std::unique_ptr<CProtection> ForDrive(const QByteArray &driveRoot);
+
+    // Reads the package lists and the open files. Later calls do nothing:
+    // what a scan protects is decided by what held at its start.
+    void Load();
+    bool IsLoaded() const { return m_bLoaded; }
+
+    // The reason `record` (a file the walk met) must not be offered, or
+    // None; each protected verdict is counted.
+    ProtectionReason Check(const WalkRecord &record);
+
+    const Counts &GetCounts() const { return m_counts; }
+    std::int64_t GetProtectedCount() const;
+    void ResetCounts() { m_counts.fill(0); }
+
+    bool HasPackageDatabase() const { return m_bHavePackages; }
+    std::size_t GetOwnedPathCount() const { return m_owned.GetCount(); }
+    std::size_t GetOpenFileCount() const { return m_openFiles.size(); }
+    int GetProcessCount() const { return m_nProcesses; }
+    int GetUnreadableProcesses() const { return m_nUnreadableProcesses; }
+    // Bytes held for the lookups (package paths and open files).
+    std::size_t GetMemoryBytes() const;
+
+    // One line for the user: how many files were held back and why, with
+    // `bLocked` for a list that shows them locked rather than leaving them
+    // out. Empty when nothing was protected.
+    static QString SummaryText(const Counts &counts, bool bLocked, int unreadableProcesses);
+
+private:
+    bool IsOwned(const WalkRecord &record);
+    bool IsInUse(const WalkRecord &record) const;
+    bool IsInProtectedFolder(const QByteArray &folder);
+
+    QByteArray m_strRoot;     // as the walk names it, no trailing slash except "/"
+    QByteArray m_strRealRoot; // the same folder's real path from "/"
+    CProtectedTrees m_trees;
+    std::unique_ptr<CPackageFileSource> m_pPackages;
+    std::unique_ptr<COpenFileSource> m_pOpenFiles;
+
+    bool m_bLoaded = false;
+    bool m_bHavePackages = false;
+    CPathHashSet m_owned;
+    std::vector<COpenFileSource::FileKey> m_openFiles; // sorted, unique
+    int m_nProcesses = 0;
+    int m_nUnreadableProcesses = 0;
+    Counts m_counts{};
+
+    // The verdict on the last folder seen: the walk hands over the files of
+    // one folder one after another.
+    std::string m_memoFolder;
+    bool m_bMemoValid = false;
+    bool m_bMemoProtected = false;
+    std::string m_scratch;
+};

@@ -1,0 +1,177 @@
+#include "platform/CProcessFiles.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+bool IsPidName(const char *name)
+{
+    if (!*name)
+        return false;
+    for (const char *c = name; *c; ++c) {
+        if (*c < '0' || *c > '9')
+            return false;
+    }
+    return true;
+}
+
+bool IsDenied(int error)
+{
+    return error == EACCES || error == EPERM;
+}
+
+// Parses a hexadecimal or decimal number at `cursor`, moving past it.
+unsigned long long ParseNumber(const char *&cursor, const char *end, int base)
+{
+    unsigned long long value = 0;
+    while (cursor < end) {
+        const char c = *cursor;
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            break;
+        value = value * unsigned(base) + unsigned(digit);
+        ++cursor;
+    }
+    return value;
+}
+
+void SkipField(const char *&cursor, const char *end)
+{
+    while (cursor < end && *cursor != ' ')
+        ++cursor;
+    while (cursor < end && *cursor == ' ')
+        ++cursor;
+}
+
+} // namespace
+
+CProcessFiles::CProcessFiles(QByteArray procRoot) : m_strProcRoot(std::move(procRoot)) {}
+
+bool CProcessFiles::ReadDescriptors(int pidFd, const FileHandler &handler, bool &denied)
+{
+    const int fdDir = ::openat(pidFd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fdDir < 0) {
+        denied = IsDenied(errno);
+        return false;
+    }
+    DIR *dir = ::fdopendir(fdDir);
+    if (!dir) {
+        ::close(fdDir);
+        return false;
+    }
+    while (const dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        // Following the descriptor's link reaches the open file itself, even
+        // one whose name was removed since.
+        struct stat st;
+        if (::fstatat(fdDir, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
+            handler(st.st_dev, st.st_ino);
+    }
+    ::closedir(dir);
+    return true;
+}
+
+bool CProcessFiles::ReadMaps(int pidFd, const FileHandler &handler, bool &denied)
+{
+    const int fd = ::openat(pidFd, "maps", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        denied = IsDenied(errno);
+        return false;
+    }
+    std::vector<char> content(64 * 1024);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == content.size())
+            content.resize(content.size() * 2);
+        const ssize_t got = ::read(fd, content.data() + used, content.size() - used);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            denied = IsDenied(errno);
+            ::close(fd);
+            return false;
+        }
+        if (got == 0)
+            break;
+        used += std::size_t(got);
+    }
+    ::close(fd);
+
+    // "start-end perms offset major:minor inode path": a mapped file has a
+    // nonzero inode. One file takes several lines in a row; report it once.
+    dev_t lastDevice = 0;
+    ino_t lastInode = 0;
+    const char *cursor = content.data();
+    const char *end = cursor + used;
+    while (cursor < end) {
+        const char *newline = static_cast<const char *>(std::memchr(cursor, '\n', std::size_t(end - cursor)));
+        const char *lineEnd = newline ? newline : end;
+        const char *field = cursor;
+        SkipField(field, lineEnd); // addresses
+        SkipField(field, lineEnd); // permissions
+        SkipField(field, lineEnd); // offset
+        const unsigned major = unsigned(ParseNumber(field, lineEnd, 16));
+        if (field < lineEnd && *field == ':') {
+            ++field;
+            const unsigned minor = unsigned(ParseNumber(field, lineEnd, 16));
+            SkipField(field, lineEnd);
+            const ino_t inode = ino_t(ParseNumber(field, lineEnd, 10));
+            const dev_t device = makedev(major, minor);
+            if (inode != 0 && (inode != lastInode || device != lastDevice)) {
+                handler(device, inode);
+                lastDevice = device;
+                lastInode = inode;
+            }
+        }
+        cursor = lineEnd + 1;
+    }
+    return true;
+}
+
+CProcessFiles::Stats CProcessFiles::Read(const FileHandler &handler) const
+{
+    Stats stats;
+    const int procFd = ::open(m_strProcRoot.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (procFd < 0)
+        return stats;
+    DIR *proc = ::fdopendir(::dup(procFd));
+    if (!proc) {
+        ::close(procFd);
+        return stats;
+    }
+    while (const dirent *entry = ::readdir(proc)) {
+        if (!IsPidName(entry->d_name))
+            continue;
+        const int pidFd = ::openat(procFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (pidFd < 0)
+            continue; // gone since the listing
+        bool fdDenied = false;
+        bool mapsDenied = false;
+        const bool fds = ReadDescriptors(pidFd, handler, fdDenied);
+        const bool maps = ReadMaps(pidFd, handler, mapsDenied);
+        ::close(pidFd);
+        if (fds || maps || fdDenied || mapsDenied)
+            ++stats.processes;
+        // A process whose files we could not see is counted, never guessed at.
+        if (fdDenied || mapsDenied)
+            ++stats.unreadable;
+    }
+    ::closedir(proc);
+    ::close(procFd);
+    return stats;
+}

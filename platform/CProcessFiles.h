@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <functional>
+#include <sys/types.h>
+
+// Finds the files running processes hold: every regular file a process has
+// open (its descriptors) or mapped into memory (its memory map). Removing such
+// a file frees nothing until the process lets go of it, and may break the
+// process. Files are reported by device and inode, the one name a file has
+// whatever path it was opened under.
+class CProcessFiles
+{
+public:
+    using FileHandler = std::function<void(dev_t device, ino_t inode)>;
+
+    struct Stats
+    {
+        int processes = 0;  // processes looked at
+        int unreadable = 0; // processes whose files we may not see (another user's)
+    };
+
+    // `procRoot`: where the process file system is mounted.
+    explicit CProcessFiles(QByteArray procRoot = QByteArrayLiteral("/proc"));
+
+    // Hands each file to `handler`, possibly more than once.
+    Stats Read(const FileHandler &handler) const;
+
+private:
+    static bool ReadDescriptors(int pidFd, const FileHandler &handler, bool &denied);
+    static bool ReadMaps(int pidFd, const FileHandler &handler, bool &denied);
+
+    QByteArray m_strProcRoot;
+};

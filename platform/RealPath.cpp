@@ -1,0 +1,28 @@
+#include "platform/RealPath.h"
+
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+
+QByteArray RealPath(const QByteArray &path)
+{
+    if (char *resolved = ::realpath(path.constData(), nullptr)) {
+        QByteArray result(resolved);
+        std::free(resolved);
+        return result;
+    }
+    QByteArray result = path;
+    while (result.size() > 1 && result.endsWith('/'))
+        result.chop(1);
+    return result;
+}
+
+QByteArray HomeFolder()
+{
+    const QByteArray home = qgetenv("HOME");
+    if (!home.isEmpty())
+        return home;
+    if (const passwd *entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
+        return QByteArray(entry->pw_dir);
+    return QByteArray();
+}

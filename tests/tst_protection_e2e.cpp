@@ -1,0 +1,468 @@
+// Protection seen from the results page, on a temporary drive that holds its
+// own package database and a home of its own: Express never lists a
+// protected file, Custom lists it locked, and no click, key, check-all or
+// action ever checks or reaches a locked row.
+#include "TempDrive.h"
+
+#include "controls/CCheckBoxItemDelegate.h"
+#include "controls/CCheckBoxListCtrl.h"
+#include "controls/CFailedFilesDlg.h"
+#include "controls/CFlatPushButton.h"
+#include "controls/CMessageBoxDlg.h"
+#include "core/CActionStep.h"
+#include "core/CDpkgFileSource.h"
+#include "core/CEventPump.h"
+#include "core/CFileScan.h"
+#include "core/CProcOpenFileSource.h"
+#include "core/CProtection.h"
+#include "core/CProtectionFilter.h"
+#include "core/CResultsModel.h"
+#include "platform/RealPath.h"
+#include "res/ResourceIds.h"
+#include "results/CResultsPage.h"
+#include "scan/CScanDlg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QScopeGuard>
+#include <QSet>
+#include <QTimer>
+#include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+bool Exists(const QByteArray &path)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+bool WriteFile(const QByteArray &path, const QByteArray &content)
+{
+    QFile file(QFile::decodeName(path));
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+}
+
+template <class T> void AnswerModal(QObject *owner, std::function<void(T *)> answer)
+{
+    auto *timer = new QTimer(owner);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            answer(dialog);
+        }
+    });
+    timer->start();
+}
+
+// Records every index an action is handed.
+class CRecordingStep : public CActionStep
+{
+public:
+    int GetStatusTextId() const override { return IDS_ELIMINATING; }
+    int GetFailedMessageId() const override { return 0; }
+    bool ChangesDisk() const override { return false; }
+    FileOpResult Run(int index) override
+    {
+        seen.append(index);
+        return FileOpResult::Success();
+    }
+    QList<int> seen;
+};
+
+// Files of the drive: what Express lists, and what protection keeps away.
+const QList<QByteArray> kExpressListed = {
+    "Temp/free.txt",
+    "home/u/.cache/x.tmp",
+    "home/u/.config/app/sub/deep.tmp", // two levels below the settings folder
+    "var/tmp/v.tmp",
+    "docs/old.bak",
+};
+const QList<QByteArray> kPackageOwned = {"Temp/owned.txt", "Temp/tool.distrib"};
+const QList<QByteArray> kProtectedFolder = {
+    "a/site-packages/pkg/debug/x.js",
+    "b/node_modules/m/tmp/y.log",
+    "home/u/.ssh/old.bak",
+    "home/u/.config/app/settings.bak",
+    "src/.git/Temp/index.tmp",
+};
+
+} // namespace
+
+class TestProtectionE2E : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void expressNeverListsProtectedFiles();
+    void customListsThemLocked();
+    void lockedRowsCannotBeCheckedByAnyMeans();
+    void actionsNeverReachLockedRows();
+    void fileHeldOpenIsProtectedOnlyWhileOpen();
+    void protectedFilesStillCountInTheProgress();
+    void withoutProtectionEverythingMatchingIsListed();
+
+private:
+    std::unique_ptr<CProtection> MakeProtection(const QByteArray &drive, bool bProcesses = false) const;
+    void Scan();
+    QSet<QByteArray> ListedPaths() const;
+    QSet<QByteArray> LockedPaths() const;
+    QSet<QByteArray> Paths(const QList<QByteArray> &relative) const;
+    QString ProtectedLine() const;
+
+    std::unique_ptr<TempDrive> m_drive;
+    std::unique_ptr<CFileScan> m_scan;
+    std::unique_ptr<CResultsPage> m_page;
+    std::unique_ptr<QObject> m_answers;
+};
+
+std::unique_ptr<CProtection> TestProtectionE2E::MakeProtection(const QByteArray &drive, bool bProcesses) const
+{
+    // The drive's own package database and home. The machine's processes
+    // only where a test needs them: some may be unreadable even to root,
+    // which would add to the line the other tests compare word for word.
+    return std::make_unique<CProtection>(drive, CProtectedTrees(RealPath(m_drive->path("home/u"))),
+                                         std::make_unique<CDpkgFileSource>(drive + "/var/lib/dpkg"),
+                                         bProcesses ? std::make_unique<CProcOpenFileSource>() : nullptr);
+}
+
+void TestProtectionE2E::init()
+{
+    CEventPump::SetDefaultInterval(15);
+    m_answers = std::make_unique<QObject>();
+    m_drive = std::make_unique<TempDrive>();
+    QVERIFY(m_drive->isValid());
+    for (const QList<QByteArray> *files : {&kExpressListed, &kPackageOwned, &kProtectedFolder}) {
+        for (const QByteArray &file : *files)
+            QVERIFY(m_drive->makeFile(file, 100 + file.size()));
+    }
+    QVERIFY(m_drive->makeFile("docs/keep.txt", 10)); // matches nothing
+    QVERIFY(m_drive->makeFolder("var/lib/dpkg/info"));
+    // The list names the diverted file by its original path; the diversion
+    // put it at Temp/tool.distrib, and a local file took the original name.
+    QVERIFY(WriteFile(m_drive->path("var/lib/dpkg/info/pkg.list"), "/.\n/Temp\n/Temp/owned.txt\n/Temp/tool\n"));
+    QVERIFY(WriteFile(m_drive->path("var/lib/dpkg/diversions"), "/Temp/tool\n/Temp/tool.distrib\n:\n"));
+
+    m_scan = std::make_unique<CFileScan>();
+    m_scan->m_strDrive = QFile::decodeName(m_drive->root());
+    m_page = std::make_unique<CResultsPage>();
+    m_page->SetScan(m_scan.get());
+    m_page->SetProtectionFactory([this](const QByteArray &drive) { return MakeProtection(drive); });
+    m_page->EnsureInitialized();
+    m_page->resize(900, 600);
+    m_page->show();
+}
+
+void TestProtectionE2E::cleanup()
+{
+    m_answers.reset();
+    m_page.reset();
+    m_scan.reset();
+    m_drive.reset();
+}
+
+void TestProtectionE2E::Scan()
+{
+    m_page->OnSetActive();
+    QTRY_VERIFY_WITH_TIMEOUT(m_page->GetScanTimerId() == 0 && !m_page->IsScanning(), 20000);
+}
+
+QSet<QByteArray> TestProtectionE2E::ListedPaths() const
+{
+    QSet<QByteArray> paths;
+    const CResultsModel &model = *m_page->GetModel();
+    for (int row = 0; row < model.rowCount(); ++row)
+        paths.insert(model.GetStore().GetPath(model.GetItem(row)));
+    return paths;
+}
+
+QSet<QByteArray> TestProtectionE2E::LockedPaths() const
+{
+    QSet<QByteArray> paths;
+    const CResultsModel &model = *m_page->GetModel();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.IsLockedRow(row))
+            paths.insert(model.GetStore().GetPath(model.GetItem(row)));
+    }
+    return paths;
+}
+
+QSet<QByteArray> TestProtectionE2E::Paths(const QList<QByteArray> &relative) const
+{
+    QSet<QByteArray> paths;
+    for (const QByteArray &file : relative)
+        paths.insert(m_drive->path(file));
+    return paths;
+}
+
+QString TestProtectionE2E::ProtectedLine() const
+{
+    auto *label = m_page->GetDlgItemAs<QLabel>(IDC_PROTECTED_TEXT);
+    return label ? label->text() : QStringLiteral("<no label>");
+}
+
+void TestProtectionE2E::expressNeverListsProtectedFiles()
+{
+    QVERIFY(m_drive->makeFile("Temp/tool", 5)); // the local file at the diverted path stays protected
+    Scan();
+    QCOMPARE(ListedPaths(), Paths(kExpressListed));
+    QVERIFY(LockedPaths().isEmpty());
+    QCOMPARE(m_page->GetSelectedCount(), kExpressListed.size());
+    QCOMPARE(ProtectedLine(),
+             QStringLiteral("Left out as protected : 8 files (owned by packages 3, protected folder 5)"));
+    // The line sits between the list and the totals, inside the page.
+    auto *label = m_page->GetDlgItemAs<QLabel>(IDC_PROTECTED_TEXT);
+    QVERIFY(label->geometry().top() >= m_page->GetList()->geometry().bottom());
+    QVERIFY(label->geometry().bottom() <= m_page->GetDlgItemAs<QLabel>(IDC_SELECTION_TEXT)->geometry().top());
+
+    // A new activation starts with an empty line.
+    m_page->SetProtectionFactory({});
+    Scan();
+    QCOMPARE(ProtectedLine(), QString());
+}
+
+void TestProtectionE2E::customListsThemLocked()
+{
+    m_scan->m_bExpress = 0;
+    m_scan->m_bLocation = 1;
+    m_scan->m_arrLocations = {QStringLiteral("*")};
+    Scan();
+    const QSet<QByteArray> protectedPaths = Paths(kPackageOwned) + Paths(kProtectedFolder);
+    QCOMPARE(LockedPaths(), protectedPaths);
+    // The database itself lies in var/lib of this drive, not in the system's
+    // /var/lib: it is an ordinary folder here and is listed.
+    QVERIFY(ListedPaths().contains(m_drive->path("var/lib/dpkg/info/pkg.list")));
+    QVERIFY(ListedPaths().contains(m_drive->path("docs/keep.txt")));
+
+    const CResultsModel &model = *m_page->GetModel();
+    std::int64_t selectedBytes = 0;
+    int selected = 0;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const int item = model.GetItem(row);
+        const QModelIndex cell = model.index(row, kColumnFile);
+        if (model.IsLockedRow(row)) {
+            QCOMPARE(m_page->GetList()->GetCheck(row), 0);
+            const QString tip = model.index(row, kColumnLocation).data(Qt::ToolTipRole).toString();
+            const bool owned = Paths(kPackageOwned).contains(model.GetStore().GetPath(item));
+            QCOMPARE(tip, owned ? QStringLiteral("Protected (owned by packages): this file cannot be checked")
+                                : QStringLiteral("Protected (protected folder): this file cannot be checked"));
+            QVERIFY(!(cell.flags() & Qt::ItemIsUserCheckable));
+        } else {
+            QCOMPARE(m_page->GetList()->GetCheck(row), 1);
+            QVERIFY(!cell.data(Qt::ToolTipRole).isValid());
+            selectedBytes += model.GetStore().GetSize(item);
+            ++selected;
+        }
+    }
+    QCOMPARE(m_page->GetSelectedCount(), selected);
+    QCOMPARE(m_page->GetSelectedBytes(), selectedBytes);
+    QCOMPARE(ProtectedLine(), QStringLiteral("Locked as protected : 7 files (owned by packages 2, protected folder 5)"));
+
+    // The locked box is drawn faded: it differs from an unchecked free one.
+    int lockedRow = -1;
+    int freeRow = -1;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.IsLockedRow(row) && lockedRow < 0)
+            lockedRow = row;
+        if (!model.IsLockedRow(row) && freeRow < 0)
+            freeRow = row;
+    }
+    QVERIFY(lockedRow >= 0 && freeRow >= 0);
+    CCheckBoxListCtrl *list = m_page->GetList();
+    list->SetCheck(freeRow, false);
+    list->selectionModel()->clearSelection();
+    list->resize(list->width(), 40 * 24); // every row in view
+    QCoreApplication::processEvents();
+    const QRect freeBox = list->visualRect(model.index(freeRow, 0));
+    const QRect lockedBox = list->visualRect(model.index(lockedRow, 0));
+    QVERIFY(list->viewport()->rect().contains(freeBox) && list->viewport()->rect().contains(lockedBox));
+    const QImage shot = list->viewport()->grab().toImage();
+    const auto box = [&](const QRect &cell) {
+        return shot.copy(QRect(cell.left(), cell.top(), CCheckBoxItemDelegate::kCheckCell, cell.height()));
+    };
+    QVERIFY(box(freeBox) != box(lockedBox));
+}
+
+void TestProtectionE2E::lockedRowsCannotBeCheckedByAnyMeans()
+{
+    m_scan->m_bExpress = 0;
+    m_scan->m_bLocation = 1;
+    m_scan->m_arrLocations = {QStringLiteral("*")};
+    Scan();
+    const CResultsModel &model = *m_page->GetModel();
+    CCheckBoxListCtrl *list = m_page->GetList();
+    QSignalSpy spy(list, &CCheckBoxListCtrl::checkChanged);
+    const int selectedBefore = m_page->GetSelectedCount();
+    const std::int64_t bytesBefore = m_page->GetSelectedBytes();
+
+    // A click on each locked box, and a double-click on its name.
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (!model.IsLockedRow(row))
+            continue;
+        list->scrollTo(model.index(row, 0));
+        const QRect cell = list->visualRect(model.index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(cell.left() + 8, cell.center().y()));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(cell.left() + 40, cell.center().y()));
+        QCOMPARE(list->GetCheck(row), 0);
+    }
+    QCOMPARE(spy.count(), 0);
+
+    // Check-all: every row through the list, then every row selected and Space.
+    for (int row = 0; row < model.rowCount(); ++row)
+        list->SetCheck(row, true);
+    QCOMPARE(spy.count(), 0); // the free rows were checked already
+    list->setFocus();
+    list->selectAll();
+    QTest::keyClick(list, Qt::Key_Space); // unchecks the free rows
+    QCOMPARE(m_page->GetSelectedCount(), 0);
+    QTest::keyClick(list, Qt::Key_Space); // checks them again, never the locked ones
+    QCOMPARE(m_page->GetSelectedCount(), selectedBefore);
+    QCOMPARE(m_page->GetSelectedBytes(), bytesBefore);
+    for (int row = 0; row < model.rowCount(); ++row)
+        QCOMPARE(list->GetCheck(row), model.IsLockedRow(row) ? 0 : 1);
+    // Straight to the model, past the list.
+    for (int row = 0; row < model.rowCount(); ++row)
+        m_page->GetModel()->setData(model.index(row, kColumnFile), int(Qt::Checked), Qt::CheckStateRole);
+    QCOMPARE(LockedPaths(), Paths(kPackageOwned) + Paths(kProtectedFolder));
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.IsLockedRow(row))
+            QVERIFY(!model.GetCheck(row));
+    }
+    QCOMPARE(m_page->GetSelectedCount(), selectedBefore);
+}
+
+void TestProtectionE2E::actionsNeverReachLockedRows()
+{
+    m_scan->m_bExpress = 0;
+    m_scan->m_bLocation = 1;
+    m_scan->m_arrLocations = {QStringLiteral("*")};
+    Scan();
+    const QSet<QByteArray> locked = LockedPaths();
+    QCOMPARE(locked.size(), kPackageOwned.size() + kProtectedFolder.size());
+    const CResultStore &store = m_page->GetModel()->GetStore();
+
+    // The loop hands the step free files only.
+    CRecordingStep step;
+    m_page->RunAction(step);
+    QVERIFY(!step.seen.isEmpty());
+    for (int item : step.seen)
+        QVERIFY2(!store.IsLocked(item), store.GetPath(item).constData());
+    QCOMPARE(ListedPaths(), locked); // only the locked rows stay
+
+    // Delete of everything that can be checked: the locked files stay on disk.
+    Scan();
+    AnswerModal<CMessageBoxDlg>(m_answers.get(), [](CMessageBoxDlg *box) { box->GetOkButton()->click(); });
+    bool failedShown = false;
+    AnswerModal<CFailedFilesDlg>(m_answers.get(), [&](CFailedFilesDlg *dlg) {
+        failedShown = true;
+        dlg->accept();
+    });
+    m_page->GetDeleteButton()->click();
+    QVERIFY(!failedShown);
+    QCOMPARE(ListedPaths(), locked);
+    for (const QByteArray &path : locked)
+        QVERIFY2(Exists(path), path.constData());
+    QVERIFY(!Exists(m_drive->path("docs/keep.txt")));
+    QCOMPARE(m_page->GetSelectedCount(), 0);
+    QVERIFY(!m_page->GetDeleteButton()->isEnabled());
+
+    // Eliminate with nothing checked leaves the locked rows listed.
+    m_page->OnEliminate();
+    QCOMPARE(ListedPaths(), locked);
+}
+
+void TestProtectionE2E::fileHeldOpenIsProtectedOnlyWhileOpen()
+{
+    QVERIFY(m_drive->makeFile("Temp/open.tmp", 50));
+    const QByteArray path = m_drive->path("Temp/open.tmp");
+    int ready[2];
+    QVERIFY(::pipe(ready) == 0);
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ready[0]);
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        const char c = fd >= 0 ? 'r' : 'x';
+        if (::write(ready[1], &c, 1) != 1)
+            ::_exit(1);
+        for (;;)
+            ::pause();
+    }
+    ::close(ready[1]);
+    char c = 0;
+    QVERIFY(::read(ready[0], &c, 1) == 1);
+    ::close(ready[0]);
+    // Ends the child once: a second kill could reach a process that took its number.
+    const auto stopChild = [&child] {
+        if (child > 0) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            child = -1;
+        }
+    };
+    const auto guard = qScopeGuard(stopChild);
+    QCOMPARE(c, 'r');
+    m_page->SetProtectionFactory([this](const QByteArray &drive) { return MakeProtection(drive, true); });
+
+    Scan();
+    QVERIFY(!ListedPaths().contains(path));
+    QVERIFY(ProtectedLine().contains(QStringLiteral("in use 1")));
+
+    stopChild();
+    Scan();
+    QVERIFY(ListedPaths().contains(path));
+    QVERIFY(!ProtectedLine().contains(QStringLiteral("in use")));
+}
+
+void TestProtectionE2E::protectedFilesStillCountInTheProgress()
+{
+    // Every file is walked and counted, protected or not.
+    std::int64_t total = 0;
+    for (const QList<QByteArray> *files : {&kExpressListed, &kPackageOwned, &kProtectedFolder}) {
+        for (const QByteArray &file : *files)
+            total += 100 + file.size();
+    }
+    total += 10; // docs/keep.txt
+    for (const char *db : {"var/lib/dpkg/info/pkg.list", "var/lib/dpkg/diversions"})
+        total += QFileInfo(QFile::decodeName(m_drive->path(db))).size();
+
+    struct Sink : CMatchSink
+    {
+        int listed = 0;
+        void AddResult(const WalkRecord &) override { ++listed; }
+    } sink;
+    std::unique_ptr<CProtection> protection = MakeProtection(m_drive->root());
+    protection->Load();
+    CProtectionFilter filter(protection.get(), sink, false);
+    CScanDlg dlg(m_scan.get(), &filter);
+    dlg.Create(m_page.get(), m_drive->root());
+    QCOMPARE(dlg.ScanFolder(m_drive->root()), 1);
+    dlg.hide();
+    QCOMPARE(std::int64_t(dlg.GetDoneBytes()), total);
+    QCOMPARE(sink.listed, kExpressListed.size());
+    QCOMPARE(protection->GetProtectedCount(), kPackageOwned.size() + kProtectedFolder.size());
+}
+
+void TestProtectionE2E::withoutProtectionEverythingMatchingIsListed()
+{
+    m_page->SetProtectionFactory({});
+    Scan();
+    // Express's own rules list the owned and guarded files once nothing protects them.
+    QVERIFY(ListedPaths().contains(m_drive->path("a/site-packages/pkg/debug/x.js")));
+    QVERIFY(ListedPaths().contains(m_drive->path("Temp/owned.txt")));
+    QVERIFY(LockedPaths().isEmpty());
+    QCOMPARE(ProtectedLine(), QString());
+}
+
+QTEST_MAIN(TestProtectionE2E)
+#include "tst_protection_e2e.moc"
