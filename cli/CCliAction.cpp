@@ -214,10 +214,21 @@ bool CCliAction::FolderChainIntact(const QByteArray &folder)
     return intact;
 }
 
+WalkRecord CCliAction::RecordOf(int index) const
+{
+    // What protection judges: where the file is and which file it is.
+    WalkRecord record;
+    record.folder = m_store.GetPaths().GetFolder(index);
+    record.name = m_store.GetPaths().GetName(index);
+    record.device = m_store.GetDevice(index);
+    record.inode = m_store.GetInode(index);
+    return record;
+}
+
 bool CCliAction::DryRunOne(int index, QByteArray &out, QString &reason)
 {
     const QByteArray path = m_store.GetPath(index);
-    if (IsProtectedFile(m_store.GetPaths().GetFolder(index), m_store.GetPaths().GetName(index))) {
+    if (IsProtectedFile(m_root, RecordOf(index))) {
         reason = CliText(IDS_CLI_REASON_PROTECTED);
         return false;
     }
@@ -283,7 +294,7 @@ int CCliAction::RunSteps(CActionStep &step)
     for (int index = m_store.GetCount() - 1; index >= 0; --index) {
         if (!m_store.IsChecked(index))
             continue;
-        if (IsProtectedFile(m_store.GetPaths().GetFolder(index), m_store.GetPaths().GetName(index))) {
+        if (IsProtectedFile(m_root, RecordOf(index))) {
             ReportFailure(index, CliText(IDS_CLI_REASON_PROTECTED));
             ++failed;
             continue;

@@ -28,6 +28,7 @@ private:
     void FillStore();
     int DryRun();
     int RunSteps(CActionStep &step);
+    WalkRecord RecordOf(int index) const;
     bool DryRunOne(int index, QByteArray &out, QString &reason);
     QByteArray DestinationOf(int index) const;
     bool FolderChainIntact(const QByteArray &folder);

@@ -189,7 +189,7 @@ void CCliScan::OnFile(const WalkRecord &record)
         ShowProgress(false);
     if (!m_pMatcher->MatchFile(record))
         return;
-    if (IsProtectedFile(record.folder, record.name)) {
+    if (IsProtectedFile(m_root, record)) {
         ++m_nProtected;
         return;
     }
@@ -246,6 +246,9 @@ void CCliScan::PrintSummary() const
         CliText(IDS_CLI_SUMMARY_UNREADABLE, {Number(m_nUnreadable)}),
         CliText(IDS_CLI_SUMMARY_PROTECTED, {Number(m_nProtected)}),
     };
+    const QString why = ProtectionSummary(m_root);
+    if (!why.isEmpty())
+        lines.append(why);
     const QByteArray text = lines.join(QLatin1Char('\n')).toUtf8() + '\n';
     std::fflush(stdout);
     std::fwrite(text.constData(), 1, std::size_t(text.size()), stderr);

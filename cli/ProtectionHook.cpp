@@ -1,8 +1,33 @@
 #include "cli/ProtectionHook.h"
 
-bool IsProtectedFile(const QByteArray &folder, const QByteArray &name)
+#include "core/CProtection.h"
+#include "platform/WalkRecord.h"
+
+#include <map>
+#include <memory>
+
+namespace {
+
+CProtection &ProtectionFor(const QByteArray &driveRoot)
 {
-    Q_UNUSED(folder);
-    Q_UNUSED(name);
-    return false;
+    static std::map<QByteArray, std::unique_ptr<CProtection>> loaded;
+    std::unique_ptr<CProtection> &protection = loaded[driveRoot];
+    if (!protection) {
+        protection = CProtection::ForDrive(driveRoot);
+        protection->Load();
+    }
+    return *protection;
+}
+
+} // namespace
+
+bool IsProtectedFile(const QByteArray &driveRoot, const WalkRecord &record)
+{
+    return ProtectionFor(driveRoot).Check(record) != ProtectionReason::None;
+}
+
+QString ProtectionSummary(const QByteArray &driveRoot)
+{
+    CProtection &protection = ProtectionFor(driveRoot);
+    return CProtection::SummaryText(protection.GetCounts(), false, protection.GetUnreadableProcesses());
 }
