@@ -8,8 +8,12 @@ list(APPEND BV_CORE_SOURCES
   platform/CFileDeleter.h
   platform/CFixedDrives.cpp
   platform/CFixedDrives.h
+  platform/CFolderChain.cpp
+  platform/CFolderChain.h
   platform/CMountInfo.cpp
   platform/CMountInfo.h
+  platform/CSetAsideEntry.cpp
+  platform/CSetAsideEntry.h
   platform/CTime.cpp
   platform/CTime.h
   platform/CVerifiedEntry.cpp

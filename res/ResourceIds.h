@@ -141,6 +141,7 @@ constexpr int IDC_DELETE = 1049;
 constexpr int IDC_SELECTION_TEXT = 1051;
 constexpr int IDC_FREE_SPACE_TEXT = 1052;
 constexpr int IDC_ELIMINATE = 1056;
+constexpr int IDC_SKIPPED_FOLDERS_TEXT = 1090;
 
 // Scan dialog (133)
 constexpr int IDC_SCAN_PROGRESS = 1061;
@@ -324,3 +325,16 @@ constexpr int IDS_LINK_DDE_BUSY = 361;          // code 30
 constexpr int IDS_LINK_NO_ASSOC = 362;          // code 31
 constexpr int IDS_LINK_DLL_NOT_FOUND = 363;     // code 32
 constexpr int IDS_LINK_UNKNOWN_ERROR = 364;     // %d: any other code
+
+// Results page: folders the walk could not read
+constexpr int IDS_SKIPPED_ONE_FOLDER = 380;
+constexpr int IDS_SKIPPED_FOLDERS = 381;        // %d: number of folders
+
+// Why an action left a file alone, one text per result code
+constexpr int IDS_REASON_OK = 385;
+constexpr int IDS_REASON_GONE = 386;
+constexpr int IDS_REASON_REPLACED = 387;
+constexpr int IDS_REASON_PERMISSION = 388;
+constexpr int IDS_REASON_FAILED = 389;          // %s: the system's error text
+constexpr int IDS_REASON_CHANGED = 390;
+constexpr int IDS_REASON_LEFT_ASIDE = 391;

@@ -140,6 +140,15 @@ constexpr StringEntry kStrings[] = {
     {IDS_LINK_NO_ASSOC, "There is no application associated\nwith the given filename extension."},
     {IDS_LINK_DLL_NOT_FOUND, "The specified dynamic-link library was not found."},
     {IDS_LINK_UNKNOWN_ERROR, "Unknown Error (%d) occurred."},
+    {IDS_SKIPPED_ONE_FOLDER, "1 folder could not be read; its files were not searched."},
+    {IDS_SKIPPED_FOLDERS, "%d folders could not be read; their files were not searched."},
+    {IDS_REASON_OK, "Done."},
+    {IDS_REASON_GONE, "The file no longer exists."},
+    {IDS_REASON_REPLACED, "Another file or a link now stands in its place."},
+    {IDS_REASON_PERMISSION, "Permission denied."},
+    {IDS_REASON_FAILED, "The system refused: %s"},
+    {IDS_REASON_CHANGED, "The file has changed since the scan."},
+    {IDS_REASON_LEFT_ASIDE, "The file was set aside and could not be put back under its name."},
 };
 
 const QHash<int, QString> &table()

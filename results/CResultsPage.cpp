@@ -193,6 +193,7 @@ void CResultsPage::StartScan()
     SyncTotals();
     UpdateSelectionText();
     UpdateFreeSpaceText();
+    UpdateSkippedFoldersText(dlg.GetSkippedFolders());
     m_bScanning = 0;
     EnableSheet(true);
     if (m_listResults) {
@@ -275,6 +276,19 @@ void CResultsPage::UpdateFreeSpaceText()
 {
     if (QLabel *label = Static(IDC_FREE_SPACE_TEXT))
         label->setText(FillFormat(LoadString(IDS_FREE_SPACE_FORMAT), GetFreeSpaceText()));
+}
+
+void CResultsPage::UpdateSkippedFoldersText(std::int64_t nSkippedFolders)
+{
+    QLabel *label = Static(IDC_SKIPPED_FOLDERS_TEXT);
+    if (!label)
+        return;
+    if (nSkippedFolders <= 0)
+        label->clear();
+    else if (nSkippedFolders == 1)
+        label->setText(LoadString(IDS_SKIPPED_ONE_FOLDER));
+    else
+        label->setText(FillFormat(LoadString(IDS_SKIPPED_FOLDERS), QString(), nSkippedFolders));
 }
 
 QList<QByteArray> CResultsPage::RunAction(const QString &strStatusText, const ActionStep &step)

@@ -40,6 +40,9 @@ public:
     void AddProgress(std::uint64_t nSize);
     // Moves the bar up to 100 one step at a time (a walk that finished).
     void FinishProgress();
+    // Folders the last ScanFolder could not open or read (their files were
+    // not examined).
+    std::int64_t GetSkippedFolders() const { return m_nSkippedFolders; }
 
     CEllipsisStatic *m_wndPath;
     std::uint64_t m_nTotalBytes = 0;
@@ -55,4 +58,5 @@ private:
     CEventPump m_pump;
     QElapsedTimer m_refreshClock;
     bool m_bShowNextPath = true;
+    std::int64_t m_nSkippedFolders = 0;
 };

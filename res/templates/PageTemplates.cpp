@@ -124,7 +124,9 @@ std::vector<DialogTemplate> PageTemplates()
             SunkenPicture(IDB_RESULTS_PICTURE, 0, 1, 65, 52),
             Control(IDC_RESULTS_TITLE, Kind::Static, 70, 0, 262, 8, IDS_RESULTS_TITLE),
             Control(IDC_RESULTS_DESCRIPTION, Kind::Static, 70, 10, 262, 49, IDS_RESULTS_DESCRIPTION),
-            Control(IDC_RESULTS_LIST, Kind::ListView, 0, 61, 332, 88),
+            Control(IDC_RESULTS_LIST, Kind::ListView, 0, 61, 332, 78),
+            // Empty unless some folders could not be read during the scan.
+            Aligned(Control(IDC_SKIPPED_FOLDERS_TEXT, Kind::Static, 3, 141, 324, 9), Qt::AlignRight),
             Control(IDC_SELECTION_TEXT, Kind::Static, 3, 152, 158, 9),
             Aligned(Control(IDC_FREE_SPACE_TEXT, Kind::Static, 181, 152, 146, 9), Qt::AlignRight),
             Disabled(Control(IDC_ELIMINATE, Kind::PushButton, 4, 163, 50, 14, IDS_ELIMINATE)),
