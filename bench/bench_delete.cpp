@@ -1,8 +1,15 @@
-// Deleting many small listed files against `find DIR -type f -delete` on an
-// identical tree. Usage: bench_delete [file count] [parent folder]
-// The listed files are collected before the clock starts (the program deletes
-// files it has already listed); find has to walk its tree as part of its time.
-#include "platform/CFileDeleter.h"
+// Deleting listed files against `find DIR -type f -delete` on an identical
+// tree, in two shapes:
+//
+//   bench_delete [file count] [parent folder]      many small files, 100 per folder
+//   bench_delete --chain [levels] [parent folder]  one file in each of N nested folders
+//
+// The files are listed by the walk before the clock starts (the program
+// deletes files it has already listed) and deleted by the Delete step, from
+// the last row to the first; find has to walk its tree as part of its time.
+#include "core/CDeleteStep.h"
+#include "core/CResultStore.h"
+#include "platform/CDirectoryWalker.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -19,13 +26,6 @@
 #include <vector>
 
 namespace {
-
-struct Listed
-{
-    QByteArray path;
-    dev_t device;
-    ino_t inode;
-};
 
 constexpr int kFilesPerFolder = 100;
 constexpr int kFoldersPerGroup = 10;
@@ -53,29 +53,35 @@ bool MakeTree(const QByteArray &root, int fileCount)
     return true;
 }
 
-// Depth-first, files in directory order, as the walk lists them.
-void Collect(const QByteArray &folder, std::vector<Listed> &out)
+// Nested folders "d", each holding one file, made by descriptor (the path
+// soon outgrows PATH_MAX).
+bool MakeChain(const QByteArray &root, int levels)
 {
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return;
-    std::vector<QByteArray> subfolders;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        const QByteArray path = folder + '/' + name;
-        struct stat info;
-        if (::lstat(path.constData(), &info) != 0)
-            continue;
-        if (S_ISDIR(info.st_mode))
-            subfolders.push_back(path);
-        else
-            out.push_back({path, info.st_dev, info.st_ino});
+    if (::mkdir(root.constData(), 0755) != 0)
+        return false;
+    int fd = ::open(root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; fd >= 0 && level < levels; ++level) {
+        if (::mkdirat(fd, "d", 0755) != 0)
+            return false;
+        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+        const int file = fd < 0 ? -1 : ::openat(fd, "file.tmp", O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (file < 0 || ::write(file, "0123456789abcdef", 16) != 16)
+            return false;
+        ::close(file);
     }
-    ::closedir(dir);
-    for (const QByteArray &sub : subfolders)
-        Collect(sub, out);
+    if (fd >= 0)
+        ::close(fd);
+    return fd >= 0;
+}
+
+// Depth-first, files in directory order, as the scan lists them.
+void Collect(const QByteArray &root, CResultStore &store)
+{
+    CDirectoryWalker walker;
+    walker.SetFileHandler([&](const WalkRecord &record) { store.AddResult(record); });
+    walker.Walk(root);
 }
 
 double TimeFind(const QByteArray &root)
@@ -87,14 +93,14 @@ double TimeFind(const QByteArray &root)
     return clock.nsecsElapsed() / 1e9;
 }
 
-double TimeDeleter(const QByteArray &driveRoot, const std::vector<Listed> &listed, int &failures)
+double TimeDeleter(const QByteArray &driveRoot, const CResultStore &store, int &failures)
 {
-    CFileDeleter deleter;
+    CDeleteStep step(store, driveRoot);
     QElapsedTimer clock;
     clock.start();
     // The results are visited from the last row to the first.
-    for (auto it = listed.rbegin(); it != listed.rend(); ++it)
-        if (!deleter.Delete(driveRoot, it->path, it->device, it->inode).ok())
+    for (int index = store.GetCount() - 1; index >= 0; --index)
+        if (!step.Run(index).ok())
             ++failures;
     return clock.nsecsElapsed() / 1e9;
 }
@@ -109,8 +115,13 @@ void RemoveTree(const QByteArray &root)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const int fileCount = argc > 1 ? std::atoi(argv[1]) : 100000;
-    QByteArray parent = argc > 2 ? QByteArray(argv[2]) : QByteArray("/tmp");
+    const bool chain = argc > 1 && QByteArray(argv[1]) == "--chain";
+    const int first = chain ? 2 : 1;
+    const int fileCount = argc > first ? std::atoi(argv[first]) : chain ? 5000 : 100000;
+    QByteArray parent = argc > first + 1 ? QByteArray(argv[first + 1]) : QByteArray("/tmp");
+    const auto make = [chain, fileCount](const QByteArray &root) {
+        return chain ? MakeChain(root, fileCount) : MakeTree(root, fileCount);
+    };
     QByteArray base = parent + "/bench-delete-XXXXXX";
     if (!::mkdtemp(base.data())) {
         std::perror("mkdtemp");
@@ -122,24 +133,24 @@ int main(int argc, char **argv)
     for (int round = 0; round < kRounds; ++round) {
         const QByteArray findTree = base + "/find" + QByteArray::number(round);
         const QByteArray ownTree = base + "/own" + QByteArray::number(round);
-        if (!MakeTree(findTree, fileCount) || !MakeTree(ownTree, fileCount)) {
+        if (!make(findTree) || !make(ownTree)) {
             std::perror("making the tree");
             RemoveTree(base);
             return 1;
         }
-        std::vector<Listed> listed;
-        Collect(ownTree, listed);
+        CResultStore store;
+        Collect(ownTree, store);
         ::sync();
         best[0] = std::min(best[0], TimeFind(findTree));
-        // Drive root "/" so every delete walks the whole path, as on a real drive.
-        best[1] = std::min(best[1], TimeDeleter("/", listed, failures));
+        best[1] = std::min(best[1], TimeDeleter(ownTree, store, failures));
         RemoveTree(findTree);
         RemoveTree(ownTree);
     }
     RemoveTree(base);
-    std::printf("files: %d, best of %d rounds\n", fileCount, kRounds);
+    std::printf("%s: %d, best of %d rounds\n", chain ? "nested folders with one file each" : "files", fileCount,
+                kRounds);
     std::printf("find -type f -delete: %.3f s\n", best[0]);
-    std::printf("CFileDeleter:          %.3f s (failures: %d)\n", best[1], failures);
-    std::printf("ratio (ours / find):   %.2f (target <= 1.5)\n", best[1] / best[0]);
+    std::printf("Delete step:          %.3f s (failures: %d)\n", best[1], failures);
+    std::printf("ratio (ours / find):  %.2f (target <= %s)\n", best[1] / best[0], chain ? "3" : "1.5");
     return failures == 0 ? 0 : 1;
 }

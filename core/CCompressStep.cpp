@@ -32,7 +32,7 @@ FileOpResult CCompressStep::CheckIdentity(int index) const
 {
     // Only a look: storing the file changes nothing, so there is nothing to
     // rename aside; a file that is no longer the one listed is left out.
-    CVerifiedEntry entry(m_strDriveRoot, m_store.GetPath(index), m_store.GetDevice(index), m_store.GetInode(index));
+    CVerifiedEntry entry(m_strDriveRoot, m_store.GetPath(index), m_store.GetIdentity(index));
     return entry.result();
 }
 

@@ -3,6 +3,7 @@
 #include "core/CFileScan.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -127,7 +128,8 @@ bool CFileMatcher::MatchFile(const WalkRecord &file) const
         return MatchExpress(file);
     if (!m_anyCriterion)
         return false;
-    if (m_location && !MatchLocation(file.folder, m_locations, m_rootMatchesLocations, m_locationMemo))
+    if (m_location
+        && !MatchLocation(file, m_locations, m_rootMatchesLocations, m_locationMemo, m_locationChain))
         return false;
     if (m_name && !MatchName(file.name))
         return false;
@@ -146,9 +148,45 @@ bool CFileMatcher::MatchFile(const WalkRecord &file) const
 
 bool CFileMatcher::MatchExpress(const WalkRecord &file) const
 {
-    if (MatchLocation(file.folder, m_expressFolders, m_rootMatchesExpress, m_expressMemo))
+    if (MatchLocation(file, m_expressFolders, m_rootMatchesExpress, m_expressMemo, m_expressChain))
         return true;
     return MatchExtension(file.name, m_expressExtensions);
+}
+
+bool CFileMatcher::MatchLocation(const WalkRecord &file, const CPatternList &list, bool rootMatches,
+                                 FolderMemo &memo, VerdictChain &chain) const
+{
+    if (!file.chain || file.chainLength <= 0)
+        return MatchLocation(file.folder, list, rootMatches, memo);
+    if (list.MatchesEverything())
+        return true;
+    const int length = file.chainLength;
+    // Serials never repeat, so a level that still matches has all of its
+    // ancestors matching too.
+    int kept = std::min(length, int(chain.serials.size()));
+    while (kept > 0 && chain.serials[std::size_t(kept - 1)] != file.chain[kept - 1].serial)
+        --kept;
+    chain.serials.resize(std::size_t(kept));
+    chain.verdicts.resize(std::size_t(kept));
+    for (int level = kept; level < length; ++level) {
+        const WalkFolder &folder = file.chain[level];
+        bool verdict;
+        if (level == 0) {
+            // The walk's root: judged as a whole folder path, as any other
+            // folder would be (its names count when it is not the drive root).
+            verdict = MatchFolders(QByteArray::fromRawData(file.folder.constData(), folder.nameLength), list,
+                                   rootMatches);
+        } else {
+            verdict = chain.verdicts.back() != 0;
+            if (!verdict) {
+                CPatternList::FoldBytes(file.folder.constData() + folder.nameBegin, folder.nameLength, m_scratch);
+                verdict = list.Match(m_scratch);
+            }
+        }
+        chain.serials.push_back(folder.serial);
+        chain.verdicts.push_back(verdict ? 1 : 0);
+    }
+    return chain.verdicts.back() != 0;
 }
 
 bool CFileMatcher::MatchLocation(const QByteArray &folder, const CPatternList &list,

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CFileScan;
 
@@ -54,6 +55,17 @@ private:
         bool result = false;
     };
 
+    // The verdict of every folder on the walk's current chain: a folder
+    // matches when its parent does or its own name does, so each folder's
+    // name is matched once, however deep it lies.
+    struct VerdictChain
+    {
+        std::vector<std::uint64_t> serials;
+        std::vector<char> verdicts;
+    };
+
+    bool MatchLocation(const WalkRecord &file, const CPatternList &list, bool rootMatches, FolderMemo &memo,
+                       VerdictChain &chain) const;
     bool MatchLocation(const QByteArray &folder, const CPatternList &list, bool rootMatches,
                        FolderMemo &memo) const;
     bool MatchFolders(const QByteArray &folder, const CPatternList &list, bool rootMatches) const;
@@ -88,5 +100,7 @@ private:
 
     mutable FolderMemo m_locationMemo;
     mutable FolderMemo m_expressMemo;
+    mutable VerdictChain m_locationChain;
+    mutable VerdictChain m_expressChain;
     mutable std::u32string m_scratch;
 };

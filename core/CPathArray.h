@@ -1,21 +1,30 @@
 #pragma once
 
+#include "platform/WalkRecord.h"
+
 #include <QByteArray>
 #include <QHash>
-#include <QList>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
-// The raw paths of the listed files, kept compactly: each folder's bytes are
-// stored once and each file keeps only its name, so a million paths cost
-// little more than their names. Entries are only ever appended; an index
-// stays valid until Clear().
+// The raw paths of the listed files, kept compactly: folders form a tree
+// (each folder keeps its parent and its own name only), and each file keeps
+// its name and its folder. A deep tree therefore costs memory in proportion
+// to its folders, not to the sum of their path lengths. Whole paths are
+// built on demand. Entries are only ever appended; an index stays valid
+// until Clear().
+//
+// Files handed over by the walk bring the chain of folders above them (see
+// WalkRecord::chain), from which the tree grows without looking at whole
+// paths. Records made by hand have no chain: their folder then becomes a
+// top-level entry of the tree under its whole path.
 class CPathArray
 {
 public:
-    // Appends the file `name` found in `folder` (no trailing slash except for
-    // "/"); returns its index.
+    // Appends the file `record.name` found in `record.folder`; returns its index.
+    int Append(const WalkRecord &record);
+    // Appends by folder path and name alone (no chain).
     int Append(const QByteArray &folder, const QByteArray &name);
     void Clear();
 
@@ -25,20 +34,43 @@ public:
     QByteArray GetName(int index) const;
     // A view of the name bytes, valid until the next Append or Clear.
     std::string_view GetNameView(int index) const;
-    const QByteArray &GetFolder(int index) const { return m_folders[GetFolderIndex(index)]; }
+    // The whole path of the file's folder (no trailing slash except for "/").
+    QByteArray GetFolder(int index) const { return GetFolderPath(GetFolderIndex(index)); }
 
     // Files of the same folder share one folder index.
     int GetFolderIndex(int index) const { return m_folderOfFile[std::size_t(index)]; }
-    int GetFolderCount() const { return int(m_folders.size()); }
-    const QByteArray &GetFolderAt(int folderIndex) const { return m_folders[folderIndex]; }
+    int GetFolderCount() const { return int(m_folderParent.size()); }
+    QByteArray GetFolderAt(int folderIndex) const { return GetFolderPath(folderIndex); }
+
+    // The folder tree. A top-level folder (no parent, depth 0) is named by
+    // its whole path, the walk's root for instance; the others by their
+    // name alone. A parent always has a smaller index than its children.
+    int GetFolderParent(int folderIndex) const { return m_folderParent[std::size_t(folderIndex)]; }
+    int GetFolderDepth(int folderIndex) const { return m_folderDepth[std::size_t(folderIndex)]; }
+    std::string_view GetFolderName(int folderIndex) const;
+    QByteArray GetFolderPath(int folderIndex) const;
 
 private:
-    int FolderIndexOf(const QByteArray &folder);
+    int AddFolder(int parent, const char *name, qsizetype length);
+    int FolderOfChain(const WalkRecord &record);
+    int FolderByPath(const QByteArray &folder);
+    int AppendFile(int folder, const QByteArray &name);
 
     std::vector<char> m_nameBytes;
     std::vector<std::int64_t> m_nameEnds; // end offset of each name in m_nameBytes
     std::vector<std::int32_t> m_folderOfFile;
-    QList<QByteArray> m_folders;
-    QHash<QByteArray, int> m_folderIndex;
-    int m_lastFolder = -1; // files of one folder arrive together: skip the lookup
+
+    std::vector<char> m_folderNameBytes;
+    std::vector<std::int64_t> m_folderNameEnds;
+    std::vector<std::int32_t> m_folderParent;
+    std::vector<std::int32_t> m_folderDepth;
+
+    // The walk's current chain of folders as far as the tree has it: serial
+    // and folder index per level. Files arrive in walk order, so only the
+    // levels that changed since the last file are looked at.
+    std::vector<std::uint64_t> m_chainSerials;
+    std::vector<std::int32_t> m_chainFolders;
+    // Folders of records without a chain, by whole path.
+    QHash<QByteArray, int> m_foldersByPath;
+    int m_lastPathFolder = -1;
 };

@@ -2,14 +2,24 @@
 
 int CResultStore::AddResult(const WalkRecord &record)
 {
-    const int index = m_arrPaths.Append(record.folder, record.name);
+    const int index = m_arrPaths.Append(record);
     m_arrSizes.push_back(record.size);
     m_arrCreated.push_back(record.creationTime);
     m_arrModified.push_back(record.modifiedTime);
     m_arrAccessed.push_back(record.accessedTime);
-    m_arrDevices.push_back(record.device);
-    m_arrInodes.push_back(record.inode);
-    m_arrFlags.push_back(kChecked | kListed);
+    // A record without a whole identity keeps what it has: an action then
+    // finds the file changed and leaves it alone.
+    const FileIdentity &id = record.identity;
+    const bool whole = id.inode != 0 || record.inode == 0;
+    m_arrDevices.push_back(whole ? id.device : record.device);
+    m_arrInodes.push_back(whole ? id.inode : record.inode);
+    m_arrIdentitySizes.push_back(id.size);
+    m_arrModifiedNs.push_back(id.modifiedNs);
+    m_arrBirthNs.push_back(id.birthNs);
+    m_arrTypes.push_back(std::uint16_t(id.type));
+    m_arrAllocated.push_back(record.allocatedBytes);
+    m_arrLinks.push_back(record.linkCount);
+    m_arrFlags.push_back(std::uint8_t(kChecked | kListed | (id.hasBirth ? kHasBirth : 0)));
     m_nSelectedBytes += record.size;
     ++m_nSelectedCount;
     return index;
@@ -20,7 +30,9 @@ int CResultStore::AddLockedResult(const WalkRecord &record, ProtectionReason rea
     const int index = AddResult(record);
     m_nSelectedBytes -= record.size;
     --m_nSelectedCount;
-    m_arrFlags[std::size_t(index)] = std::uint8_t(kListed | kLocked | (std::uint8_t(reason) << kReasonShift));
+    std::uint8_t &flags = m_arrFlags[std::size_t(index)];
+    // Unchecked and locked; what the identity knows stays.
+    flags = std::uint8_t((flags & kHasBirth) | kListed | kLocked | (std::uint8_t(reason) << kReasonShift));
     return index;
 }
 
@@ -33,6 +45,12 @@ void CResultStore::Clear()
     std::vector<std::int64_t>().swap(m_arrAccessed);
     std::vector<dev_t>().swap(m_arrDevices);
     std::vector<ino_t>().swap(m_arrInodes);
+    std::vector<std::int64_t>().swap(m_arrIdentitySizes);
+    std::vector<std::int64_t>().swap(m_arrModifiedNs);
+    std::vector<std::int64_t>().swap(m_arrBirthNs);
+    std::vector<std::uint16_t>().swap(m_arrTypes);
+    std::vector<std::int64_t>().swap(m_arrAllocated);
+    std::vector<std::uint32_t>().swap(m_arrLinks);
     std::vector<std::uint8_t>().swap(m_arrFlags);
     m_nSelectedBytes = 0;
     m_nSelectedCount = 0;
@@ -63,4 +81,18 @@ void CResultStore::Unlist(int index)
         return;
     SetChecked(index, false);
     m_arrFlags[std::size_t(index)] &= std::uint8_t(~kListed);
+}
+
+FileIdentity CResultStore::GetIdentity(int index) const
+{
+    const std::size_t i = std::size_t(index);
+    FileIdentity id;
+    id.device = m_arrDevices[i];
+    id.inode = m_arrInodes[i];
+    id.type = m_arrTypes[i];
+    id.size = m_arrIdentitySizes[i];
+    id.modifiedNs = m_arrModifiedNs[i];
+    id.birthNs = m_arrBirthNs[i];
+    id.hasBirth = (m_arrFlags[i] & kHasBirth) != 0;
+    return id;
 }

@@ -35,6 +35,10 @@ public:
     // The identity the walk saw, to make sure an action still meets the same file.
     dev_t GetDevice(int index) const { return m_arrDevices[std::size_t(index)]; }
     ino_t GetInode(int index) const { return m_arrInodes[std::size_t(index)]; }
+    FileIdentity GetIdentity(int index) const;
+    // Blocks on disk in bytes (what removing the file frees) and hard links.
+    std::int64_t GetAllocatedBytes(int index) const { return m_arrAllocated[std::size_t(index)]; }
+    std::uint32_t GetLinkCount(int index) const { return m_arrLinks[std::size_t(index)]; }
 
     bool IsChecked(int index) const { return (m_arrFlags[std::size_t(index)] & kChecked) != 0; }
     bool IsListed(int index) const { return (m_arrFlags[std::size_t(index)] & kListed) != 0; }
@@ -55,7 +59,7 @@ public:
     int GetSelectedCount() const { return m_nSelectedCount; }
 
 private:
-    enum Flag : std::uint8_t { kChecked = 1, kListed = 2, kLocked = 4 };
+    enum Flag : std::uint8_t { kChecked = 1, kListed = 2, kHasBirth = 4, kLocked = 8 };
     static constexpr int kReasonShift = 4; // the lock's reason lives in the high bits
 
     CPathArray m_arrPaths;
@@ -65,6 +69,14 @@ private:
     std::vector<std::int64_t> m_arrAccessed;
     std::vector<dev_t> m_arrDevices;
     std::vector<ino_t> m_arrInodes;
+    // The rest of each identity; size and times in nanoseconds are kept
+    // apart from the shown values, which a caller may have rounded.
+    std::vector<std::int64_t> m_arrIdentitySizes;
+    std::vector<std::int64_t> m_arrModifiedNs;
+    std::vector<std::int64_t> m_arrBirthNs;
+    std::vector<std::uint16_t> m_arrTypes;
+    std::vector<std::int64_t> m_arrAllocated;
+    std::vector<std::uint32_t> m_arrLinks;
     std::vector<std::uint8_t> m_arrFlags;
     std::int64_t m_nSelectedBytes = 0;
     int m_nSelectedCount = 0;

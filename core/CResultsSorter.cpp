@@ -76,28 +76,41 @@ private:
 
     // Sorts by eight key bytes at a time, with the entries holding the bytes
     // they are compared by, so most comparisons never reach the key buffer;
-    // only runs that share those bytes go one level deeper.
+    // only runs that share those bytes are sorted again by the next eight.
+    // Keys may be long and share long beginnings, so the runs still to sort
+    // wait on a list of their own rather than on the call stack.
     void SortRange(Entry *first, Entry *last, std::size_t offset, bool ascending) const
     {
-        bool longer = false;
-        for (Entry *e = first; e != last; ++e) {
-            const std::string_view key = At(e->position);
-            const std::uint64_t chunk = Chunk(key, offset);
-            e->chunk = ascending ? chunk : ~chunk;
-            longer = longer || key.size() > offset + 8;
-        }
-        std::sort(first, last, [](const Entry &a, const Entry &b) {
-            return a.chunk != b.chunk ? a.chunk < b.chunk : a.position < b.position;
-        });
-        if (!longer)
-            return; // every key ended here: equal chunks mean equal keys
-        for (Entry *run = first; run != last;) {
-            Entry *end = run + 1;
-            while (end != last && end->chunk == run->chunk)
-                ++end;
-            if (end - run > 1)
-                SortRange(run, end, offset + 8, ascending);
-            run = end;
+        struct Range
+        {
+            Entry *first;
+            Entry *last;
+            std::size_t offset;
+        };
+        std::vector<Range> pending{{first, last, offset}};
+        while (!pending.empty()) {
+            const Range range = pending.back();
+            pending.pop_back();
+            bool longer = false;
+            for (Entry *e = range.first; e != range.last; ++e) {
+                const std::string_view key = At(e->position);
+                const std::uint64_t chunk = Chunk(key, range.offset);
+                e->chunk = ascending ? chunk : ~chunk;
+                longer = longer || key.size() > range.offset + 8;
+            }
+            std::sort(range.first, range.last, [](const Entry &a, const Entry &b) {
+                return a.chunk != b.chunk ? a.chunk < b.chunk : a.position < b.position;
+            });
+            if (!longer)
+                continue; // every key ended here: equal chunks mean equal keys
+            for (Entry *run = range.first; run != range.last;) {
+                Entry *end = run + 1;
+                while (end != range.last && end->chunk == run->chunk)
+                    ++end;
+                if (end - run > 1)
+                    pending.push_back(Range{run, end, range.offset + 8});
+                run = end;
+            }
         }
     }
 
@@ -134,13 +147,79 @@ void CResultsSorter::AppendFoldedKey(std::string_view raw, std::string &key)
 
 std::vector<std::uint64_t> CResultsSorter::FolderRanks() const
 {
+    // Folders are ordered by their path, compared folder name by folder
+    // name without regard to case, so that a folder is followed at once by
+    // the folders below it. Whole paths are never built: the ranks come
+    // from the folder tree, with each name folded once.
     const CPathArray &paths = m_store.GetPaths();
-    CFoldedKeys keys(std::size_t(paths.GetFolderCount()));
-    for (int f = 0; f < paths.GetFolderCount(); ++f) {
-        const QByteArray &folder = paths.GetFolderAt(f);
-        keys.Add(std::string_view(folder.constData(), std::size_t(folder.size())));
+    const std::size_t count = std::size_t(paths.GetFolderCount());
+    CFoldedKeys keys(count);
+    std::string top;
+    for (std::size_t f = 0; f < count; ++f) {
+        const std::string_view name = paths.GetFolderName(int(f));
+        if (paths.GetFolderParent(int(f)) >= 0) {
+            keys.Add(name);
+            continue;
+        }
+        // A top-level folder is named by its whole path: its separators
+        // must sort before every character of a name, as between levels.
+        top.assign(name);
+        std::replace(top.begin(), top.end(), '/', '\x01');
+        keys.Add(top);
     }
-    return keys.Ranks();
+    const std::vector<std::uint64_t> nameRanks = keys.Ranks();
+
+    // Children of each folder (and the top-level folders) in name order.
+    std::vector<std::uint32_t> byName(count);
+    for (std::size_t f = 0; f < count; ++f)
+        byName[f] = std::uint32_t(f);
+    std::stable_sort(byName.begin(), byName.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return nameRanks[a] < nameRanks[b]; });
+    std::vector<std::uint32_t> childBegin(count + 2, 0); // slot 0: top-level folders
+    for (std::size_t f = 0; f < count; ++f)
+        ++childBegin[std::size_t(paths.GetFolderParent(int(f)) + 1) + 1];
+    for (std::size_t i = 1; i < childBegin.size(); ++i)
+        childBegin[i] += childBegin[i - 1];
+    std::vector<std::uint32_t> children(count);
+    std::vector<std::uint32_t> fill(childBegin.begin(), childBegin.end() - 1);
+    for (std::uint32_t f : byName)
+        children[fill[std::size_t(paths.GetFolderParent(int(f)) + 1)]++] = f;
+
+    // Depth first over groups of equally named folders (two folders whose
+    // names differ only in case rank as one, and so do their subfolders).
+    std::vector<std::uint64_t> ranks(count, 0);
+    std::uint64_t rank = 0;
+    struct Frame
+    {
+        std::vector<std::uint32_t> list;
+        std::size_t pos = 0;
+    };
+    std::vector<Frame> stack;
+    stack.push_back(Frame{std::vector<std::uint32_t>(children.begin(), children.begin() + childBegin[1]), 0});
+    while (!stack.empty()) {
+        Frame &frame = stack.back();
+        if (frame.pos >= frame.list.size()) {
+            stack.pop_back();
+            continue;
+        }
+        std::size_t end = frame.pos + 1;
+        while (end < frame.list.size() && nameRanks[frame.list[end]] == nameRanks[frame.list[frame.pos]])
+            ++end;
+        std::vector<std::uint32_t> next;
+        for (std::size_t i = frame.pos; i < end; ++i) {
+            const std::uint32_t f = frame.list[i];
+            ranks[f] = rank;
+            next.insert(next.end(), children.begin() + childBegin[f + 1], children.begin() + childBegin[f + 2]);
+        }
+        if (end - frame.pos > 1)
+            std::stable_sort(next.begin(), next.end(),
+                             [&](std::uint32_t a, std::uint32_t b) { return nameRanks[a] < nameRanks[b]; });
+        ++rank;
+        frame.pos = end;
+        if (!next.empty())
+            stack.push_back(Frame{std::move(next), 0}); // `frame` is stale after this
+    }
+    return ranks;
 }
 
 std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool ascending) const

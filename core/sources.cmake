@@ -32,6 +32,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultsModel.h
   core/CResultsSorter.cpp
   core/CResultsSorter.h
+  core/FileOpReason.cpp
+  core/FileOpReason.h
   core/PageSequence.cpp
   core/PageSequence.h
   core/PathEscape.cpp

@@ -3,6 +3,7 @@
 #include "platform/CMountInfo.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <cerrno>
@@ -10,7 +11,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -19,6 +19,9 @@ namespace {
 
 // Large enough that most folders are listed in one system call.
 constexpr long kEntryBufferSize = 32 * 1024;
+
+// Serials of walked folders, unique across walks and walkers.
+std::atomic<std::uint64_t> g_nextFolderSerial{1};
 
 // What the kernel writes for each entry of getdents64.
 struct LinuxDirent64
@@ -50,27 +53,24 @@ CDirectoryWalker::~CDirectoryWalker()
     CloseAll();
 }
 
-char *CDirectoryWalker::BufferForDepth(std::size_t depth)
-{
-    while (m_buffers.size() <= depth)
-        m_buffers.push_back(std::make_unique<char[]>(kEntryBufferSize));
-    return m_buffers[depth].get();
-}
-
 void CDirectoryWalker::CloseAll()
 {
-    for (const Level &level : m_levels)
-        ::close(level.fd);
+    m_chain.Clear();
     m_levels.clear();
+    m_path.clear();
+    m_record.chain = nullptr;
+    m_record.chainLength = 0;
 }
 
 bool CDirectoryWalker::IsOnRootMount(const struct statx &st) const
 {
-    if (makedev(st.stx_dev_major, st.stx_dev_minor) != m_rootDevice)
-        return false;
-    // A bind mount of a folder of the same file system has the same device:
-    // only the mount id tells it apart.
-    return !m_bHaveMountId || !(st.stx_mask & STATX_MNT_ID) || st.stx_mnt_id == m_rootMountId;
+    // The mount id decides where there is one: a bind mount of a folder of
+    // the same file system has the same device, and on an overlay whose
+    // layers lie on different file systems every file reports the device of
+    // its layer, not that of the mount.
+    if (m_bHaveMountId && (st.stx_mask & STATX_MNT_ID))
+        return st.stx_mnt_id == m_rootMountId;
+    return makedev(st.stx_dev_major, st.stx_dev_minor) == m_rootDevice;
 }
 
 void CDirectoryWalker::LoadMountPoints(const QByteArray &rootPath)
@@ -104,22 +104,29 @@ bool CDirectoryWalker::IsMountPoint(const QByteArray &path) const
     return m_mountPoints.contains(relative);
 }
 
-int CDirectoryWalker::OpenFolderAt(int parentFd, const char *name)
+bool CDirectoryWalker::ReadListing(int fd, std::vector<char> &listing)
 {
-    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-    int fd = ::openat(parentFd, name, flags);
-    if (fd < 0 && errno == EMFILE && !m_bRaisedFileLimit) {
-        // One descriptor per level of depth: a very deep tree may need more
-        // than the default soft limit, so take what the hard limit allows once.
-        m_bRaisedFileLimit = true;
-        struct rlimit limit;
-        if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-            limit.rlim_cur = limit.rlim_max;
-            if (::setrlimit(RLIMIT_NOFILE, &limit) == 0)
-                fd = ::openat(parentFd, name, flags);
+    if (m_readBuffer.empty())
+        m_readBuffer.resize(kEntryBufferSize);
+    for (;;) {
+        const long read = ::syscall(SYS_getdents64, fd, m_readBuffer.data(), kEntryBufferSize);
+        if (read == 0)
+            return true;
+        if (read < 0)
+            return false; // what was listed so far is still walked
+        for (long pos = 0; pos < read;) {
+            const auto *entry = reinterpret_cast<const LinuxDirent64 *>(m_readBuffer.data() + pos);
+            pos += entry->d_reclen;
+            const unsigned char type = entry->d_type;
+            if (IsDots(entry->d_name))
+                continue;
+            if (type != DT_DIR && type != DT_REG && type != DT_LNK && type != DT_UNKNOWN)
+                continue; // devices, pipes and sockets are not files to clean up
+            const std::size_t length = std::strlen(entry->d_name);
+            listing.push_back(char(type));
+            listing.insert(listing.end(), entry->d_name, entry->d_name + length + 1);
         }
     }
-    return fd;
 }
 
 CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
@@ -137,7 +144,7 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
     if (rootFd < 0)
         return Result::RootUnavailable;
     struct statx st;
-    if (::statx(rootFd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_MNT_ID, &st) != 0) {
+    if (::statx(rootFd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_INO | STATX_MNT_ID, &st) != 0) {
         ::close(rootFd);
         return Result::RootUnavailable;
     }
@@ -147,82 +154,118 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
     LoadMountPoints(rootPath);
 
     m_record.folder = rootPath;
-    m_levels.push_back(Level{rootFd, 0, 0, 0, BufferForDepth(0)});
+    m_chain.AdoptRoot(rootFd, m_rootDevice, st.stx_ino);
+    m_levels.emplace_back();
+    if (!ReadListing(rootFd, m_levels.back().listing))
+        ++m_nSkippedFolders;
+    m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), 0, rootPath.size()});
     if (m_onFolder)
         m_onFolder(m_record.folder);
 
     while (!m_levels.empty()) {
         Level &level = m_levels.back();
-        if (level.pos >= level.used) {
-            const long read = ::syscall(SYS_getdents64, level.fd, level.buffer, kEntryBufferSize);
-            if (read <= 0) {
-                // The end of the folder, or a folder that went away while we
-                // read it: what was listed so far has been reported.
-                if (read < 0)
-                    ++m_nSkippedFolders;
-                ::close(level.fd);
-                m_record.folder.truncate(level.parentPathLength);
-                m_levels.pop_back();
-                continue;
-            }
-            level.used = read;
-            level.pos = 0;
+        if (level.pos >= level.listing.size()) {
+            LeaveFolder();
+            continue;
         }
-        const auto *entry = reinterpret_cast<const LinuxDirent64 *>(level.buffer + level.pos);
-        level.pos += entry->d_reclen;
+        const unsigned char type = static_cast<unsigned char>(level.listing[level.pos]);
+        const char *name = level.listing.data() + level.pos + 1;
+        const std::size_t nameLength = std::strlen(name);
+        level.pos += nameLength + 2;
 
         if (m_isCancelled && m_isCancelled()) {
             CloseAll();
             return Result::Cancelled;
         }
-        const char *name = entry->d_name;
-        if (IsDots(name))
-            continue;
-        const unsigned char type = entry->d_type;
-        if (type != DT_DIR && type != DT_REG && type != DT_LNK && type != DT_UNKNOWN)
-            continue; // devices, pipes and sockets are not files to clean up
-
         if (type == DT_DIR && m_bKnowMountPoints) {
             // Mount points are known from the mount table, so a folder needs
-            // no statx; a folder that turns out not to be one fails to open.
-            // Files are always checked, so nothing on another mount is listed
-            // even if one appears during the walk.
-            EnterFolder(level.fd, name, std::strlen(name)); // may grow m_levels: `level` is stale after this
+            // no statx before it is opened; a folder that turns out not to be
+            // one fails to open, and the opened folder's own mount is checked.
+            EnterFolder(name, nameLength); // may grow m_levels: `level` and `name` are stale after this
+            continue;
+        }
+        FileOpResult reopened;
+        const int fd = m_chain.GetLastFd(reopened);
+        if (fd < 0) {
+            // The folder was closed to spare descriptors and is not there any
+            // more as it was: the rest of it cannot be reached.
+            ++m_nSkippedFolders;
+            level.pos = level.listing.size();
             continue;
         }
         // The listing may be stale by now: what counts is what statx finds.
-        if (::statx(level.fd, name, kStatFlags, kWantedFields, &st) != 0)
+        if (::statx(fd, name, kStatFlags, kWantedFields, &st) != 0)
             continue;
         if (!IsOnRootMount(st))
             continue;
-        const std::size_t nameLength = std::strlen(name);
         if (S_ISDIR(st.stx_mode))
-            EnterFolder(level.fd, name, nameLength); // may grow m_levels: `level` is stale after this
+            EnterFolder(name, nameLength); // may grow m_levels: `level` and `name` are stale after this
         else if (S_ISREG(st.stx_mode) || S_ISLNK(st.stx_mode))
             ReportFile(name, nameLength, st);
     }
+    CloseAll();
     return Result::Completed;
 }
 
-void CDirectoryWalker::EnterFolder(int parentFd, const char *name, std::size_t nameLength)
+void CDirectoryWalker::LeaveFolder()
+{
+    m_record.folder.truncate(m_levels.back().parentPathLength);
+    m_levels.pop_back();
+    m_path.pop_back();
+    m_chain.Truncate(int(m_levels.size()));
+}
+
+void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
 {
     QByteArray &path = m_record.folder;
-    const int parentLength = int(path.size());
+    const qsizetype parentLength = path.size();
     if (!path.endsWith('/'))
         path += '/';
+    const qsizetype nameBegin = path.size();
     path.append(name, qsizetype(nameLength));
     // Checked before opening: a dead network mount must not even be touched.
     if (IsMountPoint(path)) {
         path.truncate(parentLength);
         return;
     }
-    const int fd = OpenFolderAt(parentFd, name);
-    if (fd < 0) {
+    FileOpResult reopened;
+    const int parentFd = m_chain.GetLastFd(reopened);
+    if (parentFd < 0) {
         ++m_nSkippedFolders;
+        path.truncate(parentLength);
+        m_levels.back().pos = m_levels.back().listing.size();
+        return;
+    }
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int fd = ::openat(parentFd, name, flags);
+    if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
+        m_chain.MakeRoom();
+        fd = ::openat(parentFd, name, flags);
+    }
+    if (fd < 0) {
+        // Gone or replaced by a file or a link since it was listed: nothing
+        // was missed. Anything else is a folder we could not read.
+        if (errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+            ++m_nSkippedFolders;
         path.truncate(parentLength);
         return;
     }
-    m_levels.push_back(Level{fd, parentLength, 0, 0, BufferForDepth(m_levels.size())});
+    struct statx st;
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_INO | STATX_MNT_ID, &st) != 0 || !IsOnRootMount(st)) {
+        // Another mount: one the table did not name (an odd name, or
+        // mounted since the walk began). Its files are not this drive's.
+        ::close(fd);
+        path.truncate(parentLength);
+        return;
+    }
+    Level level;
+    level.parentPathLength = parentLength;
+    if (!ReadListing(fd, level.listing))
+        ++m_nSkippedFolders;
+    m_chain.PushOpen(QByteArray(name, qsizetype(nameLength)), fd, makedev(st.stx_dev_major, st.stx_dev_minor),
+                     st.stx_ino);
+    m_levels.push_back(std::move(level));
+    m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), nameBegin, qsizetype(nameLength)});
     if (m_onFolder)
         m_onFolder(path);
 }
@@ -246,5 +289,7 @@ void CDirectoryWalker::ReportFile(const char *name, std::size_t nameLength, cons
     m_record.identity = FileIdentity::FromStatx(st);
     m_record.allocatedBytes = std::int64_t(st.stx_blocks) * 512;
     m_record.linkCount = st.stx_nlink;
+    m_record.chain = m_path.data();
+    m_record.chainLength = int(m_path.size());
     m_onFile(m_record);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CFolderChain.h"
 #include "platform/WalkRecord.h"
 
 #include <QByteArray>
@@ -7,14 +8,20 @@
 #include <sys/stat.h>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <vector>
 
 // Walks one drive, depth first, by descriptor: every folder is opened relative
 // to its parent without following links, so a symlink is never entered and a
 // folder renamed behind our back cannot send us somewhere else. The walk stays
-// on the file system (and the mount) of its root, reports regular files and
-// symbolic links only, and never opens a file.
+// on the mount of its root, reports regular files and symbolic links only, and
+// never opens a file.
+//
+// Each folder's listing is read whole when the folder is entered and kept
+// compactly until its entries are done, so memory follows the folders on the
+// current path (and their listings), not the deepest depth ever reached.
+// Descriptors of folders above the current one are closed when there are
+// many and opened again, checked to be the same folders, when the walk
+// climbs back; depth is limited by memory alone.
 //
 // One record is reused for every file; handlers must copy what they keep.
 class CDirectoryWalker
@@ -39,6 +46,8 @@ public:
     void SetFileHandler(FileHandler handler) { m_onFile = std::move(handler); }
     void SetFolderHandler(FolderHandler handler) { m_onFolder = std::move(handler); }
     void SetCancelCheck(CancelCheck check) { m_isCancelled = std::move(check); }
+    // Descriptors the walk may keep open at once (see CFolderChain).
+    void SetOpenLimit(int limit) { m_chain.SetOpenLimit(limit); }
 
     // Walks everything below `root` (raw path bytes; a trailing slash is
     // ignored). Folders that cannot be opened are skipped with their subtree.
@@ -50,21 +59,19 @@ public:
 private:
     struct Level
     {
-        int fd = -1;
-        int parentPathLength = 0; // length of the folder path to restore on leaving
-        long used = 0;            // bytes of the entry buffer filled by the last read
-        long pos = 0;             // next entry in the buffer
-        char *buffer = nullptr;
+        std::vector<char> listing; // entries still to examine: type byte, name, NUL
+        std::size_t pos = 0;
+        qsizetype parentPathLength = 0; // length of the folder path to restore on leaving
     };
 
     void LoadMountPoints(const QByteArray &rootPath);
     bool IsMountPoint(const QByteArray &path) const;
-    void EnterFolder(int parentFd, const char *name, std::size_t nameLength);
+    bool ReadListing(int fd, std::vector<char> &listing);
+    void EnterFolder(const char *name, std::size_t nameLength);
+    void LeaveFolder();
     void ReportFile(const char *name, std::size_t nameLength, const struct statx &st);
     bool IsOnRootMount(const struct statx &st) const;
-    int OpenFolderAt(int parentFd, const char *name);
     void CloseAll();
-    char *BufferForDepth(std::size_t depth);
 
     FileHandler m_onFile;
     FolderHandler m_onFolder;
@@ -72,15 +79,18 @@ private:
 
     WalkRecord m_record; // m_record.folder is the path of the folder being read
     std::vector<Level> m_levels;
-    std::vector<std::unique_ptr<char[]>> m_buffers; // one entry buffer per depth, kept between walks
+    std::vector<WalkFolder> m_path; // what m_record.chain points to
+    CFolderChain m_chain;           // the descriptors of m_levels
+    std::vector<char> m_readBuffer; // one getdents buffer for every folder
     dev_t m_rootDevice = 0;
     std::uint64_t m_rootMountId = 0;
     bool m_bHaveMountId = false;
     // Mount points below the root, as paths relative to it ("/proc" for "/"),
-    // so that folders need no statx of their own to be kept off other mounts.
+    // so that a mounted folder is not even opened (a dead network mount
+    // would hang the walk); the mount id of every opened folder is checked
+    // as well, which catches what was mounted after the table was read.
     QSet<QByteArray> m_mountPoints;
     bool m_bKnowMountPoints = false;
     int m_nRootLength = 0;
-    bool m_bRaisedFileLimit = false;
     std::int64_t m_nSkippedFolders = 0;
 };

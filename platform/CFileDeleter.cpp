@@ -1,17 +1,20 @@
 #include "platform/CFileDeleter.h"
 
+#include "platform/CSetAsideEntry.h"
 #include "platform/CVerifiedEntry.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-
-FileOpResult CFileDeleter::Delete(const QByteArray &driveRoot, const QByteArray &path, dev_t device, ino_t inode)
+FileOpResult CFileDeleter::Delete(const QByteArray &driveRoot, const QByteArray &path, const FileIdentity &expected)
 {
-    const CVerifiedEntry entry(driveRoot, path, device, inode);
+    const CVerifiedEntry entry(driveRoot, path, expected);
     if (!entry.isValid())
         return entry.result();
-    if (::unlinkat(entry.folderFd(), entry.name().constData(), 0) != 0)
-        return FileOpResult::FromErrno(errno);
-    return FileOpResult::Success();
+    return Delete(entry.folderFd(), entry.name(), expected);
+}
+
+FileOpResult CFileDeleter::Delete(int folderFd, const QByteArray &name, const FileIdentity &expected)
+{
+    CSetAsideEntry entry(folderFd, name, expected);
+    if (!entry.IsHeld())
+        return entry.GetResult();
+    return entry.Unlink();
 }

@@ -48,7 +48,11 @@ QList<MountEntry> CMountInfo::Parse(const QByteArray &text)
     // id parent major:minor root mount-point options [optional...] - type source super-options
     QList<MountEntry> entries;
     for (const QByteArray &line : text.split('\n')) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
+        // Fields are separated by exactly one space. The kernel escapes only
+        // space, tab, newline and backslash in paths, so a mount point may
+        // hold a carriage return, a vertical tab or a form feed as they are:
+        // splitting on all white space would misread it.
+        const QList<QByteArray> fields = line.split(' ');
         if (fields.size() < 10)
             continue;
         const qsizetype separator = fields.indexOf("-", 6);

@@ -1,5 +1,7 @@
 #include "platform/CVerifiedEntry.h"
 
+#include "platform/CSetAsideEntry.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -88,8 +90,8 @@ int CVerifiedEntry::OpenFolder(const QByteArray &driveRoot, const QByteArray &re
     return fd;
 }
 
-CVerifiedEntry::CVerifiedEntry(const QByteArray &driveRoot, const QByteArray &path, dev_t device, ino_t inode)
-    : m_device(device), m_inode(inode)
+CVerifiedEntry::CVerifiedEntry(const QByteArray &driveRoot, const QByteArray &path, const FileIdentity &expected)
+    : m_expected(expected)
 {
     QByteArray relativeFolder;
     if (!SplitBelowRoot(driveRoot, path, relativeFolder, m_name)) {
@@ -111,10 +113,5 @@ FileOpResult CVerifiedEntry::Recheck() const
 {
     if (m_folderFd < 0)
         return m_result;
-    struct stat info;
-    if (::fstatat(m_folderFd, m_name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-        return FileOpResult::FromErrno(errno);
-    if (info.st_dev != m_device || info.st_ino != m_inode)
-        return FileOpResult::Make(FileOpCode::Replaced, 0);
-    return FileOpResult::Success();
+    return CSetAsideEntry::Check(m_folderFd, m_name, m_expected);
 }

@@ -1,20 +1,22 @@
 #pragma once
 
+#include "platform/FileIdentity.h"
 #include "platform/FileOpResult.h"
 
 #include <QByteArray>
 #include <sys/types.h>
 
 // One folder entry, reached from the drive root without following any symbolic
-// link, and checked to be the very file the walk listed (same device and
-// inode). Destructive operations (unlinkat, renameat2) act on folderFd() and
-// name(), never on a path, so a folder swapped for a link cannot redirect them.
+// link, and checked to be the very file the walk listed (its whole identity:
+// device, inode, type, size and times). Destructive operations act on
+// folderFd() and name() through CSetAsideEntry, never on a path, so a folder
+// swapped for a link cannot redirect them.
 class CVerifiedEntry
 {
 public:
     // `path` is the full path of the file as the walk recorded it; it must lie
     // below `driveRoot`. The check runs here; result() tells how it went.
-    CVerifiedEntry(const QByteArray &driveRoot, const QByteArray &path, dev_t device, ino_t inode);
+    CVerifiedEntry(const QByteArray &driveRoot, const QByteArray &path, const FileIdentity &expected);
     ~CVerifiedEntry();
 
     CVerifiedEntry(const CVerifiedEntry &) = delete;
@@ -42,8 +44,7 @@ public:
                                QByteArray &relativeFolder, QByteArray &name);
 
 private:
-    dev_t m_device;
-    ino_t m_inode;
+    FileIdentity m_expected;
     int m_folderFd = -1;
     QByteArray m_name;
     FileOpResult m_result;

@@ -8,6 +8,11 @@ enum class FileOpCode {
     Replaced,    // something else now stands at the path: another file, a link
     Permission,  // the user may not change the folder, or the file is immutable
     Failed,      // any other system error; see `error`
+    Changed,     // the file at the path is not the one listed: another size or
+                 // other times, or a new file that was given the old inode number
+    LeftAside,   // the file was set aside to act on it and could not be put
+                 // back under its name (something took the name meanwhile);
+                 // it stays in its folder under the set-aside name
 };
 
 struct FileOpResult

@@ -10,6 +10,8 @@ list(APPEND BV_CORE_SOURCES
   platform/CFileDeleter.h
   platform/CFixedDrives.cpp
   platform/CFixedDrives.h
+  platform/CFolderChain.cpp
+  platform/CFolderChain.h
   platform/CMountInfo.cpp
   platform/CMountInfo.h
   platform/CPluginLibrary.cpp
@@ -17,6 +19,8 @@ list(APPEND BV_CORE_SOURCES
   platform/CompressApi.h
   platform/CPathInfo.cpp
   platform/CPathInfo.h
+  platform/CSetAsideEntry.cpp
+  platform/CSetAsideEntry.h
   platform/CTime.cpp
   platform/CTime.h
   platform/CVerifiedEntry.cpp

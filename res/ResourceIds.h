@@ -142,6 +142,7 @@ constexpr int IDC_SELECTION_TEXT = 1051;
 constexpr int IDC_FREE_SPACE_TEXT = 1052;
 constexpr int IDC_ELIMINATE = 1056;
 constexpr int IDC_PROTECTED_TEXT = 1100;     // our own: what was held back as protected
+constexpr int IDC_SKIPPED_FOLDERS_TEXT = 1090;
 
 // Scan dialog (133)
 constexpr int IDC_SCAN_PROGRESS = 1061;
@@ -378,3 +379,15 @@ constexpr int IDS_CLI_SUMMARY_PROTECTED = 437;   // %d
 constexpr int IDS_CLI_ARCHIVE_IS_FOLDER = 438;   // %s: archive
 constexpr int IDS_CLI_ACTION_DONE = 439;         // %s: action, %d done, %d failed
 constexpr int IDS_CLI_EMPTY_PATTERN = 440;       // %s: option
+// Results page: folders the walk could not read
+constexpr int IDS_SKIPPED_ONE_FOLDER = 380;
+constexpr int IDS_SKIPPED_FOLDERS = 381;        // %d: number of folders
+
+// Why an action left a file alone, one text per result code
+constexpr int IDS_REASON_OK = 385;
+constexpr int IDS_REASON_GONE = 386;
+constexpr int IDS_REASON_REPLACED = 387;
+constexpr int IDS_REASON_PERMISSION = 388;
+constexpr int IDS_REASON_FAILED = 389;          // %s: the system's error text
+constexpr int IDS_REASON_CHANGED = 390;
+constexpr int IDS_REASON_LEFT_ASIDE = 391;

@@ -237,6 +237,15 @@ constexpr StringEntry kStrings[] = {
     {IDS_PROTECTED_FOLDER, "protected folder"},
     {IDS_PROTECTED_UNREADABLE, "open files of %d processes could not be read"},
     {IDS_PROTECTED_TOOLTIP, "Protected (%s): this file cannot be checked"},
+    {IDS_SKIPPED_ONE_FOLDER, "1 folder could not be read; its files were not searched."},
+    {IDS_SKIPPED_FOLDERS, "%d folders could not be read; their files were not searched."},
+    {IDS_REASON_OK, "Done."},
+    {IDS_REASON_GONE, "The file no longer exists."},
+    {IDS_REASON_REPLACED, "Another file or a link now stands in its place."},
+    {IDS_REASON_PERMISSION, "Permission denied."},
+    {IDS_REASON_FAILED, "The system refused: %s"},
+    {IDS_REASON_CHANGED, "The file has changed since the scan."},
+    {IDS_REASON_LEFT_ASIDE, "The file was set aside and could not be put back under its name."},
 };
 
 const QHash<int, QString> &table()

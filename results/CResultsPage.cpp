@@ -83,8 +83,10 @@ int CResultsPage::GetAnchor(const DialogControlTemplate &control) const
     case IDC_RESULTS_DESCRIPTION:
         return GrowX;
     case IDC_SELECTION_TEXT:
+    case IDC_PROTECTED_TEXT:
     case IDC_ELIMINATE:
         return MoveY;
+    case IDC_SKIPPED_FOLDERS_TEXT:
     case IDC_FREE_SPACE_TEXT:
     case IDC_COMPRESS:
     case IDC_MOVE:
@@ -240,6 +242,7 @@ void CResultsPage::StartScan()
     SyncTotals();
     UpdateSelectionText();
     UpdateFreeSpaceText();
+    UpdateSkippedFoldersText(dlg.GetSkippedFolders());
     m_bScanning = 0;
     EnableSheet(true);
     if (m_listResults && m_pModel->rowCount() > 0)
@@ -330,6 +333,19 @@ void CResultsPage::UpdateFreeSpaceText()
 {
     if (QLabel *label = Static(IDC_FREE_SPACE_TEXT))
         label->setText(FillFormat(LoadString(IDS_FREE_SPACE_FORMAT), GetFreeSpaceText()));
+}
+
+void CResultsPage::UpdateSkippedFoldersText(std::int64_t nSkippedFolders)
+{
+    QLabel *label = Static(IDC_SKIPPED_FOLDERS_TEXT);
+    if (!label)
+        return;
+    if (nSkippedFolders <= 0)
+        label->clear();
+    else if (nSkippedFolders == 1)
+        label->setText(LoadString(IDS_SKIPPED_ONE_FOLDER));
+    else
+        label->setText(FillFormat(LoadString(IDS_SKIPPED_FOLDERS), QString(), nSkippedFolders));
 }
 
 QList<FailedFile> CResultsPage::RunAction(CActionStep &step)

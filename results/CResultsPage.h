@@ -58,6 +58,9 @@ public:
     void SetActionButtons(bool bEnable);
     void UpdateSelectionText();
     void UpdateFreeSpaceText();
+    // The line beside the totals that says how many folders the scan could
+    // not read; empty when it read them all.
+    void UpdateSkippedFoldersText(std::int64_t nSkippedFolders);
 
     // Visits the checked rows from the last to the first behind a progress
     // window showing the step's status text, running `step` on each until

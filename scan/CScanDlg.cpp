@@ -60,7 +60,9 @@ int CScanDlg::ScanFolder(const QByteArray &folder)
     CDirectoryWalker walker;
     walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
     walker.SetCancelCheck([this] { return OnBetweenEntries(); });
-    return walker.Walk(folder) == CDirectoryWalker::Result::RootUnavailable ? 0 : 1;
+    const CDirectoryWalker::Result result = walker.Walk(folder);
+    m_nSkippedFolders = walker.GetSkippedFolders();
+    return result == CDirectoryWalker::Result::RootUnavailable ? 0 : 1;
 }
 
 void CScanDlg::OnFile(const WalkRecord &record)

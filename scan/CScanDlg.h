@@ -39,6 +39,9 @@ public:
     void AddProgress(std::uint64_t nSize);
     // Moves the bar up to 100 one step at a time (a walk that finished).
     void FinishProgress();
+    // Folders the last ScanFolder could not open or read (their files were
+    // not examined).
+    std::int64_t GetSkippedFolders() const { return m_nSkippedFolders; }
 
 protected:
     // Bytes the drive's files occupy: the whole of the bar.
@@ -60,4 +63,5 @@ private:
     std::unique_ptr<CFileMatcher> m_pMatcher;
     CEventPump m_pump;
     bool m_bShowNextPath = true;
+    std::int64_t m_nSkippedFolders = 0;
 };

@@ -17,19 +17,15 @@
 
 namespace {
 
-struct Identity
-{
-    dev_t device = 0;
-    ino_t inode = 0;
-};
+using Identity = FileIdentity;
 
 // What the walk would have recorded for the path.
 Identity Scan(const QByteArray &path)
 {
-    struct stat info;
-    if (::lstat(path.constData(), &info) != 0)
+    struct statx info;
+    if (::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
         return {};
-    return {info.st_dev, info.st_ino};
+    return FileIdentity::FromStatx(info);
 }
 
 bool Exists(const QByteArray &path)
@@ -40,7 +36,7 @@ bool Exists(const QByteArray &path)
 
 FileOpResult DeleteScanned(const TempDrive &drive, const QByteArray &path, const Identity &id)
 {
-    return CFileDeleter().Delete(drive.root(), path, id.device, id.inode);
+    return CFileDeleter().Delete(drive.root(), path, id);
 }
 
 constexpr uid_t kNobody = 65534;
@@ -61,7 +57,7 @@ bool DeleteAsNobody(const QByteArray &root, const QByteArray &path, const Identi
         int answer[3] = {0, 0, 0};
         if (::setgroups(0, nullptr) == 0 && ::setresgid(kNobody, kNobody, kNobody) == 0
             && ::setresuid(kNobody, kNobody, kNobody) == 0) {
-            const FileOpResult outcome = CFileDeleter().Delete(root, path, id.device, id.inode);
+            const FileOpResult outcome = CFileDeleter().Delete(root, path, id);
             answer[0] = 1;
             answer[1] = int(outcome.code);
             answer[2] = outcome.error;
@@ -204,7 +200,7 @@ private slots:
         const QByteArray climbing = drive.path("a/../a/inside.tmp");
         QCOMPARE(DeleteScanned(drive, climbing, Scan(drive.path("a/inside.tmp"))).code, FileOpCode::Failed);
         // A root spelled with a trailing slash is the same root.
-        QCOMPARE(CFileDeleter().Delete(drive.root() + "/", elsewhere, 0, 0).code, FileOpCode::Failed);
+        QCOMPARE(CFileDeleter().Delete(drive.root() + "/", elsewhere, FileIdentity()).code, FileOpCode::Failed);
         QVERIFY(Exists(elsewhere));
         QVERIFY(Exists(drive.path("a/inside.tmp")));
     }
@@ -265,6 +261,7 @@ private slots:
             const Identity id = Scan(drive.path("found/" + name));
             record.device = id.device;
             record.inode = id.inode;
+            record.identity = id;
             store.AddResult(record);
         }
         CEliminateStep eliminate;

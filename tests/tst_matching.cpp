@@ -3,6 +3,9 @@
 #include "core/CFileScan.h"
 #include "core/CFileMatcher.h"
 #include "core/CPatternList.h"
+#include "SimulatedWalk.h"
+
+#include <random>
 
 namespace {
 
@@ -349,6 +352,48 @@ private slots:
         scan.m_nModifiedMode = 0;
         scan.m_timeModifiedFrom = CTime(1969, 12, 31, 0, 0, 0);
         QVERIFY(CFileMatcher(scan).MatchFile(file));
+    }
+
+    void folderVerdictsFromTheWalkChainAgreeWithWholePaths_data()
+    {
+        QTest::addColumn<QString>("drive");
+        QTest::addColumn<bool>("express");
+        QTest::newRow("express on /") << "/" << true;
+        QTest::newRow("location patterns on /") << "/" << false;
+        QTest::newRow("express on another drive") << "/mnt/Temp" << true;
+        QTest::newRow("location patterns on another drive") << "/mnt/Temp" << false;
+    }
+    void folderVerdictsFromTheWalkChainAgreeWithWholePaths()
+    {
+        // The walk hands over each folder's chain so that a folder's verdict
+        // comes from its parent's; it must be the verdict its whole path gets.
+        QFETCH(QString, drive);
+        QFETCH(bool, express);
+        CFileScan scan = CustomScan();
+        scan.m_strDrive = drive;
+        scan.m_bExpress = express ? 1 : 0;
+        scan.m_bLocation = 1;
+        scan.m_arrLocations = {QStringLiteral("te?p"), QStringLiteral("*.d"), QStringLiteral("\u00c4rger")};
+        const CFileMatcher chained(scan);
+        const CFileMatcher plain(scan);
+        const QList<QByteArray> names = {"Temp", "TEMPX", "a", "tmp", "x.d", "\xc3\xa4rger", "bad\xff", "Cache", "b"};
+        std::mt19937 random(7);
+        SimulatedWalk walk(QFile::encodeName(drive));
+        QByteArray folder;
+        int matched = 0;
+        for (int step = 0; step < 3000; ++step) {
+            // Down one level, up some levels, or stay: a depth-first walk.
+            const int move = int(random() % 4);
+            if (move == 0 && folder.count('/') < 7)
+                folder += (folder.isEmpty() ? "" : "/") + names[qsizetype(random() % names.size())];
+            else if (move == 1 && !folder.isEmpty())
+                folder.truncate(qMax(0, int(folder.lastIndexOf('/'))));
+            const WalkRecord &record = walk.File(folder, "file.dat");
+            const bool verdict = chained.MatchFile(record);
+            QVERIFY2(verdict == plain.MatchFile(walk.Plain()), record.folder.constData());
+            matched += verdict ? 1 : 0;
+        }
+        QVERIFY(matched > 0 && matched < 3000);
     }
 
     void everyCriterionMustPass()

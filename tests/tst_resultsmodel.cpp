@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "core/CResultsModel.h"
+#include "SimulatedWalk.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -200,6 +201,59 @@ private slots:
         if (column == kColumnLocation)
             descending = {0, 2, 1, 3}; // the two files of one folder keep their order
         QCOMPARE(items(model), descending);
+    }
+
+    void foldersFromTheWalkFormATree()
+    {
+        CResultStore store;
+        SimulatedWalk walk("/");
+        store.AddResult(walk.File("", "top"));
+        store.AddResult(walk.File("a/b", "deep"));
+        store.AddResult(walk.File("a", "back in a")); // the walk returns to "a" after "a/b"
+        store.AddResult(walk.File("a/c", "sibling"));
+        store.AddResult(walk.File("a/b", "b again")); // a second "b": entered anew
+        const CPathArray &paths = store.GetPaths();
+        QCOMPARE(store.GetPath(0), QByteArray("/top"));
+        QCOMPARE(store.GetPath(1), QByteArray("/a/b/deep"));
+        QCOMPARE(store.GetPath(2), QByteArray("/a/back in a"));
+        QCOMPARE(store.GetPath(3), QByteArray("/a/c/sibling"));
+        QCOMPARE(paths.GetFolder(4), QByteArray("/a/b"));
+        // One entry per folder: "/", "a", "a/b" and "a/c" are shared, the
+        // second "b" is a folder of its own.
+        QCOMPARE(paths.GetFolderCount(), 5);
+        QCOMPARE(paths.GetFolderIndex(2), paths.GetFolderParent(paths.GetFolderIndex(1)));
+        QCOMPARE(paths.GetFolderParent(paths.GetFolderIndex(3)), paths.GetFolderIndex(2));
+        QCOMPARE(paths.GetFolderDepth(paths.GetFolderIndex(3)), 2);
+        QCOMPARE(paths.GetFolderName(paths.GetFolderIndex(3)), std::string_view("c"));
+        QCOMPARE(paths.GetFolderParent(paths.GetFolderIndex(0)), -1);
+
+        // A drive below the root, and hand-made records beside walked ones.
+        SimulatedWalk other("/mnt/data");
+        store.AddResult(other.File("x\xff/y", "odd"));
+        store.AddResult(record("/made/by hand", "plain"));
+        QCOMPARE(store.GetPath(5), QByteArray("/mnt/data/x\xff/y/odd"));
+        QCOMPARE(store.GetPath(6), QByteArray("/made/by hand/plain"));
+        QCOMPARE(paths.GetFolder(6), QByteArray("/made/by hand"));
+    }
+
+    void locationOrderKeepsEachFolderBeforeItsSubfolders()
+    {
+        // Folders compare name by name, ignoring case ("A/y" after "a/x"):
+        // "b" and everything below it come before "b-c", though '-' sorts
+        // before '/'.
+        CResultsModel model;
+        SimulatedWalk walk("/r");
+        model.AddResult(walk.File("b-c", "0"));
+        model.AddResult(walk.File("b/x", "1"));
+        model.AddResult(walk.File("b", "2"));
+        model.AddResult(walk.File("A/y", "3"));
+        model.AddResult(walk.File("a/x", "4")); // another folder, equal but for case
+        model.AddResult(walk.File("", "5"));
+        model.AddResult(walk.File("B", "6"));
+        model.sort(kColumnLocation, Qt::AscendingOrder);
+        QCOMPARE(items(model), QList<int>({5, 4, 3, 2, 6, 1, 0}));
+        model.sort(kColumnLocation, Qt::DescendingOrder);
+        QCOMPARE(items(model), QList<int>({0, 1, 2, 6, 3, 4, 5}));
     }
 
     void equalKeysKeepTheirOrderInBothDirections()
