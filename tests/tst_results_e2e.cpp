@@ -135,6 +135,7 @@ private slots:
     void unopenableRootGivesAnEmptyFinishedScan();
     void scanCancelledByEscapeKeepsConsistentTotals();
     void checksDriveTotalsAndButtons();
+    void checkFlippedDuringTheScanIsCountedOnce();
     void spaceFlipsEverySelectedRow();
     void sortingByEveryColumnKeepsChecksWithFiles();
     void eliminateLeavesExactlyTheUncheckedRows();
@@ -345,6 +346,32 @@ void TestResultsE2E::scanCancelledByEscapeKeepsConsistentTotals()
     QCOMPARE(m_page->GetModel()->GetStore().GetCount(), listed); // nothing held back
     ExpectConsistentTotals(*m_page);
     QVERIFY(m_page->isEnabled());
+}
+
+void TestResultsE2E::checkFlippedDuringTheScanIsCountedOnce()
+{
+    // The user unchecks a row the scan has already shown, while the scan
+    // still fills the list: the totals count it once, during and after.
+    for (int i = 0; i < 40; ++i)
+        QVERIFY(m_drive->makeFile("Temp/many/f" + QByteArray::number(i) + ".tmp", 10 + i));
+    CEventPump::SetDefaultInterval(0);
+    bool flipped = false;
+    QTimer timer;
+    timer.setInterval(0);
+    connect(&timer, &QTimer::timeout, [&] {
+        if (flipped || !m_page->IsScanning() || m_page->GetModel()->GetStore().GetCount() < 3)
+            return;
+        // As the rhythm would a moment later: the rows found so far show.
+        m_page->RefreshWhileBusy(true);
+        m_page->GetList()->SetCheck(1, false);
+        flipped = true;
+        timer.stop();
+    });
+    timer.start();
+    Scan(*m_page);
+    QVERIFY2(flipped, "the scan ended before any row could be flipped");
+    QCOMPARE(m_page->GetSelectedCount(), m_page->GetModel()->rowCount() - 1);
+    ExpectConsistentTotals(*m_page);
 }
 
 void TestResultsE2E::checksDriveTotalsAndButtons()
