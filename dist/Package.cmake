@@ -7,9 +7,9 @@ set(CPACK_PACKAGE_NAME brimvale)
 set(CPACK_PACKAGE_VENDOR "The Brimvale developers")
 set(CPACK_PACKAGE_CONTACT "Brimvale developers <maintainers@brimvale.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "wizard that finds unneeded files and gets disk space back")
+# CPack puts the summary above this as the description's first line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "wizard that finds unneeded files and gets disk space back
-Brimvale walks a fixed drive, lists the files that match the chosen
+  "Brimvale walks a fixed drive, lists the files that match the chosen
 criteria (temporary files, backups, logs and caches, or files chosen by
 location, name, size and age) and deletes, moves, zips or drops the files
 the user checks. Each file is checked to be the very file the scan found
