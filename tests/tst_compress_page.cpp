@@ -74,12 +74,12 @@ private:
     {
         QWidget *modal = QApplication::activeModalWidget();
         if (auto *box = qobject_cast<CMessageBoxDlg *>(modal)) {
-            m_messages.append(box->m_strText);
+            m_messages.append(box->GetText());
             box->GetOkButton()->click();
         } else if (auto *failed = qobject_cast<CFailedFilesDlg *>(modal)) {
             ++m_failedDialogs;
-            m_failed = failed->m_arrFailed;
-            m_failedMessage = failed->m_strMessage;
+            m_failed = failed->GetFailedPaths();
+            m_failedMessage = failed->GetMessage();
             failed->accept();
         } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
             if (m_onFileDialog)
@@ -141,7 +141,7 @@ void TestCompressPage::init()
     m_scan = std::make_unique<CFileScan>();
     m_scan->m_strDrive = QFile::decodeName(m_drive->root());
     m_page = std::make_unique<CResultsPage>();
-    m_page->m_pScan = m_scan.get();
+    m_page->SetScan(m_scan.get());
     m_page->EnsureInitialized();
     m_page->show();
     m_modals = std::make_unique<ModalRecorder>();
@@ -163,14 +163,14 @@ void TestCompressPage::cleanup()
 void TestCompressPage::Scan()
 {
     m_page->OnSetActive();
-    QTRY_VERIFY_WITH_TIMEOUT(m_page->m_nTimerId == 0 && m_page->m_bScanning == 0, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_page->GetScanTimerId() == 0 && m_page->IsScanning() == 0, 20000);
     QCOMPARE(m_page->GetModel()->rowCount(), 4);
 }
 
 void TestCompressPage::Compress(const QByteArray &folder)
 {
     CCompressAction::SetLibraryFolders({folder});
-    m_page->m_btnCompress->click();
+    m_page->GetCompressButton()->click();
 }
 
 QList<QByteArray> TestCompressPage::CheckedInVisitOrder() const
@@ -193,9 +193,9 @@ QString TestCompressPage::SelectionLine() const
 void TestCompressPage::ExpectNothingStored()
 {
     QCOMPARE(m_page->GetModel()->rowCount(), 4);
-    QCOMPARE(m_page->m_nSelectedCount, 4);
+    QCOMPARE(m_page->GetSelectedCount(), 4);
     QCOMPARE(SelectionLine(), QStringLiteral("Selected : 8.44 KB in 4 files"));
-    QVERIFY(m_page->m_btnCompress->isEnabled());
+    QVERIFY(m_page->GetCompressButton()->isEnabled());
     QVERIFY(m_page->isEnabled());
 }
 
@@ -297,8 +297,8 @@ void TestCompressPage::twoCallbacksStoreEveryCheckedFile()
     QCOMPARE(m_page->GetModel()->GetStore().GetPath(m_page->GetModel()->GetItem(0)), unchecked);
     QCOMPARE(m_page->GetList()->GetCheck(0), 0);
     QCOMPARE(SelectionLine(), QStringLiteral("Selected : 0 B in 0 files"));
-    for (CFlatPushButton *button : {m_page->m_btnEliminate, m_page->m_btnCompress, m_page->m_btnMove,
-                                    m_page->m_btnDelete})
+    for (CFlatPushButton *button : {m_page->GetEliminateButton(), m_page->GetCompressButton(), m_page->GetMoveButton(),
+                                    m_page->GetDeleteButton()})
         QVERIFY(!button->isEnabled());
     QVERIFY(m_page->isEnabled());
     // The files are where they were.
