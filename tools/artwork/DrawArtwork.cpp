@@ -1,6 +1,7 @@
 // Draws the program's pictures (icon, logo, page picture, drive images,
-// splash, results picture) at 1x and 2x into a folder of PNG files.
-// Run through tools/artwork/draw.sh; the PNGs are committed in res/images.
+// splash, results picture) at 1x and 2x into a folder of PNG files, and the
+// icon at every size of the desktop's icon theme plus once as SVG.
+// Run through tools/artwork/draw.sh; the files are committed in res/images.
 #include <QDir>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QSvgGenerator>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -492,6 +494,26 @@ void drawDriveStrip(QPainter &p)
 
 } // namespace
 
+// The same drawing as the 256 px icon, as vector paths and gradients, for
+// desktops that scale the icon themselves.
+bool saveSvgIcon(const QString &folder, int size)
+{
+    const QString path = folder + QStringLiteral("/icon.svg");
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(QSize(size, size));
+    svg.setViewBox(QRect(0, 0, size, size));
+    svg.setTitle(QStringLiteral("Brimvale"));
+    QPainter painter;
+    if (!painter.begin(&svg)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    drawIcon(painter, size);
+    return painter.end();
+}
+
 int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
@@ -508,10 +530,12 @@ int main(int argc, char *argv[])
                                 : QStringLiteral("DejaVu Sans");
 
     bool ok = true;
-    for (int size : {16, 32, 64, 128, 256}) {
+    // The sizes the icon theme asks for; the wizard itself uses 16 to 256.
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QImage image = render(QSize(size, size), 1, [size](QPainter &p) { drawIcon(p, size); });
         ok = save(image, folder, QStringLiteral("icon-%1.png").arg(size)) && ok;
     }
+    ok = saveSvgIcon(folder, 256) && ok;
     ok = saveBoth(folder, QStringLiteral("logo"), QSize(119, 25), drawLogo) && ok;
     ok = saveBoth(folder, QStringLiteral("page"), QSize(155, 292), drawPagePicture) && ok;
     ok = saveBoth(folder, QStringLiteral("drives"), QSize(9 * 18, 18), drawDriveStrip, true) && ok;
