@@ -1,6 +1,7 @@
 #include "cli/CCliAction.h"
 
 #include "cli/CCommandLine.h"
+#include "core/FileOpReason.h"
 #include "cli/COutput.h"
 #include "cli/CliText.h"
 #include "cli/ProtectionHook.h"
@@ -59,8 +60,10 @@ QString CCliAction::ReasonText(const FileOpResult &result)
     switch (result.code) {
     case FileOpCode::Ok: return {};
     case FileOpCode::Gone: return CliText(IDS_CLI_REASON_GONE);
-    case FileOpCode::Replaced: return CliText(IDS_CLI_REASON_REPLACED);
+    case FileOpCode::Replaced:
+    case FileOpCode::Changed: return CliText(IDS_CLI_REASON_REPLACED);
     case FileOpCode::Permission: return CliText(IDS_CLI_REASON_PERMISSION);
+    case FileOpCode::LeftAside: return DescribeFileOp(result);
     case FileOpCode::Failed: break;
     }
     return SystemReason(result.error != 0 ? result.error : EIO);

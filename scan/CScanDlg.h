@@ -42,14 +42,14 @@ public:
     // Folders the last ScanFolder could not open or read (their files were
     // not examined).
     std::int64_t GetSkippedFolders() const { return m_nSkippedFolders; }
+    CEllipsisStatic *GetPathStatic() const { return m_wndPath; }
+    std::uint64_t GetTotalBytes() const { return m_nTotalBytes; }
+    std::uint64_t GetDoneBytes() const { return m_nDoneBytes; }
 
 protected:
     // Bytes the drive's files occupy: the whole of the bar.
     virtual std::int64_t QueryBytesInUse(const QByteArray &drive) const;
 
-    CEllipsisStatic *GetPathStatic() const { return m_wndPath; }
-    std::uint64_t GetTotalBytes() const { return m_nTotalBytes; }
-    std::uint64_t GetDoneBytes() const { return m_nDoneBytes; }
 
 private:
     CEllipsisStatic *m_wndPath;

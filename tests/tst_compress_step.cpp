@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -89,6 +90,10 @@ void TestCompressStep::AddFile(const QByteArray &relative)
     record.size = st.st_size;
     record.device = st.st_dev;
     record.inode = st.st_ino;
+    // The whole identity, as the walk records it.
+    struct statx sx {};
+    QCOMPARE(::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &sx), 0);
+    record.identity = FileIdentity::FromStatx(sx);
     m_store->AddResult(record);
 }
 
