@@ -12,6 +12,8 @@ list(APPEND BV_CORE_SOURCES
   core/CFileScan.h
   core/CMatchSink.h
   core/CListSorter.cpp
+  core/CMoveStep.cpp
+  core/CMoveStep.h
   core/CListSorter.h
   core/CPathArray.cpp
   core/CPathArray.h
@@ -23,6 +25,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultsModel.h
   core/CResultsSorter.cpp
   core/CResultsSorter.h
+  core/CStoreFolderChain.cpp
+  core/CStoreFolderChain.h
   core/FileOpReason.cpp
   core/FileOpReason.h
   core/PageSequence.cpp
