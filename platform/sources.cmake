@@ -11,6 +11,8 @@ list(APPEND BV_CORE_SOURCES
   platform/CreatePath.cpp
   platform/CreatePath.h
   platform/CFixedDrives.cpp
+  platform/CFolderLister.cpp
+  platform/CFolderLister.h
   platform/CFixedDrives.h
   platform/CFolderChain.cpp
   platform/CFolderChain.h

@@ -18,6 +18,7 @@
 #include "core/SizeText.h"
 #include "core/CEventPump.h"
 #include "scan/CScanDlg.h"
+#include "results/CMoveAction.h"
 #include "shell/CFileIconProvider.h"
 
 #include <QCoreApplication>
@@ -382,6 +383,7 @@ void CResultsPage::OnDelete()
 
 void CResultsPage::OnMove()
 {
+    CMoveAction::Run(*this);
 }
 
 void CResultsPage::OnCompress()
