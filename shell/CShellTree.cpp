@@ -239,7 +239,8 @@ QMenu *CShellTree::CreateContextMenu(QTreeWidgetItem *item)
 
 void CShellTree::contextMenuEvent(QContextMenuEvent *event)
 {
-    QTreeWidgetItem *item = itemAt(viewport()->mapFrom(this, event->pos()));
+    // Delivered through the viewport, so the position is the viewport's.
+    QTreeWidgetItem *item = itemAt(event->pos());
     if (item)
         setCurrentItem(item);
     QMenu *menu = CreateContextMenu(item);
