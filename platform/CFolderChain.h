@@ -11,8 +11,9 @@
 // O_NOFOLLOW | O_DIRECTORY), never by path.
 //
 // A deep tree would need one descriptor per level, more than a process may
-// hold. So the chain keeps only some of them open: all of the last few
-// levels, and above them every 16th (every 256th, ... as the chain grows).
+// hold. So the chain keeps only some of them open: the few levels just above
+// the one being worked on, and elsewhere every 16th (every 256th, ... as the
+// chain grows).
 // A level whose descriptor was closed is opened again from the nearest open
 // level above it when it is asked for, and must then still be the folder it
 // was (same device and inode); otherwise it counts as replaced. Climbing

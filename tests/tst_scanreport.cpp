@@ -93,6 +93,7 @@ private slots:
                 out = "cannot switch to uid 65534";
                 return kSkipCode;
             }
+            page->GetModel()->Clear(); // as a new activation of the page would
             page->StartScan();
             out = QByteArray::number(page->GetModel()->rowCount()) + '\n'
                   + LabelText(*page, IDC_SKIPPED_FOLDERS_TEXT).toUtf8();
