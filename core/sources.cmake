@@ -21,6 +21,8 @@ list(APPEND BV_CORE_SOURCES
   core/CFileScan.h
   core/CMatchSink.h
   core/CListSorter.cpp
+  core/CMoveStep.cpp
+  core/CMoveStep.h
   core/CListSorter.h
   core/CPathArray.cpp
   core/CPathArray.h
@@ -32,6 +34,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultsModel.h
   core/CResultsSorter.cpp
   core/CResultsSorter.h
+  core/CStoreFolderChain.cpp
+  core/CStoreFolderChain.h
   core/FileOpReason.cpp
   core/FileOpReason.h
   core/PageSequence.cpp

@@ -8,7 +8,13 @@ list(APPEND BV_CORE_SOURCES
   platform/CDiskSpace.h
   platform/CFileDeleter.cpp
   platform/CFileDeleter.h
+  platform/CFileMover.cpp
+  platform/CFileMover.h
+  platform/CreatePath.cpp
+  platform/CreatePath.h
   platform/CFixedDrives.cpp
+  platform/CFolderLister.cpp
+  platform/CFolderLister.h
   platform/CFixedDrives.h
   platform/CFolderChain.cpp
   platform/CFolderChain.h

@@ -391,3 +391,10 @@ constexpr int IDS_REASON_PERMISSION = 388;
 constexpr int IDS_REASON_FAILED = 389;          // %s: the system's error text
 constexpr int IDS_REASON_CHANGED = 390;
 constexpr int IDS_REASON_LEFT_ASIDE = 391;
+
+// Folder tree of the Select Folder dialog: its context menu
+constexpr int IDS_TREE_OPEN_IN_FILE_MANAGER = 450;
+constexpr int IDS_TREE_NEW_FOLDER = 451;        // also the new folder's first name
+constexpr int IDS_TREE_RENAME = 452;
+constexpr int IDS_TREE_CANT_CREATE = 453;       // %s: folder name, %s: reason
+constexpr int IDS_TREE_CANT_RENAME = 454;       // %s: folder name, %s: reason

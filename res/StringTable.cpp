@@ -246,6 +246,11 @@ constexpr StringEntry kStrings[] = {
     {IDS_REASON_FAILED, "The system refused: %s"},
     {IDS_REASON_CHANGED, "The file has changed since the scan."},
     {IDS_REASON_LEFT_ASIDE, "The file was set aside and could not be put back under its name."},
+    {IDS_TREE_OPEN_IN_FILE_MANAGER, "Open in File Manager"},
+    {IDS_TREE_NEW_FOLDER, "New Folder"},
+    {IDS_TREE_RENAME, "Rename"},
+    {IDS_TREE_CANT_CREATE, "Can't create the folder \"%s\".\n%s"},
+    {IDS_TREE_CANT_RENAME, "Can't rename \"%s\".\n%s"},
 };
 
 const QHash<int, QString> &table()

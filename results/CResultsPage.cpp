@@ -21,6 +21,7 @@
 #include "core/SizeText.h"
 #include "core/CEventPump.h"
 #include "scan/CScanDlg.h"
+#include "results/CMoveAction.h"
 #include "shell/CFileIconProvider.h"
 
 #include <QCoreApplication>
@@ -445,6 +446,7 @@ void CResultsPage::OnDelete()
 
 void CResultsPage::OnMove()
 {
+    CMoveAction::Run(*this);
 }
 
 void CResultsPage::OnCompress()

@@ -4,6 +4,10 @@ list(APPEND BV_CORE_SOURCES
 list(APPEND BV_UI_SOURCES
   results/CCompressAction.cpp
   results/CCompressAction.h
+  results/CMoveAction.cpp
+  results/CMoveAction.h
   results/CResultsPage.cpp
   results/CResultsPage.h
+  results/CSelectFolderDlg.cpp
+  results/CSelectFolderDlg.h
 )

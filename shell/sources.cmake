@@ -4,4 +4,6 @@ list(APPEND BV_CORE_SOURCES
 list(APPEND BV_UI_SOURCES
   shell/CFileIconProvider.cpp
   shell/CFileIconProvider.h
+  shell/CShellTree.cpp
+  shell/CShellTree.h
 )

@@ -1,0 +1,105 @@
+#include "core/CMoveStep.h"
+
+#include "res/ResourceIds.h"
+#include "core/CResultStore.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+CMoveStep::CMoveStep(const CResultStore &store, const QByteArray &driveRoot,
+                     const QByteArray &destination, bool preservePath)
+    : m_store(store), m_source(store, driveRoot), m_strDestination(destination), m_bPreservePath(preservePath)
+{
+    // The chosen folder is taken as typed (the user named it, links and all).
+    m_destinationFd = ::open(destination.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (m_destinationFd < 0)
+        m_destinationError = errno;
+}
+
+CMoveStep::~CMoveStep()
+{
+    if (m_destinationFd >= 0)
+        ::close(m_destinationFd);
+}
+
+int CMoveStep::GetStatusTextId() const { return IDS_MOVING; }
+
+int CMoveStep::GetFailedMessageId() const { return IDS_MOVE_FAILED; }
+
+QByteArray CMoveStep::DestinationPath(const QByteArray &destination, const QByteArray &driveRoot,
+                                      const QByteArray &sourcePath, bool preservePath)
+{
+    QByteArray result = destination;
+    if (!result.endsWith('/'))
+        result += '/';
+    if (!preservePath)
+        return result + sourcePath.mid(sourcePath.lastIndexOf('/') + 1);
+    const QByteArray root = CStoreFolderChain::WithoutTrailingSlashes(driveRoot);
+    QByteArray below = sourcePath.mid(root == "/" ? 1 : root.size());
+    while (below.startsWith('/'))
+        below.remove(0, 1);
+    return result + below;
+}
+
+FileOpResult CMoveStep::Run(int index)
+{
+    if (!m_store.IsValidIndex(index))
+        return FileOpResult::Make(FileOpCode::Failed, EINVAL);
+    if (m_destinationFd < 0)
+        return FileOpResult::Make(FileOpCode::Failed, m_destinationError);
+    FileOpResult result;
+    const int fromFd = m_source.Reach(m_store.GetPaths().GetFolderIndex(index), result);
+    if (fromFd < 0)
+        return result;
+    const QByteArray name = m_store.GetPaths().GetName(index);
+    if (!m_bPreservePath)
+        return m_mover.Move(fromFd, name, m_store.GetIdentity(index), m_destinationFd, name);
+
+    // Rebuild the file's folder chain below the chosen folder, level by
+    // level and without following links: these levels come from the
+    // source, not from the user, so a link placed there is refused.
+    struct Level
+    {
+        int parentFd;
+        QByteArray name;
+        int fd;
+        bool made;
+    };
+    std::vector<Level> levels;
+    const auto closeAll = [&levels] {
+        for (const Level &level : levels)
+            ::close(level.fd);
+    };
+    const CPathArray &paths = m_store.GetPaths();
+    const std::vector<int> &chain = m_source.GetFolders();
+    int cur = m_destinationFd;
+    for (std::size_t i = 1; i < chain.size(); ++i) {
+        const std::string_view view = paths.GetFolderName(chain[i]);
+        const QByteArray level(view.data(), qsizetype(view.size()));
+        const bool made = ::mkdirat(cur, level.constData(), 0777) == 0;
+        const int fd = ::openat(cur, level.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            result = FileOpResult::Make(FileOpCode::Failed, errno);
+            if (made)
+                ::unlinkat(cur, level.constData(), AT_REMOVEDIR);
+            break;
+        }
+        levels.push_back({cur, level, fd, made});
+        cur = fd;
+    }
+    if (levels.size() + 1 == chain.size())
+        result = m_mover.Move(fromFd, name, m_store.GetIdentity(index), cur, name);
+    if (!result.ok()) {
+        // Take away the folders made for this file, deepest first, as long
+        // as they are still empty.
+        for (auto it = levels.rbegin(); it != levels.rend(); ++it) {
+            if (!it->made || ::unlinkat(it->parentFd, it->name.constData(), AT_REMOVEDIR) != 0)
+                break;
+        }
+    }
+    closeAll();
+    return result;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/CFileMover.h"
+#include "core/CActionStep.h"
+#include "core/CStoreFolderChain.h"
+
+#include <QByteArray>
+
+class CResultStore;
+
+// Moves a listed file into the chosen folder, or with `preservePath` into
+// the copy of its folder chain (below the drive root) rebuilt under the
+// chosen folder. Only the file the walk listed is moved (CFileMover), its
+// folder is reached from the drive root without following links, and
+// nothing at the destination is ever replaced: a clash fails the file.
+// The folders made for a file whose move then failed are removed again as
+// long as they are empty; the chosen folder itself is never removed.
+class CMoveStep : public CActionStep
+{
+public:
+    CMoveStep(const CResultStore &store, const QByteArray &driveRoot,
+              const QByteArray &destination, bool preservePath);
+    ~CMoveStep() override;
+    CMoveStep(const CMoveStep &) = delete;
+    CMoveStep &operator=(const CMoveStep &) = delete;
+
+    int GetStatusTextId() const override;
+    int GetFailedMessageId() const override;
+    bool ChangesDisk() const override { return true; }
+    FileOpResult Run(int index) override;
+
+    CFileMover &GetMover() { return m_mover; }
+
+    // Where a file at `sourcePath` on the drive rooted at `driveRoot` goes
+    // when moved to `destination`, with or without its folder chain.
+    static QByteArray DestinationPath(const QByteArray &destination, const QByteArray &driveRoot,
+                                      const QByteArray &sourcePath, bool preservePath);
+
+private:
+    const CResultStore &m_store;
+    CStoreFolderChain m_source;
+    QByteArray m_strDestination;
+    bool m_bPreservePath;
+    CFileMover m_mover;
+    int m_destinationFd = -1;
+    int m_destinationError = 0;
+};

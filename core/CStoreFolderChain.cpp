@@ -1,0 +1,63 @@
+#include "core/CStoreFolderChain.h"
+
+#include "core/CResultStore.h"
+
+#include <cerrno>
+#include <string_view>
+
+QByteArray CStoreFolderChain::WithoutTrailingSlashes(QByteArray path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path;
+}
+
+CStoreFolderChain::CStoreFolderChain(const CResultStore &store, const QByteArray &driveRoot)
+    : m_store(store), m_strDriveRoot(WithoutTrailingSlashes(driveRoot))
+{
+}
+
+int CStoreFolderChain::Reach(int folder, FileOpResult &result)
+{
+    const CPathArray &paths = m_store.GetPaths();
+    std::vector<int> missing;
+    int f = folder;
+    while (f >= 0) {
+        const int depth = paths.GetFolderDepth(f);
+        if (depth < int(m_chainFolders.size()) && m_chainFolders[std::size_t(depth)] == f)
+            break;
+        missing.push_back(f);
+        f = paths.GetFolderParent(f);
+    }
+    if (f < 0) {
+        const int top = missing.back();
+        const std::string_view name = paths.GetFolderName(top);
+        if (WithoutTrailingSlashes(QByteArray(name.data(), qsizetype(name.size()))) != m_strDriveRoot) {
+            result = FileOpResult::Make(FileOpCode::Failed, EXDEV);
+            return -1;
+        }
+        missing.pop_back();
+        m_chainFolders.clear();
+        m_chain.Clear();
+        if (!m_chain.OpenRoot(m_strDriveRoot, result))
+            return -1;
+        m_chainFolders.push_back(top);
+    } else {
+        const int keep = paths.GetFolderDepth(f) + 1;
+        m_chain.Truncate(keep);
+        m_chainFolders.resize(std::size_t(keep));
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        const std::string_view name = paths.GetFolderName(*it);
+        m_chain.Push(QByteArray(name.data(), qsizetype(name.size())));
+        m_chainFolders.push_back(*it);
+    }
+    const int fd = m_chain.GetLastFd(result);
+    if (fd < 0) {
+        while (m_chain.GetDepth() > 1 && !m_chain.IsOpen(m_chain.GetDepth() - 1)) {
+            m_chain.Truncate(m_chain.GetDepth() - 1);
+            m_chainFolders.pop_back();
+        }
+    }
+    return fd;
+}

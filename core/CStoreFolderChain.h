@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/CFolderChain.h"
+#include "platform/FileOpResult.h"
+
+#include <QByteArray>
+#include <vector>
+
+class CResultStore;
+
+// The folder of one listed file after another, each reached from the drive
+// root by descriptor without following links. Files come folder by folder,
+// so only the levels that differ from the previous file's are opened.
+class CStoreFolderChain
+{
+public:
+    CStoreFolderChain(const CResultStore &store, const QByteArray &driveRoot);
+
+    // The descriptor of the store's folder `folder` (O_PATH, owned by the
+    // chain), or -1 with `result` set. Folders outside the drive root fail.
+    int Reach(int folder, FileOpResult &result);
+    // Store folder index of each level of the chain, the root first.
+    const std::vector<int> &GetFolders() const { return m_chainFolders; }
+    const QByteArray &GetDriveRoot() const { return m_strDriveRoot; }
+
+    static QByteArray WithoutTrailingSlashes(QByteArray path);
+
+private:
+    const CResultStore &m_store;
+    QByteArray m_strDriveRoot;
+    CFolderChain m_chain;
+    std::vector<int> m_chainFolders;
+};

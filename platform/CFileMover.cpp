@@ -1,0 +1,306 @@
+#include "platform/CFileMover.h"
+
+#include "platform/CSetAsideEntry.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+struct Fd
+{
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+};
+
+QByteArray TemporaryName()
+{
+    static std::mt19937_64 random{std::random_device{}()};
+    return ".bv-move-" + QByteArray::number(qulonglong(random()), 36) + ".tmp";
+}
+
+bool WriteAll(int fd, const char *data, std::size_t size, off_t offset)
+{
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, data, size, offset);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= std::size_t(n);
+        offset += n;
+    }
+    return true;
+}
+
+// Copies bytes [from, to) of `in` to the same place in `out`.
+bool CopyRange(int in, int out, off_t from, off_t to, bool &useCopyRange)
+{
+    while (from < to && useCopyRange) {
+        loff_t inOff = from, outOff = from;
+        const ssize_t n = ::copy_file_range(in, &inOff, out, &outOff, std::size_t(to - from), 0);
+        if (n > 0) {
+            from += n;
+            continue;
+        }
+        if (n == 0)
+            break;
+        if (errno == EINTR)
+            continue;
+        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP && errno != EBADF)
+            return false;
+        useCopyRange = false;
+    }
+    static thread_local std::vector<char> buffer(std::size_t(1) << 20);
+    while (from < to) {
+        const std::size_t want = std::size_t(std::min<off_t>(to - from, off_t(buffer.size())));
+        const ssize_t n = ::pread(in, buffer.data(), want, from);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            break; // the file shrank; the identity check afterwards catches it
+        if (!WriteAll(out, buffer.data(), std::size_t(n), from))
+            return false;
+        from += n;
+    }
+    return true;
+}
+
+// Copies the data of `in` to `out`, leaving holes where `in` has them.
+bool CopyData(int in, int out, off_t size)
+{
+    bool useCopyRange = true;
+    off_t pos = 0;
+    while (pos < size) {
+        off_t data = ::lseek(in, pos, SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO)
+                break; // only a hole is left
+            if (errno != EINVAL)
+                return false;
+            data = pos; // no hole support: everything is data
+        }
+        off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0)
+            hole = size;
+        if (hole > size)
+            hole = size;
+        if (!CopyRange(in, out, data, hole, useCopyRange))
+            return false;
+        pos = hole;
+    }
+    return ::ftruncate(out, size) == 0;
+}
+
+void CopyExtendedAttributes(int in, int out)
+{
+    ssize_t listSize = ::flistxattr(in, nullptr, 0);
+    if (listSize <= 0)
+        return;
+    std::vector<char> names(std::size_t(listSize) + 1);
+    listSize = ::flistxattr(in, names.data(), names.size());
+    if (listSize <= 0)
+        return;
+    std::vector<char> value;
+    for (ssize_t i = 0; i < listSize;) {
+        const char *name = names.data() + i;
+        const std::size_t length = std::strlen(name);
+        i += ssize_t(length) + 1;
+        const ssize_t valueSize = ::fgetxattr(in, name, nullptr, 0);
+        if (valueSize < 0)
+            continue;
+        value.resize(std::size_t(valueSize) + 1);
+        const ssize_t got = ::fgetxattr(in, name, value.data(), value.size());
+        if (got < 0)
+            continue;
+        // Attributes the destination cannot hold (another file system, no
+        // privilege for its namespace) are left behind; the data is what counts.
+        ::fsetxattr(out, name, value.data(), std::size_t(got), 0);
+    }
+}
+
+bool FlushFolder(int folderFd)
+{
+    const int fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// Gives a filled temporary file its name. Never replaces anything.
+bool LinkIntoPlace(int tmpFd, int toFd, const QByteArray &tmpName, const QByteArray &toName)
+{
+    if (!tmpName.isEmpty()) {
+        const bool ok = ::renameat2(toFd, tmpName.constData(), toFd, toName.constData(), RENAME_NOREPLACE) == 0;
+        const int error = errno;
+        if (!ok)
+            ::unlinkat(toFd, tmpName.constData(), 0);
+        errno = error;
+        return ok;
+    }
+    if (::linkat(tmpFd, "", toFd, toName.constData(), AT_EMPTY_PATH) == 0)
+        return true;
+    if (errno != EPERM && errno != ENOENT)
+        return false;
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(tmpFd);
+    return ::linkat(AT_FDCWD, proc.constData(), toFd, toName.constData(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+FileOpResult Failure()
+{
+    const int error = errno ? errno : EIO;
+    return FileOpResult::Make(FileOpCode::Failed, error);
+}
+
+// Copies the held link to `toName`.
+FileOpResult CopyLink(CSetAsideEntry &entry, int toFd, const QByteArray &toName)
+{
+    std::vector<char> target(4096);
+    for (;;) {
+        const ssize_t n = ::readlinkat(entry.GetFolderFd(), entry.GetAsideName().constData(),
+                                       target.data(), target.size());
+        if (n < 0)
+            return Failure();
+        if (std::size_t(n) < target.size()) {
+            target.resize(std::size_t(n));
+            break;
+        }
+        target.resize(target.size() * 2);
+    }
+    target.push_back('\0');
+    const QByteArray tmpName = TemporaryName();
+    if (::symlinkat(target.data(), toFd, tmpName.constData()) != 0)
+        return Failure();
+    if (!LinkIntoPlace(-1, toFd, tmpName, toName))
+        return Failure();
+    struct statx st;
+    if (::statx(entry.GetFolderFd(), entry.GetAsideName().constData(), AT_SYMLINK_NOFOLLOW,
+                STATX_BASIC_STATS, &st) == 0) {
+        struct timespec times[2] = {{st.stx_atime.tv_sec, long(st.stx_atime.tv_nsec)},
+                                    {st.stx_mtime.tv_sec, long(st.stx_mtime.tv_nsec)}};
+        ::utimensat(toFd, toName.constData(), times, AT_SYMLINK_NOFOLLOW);
+        ::fchownat(toFd, toName.constData(), st.stx_uid, st.stx_gid, AT_SYMLINK_NOFOLLOW);
+    }
+    if (!FlushFolder(toFd)) {
+        const FileOpResult failed = Failure();
+        ::unlinkat(toFd, toName.constData(), 0);
+        return failed;
+    }
+    return FileOpResult::Success();
+}
+
+// Copies the held regular file to `toName`.
+FileOpResult CopyFile(CSetAsideEntry &entry, int toFd, const QByteArray &toName, const FileIdentity &expected)
+{
+    FileOpResult result;
+    Fd in(entry.OpenForReading(result));
+    if (in.fd < 0)
+        return result;
+    struct stat info;
+    if (::fstat(in.fd, &info) != 0)
+        return Failure();
+
+    QByteArray tmpName;
+    Fd out(::openat(toFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (out.fd < 0) {
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return Failure();
+        tmpName = TemporaryName();
+        out.fd = ::openat(toFd, tmpName.constData(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (out.fd < 0)
+            return Failure();
+    }
+    const auto discard = [&] {
+        const FileOpResult failed = Failure();
+        if (!tmpName.isEmpty())
+            ::unlinkat(toFd, tmpName.constData(), 0);
+        return failed;
+    };
+    if (!CopyData(in.fd, out.fd, info.st_size))
+        return discard();
+    CopyExtendedAttributes(in.fd, out.fd);
+    // The owner first: changing it clears set-user-id bits that fchmod sets.
+    ::fchown(out.fd, info.st_uid, info.st_gid);
+    if (::fchmod(out.fd, info.st_mode & 07777) != 0)
+        return discard();
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    if (::futimens(out.fd, times) != 0 || ::fsync(out.fd) != 0)
+        return discard();
+    // The source must still be the file that was copied, unchanged.
+    struct statx st;
+    if (::statx(in.fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+        return discard();
+    const FileOpResult same = CSetAsideEntry::Compare(expected, FileIdentity::FromStatx(st));
+    if (!same.ok()) {
+        if (!tmpName.isEmpty())
+            ::unlinkat(toFd, tmpName.constData(), 0);
+        return same;
+    }
+    if (!LinkIntoPlace(out.fd, toFd, tmpName, toName))
+        return Failure();
+    if (!FlushFolder(toFd)) {
+        const FileOpResult failed = Failure();
+        ::unlinkat(toFd, toName.constData(), 0);
+        return failed;
+    }
+    return FileOpResult::Success();
+}
+
+} // namespace
+
+FileOpResult CFileMover::Move(int fromFd, const QByteArray &name, const FileIdentity &expected,
+                              int toFd, const QByteArray &toName)
+{
+    if (toName.isEmpty() || toName.contains('/') || toName == "." || toName == "..")
+        return FileOpResult::Make(FileOpCode::Failed, EINVAL);
+    CSetAsideEntry entry(fromFd, name, expected);
+    if (!entry.IsHeld())
+        return entry.GetResult();
+    if (!m_bAlwaysCopy) {
+        const FileOpResult renamed = entry.RenameTo(toFd, toName);
+        if (renamed.ok() || renamed.error != EXDEV)
+            return renamed;
+    } else {
+        // A copy next to the original would clash just as a rename does.
+        if (::faccessat(toFd, toName.constData(), F_OK, AT_SYMLINK_NOFOLLOW) == 0)
+            return FileOpResult::Make(FileOpCode::Failed, EEXIST);
+    }
+    const bool isLink = (expected.type & S_IFMT) == S_IFLNK;
+    if (!isLink && (expected.type & S_IFMT) != S_IFREG && expected.type != 0)
+        return FileOpResult::Make(FileOpCode::Failed, EINVAL);
+    const FileOpResult copied = isLink ? CopyLink(entry, toFd, toName) : CopyFile(entry, toFd, toName, expected);
+    if (!copied.ok())
+        return copied;
+    // A last look: the entry set aside must still be the listed file.
+    const FileOpResult still = CSetAsideEntry::Check(fromFd, entry.GetAsideName(), expected);
+    if (!still.ok()) {
+        ::unlinkat(toFd, toName.constData(), 0);
+        return still;
+    }
+    const FileOpResult removed = entry.Unlink();
+    if (!removed.ok())
+        ::unlinkat(toFd, toName.constData(), 0);
+    return removed;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/FileIdentity.h"
+#include "platform/FileOpResult.h"
+
+#include <QByteArray>
+
+// Moves one listed file into another folder, never replacing anything there.
+//
+// The file is first checked against the identity the walk recorded and set
+// aside in its own folder (CSetAsideEntry), so the file moved is the one
+// listed. Within one file system it is renamed into place. Across file
+// systems it is copied into a temporary file in the destination folder
+// (unnamed where the file system allows it), with its data (holes stay
+// holes), permission bits, owner where allowed, times to the nanosecond and
+// extended attributes where they can be set; the copy is flushed, linked in
+// under its name, the folder flushed, the source checked once more, and only
+// then is the source unlinked. A symbolic link is moved as a link with the
+// same target. Whatever fails, the source stays as it was and nothing is
+// left at the destination.
+class CFileMover
+{
+public:
+    // Moves `name` in `fromFd` to `toName` in `toFd`. Both descriptors may be
+    // O_PATH folders reached without following links.
+    FileOpResult Move(int fromFd, const QByteArray &name, const FileIdentity &expected,
+                      int toFd, const QByteArray &toName);
+
+    // Only for tests: pretend every move crosses file systems.
+    void SetAlwaysCopy(bool always) { m_bAlwaysCopy = always; }
+
+private:
+    bool m_bAlwaysCopy = false;
+};
