@@ -3,6 +3,7 @@
 #include "cli/CliText.h"
 #include "core/CCompressStep.h"
 #include "core/CDeleteStep.h"
+#include "core/CMoveStep.h"
 #include "platform/CPluginLibrary.h"
 #include "platform/CompressApi.h"
 #include "res/ResourceIds.h"
@@ -14,10 +15,7 @@ std::unique_ptr<CActionStep> CreateActionStep(CliRequest::Command command, const
     case CliRequest::Delete:
         return std::make_unique<CDeleteStep>(store, target.driveRoot);
     case CliRequest::Move:
-        // The move step is not part of this build yet; it is created here
-        // once it is, with the target above.
-        unavailable = CliText(IDS_CLI_MOVE_UNAVAILABLE);
-        return nullptr;
+        return std::make_unique<CMoveStep>(store, target.driveRoot, target.folder, target.preservePath);
     case CliRequest::Zip: {
         // The same plug-in the wizard loads, from the same places.
         CPluginLibrary library;

@@ -11,7 +11,8 @@
 
 CMoveStep::CMoveStep(const CResultStore &store, const QByteArray &driveRoot,
                      const QByteArray &destination, bool preservePath)
-    : m_store(store), m_source(store, driveRoot), m_strDestination(destination), m_bPreservePath(preservePath)
+    : m_store(store), m_source(store, driveRoot), m_strDriveRoot(driveRoot), m_strDestination(destination),
+      m_bPreservePath(preservePath)
 {
     // The chosen folder is taken as typed (the user named it, links and all).
     m_destinationFd = ::open(destination.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -73,12 +74,17 @@ FileOpResult CMoveStep::Run(int index)
         for (const Level &level : levels)
             ::close(level.fd);
     };
-    const CPathArray &paths = m_store.GetPaths();
-    const std::vector<int> &chain = m_source.GetFolders();
+    // The file's folders below the drive root, taken from its path so that
+    // a list read back (folders known by whole path) rebuilds the same way.
+    const QByteArray root = CStoreFolderChain::WithoutTrailingSlashes(m_strDriveRoot);
+    const QByteArray folder = m_store.GetPaths().GetFolder(index);
+    QList<QByteArray> components;
+    if (folder != root)
+        for (const QByteArray &component : folder.mid(root == "/" ? 1 : root.size() + 1).split('/'))
+            if (!component.isEmpty())
+                components.append(component);
     int cur = m_destinationFd;
-    for (std::size_t i = 1; i < chain.size(); ++i) {
-        const std::string_view view = paths.GetFolderName(chain[i]);
-        const QByteArray level(view.data(), qsizetype(view.size()));
+    for (const QByteArray &level : components) {
         const bool made = ::mkdirat(cur, level.constData(), 0777) == 0;
         const int fd = ::openat(cur, level.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) {
@@ -90,7 +96,7 @@ FileOpResult CMoveStep::Run(int index)
         levels.push_back({cur, level, fd, made});
         cur = fd;
     }
-    if (levels.size() + 1 == chain.size())
+    if (levels.size() == std::size_t(components.size()))
         result = m_mover.Move(fromFd, name, m_store.GetIdentity(index), cur, name);
     if (!result.ok()) {
         // Take away the folders made for this file, deepest first, as long

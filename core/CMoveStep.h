@@ -39,6 +39,7 @@ public:
 private:
     const CResultStore &m_store;
     CStoreFolderChain m_source;
+    QByteArray m_strDriveRoot;
     QByteArray m_strDestination;
     bool m_bPreservePath;
     CFileMover m_mover;

@@ -32,9 +32,29 @@ int CStoreFolderChain::Reach(int folder, FileOpResult &result)
     if (f < 0) {
         const int top = missing.back();
         const std::string_view name = paths.GetFolderName(top);
-        if (WithoutTrailingSlashes(QByteArray(name.data(), qsizetype(name.size()))) != m_strDriveRoot) {
-            result = FileOpResult::Make(FileOpCode::Failed, EXDEV);
-            return -1;
+        const QByteArray topPath = WithoutTrailingSlashes(QByteArray(name.data(), qsizetype(name.size())));
+        if (topPath != m_strDriveRoot) {
+            // A folder known by its whole path (a list read back rather than
+            // walked): reached from the root one component at a time, never
+            // kept for the next file, since its depth is not the tree's.
+            const QByteArray prefix = m_strDriveRoot == "/" ? m_strDriveRoot : m_strDriveRoot + '/';
+            if (!topPath.startsWith(prefix)) {
+                result = FileOpResult::Make(FileOpCode::Failed, EXDEV);
+                return -1;
+            }
+            m_chainFolders.clear();
+            m_chain.Clear();
+            if (!m_chain.OpenRoot(m_strDriveRoot, result))
+                return -1;
+            for (const QByteArray &component : topPath.mid(prefix.size()).split('/'))
+                if (!component.isEmpty())
+                    m_chain.Push(component);
+            missing.pop_back();
+            for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+                const std::string_view below = paths.GetFolderName(*it);
+                m_chain.Push(QByteArray(below.data(), qsizetype(below.size())));
+            }
+            return m_chain.GetLastFd(result);
         }
         missing.pop_back();
         m_chainFolders.clear();

@@ -219,7 +219,7 @@ private slots:
     void folderSwappedForALinkIsNotFollowed();
     void secondDeleteReportsEveryFileGone();
     void dryRunsTouchNothing();
-    void moveIsUnavailableAndZipStoresWithoutTouching();
+    void moveAndZipRunTheWizardsSteps();
     void badInputChangesNothing_data();
     void badInputChangesNothing();
     void saveReplacesOnlyAnEarlierList();
@@ -610,21 +610,17 @@ void TestCli::dryRunsTouchNothing()
     QCOMPARE(Snapshot(destRoot).size(), 0);
 }
 
-void TestCli::moveIsUnavailableAndZipStoresWithoutTouching()
+void TestCli::moveAndZipRunTheWizardsSteps()
 {
     const QByteArray list = SaveList();
     QVERIFY(!list.isEmpty());
     QTemporaryDir dest;
     const QMap<QByteArray, QByteArray> before = Snapshot(m_drive->root());
-    Run run = RunCli({"move", Arg(list), dest.path()});
-    QCOMPARE(run.exitCode, 2);
-    QCOMPARE(run.err, QByteArray("brimvale-cli: move is not available in this build\n"));
-    QCOMPARE(Snapshot(QFile::encodeName(dest.path())).size(), 0);
 
     // Zip goes through the wizard's plug-in: every listed file is stored and
     // none is changed.
     const QString archive = dest.filePath(QStringLiteral("a.zip"));
-    run = RunCli({"zip", Arg(list), archive});
+    Run run = RunCli({"zip", Arg(list), archive});
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QCOMPARE(Snapshot(m_drive->root()), before);
     // Names may hold newlines: count the entries, not the lines.
@@ -637,6 +633,21 @@ void TestCli::moveIsUnavailableAndZipStoresWithoutTouching()
     QVERIFY(reader.waitForFinished(30000));
     QCOMPARE(reader.exitCode(), 0);
     QCOMPARE(reader.readAllStandardOutput().trimmed().toInt(), int(ExpressPaths().size()));
+
+    // Move with the folders rebuilt below the destination: every listed
+    // file leaves the drive and arrives with its bytes.
+    const QByteArray target = QFile::encodeName(dest.filePath(QStringLiteral("moved")));
+    QCOMPARE(::mkdir(target.constData(), 0755), 0);
+    run = RunCli({"move", "--preserve-path", Arg(list), Arg(target)});
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    const QByteArray root = m_drive->root();
+    for (const QByteArray &path : ExpressPaths()) {
+        QVERIFY2(!Exists(path), path.constData());
+        const QByteArray arrived = target + path.mid(root.size());
+        QVERIFY2(Exists(arrived), arrived.constData());
+        QCOMPARE(Snapshot(arrived.left(arrived.lastIndexOf('/'))).value(arrived),
+                 before.value(path));
+    }
 }
 
 void TestCli::badInputChangesNothing_data()
