@@ -1,11 +1,10 @@
 #pragma once
 
 #include "platform/CFileDeleter.h"
-#include "platform/CFolderChain.h"
 #include "core/CActionStep.h"
+#include "core/CStoreFolderChain.h"
 
 #include <QByteArray>
-#include <vector>
 
 class CResultStore;
 
@@ -30,15 +29,8 @@ public:
     FileOpResult Run(int index) override;
 
 private:
-    // Moves the chain to the store's folder `folder`; the folder's descriptor,
-    // or -1 with `result` set. False when the folder's tree does not start
-    // at the drive root (then the path is followed from the root instead).
-    bool ReachFolder(int folder, int &fd, FileOpResult &result);
-
     const CResultStore &m_store;
     QByteArray m_strDriveRoot;
     CFileDeleter m_deleter;
-    CFolderChain m_chain;
-    std::vector<int> m_chainFolders; // store folder index of each chain level
-    FileOpResult m_rootResult;
+    CStoreFolderChain m_chain;
 };
