@@ -85,9 +85,9 @@ int CResultsPage::GetAnchor(const DialogControlTemplate &control) const
         return GrowX;
     case IDC_SELECTION_TEXT:
     case IDC_PROTECTED_TEXT:
+    case IDC_SKIPPED_FOLDERS_TEXT:
     case IDC_ELIMINATE:
         return MoveY;
-    case IDC_SKIPPED_FOLDERS_TEXT:
     case IDC_FREE_SPACE_TEXT:
     case IDC_COMPRESS:
     case IDC_MOVE:
@@ -276,8 +276,15 @@ void CResultsPage::AddProtectedResult(const WalkRecord &record, ProtectionReason
 
 void CResultsPage::UpdateProtectedText()
 {
-    if (QLabel *label = Static(IDC_PROTECTED_TEXT))
-        label->setText(CProtection::SummaryText(m_protectedCounts, m_bProtectedLocked, m_nUnreadableProcesses));
+    if (QLabel *label = Static(IDC_PROTECTED_TEXT)) {
+        const QString text = CProtection::SummaryText(m_protectedCounts, m_bProtectedLocked, m_nUnreadableProcesses);
+        // One line: what does not fit is cut at the edge, never wrapped
+        // under the totals, and the whole text is in the tooltip (a wider
+        // sheet shows it all).
+        label->setWordWrap(false);
+        label->setText(text);
+        label->setToolTip(text);
+    }
 }
 
 void CResultsPage::RefreshWhileBusy(bool bShowRows)
