@@ -4,6 +4,7 @@
 #include "core/CListSorter.h"
 #include "controls/CSortArrowHeader.h"
 #include "controls/CTypedItemModel.h"
+#include "core/FileOpReason.h"
 #include "res/Bitmaps.h"
 #include "res/DialogTemplate.h"
 #include "res/ResourceIds.h"
@@ -97,9 +98,13 @@ void CFailedFilesDlg::SetUpList()
     m_modelFailed->SetColumnType(0, CListSorter::TypeText);
 
     m_modelFailed->setRowCount(0);
-    for (const QByteArray &path : m_arrFailed) {
-        auto *item = new QStandardItem(QFile::decodeName(path));
-        item->setData(path, Qt::UserRole);
+    for (const FailedFile &file : m_failed) {
+        auto *item = new QStandardItem(QFile::decodeName(file.path));
+        item->setData(file.path, Qt::UserRole);
+        // Why the action left it, where the action said so.
+        const bool known = !(file.result.code == FileOpCode::Failed && file.result.error == 0);
+        if (known && !file.result.ok())
+            item->setToolTip(DescribeFileOp(file.result));
         m_modelFailed->appendRow(item);
     }
 

@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <cerrno>
 
 #include "controls/CFlatPushButton.h"
 #include "controls/CSortArrowHeader.h"
@@ -6,6 +7,7 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "controls/CFailedFilesDlg.h"
+#include "core/FileOpReason.h"
 
 #include <QLabel>
 #include <QHeaderView>
@@ -117,6 +119,24 @@ private slots:
         QTRY_COMPARE(list->header()->sectionSize(0), list->viewport()->width() - 2);
         QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
         QVERIFY(!list->horizontalScrollBar()->isVisible());
+    }
+
+    void eachRowSaysWhyItFailed()
+    {
+        CFailedFilesDlg dialog;
+        const FileOpResult changed = FileOpResult::Make(FileOpCode::Changed, 0);
+        const FileOpResult denied = FileOpResult::Make(FileOpCode::Permission, EACCES);
+        dialog.SetFailedFiles({{"/a/changed.tmp", changed}, {"/a/denied.tmp", denied}});
+        dialog.SetFailedPaths({"/a/plain.tmp"}); // no reason known: no tooltip
+        QCOMPARE(dialog.GetFailedPaths(), QList<QByteArray>{"/a/plain.tmp"});
+        dialog.SetFailedFiles({{"/a/changed.tmp", changed}, {"/a/denied.tmp", denied}});
+        dialog.show();
+        const QAbstractItemModel *model = dialog.GetList()->model();
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(model->index(0, 0).data(Qt::ToolTipRole).toString(), DescribeFileOp(changed));
+        QCOMPARE(model->index(1, 0).data(Qt::ToolTipRole).toString(), DescribeFileOp(denied));
+        QVERIFY(!DescribeFileOp(changed).isEmpty());
+        QVERIFY(DescribeFileOp(changed) != DescribeFileOp(denied));
     }
 
     void headerSortsThePathsAsText()
