@@ -2,6 +2,7 @@
 // own package database and a home of its own: Express never lists a
 // protected file, Custom lists it locked, and no click, key, check-all or
 // action ever checks or reaches a locked row.
+#include "ModalWatcher.h"
 #include "TempDrive.h"
 
 #include "controls/CCheckBoxItemDelegate.h"
@@ -47,20 +48,6 @@ bool WriteFile(const QByteArray &path, const QByteArray &content)
 {
     QFile file(QFile::decodeName(path));
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-}
-
-template <class T> void AnswerModal(QObject *owner, std::function<void(T *)> answer)
-{
-    auto *timer = new QTimer(owner);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            answer(dialog);
-        }
-    });
-    timer->start();
 }
 
 // Records every index an action is handed.

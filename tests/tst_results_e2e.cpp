@@ -2,6 +2,7 @@
 // the matching files, the totals follow every check, sorting keeps the checks
 // with their files, and Eliminate, Delete and Restart leave list, totals,
 // buttons and disk consistent, including after a Cancel halfway.
+#include "ModalWatcher.h"
 #include "TempDrive.h"
 
 #include "wizard/CWizard.h"
@@ -75,22 +76,6 @@ template <class T> T *FindTopLevel()
             return found;
     }
     return nullptr;
-}
-
-// Runs `answer` on the first modal dialog of type T that opens while `owner`
-// lives (one test: a watcher left over must not answer for the next test).
-template <class T> void AnswerModal(QObject *owner, std::function<void(T *)> answer)
-{
-    auto *timer = new QTimer(owner);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            answer(dialog);
-        }
-    });
-    timer->start();
 }
 
 QString LabelText(const CResultsPage &page, int id)

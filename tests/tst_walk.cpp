@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "ChildProcess.h"
 #include "TempDrive.h"
 #include "platform/CDirectoryWalker.h"
 
@@ -62,46 +63,6 @@ int openDescriptorCount()
 std::time_t utc(int year, int month, int day)
 {
     return QDateTime(QDate(year, month, day), QTime(12, 0), Qt::UTC).toSecsSinceEpoch();
-}
-
-// Runs `work` in a forked child and returns what it wrote. The child exits
-// with kSkipCode and a reason when its set-up is impossible on this machine.
-constexpr int kSkipCode = 77;
-struct ChildOutput
-{
-    int exitCode = -1;
-    QByteArray text;
-};
-
-ChildOutput runInChild(const std::function<int(QByteArray &out)> &work)
-{
-    ChildOutput output;
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return output;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        QByteArray out;
-        const int code = work(out);
-        for (qsizetype done = 0; done < out.size();) {
-            const ssize_t n = ::write(fds[1], out.constData() + done, size_t(out.size() - done));
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        ::_exit(code);
-    }
-    ::close(fds[1]);
-    char buffer[4096];
-    ssize_t n;
-    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0)
-        output.text.append(buffer, n);
-    ::close(fds[0]);
-    int status = 0;
-    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-        output.exitCode = WEXITSTATUS(status);
-    return output;
 }
 
 // The walk's outcome as lines, for passing out of a child.
@@ -340,7 +301,7 @@ private slots:
         QVERIFY(::chmod(drive.path("listonly").constData(), 0744) == 0);
 
         const QByteArray root = drive.root();
-        const ChildOutput child = runInChild([&](QByteArray &out) {
+        const ChildOutput child = RunInChild([&](QByteArray &out) {
             // Root reads everything, so the walk runs as nobody.
             if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0
                 || ::setresuid(65534, 65534, 65534) != 0) {
@@ -379,7 +340,7 @@ private slots:
         QVERIFY(drive.makeFolder("bound"));
 
         const QByteArray root = drive.root();
-        const ChildOutput child = runInChild([&](QByteArray &out) {
+        const ChildOutput child = RunInChild([&](QByteArray &out) {
             if (!enterPrivateMountNamespace(out))
                 return kSkipCode;
             if (::mount("none", (root + "/tmpfs").constData(), "tmpfs", 0, "size=64k") != 0) {
