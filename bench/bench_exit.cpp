@@ -9,6 +9,7 @@
 #include "core/CResultsModel.h"
 #include "platform/WalkRecord.h"
 #include "results/CResultsPage.h"
+#include "core/MatchReason.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -35,7 +36,7 @@ int main(int argc, char **argv)
         record.size = i;
         record.allocatedBytes = 4096;
         record.inode = ino_t(i + 1);
-        page->AddResult(record);
+        page->AddResult(record, MatchReason());
     }
     page->RefreshWhileBusy(true);
     QCoreApplication::processEvents();

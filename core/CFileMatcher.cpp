@@ -1,7 +1,11 @@
 #include "core/CFileMatcher.h"
 
 #include "core/CFileScan.h"
+#include "core/PathEscape.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <algorithm>
 #include <cstring>
@@ -39,6 +43,40 @@ QByteArray NormalisedRoot(const QString &drive)
     if (root.isEmpty())
         root = "/";
     return root;
+}
+
+// A string-table text with its %s fields filled in order, in one pass, so
+// that a filled-in value holding "%s" stays as it is.
+QString FillText(int id, const QStringList &values)
+{
+    const QString format = LoadString(id);
+    QString out;
+    qsizetype next = 0;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = format.indexOf(QLatin1String("%s"), from);
+        if (at < 0 || next >= values.size())
+            break;
+        out += QStringView(format).mid(from, at - from);
+        out += values[next++];
+        from = at + 2;
+    }
+    out += QStringView(format).mid(from);
+    return out;
+}
+
+// A folder as a reason shows it: bytes that are not text are escaped the way
+// the command line writes paths, so the text says exactly which folder.
+QString FolderText(const char *data, qsizetype size)
+{
+    QByteArray escaped;
+    AppendEscapedPath(data, size, escaped);
+    return QString::fromUtf8(escaped);
+}
+
+QString DayText(std::int64_t seconds)
+{
+    return QDateTime::fromSecsSinceEpoch(seconds).date().toString(Qt::ISODate);
 }
 
 } // namespace
@@ -92,6 +130,11 @@ CFileMatcher::CFileMatcher(const CFileScan &scan)
     , m_sizeMode(scan.m_nSizeMode)
     , m_sizeLo(KilobytesToBytes(scan.m_nSizeFrom))
     , m_sizeHi(KilobytesToBytes(scan.m_nSizeTo))
+    , m_locationTexts(scan.m_arrLocations)
+    , m_nameTexts(scan.m_arrNames)
+    , m_extensionTexts(scan.m_arrExtensions)
+    , m_sizeFromKb(scan.m_nSizeFrom)
+    , m_sizeToKb(scan.m_nSizeTo)
 {
     const auto rule = [](int on, int mode, CTime from, CTime to) {
         TimeRule r;
@@ -270,4 +313,170 @@ bool CFileMatcher::MatchSize(std::int64_t size) const
     default:
         return false;
     }
+}
+
+const MatchReason &CFileMatcher::GetReason(const WalkRecord &file) const
+{
+    static const MatchReason none;
+    if (m_express) {
+        if (MatchLocation(file, m_expressFolders, m_rootMatchesExpress, m_expressMemo, m_expressChain))
+            return ExplainFolder(file, m_expressFolders, ExpressFolders(), m_rootMatchesExpress, m_expressReason);
+        return ExplainExtension(file.name, m_expressExtensions, ExpressExtensions(), m_expressExtensionReasons);
+    }
+    if (m_location)
+        return ExplainFolder(file, m_locations, m_locationTexts, m_rootMatchesLocations, m_locationReason);
+    if (m_name) {
+        const qsizetype dot = file.name.lastIndexOf('.');
+        return ExplainPattern(file.name.constData(), dot < 0 ? file.name.size() : dot, m_names, m_nameTexts,
+                              IDS_WHY_NAME, m_nameReasons);
+    }
+    if (m_extension)
+        return ExplainExtension(file.name, m_extensions, m_extensionTexts, m_extensionReasons);
+    if (m_size || m_creation.on || m_modified.on || m_accessed.on)
+        return RuleReason();
+    return none;
+}
+
+const MatchReason &CFileMatcher::ExplainFolder(const WalkRecord &file, const CPatternList &list,
+                                               const QStringList &texts, bool rootMatches, ReasonMemo &memo) const
+{
+    const QByteArray &folder = file.folder;
+    if (memo.valid && memo.folder.size() == size_t(folder.size())
+        && std::memcmp(memo.folder.data(), folder.constData(), memo.folder.size()) == 0)
+        return memo.reason;
+    memo.folder.assign(folder.constData(), size_t(folder.size()));
+    memo.valid = true;
+
+    // The same names MatchFolders tries, but from the outermost down: every
+    // file below a matching folder then shares that folder's reason.
+    const char *start = folder.constData();
+    const char *begin = start;
+    const char *end = begin + folder.size();
+    if (m_root.size() > 1) {
+        const qsizetype r = m_root.size();
+        if (folder.size() >= r && std::memcmp(begin, m_root.constData(), size_t(r)) == 0
+            && (folder.size() == r || begin[r] == '/'))
+            begin += r;
+    }
+    int pattern = -1;
+    const char *matchedEnd = nullptr;
+    for (const char *cursor = begin; cursor < end && pattern < 0;) {
+        while (cursor < end && *cursor == '/')
+            ++cursor;
+        const char *stop = cursor;
+        while (stop < end && *stop != '/')
+            ++stop;
+        if (stop > cursor) {
+            CPatternList::FoldBytes(cursor, stop - cursor, m_scratch);
+            pattern = list.MatchIndex(m_scratch);
+            matchedEnd = stop;
+        }
+        cursor = stop;
+    }
+    QString where;
+    if (pattern >= 0) {
+        where = FolderText(start, matchedEnd - start);
+    } else if (rootMatches) {
+        CPatternList::FoldBytes(m_root.constData(), m_root.size(), m_scratch);
+        pattern = list.MatchIndex(m_scratch);
+        where = FolderText(m_root.constData(), m_root.size());
+    }
+    if (pattern < 0 || pattern >= texts.size()) {
+        memo.reason = MatchReason();
+        return memo.reason;
+    }
+    memo.reason.text = FillText(IDS_WHY_FOLDER, {texts[pattern], where});
+    memo.reason.group = FillText(IDS_WHY_FOLDER, {texts[pattern], QString()});
+    while (memo.reason.group.endsWith(QLatin1Char(' ')) || memo.reason.group.endsWith(QLatin1Char(':')))
+        memo.reason.group.chop(1);
+    return memo.reason;
+}
+
+const MatchReason &CFileMatcher::ExplainPattern(const char *data, qsizetype size, const CPatternList &list,
+                                                const QStringList &texts, int textId,
+                                                std::vector<MatchReason> &cache) const
+{
+    static const MatchReason none;
+    CPatternList::FoldBytes(data, size, m_scratch);
+    const int pattern = list.MatchIndex(m_scratch);
+    if (pattern < 0 || pattern >= texts.size())
+        return none;
+    if (cache.size() < size_t(texts.size()))
+        cache.resize(size_t(texts.size()));
+    MatchReason &reason = cache[size_t(pattern)];
+    if (reason.text.isEmpty()) {
+        reason.text = FillText(textId, {texts[pattern]});
+        reason.group = reason.text;
+    }
+    return reason;
+}
+
+const MatchReason &CFileMatcher::ExplainExtension(const QByteArray &name, const CPatternList &list,
+                                                  const QStringList &texts, std::vector<MatchReason> &cache) const
+{
+    static const MatchReason none;
+    const qsizetype dot = name.indexOf('.');
+    if (dot < 0)
+        return none;
+    return ExplainPattern(name.constData() + dot + 1, name.size() - dot - 1, list, texts, IDS_WHY_EXTENSION,
+                          cache);
+}
+
+const MatchReason &CFileMatcher::RuleReason() const
+{
+    if (m_ruleReasonValid)
+        return m_ruleReason;
+    m_ruleReasonValid = true;
+    QString text;
+    if (m_size) {
+        // In the size page's own unit: thousands of bytes.
+        const QString kb = LoadString(IDS_KB);
+        const QString from = QString::number(m_sizeFromKb) + QLatin1Char(' ') + kb;
+        const QString to = QString::number(m_sizeToKb) + QLatin1Char(' ') + kb;
+        switch (m_sizeMode) {
+        case 0:
+            text = FillText(IDS_WHY_SIZE_AT_MOST, {from});
+            break;
+        case 1:
+            text = FillText(IDS_WHY_SIZE_BETWEEN, {from, to});
+            break;
+        case 2:
+            text = FillText(IDS_WHY_SIZE_AT_LEAST, {from});
+            break;
+        default:
+            break;
+        }
+    } else {
+        const TimeRule *rule = nullptr;
+        int word = 0;
+        if (m_creation.on) {
+            rule = &m_creation;
+            word = IDS_COLUMN_CREATED;
+        } else if (m_modified.on) {
+            rule = &m_modified;
+            word = IDS_COLUMN_MODIFIED;
+        } else if (m_accessed.on) {
+            rule = &m_accessed;
+            word = IDS_COLUMN_ACCESSED;
+        }
+        if (rule) {
+            const QString what = LoadString(word);
+            switch (rule->mode) {
+            case 0:
+                text = FillText(IDS_WHY_TIME_BEFORE, {what, DayText(rule->from)});
+                break;
+            case 1:
+                text = FillText(IDS_WHY_TIME_BETWEEN, {what, DayText(rule->from), DayText(rule->to)});
+                break;
+            case 2:
+                text = FillText(IDS_WHY_TIME_AFTER, {what, DayText(rule->from)});
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    m_ruleReason.text = text;
+    m_ruleReason.group = text;
+    return m_ruleReason;
 }

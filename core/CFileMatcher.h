@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CPatternList.h"
+#include "core/MatchReason.h"
 #include "platform/WalkRecord.h"
 
 #include <QByteArray>
@@ -30,6 +31,12 @@ public:
     bool MatchExpress(const WalkRecord &file) const;
     // Whether `text` matches any of `patterns`, ignoring case.
     static bool MatchList(const QString &text, const QStringList &patterns);
+
+    // Why a file that MatchFile accepted is listed: the first rule that
+    // applies (a folder rule names the outermost folder that met it). Only
+    // matches are asked about, so the decision itself does no bookkeeping;
+    // files of one folder share one worded reason.
+    const MatchReason &GetReason(const WalkRecord &file) const;
 
     static const QStringList &ExpressFolders();
     static const QStringList &ExpressExtensions();
@@ -64,6 +71,22 @@ private:
         std::vector<char> verdicts;
     };
 
+    // The worded reason of the last folder explained, for the files after it.
+    struct ReasonMemo
+    {
+        std::string folder;
+        bool valid = false;
+        MatchReason reason;
+    };
+
+    const MatchReason &ExplainFolder(const WalkRecord &file, const CPatternList &list, const QStringList &texts,
+                                     bool rootMatches, ReasonMemo &memo) const;
+    const MatchReason &ExplainPattern(const char *data, qsizetype size, const CPatternList &list,
+                                      const QStringList &texts, int textId, std::vector<MatchReason> &cache) const;
+    const MatchReason &ExplainExtension(const QByteArray &name, const CPatternList &list, const QStringList &texts,
+                                        std::vector<MatchReason> &cache) const;
+    const MatchReason &RuleReason() const;
+
     bool MatchLocation(const WalkRecord &file, const CPatternList &list, bool rootMatches, FolderMemo &memo,
                        VerdictChain &chain) const;
     bool MatchLocation(const QByteArray &folder, const CPatternList &list, bool rootMatches,
@@ -94,6 +117,13 @@ private:
     std::int64_t m_sizeLo;
     std::int64_t m_sizeHi;
 
+    // The criteria as the user gave them, for the worded reasons.
+    QStringList m_locationTexts;
+    QStringList m_nameTexts;
+    QStringList m_extensionTexts;
+    long m_sizeFromKb;
+    long m_sizeToKb;
+
     TimeRule m_creation;
     TimeRule m_modified;
     TimeRule m_accessed;
@@ -103,4 +133,12 @@ private:
     mutable VerdictChain m_locationChain;
     mutable VerdictChain m_expressChain;
     mutable std::u32string m_scratch;
+
+    mutable ReasonMemo m_locationReason;
+    mutable ReasonMemo m_expressReason;
+    mutable std::vector<MatchReason> m_nameReasons;       // by pattern
+    mutable std::vector<MatchReason> m_extensionReasons;  // by pattern, Custom
+    mutable std::vector<MatchReason> m_expressExtensionReasons;
+    mutable MatchReason m_ruleReason;                     // size or time rule
+    mutable bool m_ruleReasonValid = false;
 };

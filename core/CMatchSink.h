@@ -2,6 +2,8 @@
 
 #include "core/ProtectionReason.h"
 
+struct MatchReason;
+
 struct WalkRecord;
 
 // Where a scan hands the files that matched. The scan knows nothing of who
@@ -12,8 +14,9 @@ class CMatchSink
 public:
     virtual ~CMatchSink() = default;
 
-    // A file that met the criteria, in walk order.
-    virtual void AddResult(const WalkRecord &record) = 0;
+    // A file that met the criteria, in walk order, with why it did (valid
+    // only during the call).
+    virtual void AddResult(const WalkRecord &record, const MatchReason &why) = 0;
     // A file that met the criteria but must never be acted on; a sink that
     // shows such files lists them locked, the others ignore them.
     virtual void AddProtectedResult(const WalkRecord &record, ProtectionReason reason)

@@ -48,6 +48,15 @@ bool CPatternList::Match(std::u32string_view folded) const
     return false;
 }
 
+int CPatternList::MatchIndex(std::u32string_view folded) const
+{
+    for (std::size_t i = 0; i < m_patterns.size(); ++i) {
+        if (m_patterns[i].Match(folded))
+            return int(i);
+    }
+    return -1;
+}
+
 bool CPatternList::MatchText(QStringView text) const
 {
     if (m_matchesEverything)

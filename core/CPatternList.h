@@ -24,6 +24,8 @@ public:
     // `folded` must come from Fold or FoldBytes.
     bool Match(std::u32string_view folded) const;
     bool MatchText(QStringView text) const;
+    // The first pattern, in list order, that matches; -1 when none does.
+    int MatchIndex(std::u32string_view folded) const;
 
     // Case-folded, composed code points of a text.
     static void Fold(QStringView text, std::u32string &out);

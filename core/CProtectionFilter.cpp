@@ -7,11 +7,11 @@ CProtectionFilter::CProtectionFilter(CProtection *pProtection, CMatchSink &next,
 {
 }
 
-void CProtectionFilter::AddResult(const WalkRecord &record)
+void CProtectionFilter::AddResult(const WalkRecord &record, const MatchReason &why)
 {
     const ProtectionReason reason = m_pProtection ? m_pProtection->Check(record) : ProtectionReason::None;
     if (reason == ProtectionReason::None)
-        m_next.AddResult(record);
+        m_next.AddResult(record, why);
     else
         AddProtectedResult(record, reason);
 }

@@ -1,5 +1,16 @@
 #include "core/CResultStore.h"
 
+#include "core/MatchReason.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+int CResultStore::AddResult(const WalkRecord &record, const MatchReason &why)
+{
+    const int index = AddResult(record);
+    m_arrReasons.back() = m_reasons.Intern(why);
+    return index;
+}
+
 int CResultStore::AddResult(const WalkRecord &record)
 {
     const int index = m_arrPaths.Append(record);
@@ -20,6 +31,7 @@ int CResultStore::AddResult(const WalkRecord &record)
     m_arrAllocated.push_back(record.allocatedBytes);
     m_arrLinks.push_back(record.linkCount);
     m_arrFlags.push_back(std::uint8_t(kChecked | kListed | (id.hasBirth ? kHasBirth : 0)));
+    m_arrReasons.push_back(CReasonTable::kNone);
     m_nSelectedBytes += record.size;
     ++m_nSelectedCount;
     return index;
@@ -33,6 +45,8 @@ int CResultStore::AddLockedResult(const WalkRecord &record, ProtectionReason rea
     std::uint8_t &flags = m_arrFlags[std::size_t(index)];
     // Unchecked and locked; what the identity knows stays.
     flags = std::uint8_t((flags & kHasBirth) | kListed | kLocked | (std::uint8_t(reason) << kReasonShift));
+    m_arrReasons.back() = m_reasons.Intern(
+        LoadString(IDS_WHY_PROTECTED).replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(reason))));
     return index;
 }
 
@@ -52,6 +66,8 @@ void CResultStore::Clear()
     std::vector<std::int64_t>().swap(m_arrAllocated);
     std::vector<std::uint32_t>().swap(m_arrLinks);
     std::vector<std::uint8_t>().swap(m_arrFlags);
+    std::vector<CReasonTable::Id>().swap(m_arrReasons);
+    m_reasons.Clear();
     m_nSelectedBytes = 0;
     m_nSelectedCount = 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CPathArray.h"
+#include "core/CReasonTable.h"
 #include "core/ProtectionReason.h"
 #include "platform/WalkRecord.h"
 
@@ -15,10 +16,12 @@
 class CResultStore
 {
 public:
-    // Adds a found file, checked and listed; returns its index.
+    // Adds a found file, checked and listed, with why it was found; returns
+    // its index.
+    int AddResult(const WalkRecord &record, const MatchReason &why);
     int AddResult(const WalkRecord &record);
     // Adds a found file that must never be acted on: listed, unchecked, and
-    // it can never become checked.
+    // it can never become checked. Its reason is its protection.
     int AddLockedResult(const WalkRecord &record, ProtectionReason reason);
     // Forgets every file and gives the memory back.
     void Clear();
@@ -39,6 +42,11 @@ public:
     // Blocks on disk in bytes (what removing the file frees) and hard links.
     std::int64_t GetAllocatedBytes(int index) const { return m_arrAllocated[std::size_t(index)]; }
     std::uint32_t GetLinkCount(int index) const { return m_arrLinks[std::size_t(index)]; }
+
+    // Why the file is listed: a number into the table of distinct texts.
+    CReasonTable::Id GetReasonId(int index) const { return m_arrReasons[std::size_t(index)]; }
+    const QString &GetReasonText(int index) const { return m_reasons.GetText(GetReasonId(index)); }
+    const CReasonTable &GetReasons() const { return m_reasons; }
 
     bool IsChecked(int index) const { return (m_arrFlags[std::size_t(index)] & kChecked) != 0; }
     bool IsListed(int index) const { return (m_arrFlags[std::size_t(index)] & kListed) != 0; }
@@ -78,6 +86,8 @@ private:
     std::vector<std::int64_t> m_arrAllocated;
     std::vector<std::uint32_t> m_arrLinks;
     std::vector<std::uint8_t> m_arrFlags;
+    std::vector<CReasonTable::Id> m_arrReasons;
+    CReasonTable m_reasons;
     std::int64_t m_nSelectedBytes = 0;
     int m_nSelectedCount = 0;
 };

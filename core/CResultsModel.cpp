@@ -22,7 +22,7 @@ constexpr std::size_t kMaxSeparateRuns = 16;
 CResultsModel::CResultsModel(QObject *parent) : QAbstractTableModel(parent)
 {
     for (int id : {IDS_COLUMN_FILE, IDS_COLUMN_LOCATION, IDS_COLUMN_SIZE, IDS_COLUMN_CREATED, IDS_COLUMN_MODIFIED,
-                   IDS_COLUMN_ACCESSED})
+                   IDS_COLUMN_ACCESSED, IDS_COLUMN_REASON})
         m_columnTitles.append(LoadString(id));
 }
 
@@ -30,6 +30,11 @@ void CResultsModel::SetColumnTitles(const QStringList &titles)
 {
     m_columnTitles = titles;
     emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
+}
+
+int CResultsModel::AddResult(const WalkRecord &record, const MatchReason &why)
+{
+    return m_store.AddResult(record, why);
 }
 
 int CResultsModel::AddResult(const WalkRecord &record)
@@ -92,6 +97,51 @@ bool CResultsModel::SetCheck(int row, bool checked)
     emit dataChanged(cell, cell, {Qt::CheckStateRole});
     emit checkChanged(row, checked);
     return true;
+}
+
+std::vector<int> CResultsModel::GetItemsWithReason(int reason) const
+{
+    std::vector<int> items;
+    if (reason < 0 || reason >= m_store.GetReasons().GetCount())
+        return items;
+    for (int item : m_rows) {
+        if (m_store.GetReasonId(item) == reason)
+            items.push_back(item);
+    }
+    return items;
+}
+
+int CResultsModel::SetCheckByReason(int reason, bool checked)
+{
+    return SetCheckItems(GetItemsWithReason(reason), checked);
+}
+
+int CResultsModel::SetCheckItems(const std::vector<int> &items, bool checked)
+{
+    FlushPendingRows();
+    std::vector<char> wanted(std::size_t(m_store.GetCount()), 0);
+    for (int item : items) {
+        if (m_store.IsValidIndex(item))
+            wanted[std::size_t(item)] = 1;
+    }
+    // The store refuses locked files and files already so; the rest change.
+    int changed = 0;
+    int first = -1;
+    int last = -1;
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        const int item = m_rows[row];
+        if (!wanted[std::size_t(item)] || !m_store.SetChecked(item, checked))
+            continue;
+        ++changed;
+        if (first < 0)
+            first = int(row);
+        last = int(row);
+    }
+    if (changed == 0)
+        return 0;
+    emit dataChanged(index(first, kColumnFile), index(last, kColumnFile), {Qt::CheckStateRole});
+    emit checksChanged();
+    return changed;
 }
 
 void CResultsModel::RemoveRowList(std::vector<int> rows)
@@ -226,6 +276,8 @@ QString CResultsModel::DisplayText(int item, int column) const
         return DateText(m_store.GetModifiedTime(item));
     case kColumnAccessed:
         return DateText(m_store.GetAccessedTime(item));
+    case kColumnReason:
+        return m_store.GetReasonText(item);
     default:
         return QString();
     }

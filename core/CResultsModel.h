@@ -30,6 +30,7 @@ public:
     // Adds a found file as a checked row. Views hear of new rows only at
     // FlushPendingRows(), which the scan calls in its rhythm and once at its
     // end, so a million rows cost a few dozen announcements.
+    int AddResult(const WalkRecord &record, const MatchReason &why);
     int AddResult(const WalkRecord &record);
     // Adds a protected file as a locked row: unchecked, and it stays so.
     int AddLockedResult(const WalkRecord &record, ProtectionReason reason);
@@ -45,6 +46,16 @@ public:
     bool IsLockedRow(int row) const;
     // Returns whether the check changed; emits checkChanged when it did.
     bool SetCheck(int row, bool checked);
+    // Checks or unchecks every listed file whose reason is `reason` (a
+    // CReasonTable id), locked files aside, as one change: the views hear
+    // one dataChanged over the rows concerned, the owner one checksChanged.
+    // Returns how many files changed.
+    int SetCheckByReason(int reason, bool checked);
+    // The same for any set of files (store indices, any order).
+    int SetCheckItems(const std::vector<int> &items, bool checked);
+    // Store indices of the listed files with `reason`, in row order.
+    std::vector<int> GetItemsWithReason(int reason) const;
+
     // Removes the given rows (any order, duplicates allowed) in as few steps
     // as their layout allows; checked files leave the totals.
     void RemoveRowList(std::vector<int> rows);
@@ -68,6 +79,9 @@ signals:
     // A row's check box flipped (by a click or SetCheck); the totals already
     // include the change.
     void checkChanged(int row, bool checked);
+    // Many checks changed at once (SetCheckByReason); the totals already
+    // include them.
+    void checksChanged();
 
 private:
     QString DisplayText(int item, int column) const;

@@ -222,6 +222,19 @@ std::vector<std::uint64_t> CResultsSorter::FolderRanks() const
     return ranks;
 }
 
+std::vector<std::uint64_t> CResultsSorter::ReasonRanks() const
+{
+    // Few distinct texts however many files: rank the texts once, then
+    // every file sorts by its text's rank.
+    const CReasonTable &reasons = m_store.GetReasons();
+    CFoldedKeys keys(std::size_t(reasons.GetCount()));
+    for (int id = 0; id < reasons.GetCount(); ++id) {
+        const QByteArray text = reasons.GetText(CReasonTable::Id(id)).toUtf8();
+        keys.Add(std::string_view(text.constData(), std::size_t(text.size())));
+    }
+    return keys.Ranks();
+}
+
 std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool ascending) const
 {
     CFoldedKeys keys(rows.size());
@@ -260,6 +273,12 @@ std::vector<std::uint64_t> CResultsSorter::KeysOf(const std::vector<int> &rows) 
         for (std::size_t r = 0; r < rows.size(); ++r)
             keys[r] = Biased(m_store.GetAccessedTime(rows[r]));
         break;
+    case kColumnReason: {
+        const std::vector<std::uint64_t> reasonRanks = ReasonRanks();
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            keys[r] = reasonRanks[m_store.GetReasonId(rows[r])];
+        break;
+    }
     default:
         break; // a column without a sort order: all keys equal, nothing moves
     }

@@ -25,6 +25,7 @@ public:
 private:
     std::vector<std::uint64_t> KeysOf(const std::vector<int> &rows) const;
     std::vector<std::uint64_t> FolderRanks() const;
+    std::vector<std::uint64_t> ReasonRanks() const;
     std::vector<int> SortByName(const std::vector<int> &rows, bool ascending) const;
 
     const CResultStore &m_store;

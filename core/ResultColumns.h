@@ -8,5 +8,6 @@ enum ResultColumn : int {
     kColumnCreated,
     kColumnModified,
     kColumnAccessed,
+    kColumnReason,
     kColumnCount
 };

@@ -34,6 +34,11 @@ list(APPEND BV_CORE_SOURCES
   core/CResultsModel.h
   core/CResultsSorter.cpp
   core/CResultsSorter.h
+  core/CCsvListWriter.cpp
+  core/CCsvListWriter.h
+  core/CReasonTable.cpp
+  core/CReasonTable.h
+  core/MatchReason.h
   core/CStoreFolderChain.cpp
   core/CStoreFolderChain.h
   core/FileOpReason.cpp

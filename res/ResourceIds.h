@@ -51,6 +51,7 @@ constexpr int IDD_RESTART_PROGRESS = 136;
 constexpr int IDD_ACTION_PROGRESS = 137;
 constexpr int IDD_MESSAGE_BOX = 138;
 constexpr int IDD_FAILED_FILES = 150;
+constexpr int IDD_REASONS = 160;              // our own: the files listed, reason by reason
 
 // Size of every wizard page, in dialog units.
 constexpr int PAGE_WIDTH_DLU = 332;
@@ -169,6 +170,11 @@ constexpr int IDC_LINK = 1076;
 constexpr int IDC_FAILED_LIST = 1042;
 constexpr int IDC_DETAILS = 1086;
 constexpr int IDC_FAILED_MESSAGE = 1087;
+
+// Reasons window (our own)
+constexpr int IDC_REASONS_LIST = 1160;
+constexpr int IDC_REASONS_CHECK = 1161;
+constexpr int IDC_REASONS_UNCHECK = 1162;
 
 // ---------------------------------------------------------------------------
 // String table
@@ -398,3 +404,26 @@ constexpr int IDS_TREE_NEW_FOLDER = 451;        // also the new folder's first n
 constexpr int IDS_TREE_RENAME = 452;
 constexpr int IDS_TREE_CANT_CREATE = 453;       // %s: folder name, %s: reason
 constexpr int IDS_TREE_CANT_RENAME = 454;       // %s: folder name, %s: reason
+
+// Why each file is listed, the results list's menu, its reasons window and
+// the saved list
+constexpr int IDS_COLUMN_REASON = 460;
+constexpr int IDS_MENU_CHECK_REASON = 461;
+constexpr int IDS_MENU_UNCHECK_REASON = 462;
+constexpr int IDS_MENU_REASONS = 463;
+constexpr int IDS_MENU_SAVE_LIST = 464;
+constexpr int IDS_WHY_FOLDER = 465;             // %s: pattern, %s: folder
+constexpr int IDS_WHY_NAME = 466;               // %s: pattern
+constexpr int IDS_WHY_EXTENSION = 467;          // %s: pattern
+constexpr int IDS_WHY_SIZE_AT_MOST = 468;       // %s: size
+constexpr int IDS_WHY_SIZE_BETWEEN = 469;       // %s, %s: sizes
+constexpr int IDS_WHY_SIZE_AT_LEAST = 470;      // %s: size
+constexpr int IDS_WHY_TIME_BEFORE = 471;        // %s: which time, %s: day
+constexpr int IDS_WHY_TIME_BETWEEN = 472;       // %s: which time, %s, %s: days
+constexpr int IDS_WHY_TIME_AFTER = 473;         // %s: which time, %s: day
+constexpr int IDS_WHY_PROTECTED = 474;          // %s: the protection's reason
+constexpr int IDS_REASONS_FILES = 475;
+constexpr int IDS_REASONS_FREES = 476;
+constexpr int IDS_REASONS_CHECK = 477;
+constexpr int IDS_REASONS_UNCHECK = 478;
+constexpr int IDS_SAVE_LIST_FAILED = 479;       // %s: file, %s: system reason

@@ -262,9 +262,9 @@ void CResultsPage::FocusList()
     m_listResults->setFocus(Qt::OtherFocusReason);
 }
 
-void CResultsPage::AddResult(const WalkRecord &record)
+void CResultsPage::AddResult(const WalkRecord &record, const MatchReason &why)
 {
-    m_pModel->AddResult(record);
+    m_pModel->AddResult(record, why);
     SyncTotals();
     m_bSelectionTextStale = true;
 }

@@ -47,7 +47,7 @@ public:
     void StartScan();
 
     // Appends a file the walk found: checked, counted, shown.
-    void AddResult(const WalkRecord &record) override;
+    void AddResult(const WalkRecord &record, const MatchReason &why) override;
     // A protected file the Custom search met: listed locked.
     void AddProtectedResult(const WalkRecord &record, ProtectionReason reason) override;
     // Called between files while the page is busy: shows the rows and the

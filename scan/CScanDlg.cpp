@@ -80,7 +80,7 @@ void CScanDlg::OnFile(const WalkRecord &record)
     // The progress counts every file met, whether it matches or not.
     AddProgress(record.allocatedBytes > 0 ? std::uint64_t(record.allocatedBytes) : 0);
     if (m_pMatcher && m_pMatcher->MatchFile(record) && m_pSink)
-        m_pSink->AddResult(record);
+        m_pSink->AddResult(record, m_pMatcher->GetReason(record));
 }
 
 std::int64_t CScanDlg::QueryBytesInUse(const QByteArray &drive) const

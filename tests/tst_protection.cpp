@@ -514,7 +514,7 @@ void TestProtection::filterLeavesOutOrLocks()
         QList<QByteArray> listed;
         QList<QPair<QByteArray, ProtectionReason>> locked;
         int refreshes = 0;
-        void AddResult(const WalkRecord &record) override { listed.append(record.name); }
+        void AddResult(const WalkRecord &record, const MatchReason &) override { listed.append(record.name); }
         void AddProtectedResult(const WalkRecord &record, ProtectionReason reason) override
         {
             locked.append({record.name, reason});

@@ -443,7 +443,7 @@ void TestProtectionE2E::protectedFilesStillCountInTheProgress()
     struct Sink : CMatchSink
     {
         int listed = 0;
-        void AddResult(const WalkRecord &) override { ++listed; }
+        void AddResult(const WalkRecord &, const MatchReason &) override { ++listed; }
     } sink;
     std::unique_ptr<CProtection> protection = MakeProtection(m_drive->root());
     protection->Load();

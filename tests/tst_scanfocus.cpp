@@ -58,7 +58,7 @@ class CallbackSink : public CMatchSink
 public:
     std::function<void(const WalkRecord &)> onResult;
     int results = 0;
-    void AddResult(const WalkRecord &record) override
+    void AddResult(const WalkRecord &record, const MatchReason &) override
     {
         ++results;
         if (onResult)
