@@ -5,6 +5,7 @@
 #include "cli/COutput.h"
 #include "cli/CliText.h"
 #include "cli/ProtectionHook.h"
+#include "core/CCsvListWriter.h"
 #include "core/CFileMatcher.h"
 #include "core/CResultsSorter.h"
 #include "core/PathEscape.h"
@@ -160,7 +161,8 @@ void CCliScan::ClearProgress()
     m_bProgressShown = false;
 }
 
-void CCliScan::WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified)
+void CCliScan::WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified,
+                         const QString &reason)
 {
     QByteArray &out = m_pOut->Buffer();
     if (m_request.print0) {
@@ -172,9 +174,35 @@ void CCliScan::WriteLine(const char *path, qsizetype pathSize, std::int64_t size
         out += QByteArray::number(qint64(size));
         out += '\t';
         AppendLocalTime(modified, out);
-        // The reason a file was listed will follow as a fourth column.
+        out += '\t';
+        // A pattern may hold any character; the line stays one line.
+        const QByteArray why = reason.toUtf8();
+        AppendEscapedPath(why.constData(), why.size(), out);
         out += '\n';
     }
+    FlushIfDue();
+}
+
+void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason)
+{
+    CCsvListWriter::Row row;
+    row.name = record.name.constData();
+    row.nameSize = record.name.size();
+    row.folder = record.folder.constData();
+    row.folderSize = record.folder.size();
+    row.size = record.size;
+    row.allocated = record.allocatedBytes;
+    row.created = record.creationTime;
+    row.modified = record.modifiedTime;
+    row.accessed = record.accessedTime;
+    row.reason = &reason;
+    row.checked = true; // every file listed here is one an action would take
+    CCsvListWriter::AppendRow(row, m_pOut->Buffer());
+    FlushIfDue();
+}
+
+void CCliScan::FlushIfDue()
+{
     if (m_pOut->IsDue()) {
         if (m_bOutOnTerminal)
             ClearProgress();
@@ -195,25 +223,34 @@ void CCliScan::OnFile(const WalkRecord &record)
     }
     ++m_nListed;
     m_nListedBytes += record.size;
+    const QString &reason = m_pMatcher->GetReason(record).text;
     if (m_bKeep) {
-        m_store.AddResult(record);
+        m_store.AddResult(record, m_pMatcher->GetReason(record));
         m_identities.push_back(record.identity);
     }
-    if (m_bStream) {
+    if (m_bStream && m_request.csv) {
+        WriteCsvRecord(record, reason);
+    } else if (m_bStream) {
         m_path.clear();
         m_path += record.folder;
         if (!m_path.endsWith('/'))
             m_path += '/';
         m_path += record.name;
-        WriteLine(m_path.constData(), m_path.size(), record.size, record.modifiedTime);
+        WriteLine(m_path.constData(), m_path.size(), record.size, record.modifiedTime, reason);
     }
 }
 
 void CCliScan::WriteStored(const std::vector<int> &order)
 {
     for (int index : order) {
+        if (m_request.csv) {
+            CCsvListWriter::AppendStoreRow(m_store, index, m_pOut->Buffer());
+            FlushIfDue();
+            continue;
+        }
         const QByteArray path = m_store.GetPath(index);
-        WriteLine(path.constData(), path.size(), m_store.GetSize(index), m_store.GetModifiedTime(index));
+        WriteLine(path.constData(), path.size(), m_store.GetSize(index), m_store.GetModifiedTime(index),
+                  m_store.GetReasonText(index));
     }
 }
 
@@ -274,6 +311,8 @@ int CCliScan::Run()
     m_bProgress = CPathInfo::IsTerminal(2);
     m_bOutOnTerminal = m_bProgress && CPathInfo::IsTerminal(1);
     m_clock.start();
+    if (m_request.csv)
+        CCsvListWriter::AppendHeader(out.Buffer());
 
     CDirectoryWalker walker;
     walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });

@@ -28,7 +28,10 @@ private:
     bool ResolveDrive();
     bool CheckSaveTarget();
     void OnFile(const WalkRecord &record);
-    void WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified);
+    void WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified,
+                   const QString &reason);
+    void WriteCsvRecord(const WalkRecord &record, const QString &reason);
+    void FlushIfDue();
     void WriteStored(const std::vector<int> &order);
     bool SaveList(const std::vector<int> &order);
     void PrintSummary() const;

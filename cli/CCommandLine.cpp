@@ -27,7 +27,7 @@ const RangeOption kRangeOptions[] = {
     {"--accessed", {"older", "between", "recent"}, true},
 };
 
-const char *const kSortWords[kColumnCount] = {"file", "location", "size", "created", "modified", "accessed"};
+const char *const kSortWords[kColumnCount] = {"file", "location", "size", "created", "modified", "accessed", "reason"};
 
 QString Arg(const QByteArray &bytes)
 {
@@ -190,6 +190,18 @@ bool ParseScanOption(const QByteArray &option, CArgReader &reader, CliRequest &r
         request.print0 = true;
         return true;
     }
+    if (option == "--format") {
+        const QString choices = QStringLiteral("lines|csv");
+        QByteArray word;
+        if (!NeedValue(reader, option, choices, word, error))
+            return false;
+        if (word != "lines" && word != "csv") {
+            error = CliText(IDS_CLI_BAD_CHOICE, {Arg(option), choices, Arg(word)});
+            return false;
+        }
+        request.csv = word == "csv";
+        return true;
+    }
     if (option == "--summary") {
         request.summary = true;
         return true;
@@ -199,7 +211,7 @@ bool ParseScanOption(const QByteArray &option, CArgReader &reader, CliRequest &r
         return true;
     }
     if (option == "--sort") {
-        const QString choices = QStringLiteral("file|location|size|created|modified|accessed");
+        const QString choices = QStringLiteral("file|location|size|created|modified|accessed|reason");
         QByteArray word;
         if (!NeedValue(reader, option, choices, word, error))
             return false;
@@ -333,6 +345,12 @@ bool CCommandLine::Parse(const QList<QByteArray> &args, CliRequest &request, QSt
     }
     if (express && custom) {
         error = CliText(IDS_CLI_EXPRESS_AND_CUSTOM);
+        return false;
+    }
+    if (request.print0 && request.csv) {
+        // Two formats for one list: say which one wins rather than guess.
+        error = CliText(IDS_CLI_BAD_CHOICE, {QStringLiteral("--format"), QStringLiteral("lines (with --print0)"),
+                                             QStringLiteral("csv")});
         return false;
     }
     request.criteria.m_bExpress = custom ? 0 : 1;

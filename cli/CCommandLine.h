@@ -17,6 +17,7 @@ struct CliRequest
     CFileScan criteria;       // Express unless a Custom criterion is given
     QByteArray drive;         // as given
     bool print0 = false;
+    bool csv = false;         // --format csv: the results page's saved list
     bool summary = false;
     int sortColumn = -1;      // a ResultColumn, -1 for the walk's order
     bool reverse = false;

@@ -217,10 +217,11 @@ void CCheckBoxListCtrl::keyboardSearch(const QString &search)
 void CCheckBoxListCtrl::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                                     const QList<int> &roles)
 {
-    // A flipped check box changes no row height and has no editor, so the
-    // tree's general handling (which looks the row up in its row table) is
-    // not needed: repainting what is on screen costs the same for any row.
-    if (topLeft.isValid() && topLeft.row() == bottomRight.row() && topLeft.parent() == rootIndex()
+    // Flipped check boxes change no row height and have no editor, so the
+    // tree's general handling (which looks the rows up in its row table) is
+    // not needed: repainting what is on screen costs the same for any rows,
+    // one or a whole reason's worth.
+    if (topLeft.isValid() && topLeft.column() == 0 && bottomRight.column() == 0 && topLeft.parent() == rootIndex()
         && roles.size() == 1 && roles.first() == Qt::CheckStateRole) {
         if (isVisible())
             viewport()->update();

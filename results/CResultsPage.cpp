@@ -22,12 +22,15 @@
 #include "core/CEventPump.h"
 #include "scan/CScanDlg.h"
 #include "results/CMoveAction.h"
+#include "results/CReasonsDlg.h"
+#include "results/CSaveListAction.h"
 #include "shell/CFileIconProvider.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QTimerEvent>
 
 namespace {
@@ -35,7 +38,7 @@ namespace {
 // Initial column widths in pixels for the classic dialog font, whose
 // average character is 6 pixels wide; they are scaled by the dialog font as
 // the page templates are. The model sorts on its own keys.
-constexpr int kColumnWidths[kColumnCount] = {100, 120, 80, 60, 60, 60};
+constexpr int kColumnWidths[kColumnCount] = {100, 120, 80, 60, 60, 60, 160};
 constexpr double kClassicCharWidth = 6.0;
 
 // Fills the first %s and the first %d of a string-table format.
@@ -57,6 +60,7 @@ CResultsPage::CResultsPage(QWidget *parent)
     , m_pModel(new CResultsModel(this))
     , m_protectionFactory(&CProtection::ForDrive)
 {
+    connect(m_pModel, &CResultsModel::checksChanged, this, &CResultsPage::OnChecksChanged);
 }
 
 CResultsPage::~CResultsPage()
@@ -151,6 +155,8 @@ void CResultsPage::OnInitDialog()
             m_nListWidth = m_listResults->width();
         }
         connect(m_listResults, &CCheckBoxListCtrl::checkChanged, this, &CResultsPage::OnCheckChanged);
+        m_listResults->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(m_listResults, &QWidget::customContextMenuRequested, this, &CResultsPage::OnListContextMenu);
     }
 
     SetBoldFont(GetDlgItem(IDC_RESULTS_TITLE));
@@ -302,6 +308,75 @@ void CResultsPage::OnCheckChanged(int, int)
         return;
     SyncTotals();
     UpdateSelectionText();
+}
+
+void CResultsPage::OnChecksChanged()
+{
+    if (m_bScanning)
+        return;
+    SyncTotals();
+    UpdateSelectionText();
+}
+
+void CResultsPage::OnListContextMenu(const QPoint &pos)
+{
+    if (!m_listResults)
+        return;
+    const QModelIndex index = m_listResults->indexAt(pos);
+    std::unique_ptr<QMenu> menu(CreateListMenu(index.isValid() ? index.row() : -1));
+    menu->exec(m_listResults->viewport()->mapToGlobal(pos));
+}
+
+QMenu *CResultsPage::CreateListMenu(int row)
+{
+    auto *menu = new QMenu(this);
+    const int item = m_pModel->GetItem(row);
+    bool canCheck = false;
+    bool canUncheck = false;
+    if (item >= 0) {
+        const CResultStore &store = m_pModel->GetStore();
+        const CReasonTable::Id reason = store.GetReasonId(item);
+        for (int other : m_pModel->GetItemsWithReason(reason)) {
+            const bool checked = store.IsChecked(other);
+            canUncheck = canUncheck || checked;
+            canCheck = canCheck || (!checked && !store.IsLocked(other));
+            if (canCheck && canUncheck)
+                break;
+        }
+    }
+    const bool busy = m_bScanning != 0;
+    QAction *check = menu->addAction(LoadString(IDS_MENU_CHECK_REASON), this, [this, row] { OnCheckReason(row, true); });
+    check->setEnabled(canCheck && !busy);
+    QAction *uncheck =
+        menu->addAction(LoadString(IDS_MENU_UNCHECK_REASON), this, [this, row] { OnCheckReason(row, false); });
+    uncheck->setEnabled(canUncheck && !busy);
+    menu->addSeparator();
+    const bool any = m_pModel->rowCount() > 0 && !busy;
+    menu->addAction(LoadString(IDS_MENU_REASONS), this, &CResultsPage::OnReasons)->setEnabled(any);
+    menu->addAction(LoadString(IDS_MENU_SAVE_LIST), this, &CResultsPage::OnSaveList)->setEnabled(any);
+    return menu;
+}
+
+void CResultsPage::OnCheckReason(int row, bool bCheck)
+{
+    const int item = m_pModel->GetItem(row);
+    if (item < 0)
+        return;
+    m_pModel->SetCheckByReason(m_pModel->GetStore().GetReasonId(item), bCheck);
+}
+
+void CResultsPage::OnReasons()
+{
+    CReasonsDlg dlg(*m_pModel, this);
+    // The exact forecast of freed space plugs in here.
+    if (m_freesProvider)
+        dlg.SetFreesProvider(m_freesProvider);
+    dlg.exec();
+}
+
+void CResultsPage::OnSaveList()
+{
+    CSaveListAction::Run(*this);
 }
 
 void CResultsPage::SyncTotals()

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CActionStep;
 class CCheckBoxListCtrl;
@@ -19,6 +20,7 @@ class CFlatPushButton;
 class CResultsModel;
 class CSortArrowHeader;
 class QLabel;
+class QMenu;
 struct WalkRecord;
 
 // The last page: it walks the chosen drive each time it becomes active and
@@ -78,6 +80,23 @@ public:
     void OnCompress();
     void OnRestart();
 
+    // The list's context menu for `row` (-1: no row under the pointer),
+    // made afresh each time; the caller owns it. Items that cannot act on
+    // that row are there but disabled.
+    QMenu *CreateListMenu(int row);
+    // Checks (`bCheck`) or unchecks every file listed for the same reason as
+    // `row`, locked files aside, in one change of the list.
+    void OnCheckReason(int row, bool bCheck);
+    // The window of reasons, with their counts, sizes and what they free.
+    void OnReasons();
+    // Writes the listed rows, as shown, to a file the user picks.
+    void OnSaveList();
+
+    // What removing a set of files (store indices) frees, for the window of
+    // reasons; empty: the plain sum of their allocated bytes.
+    using FreesProvider = std::function<std::int64_t(const std::vector<int> &indices)>;
+    void SetFreesProvider(FreesProvider provider) { m_freesProvider = std::move(provider); }
+
     // Files that are never offered. Each scan builds its protection for the
     // drive with `factory` (this machine's sources by default); a factory
     // returning null scans without protection.
@@ -120,6 +139,8 @@ private:
     int m_bScanning = 0;
     CSortArrowHeader *m_headerResults = nullptr;
     void OnCheckChanged(int nNewState, int nItem);
+    void OnChecksChanged();
+    void OnListContextMenu(const QPoint &pos);
     // Takes the totals from the store, which has counted every change, and
     // switches the buttons on the 0 to 1 and 1 to 0 transitions.
     void SyncTotals();
@@ -143,4 +164,5 @@ private:
     CProtection::Counts m_protectedCounts{};
     int m_nUnreadableProcesses = 0;
     bool m_bProtectedLocked = false;
+    FreesProvider m_freesProvider;
 };

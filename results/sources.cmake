@@ -7,7 +7,12 @@ list(APPEND BV_UI_SOURCES
   results/CMoveAction.cpp
   results/CMoveAction.h
   results/CResultsPage.cpp
+  results/CReasonsDlg.cpp
+  results/CReasonsDlg.h
+  results/CResultsPage.cpp
   results/CResultsPage.h
+  results/CSaveListAction.cpp
+  results/CSaveListAction.h
   results/CSelectFolderDlg.cpp
   results/CSelectFolderDlg.h
 )

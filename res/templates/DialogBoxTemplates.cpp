@@ -67,5 +67,15 @@ std::vector<DialogTemplate> DialogBoxTemplates()
                                    Control(IDC_FAILED_LIST, Kind::ListView, 7, 67, 209, 109),
                                }));
 
+    // The found files reason by reason, each reason checked or unchecked whole.
+    dialogs.push_back(Template(IDD_REASONS, 320, 180, LoadString(IDS_PRODUCT_NAME),
+                               {
+                                   Control(IDC_REASONS_LIST, Kind::ListView, 7, 7, 306, 144),
+                                   Control(IDC_REASONS_CHECK, Kind::PushButton, 7, 159, 50, 14, IDS_REASONS_CHECK),
+                                   Control(IDC_REASONS_UNCHECK, Kind::PushButton, 61, 159, 50, 14,
+                                           IDS_REASONS_UNCHECK),
+                                   Control(IDOK, Kind::DefPushButton, 263, 159, 50, 14, IDS_CLOSE),
+                               }));
+
     return dialogs;
 }
