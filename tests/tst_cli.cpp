@@ -9,6 +9,8 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QMap>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -158,12 +160,13 @@ QByteArray ReadFile(const QByteArray &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The default output: path, size, time (and nothing after it yet).
+// The default output: path, size, time and why the file is listed.
 struct Line
 {
     QByteArray path;
     std::int64_t size = -1;
     QByteArray time;
+    QByteArray reason;
 };
 
 bool ParseLines(const QByteArray &out, QList<Line> &lines)
@@ -172,7 +175,7 @@ bool ParseLines(const QByteArray &out, QList<Line> &lines)
         if (text.isEmpty())
             continue;
         const QList<QByteArray> fields = text.split('\t');
-        if (fields.size() != 3)
+        if (fields.size() != 4)
             return false;
         Line line;
         if (!UnescapePath(fields[0], line.path))
@@ -182,6 +185,8 @@ bool ParseLines(const QByteArray &out, QList<Line> &lines)
         if (!ok)
             return false;
         line.time = fields[2];
+        if (!UnescapePath(fields[3], line.reason) || line.reason.isEmpty())
+            return false;
         lines.append(line);
     }
     return true;
@@ -206,6 +211,7 @@ private slots:
     void cleanup();
 
     void expressListsWhatTheWizardLists();
+    void csvFormatMatchesTheSavedList();
     void customListsWhatTheWizardLists();
     void timeCriteriaTakeWholeDays();
     void print0RoundTripsAwkwardNames();
@@ -302,6 +308,61 @@ void TestCli::expressListsWhatTheWizardLists()
     // The explicit flag gives the same list.
     QCOMPARE(RunCli(QStringList{QStringLiteral("scan"), QStringLiteral("--express")} + Drive()).out.size(),
              run.out.size());
+}
+
+void TestCli::csvFormatMatchesTheSavedList()
+{
+    const Run lines = RunCli(QStringList{"scan"} + Drive());
+    QList<Line> expected;
+    QVERIFY(ParseLines(lines.out, expected));
+    QMap<QByteArray, QByteArray> reasonOf;
+    for (const Line &line : expected)
+        reasonOf.insert(line.path, line.reason);
+
+    for (const QStringList &extra : {QStringList{}, QStringList{"--sort", "reason"}}) {
+        const Run run = RunCli(QStringList{"scan", "--format", "csv"} + extra + Drive());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.startsWith("file,folder,size,allocated,created,modified,accessed,reason,checked\r\n"));
+        QProcess python;
+        python.start(QStringLiteral("python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import csv, io, json, sys\n"
+                                     "t = io.TextIOWrapper(sys.stdin.buffer, encoding='utf-8', newline='')\n"
+                                     "json.dump(list(csv.reader(t, strict=True)), sys.stdout)\n")});
+        QVERIFY(python.waitForStarted(10000));
+        python.write(run.out);
+        python.closeWriteChannel();
+        QVERIFY(python.waitForFinished(30000));
+        QCOMPARE(python.exitCode(), 0);
+        const QJsonArray rows = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+        QCOMPARE(rows.size(), qsizetype(expected.size()) + 1);
+        QSet<QByteArray> paths;
+        QStringList reasons;
+        for (qsizetype r = 1; r < rows.size(); ++r) {
+            const QJsonArray row = rows[r].toArray();
+            QCOMPARE(row.size(), qsizetype(9));
+            QByteArray name;
+            QByteArray folder;
+            QVERIFY(UnescapePath(row[0].toString().toUtf8(), name));
+            QVERIFY(UnescapePath(row[1].toString().toUtf8(), folder));
+            const QByteArray path = folder + '/' + name;
+            paths.insert(path);
+            struct stat st;
+            QCOMPARE(::lstat(path.constData(), &st), 0);
+            QCOMPARE(row[2].toString().toLongLong(), qint64(st.st_size));
+            QCOMPARE(row[7].toString().toUtf8(), reasonOf.value(path));
+            QCOMPARE(row[8].toString(), QStringLiteral("1"));
+            QVERIFY(row[5].toString().endsWith(QLatin1Char('Z')));
+            reasons << row[7].toString();
+        }
+        QCOMPARE(paths, ExpressPaths());
+        if (!extra.isEmpty()) {
+            for (qsizetype i = 1; i < reasons.size(); ++i)
+                QVERIFY(reasons[i - 1].compare(reasons[i], Qt::CaseInsensitive) <= 0);
+        }
+    }
+    QCOMPARE(RunCli(QStringList{"scan", "--format", "csv", "--print0"} + Drive()).exitCode, 2);
+    QCOMPARE(RunCli(QStringList{"scan", "--format", "xml"} + Drive()).exitCode, 2);
 }
 
 void TestCli::customListsWhatTheWizardLists()
@@ -769,7 +830,7 @@ void TestCli::outputThatCannotBeWrittenIsAFailure()
 void TestCli::helpAndManualNameEveryOption()
 {
     const QStringList options = {"--express", "--location", "--name", "--ext", "--size", "--created", "--modified",
-                                 "--accessed", "--print0", "--sort", "--reverse", "--summary", "--save",
+                                 "--accessed", "--print0", "--format", "--sort", "--reverse", "--summary", "--save",
                                  "--dry-run", "--preserve-path", "--help", "--version"};
     const Run help = RunCli({"--help"});
     QCOMPARE(help.exitCode, 0);

@@ -10,6 +10,7 @@
 #include "core/CProtectedTrees.h"
 #include "core/CProtection.h"
 #include "core/CProtectionFilter.h"
+#include "core/MatchReason.h"
 #include "core/CResultsModel.h"
 #include "core/ItemRoles.h"
 #include "platform/CDpkgReader.h"
@@ -532,8 +533,8 @@ void TestProtection::filterLeavesOutOrLocks()
 
     Sink express;
     CProtectionFilter leaveOut(&protection, express, false);
-    leaveOut.AddResult(kept);
-    leaveOut.AddResult(guarded);
+    leaveOut.AddResult(kept, MatchReason());
+    leaveOut.AddResult(guarded, MatchReason());
     leaveOut.RefreshWhileBusy(true);
     QCOMPARE(express.listed, QList<QByteArray>{"a.tmp"});
     QVERIFY(express.locked.isEmpty());
@@ -541,8 +542,8 @@ void TestProtection::filterLeavesOutOrLocks()
 
     Sink custom;
     CProtectionFilter lock(&protection, custom, true);
-    lock.AddResult(kept);
-    lock.AddResult(guarded);
+    lock.AddResult(kept, MatchReason());
+    lock.AddResult(guarded, MatchReason());
     QCOMPARE(custom.listed, QList<QByteArray>{"a.tmp"});
     QCOMPARE(custom.locked.size(), 1);
     QCOMPARE(custom.locked[0].second, ProtectionReason::ProtectedFolder);
@@ -550,7 +551,7 @@ void TestProtection::filterLeavesOutOrLocks()
 
     Sink unprotected;
     CProtectionFilter none(nullptr, unprotected, false);
-    none.AddResult(guarded);
+    none.AddResult(guarded, MatchReason());
     QCOMPARE(unprotected.listed, QList<QByteArray>{"cd.debug"});
 }
 
