@@ -94,6 +94,10 @@ private slots:
                 return kSkipCode;
             }
             page->GetModel()->Clear(); // as a new activation of the page would
+            // A forked child has none of the parent's threads, and Qt paints
+            // long spans on helper threads: painting the list here would wait
+            // for them forever. The line's text does not need the list shown.
+            page->hide();
             page->StartScan();
             out = QByteArray::number(page->GetModel()->rowCount()) + '\n'
                   + LabelText(*page, IDC_SKIPPED_FOLDERS_TEXT).toUtf8();
