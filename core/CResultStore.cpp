@@ -1,6 +1,21 @@
 #include "core/CResultStore.h"
 
-int CResultStore::AddResult(const WalkRecord &record)
+int CResultStore::AddResult(const WalkRecord &record, bool bHeldOpen)
+{
+    const int index = Append(record, kChecked | kListed, bHeldOpen);
+    m_nSelectedBytes += record.size;
+    ++m_nSelectedCount;
+    return index;
+}
+
+int CResultStore::AddLockedResult(const WalkRecord &record, ProtectionReason reason, bool bHeldOpen)
+{
+    // Unchecked and locked; it never enters the totals.
+    return Append(record, std::uint8_t(kListed | kLocked | (std::uint8_t(reason) << kReasonShift)),
+                  bHeldOpen || reason == ProtectionReason::InUse);
+}
+
+int CResultStore::Append(const WalkRecord &record, std::uint8_t flags, bool bHeldOpen)
 {
     const int index = m_arrPaths.Append(record);
     m_arrSizes.push_back(record.size);
@@ -17,22 +32,12 @@ int CResultStore::AddResult(const WalkRecord &record)
     m_arrModifiedNs.push_back(id.modifiedNs);
     m_arrBirthNs.push_back(id.birthNs);
     m_arrTypes.push_back(std::uint16_t(id.type));
-    m_arrAllocated.push_back(record.allocatedBytes);
     m_arrLinks.push_back(record.linkCount);
-    m_arrFlags.push_back(std::uint8_t(kChecked | kListed | (id.hasBirth ? kHasBirth : 0)));
-    m_nSelectedBytes += record.size;
-    ++m_nSelectedCount;
-    return index;
-}
-
-int CResultStore::AddLockedResult(const WalkRecord &record, ProtectionReason reason)
-{
-    const int index = AddResult(record);
-    m_nSelectedBytes -= record.size;
-    --m_nSelectedCount;
-    std::uint8_t &flags = m_arrFlags[std::size_t(index)];
-    // Unchecked and locked; what the identity knows stays.
-    flags = std::uint8_t((flags & kHasBirth) | kListed | kLocked | (std::uint8_t(reason) << kReasonShift));
+    m_arrFlags.push_back(std::uint8_t(flags | (id.hasBirth ? kHasBirth : 0)));
+    // Links are told apart by the inode the walk saw, whatever the identity
+    // holds; a symbolic link is a file of its own, whatever it points to.
+    m_forecast.AddFile(record.device, record.inode, record.allocatedBytes, record.linkCount, bHeldOpen,
+                       (flags & kChecked) != 0);
     return index;
 }
 
@@ -49,9 +54,9 @@ void CResultStore::Clear()
     std::vector<std::int64_t>().swap(m_arrModifiedNs);
     std::vector<std::int64_t>().swap(m_arrBirthNs);
     std::vector<std::uint16_t>().swap(m_arrTypes);
-    std::vector<std::int64_t>().swap(m_arrAllocated);
     std::vector<std::uint32_t>().swap(m_arrLinks);
     std::vector<std::uint8_t>().swap(m_arrFlags);
+    m_forecast.Clear();
     m_nSelectedBytes = 0;
     m_nSelectedCount = 0;
 }
@@ -72,6 +77,7 @@ bool CResultStore::SetChecked(int index, bool checked)
         m_nSelectedBytes -= GetSize(index);
         --m_nSelectedCount;
     }
+    m_forecast.SetChecked(index, checked);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CFreeForecast.h"
 #include "core/CPathArray.h"
 #include "core/ProtectionReason.h"
 #include "platform/WalkRecord.h"
@@ -16,10 +17,12 @@ class CResultStore
 {
 public:
     // Adds a found file, checked and listed; returns its index.
-    int AddResult(const WalkRecord &record);
+    // `bHeldOpen`: a running process holds it, so removing it frees nothing
+    // for now.
+    int AddResult(const WalkRecord &record, bool bHeldOpen = false);
     // Adds a found file that must never be acted on: listed, unchecked, and
-    // it can never become checked.
-    int AddLockedResult(const WalkRecord &record, ProtectionReason reason);
+    // it can never become checked. A file locked as in use is held open.
+    int AddLockedResult(const WalkRecord &record, ProtectionReason reason, bool bHeldOpen = false);
     // Forgets every file and gives the memory back.
     void Clear();
 
@@ -37,8 +40,9 @@ public:
     ino_t GetInode(int index) const { return m_arrInodes[std::size_t(index)]; }
     FileIdentity GetIdentity(int index) const;
     // Blocks on disk in bytes (what removing the file frees) and hard links.
-    std::int64_t GetAllocatedBytes(int index) const { return m_arrAllocated[std::size_t(index)]; }
+    std::int64_t GetAllocatedBytes(int index) const { return m_forecast.GetAllocatedBytes(index); }
     std::uint32_t GetLinkCount(int index) const { return m_arrLinks[std::size_t(index)]; }
+    bool IsHeldOpen(int index) const { return m_forecast.IsHeldOpen(index); }
 
     bool IsChecked(int index) const { return (m_arrFlags[std::size_t(index)] & kChecked) != 0; }
     bool IsListed(int index) const { return (m_arrFlags[std::size_t(index)] & kListed) != 0; }
@@ -57,8 +61,14 @@ public:
 
     std::int64_t GetSelectedBytes() const { return m_nSelectedBytes; }
     int GetSelectedCount() const { return m_nSelectedCount; }
+    // What deleting the checked files would really free (see CFreeForecast),
+    // kept in step with every check like the totals above.
+    std::int64_t GetForecastBytes() const { return m_forecast.GetForecast(); }
+    const CFreeForecast &GetForecast() const { return m_forecast; }
 
 private:
+    int Append(const WalkRecord &record, std::uint8_t flags, bool bHeldOpen);
+
     enum Flag : std::uint8_t { kChecked = 1, kListed = 2, kHasBirth = 4, kLocked = 8 };
     static constexpr int kReasonShift = 4; // the lock's reason lives in the high bits
 
@@ -75,9 +85,10 @@ private:
     std::vector<std::int64_t> m_arrModifiedNs;
     std::vector<std::int64_t> m_arrBirthNs;
     std::vector<std::uint16_t> m_arrTypes;
-    std::vector<std::int64_t> m_arrAllocated;
     std::vector<std::uint32_t> m_arrLinks;
     std::vector<std::uint8_t> m_arrFlags;
+    // Holds each file's allocated bytes too.
+    CFreeForecast m_forecast;
     std::int64_t m_nSelectedBytes = 0;
     int m_nSelectedCount = 0;
 };

@@ -32,14 +32,14 @@ void CResultsModel::SetColumnTitles(const QStringList &titles)
     emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
 }
 
-int CResultsModel::AddResult(const WalkRecord &record)
+int CResultsModel::AddResult(const WalkRecord &record, bool bHeldOpen)
 {
-    return m_store.AddResult(record);
+    return m_store.AddResult(record, bHeldOpen);
 }
 
-int CResultsModel::AddLockedResult(const WalkRecord &record, ProtectionReason reason)
+int CResultsModel::AddLockedResult(const WalkRecord &record, ProtectionReason reason, bool bHeldOpen)
 {
-    return m_store.AddLockedResult(record, reason);
+    return m_store.AddLockedResult(record, reason, bHeldOpen);
 }
 
 void CResultsModel::FlushPendingRows()

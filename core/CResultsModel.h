@@ -30,9 +30,10 @@ public:
     // Adds a found file as a checked row. Views hear of new rows only at
     // FlushPendingRows(), which the scan calls in its rhythm and once at its
     // end, so a million rows cost a few dozen announcements.
-    int AddResult(const WalkRecord &record);
+    // `bHeldOpen`: a running process holds the file (see CResultStore).
+    int AddResult(const WalkRecord &record, bool bHeldOpen = false);
     // Adds a protected file as a locked row: unchecked, and it stays so.
-    int AddLockedResult(const WalkRecord &record, ProtectionReason reason);
+    int AddLockedResult(const WalkRecord &record, ProtectionReason reason, bool bHeldOpen = false);
     void FlushPendingRows();
     int GetPendingCount() const { return int(m_store.GetCount()) - m_nAnnouncedItems; }
 

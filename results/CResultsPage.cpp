@@ -17,9 +17,12 @@
 #include "controls/CMessageBoxDlg.h"
 #include "controls/CRestartProgressDlg.h"
 #include "core/CResultsModel.h"
+#include "core/CProcOpenFileSource.h"
 #include "core/CProtectionFilter.h"
 #include "core/SizeText.h"
 #include "core/CEventPump.h"
+#include "platform/CDiskSpace.h"
+#include "platform/WalkRecord.h"
 #include "scan/CScanDlg.h"
 #include "results/CMoveAction.h"
 #include "shell/CFileIconProvider.h"
@@ -56,6 +59,7 @@ CResultsPage::CResultsPage(QWidget *parent)
     : CWizardPage(IDD_RESULTS_PAGE, parent)
     , m_pModel(new CResultsModel(this))
     , m_protectionFactory(&CProtection::ForDrive)
+    , m_openFileSourceFactory([] { return std::make_unique<CProcOpenFileSource>(); })
 {
 }
 
@@ -84,6 +88,7 @@ int CResultsPage::GetAnchor(const DialogControlTemplate &control) const
     case IDC_RESULTS_DESCRIPTION:
         return GrowX;
     case IDC_SELECTION_TEXT:
+    case IDC_FREES_TEXT:
     case IDC_PROTECTED_TEXT:
     case IDC_SKIPPED_FOLDERS_TEXT:
     case IDC_ELIMINATE:
@@ -102,6 +107,8 @@ void CResultsPage::resizeEvent(QResizeEvent *event)
 {
     CWizardPage::resizeEvent(event);
     FitColumnsToList();
+    // The anchors put the totals line back where the template has it.
+    LayoutTotalsLine();
 }
 
 void CResultsPage::FitColumnsToList()
@@ -230,7 +237,17 @@ void CResultsPage::StartScan()
     dlg.Create(window(), m_strScannedDrive);
     if (protection)
         protection->Load();
+    // What a file held open frees is nothing, so the forecast needs the open
+    // files even where protection does not look for them.
+    m_pScanProtection = protection.get();
+    m_heldOpen = CHeldOpenFiles();
+    if (!(protection && protection->KnowsOpenFiles()) && m_openFileSourceFactory) {
+        if (const std::unique_ptr<COpenFileSource> source = m_openFileSourceFactory())
+            m_heldOpen.Load(*source);
+    }
     dlg.ScanFolder(m_strScannedDrive);
+    m_pScanProtection = nullptr;
+    m_heldOpen = CHeldOpenFiles();
     if (protection) {
         m_protectedCounts = protection->GetCounts();
         m_nUnreadableProcesses = protection->GetUnreadableProcesses();
@@ -264,14 +281,21 @@ void CResultsPage::FocusList()
 
 void CResultsPage::AddResult(const WalkRecord &record)
 {
-    m_pModel->AddResult(record);
+    m_pModel->AddResult(record, IsHeldOpen(record));
     SyncTotals();
     m_bSelectionTextStale = true;
 }
 
 void CResultsPage::AddProtectedResult(const WalkRecord &record, ProtectionReason reason)
 {
-    m_pModel->AddLockedResult(record, reason);
+    m_pModel->AddLockedResult(record, reason, IsHeldOpen(record));
+}
+
+bool CResultsPage::IsHeldOpen(const WalkRecord &record) const
+{
+    if (m_pScanProtection && m_pScanProtection->KnowsOpenFiles())
+        return m_pScanProtection->IsHeldOpen(record);
+    return m_heldOpen.Contains(record.device, record.inode);
 }
 
 void CResultsPage::UpdateProtectedText()
@@ -309,6 +333,7 @@ void CResultsPage::SyncTotals()
     const int before = m_nSelectedCount;
     m_nSelectedBytes = m_pModel->GetStore().GetSelectedBytes();
     m_nSelectedCount = m_pModel->GetStore().GetSelectedCount();
+    m_nForecastBytes = m_pModel->GetStore().GetForecastBytes();
     if (before == 0 && m_nSelectedCount > 0)
         SetActionButtons(true);
     else if (before > 0 && m_nSelectedCount == 0)
@@ -335,6 +360,29 @@ void CResultsPage::UpdateSelectionText()
     m_bSelectionTextStale = false;
     if (QLabel *label = Static(IDC_SELECTION_TEXT))
         label->setText(FillFormat(LoadString(IDS_SELECTION_FORMAT), FormatSize(m_nSelectedBytes), m_nSelectedCount));
+    if (QLabel *label = Static(IDC_FREES_TEXT))
+        label->setText(FillFormat(LoadString(IDS_FREES_ABOUT), FormatSize(m_nForecastBytes)));
+    LayoutTotalsLine();
+}
+
+void CResultsPage::LayoutTotalsLine()
+{
+    QLabel *selection = Static(IDC_SELECTION_TEXT);
+    QLabel *frees = Static(IDC_FREES_TEXT);
+    if (!selection || !frees)
+        return;
+    // Each text gets exactly its own width, so neither is ever cut while
+    // the line has room for all three; the free-space text, aligned right,
+    // keeps its right edge and starts where the forecast ends.
+    const int gap = CDialogUnits(font()).toPixelsX(6);
+    const QRect line = selection->geometry();
+    selection->setGeometry(line.x(), line.y(), selection->sizeHint().width(), line.height());
+    frees->setGeometry(selection->geometry().right() + 1 + gap, line.y(), frees->sizeHint().width(), line.height());
+    if (QLabel *space = Static(IDC_FREE_SPACE_TEXT)) {
+        const int right = space->geometry().right();
+        const int left = frees->geometry().right() + 1 + gap;
+        space->setGeometry(left, space->y(), qMax(0, right - left + 1), space->height());
+    }
 }
 
 void CResultsPage::UpdateFreeSpaceText()
@@ -367,6 +415,7 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
 
     const int total = m_nSelectedCount;
     int k = 0;
+    m_arrFreedItems.clear();
     // Rows below the one being visited: removing them leaves the positions
     // of the rows still to visit as they are.
     std::vector<int> handled;
@@ -385,8 +434,11 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
         if (m_pModel->GetCheck(row) && !m_pModel->IsLockedRow(row)) {
             const int item = m_pModel->GetItem(row);
             const FileOpResult result = step.Run(item);
-            if (result.ok())
+            if (result.ok()) {
                 handled.push_back(row);
+                if (step.FreesSpace(item))
+                    m_arrFreedItems.push_back(item);
+            }
             else
                 failed.append({m_pModel->GetStore().GetPath(item), result});
             ++k;
@@ -408,9 +460,20 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
 
 QList<FailedFile> CResultsPage::RunStep(CActionStep &step)
 {
+    // The drive is asked before and after, so that what the action really
+    // freed can be set against what the files were expected to free. Free
+    // blocks are counted whoever may use them: near a full disk the blocks
+    // kept for root fill first, and the user's share would understate it.
+    const DiskSpace before = step.ChangesDisk() ? CDiskSpace::Query(m_strScannedDrive) : DiskSpace();
     const QList<FailedFile> failed = RunAction(step);
-    if (step.ChangesDisk())
+    if (step.ChangesDisk()) {
+        const DiskSpace after = CDiskSpace::Query(m_strScannedDrive);
+        m_nActionForecastBytes = m_pModel->GetStore().GetForecast().FreedBy(m_arrFreedItems);
+        m_bMeasuredFreed = before.ok && after.ok;
+        m_nMeasuredFreedBytes = m_bMeasuredFreed ? after.unusedBytes - before.unusedBytes : 0;
         UpdateFreeSpaceText();
+    }
+    m_arrFreedItems.clear();
     if (!failed.isEmpty() && step.GetFailedMessageId() != 0) {
         CFailedFilesDlg failedDlg(this);
         failedDlg.SetMessage(LoadString(step.GetFailedMessageId()));
