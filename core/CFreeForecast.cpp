@@ -33,7 +33,7 @@ int CFreeForecast::AddFile(dev_t device, ino_t inode, std::int64_t allocatedByte
 
 void CFreeForecast::SetChecked(int index, bool bChecked)
 {
-    if (!IsValidIndex(index) || IsChecked(index) == bChecked)
+    if (!IsValidIndex(index) || IsChecked(index) == bChecked || (bChecked && IsRemoved(index)))
         return;
     std::uint8_t &flags = m_arrFlags[std::size_t(index)];
     flags = std::uint8_t(bChecked ? flags | kChecked : flags & ~kChecked);
@@ -46,6 +46,24 @@ void CFreeForecast::SetChecked(int index, bool bChecked)
     LinkGroup &group = m_groups[std::size_t(groupIndex)];
     const std::int64_t before = GroupFrees(group, group.checked);
     group.checked = bChecked ? group.checked + 1 : group.checked - 1;
+    m_nForecast += GroupFrees(group, group.checked) - before;
+}
+
+void CFreeForecast::RemoveLink(int index)
+{
+    if (!IsValidIndex(index) || IsRemoved(index))
+        return;
+    SetChecked(index, false);
+    m_arrFlags[std::size_t(index)] |= kRemoved;
+    const std::int32_t groupIndex = m_arrGroup[std::size_t(index)];
+    if (groupIndex < 0)
+        return;
+    LinkGroup &group = m_groups[std::size_t(groupIndex)];
+    const std::int64_t before = GroupFrees(group, group.checked);
+    // Never below one: a file whose every listed link went is not freed
+    // again by nothing being checked.
+    group.links = group.links > 1 ? group.links - 1 : 1;
+    --group.listed;
     m_nForecast += GroupFrees(group, group.checked) - before;
 }
 
@@ -70,7 +88,7 @@ std::int64_t CFreeForecast::FreedBy(const std::vector<int> &indices) const
     std::vector<int> files;
     files.reserve(indices.size());
     for (const int index : indices) {
-        if (IsValidIndex(index))
+        if (IsValidIndex(index) && !IsRemoved(index))
             files.push_back(index);
     }
     std::sort(files.begin(), files.end());

@@ -27,6 +27,10 @@ public:
     // Checks or unchecks a file; an unknown index or an unchanged state
     // changes nothing.
     void SetChecked(int index, bool bChecked);
+    // The file's link at `index` is gone from the drive (deleted, or moved
+    // to another file system): it frees nothing any more, and the other
+    // links of its file now need one link fewer to free it.
+    void RemoveLink(int index);
     void Clear();
 
     int GetCount() const { return int(m_arrFlags.size()); }
@@ -34,6 +38,7 @@ public:
     std::int64_t GetAllocatedBytes(int index) const { return m_arrBytes[std::size_t(index)]; }
     bool IsHeldOpen(int index) const { return (m_arrFlags[std::size_t(index)] & kHeldOpen) != 0; }
     bool IsChecked(int index) const { return (m_arrFlags[std::size_t(index)] & kChecked) != 0; }
+    bool IsRemoved(int index) const { return (m_arrFlags[std::size_t(index)] & kRemoved) != 0; }
     // Links of this file that the scan met, itself included (1 for a file
     // with a single link).
     std::uint32_t GetListedLinks(int index) const;
@@ -41,11 +46,12 @@ public:
     // Bytes the checked files would free.
     std::int64_t GetForecast() const { return m_nForecast; }
     // Bytes the files at `indices` would free if exactly they were checked,
-    // whatever is checked now; unknown and repeated indices are ignored.
+    // whatever is checked now; unknown and repeated indices and removed
+    // files are ignored.
     std::int64_t FreedBy(const std::vector<int> &indices) const;
 
 private:
-    enum Flag : std::uint8_t { kChecked = 1, kHeldOpen = 2 };
+    enum Flag : std::uint8_t { kChecked = 1, kHeldOpen = 2, kRemoved = 4 };
 
     // The links of one file with several, as far as the scan met them.
     struct LinkGroup

@@ -89,6 +89,14 @@ void CResultStore::Unlist(int index)
     m_arrFlags[std::size_t(index)] &= std::uint8_t(~kListed);
 }
 
+void CResultStore::RemoveLink(int index)
+{
+    if (!IsValidIndex(index))
+        return;
+    Unlist(index);
+    m_forecast.RemoveLink(index);
+}
+
 FileIdentity CResultStore::GetIdentity(int index) const
 {
     const std::size_t i = std::size_t(index);

@@ -58,6 +58,10 @@ public:
     // The file's row left the list: a checked file leaves the totals too. Its
     // entries stay, so the indices of the other files keep their meaning.
     void Unlist(int index);
+    // The file left the drive (deleted, or moved to another file system):
+    // it is unlisted, and the forecast learns that its other links, if it
+    // had several, are now fewer.
+    void RemoveLink(int index);
 
     std::int64_t GetSelectedBytes() const { return m_nSelectedBytes; }
     int GetSelectedCount() const { return m_nSelectedCount; }

@@ -55,6 +55,12 @@ void CResultsModel::FlushPendingRows()
     endInsertRows();
 }
 
+void CResultsModel::RemoveLinks(const std::vector<int> &items)
+{
+    for (const int item : items)
+        m_store.RemoveLink(item);
+}
+
 void CResultsModel::Clear()
 {
     beginResetModel();

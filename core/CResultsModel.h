@@ -49,6 +49,9 @@ public:
     // Removes the given rows (any order, duplicates allowed) in as few steps
     // as their layout allows; checked files leave the totals.
     void RemoveRowList(std::vector<int> rows);
+    // The files at these store indices, whose rows an action removed, left
+    // the drive (see CResultStore::RemoveLink).
+    void RemoveLinks(const std::vector<int> &items);
 
     void SetDecorationProvider(DecorationProvider provider) { m_decoration = std::move(provider); }
     void SetColumnTitles(const QStringList &titles);

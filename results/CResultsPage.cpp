@@ -469,6 +469,11 @@ QList<FailedFile> CResultsPage::RunStep(CActionStep &step)
     if (step.ChangesDisk()) {
         const DiskSpace after = CDiskSpace::Query(m_strScannedDrive);
         m_nActionForecastBytes = m_pModel->GetStore().GetForecast().FreedBy(m_arrFreedItems);
+        // A file with several links that lost some of them now needs fewer
+        // checked to be freed.
+        m_pModel->RemoveLinks(m_arrFreedItems);
+        SyncTotals();
+        UpdateSelectionText();
         m_bMeasuredFreed = before.ok && after.ok;
         m_nMeasuredFreedBytes = m_bMeasuredFreed ? after.unusedBytes - before.unusedBytes : 0;
         UpdateFreeSpaceText();
