@@ -177,6 +177,12 @@ void CResultsPage::OnInitDialog()
     wire(m_btnMove, &CResultsPage::OnMove);
     wire(m_btnCompress, &CResultsPage::OnCompress);
 
+    // The totals line is laid out by the widths of its texts, each on one
+    // line: a label allowed to wrap would show only its first line there.
+    for (int id : {IDC_SELECTION_TEXT, IDC_FREES_TEXT, IDC_FREE_SPACE_TEXT}) {
+        if (QLabel *label = Static(id))
+            label->setWordWrap(false);
+    }
     UpdateFreeSpaceText();
     m_nNextPage = 0;
 }
