@@ -183,6 +183,8 @@ void CResultsPage::OnInitDialog()
         if (QLabel *label = Static(id))
             label->setWordWrap(false);
     }
+    if (QLabel *space = Static(IDC_FREE_SPACE_TEXT))
+        m_nFreeSpaceWidth = space->width();
     UpdateFreeSpaceText();
     m_nNextPage = 0;
 }
@@ -378,15 +380,18 @@ void CResultsPage::LayoutTotalsLine()
     if (!selection || !frees)
         return;
     // Each text gets exactly its own width, so neither is ever cut while
-    // the line has room for all three; the free-space text, aligned right,
-    // keeps its right edge and starts where the forecast ends.
+    // the line has room for all three. The free-space text, aligned right,
+    // keeps its place and width unless the forecast reaches into it; then
+    // it starts where the forecast ends.
     const int gap = CDialogUnits(font()).toPixelsX(6);
     const QRect line = selection->geometry();
     selection->setGeometry(line.x(), line.y(), selection->sizeHint().width(), line.height());
     frees->setGeometry(selection->geometry().right() + 1 + gap, line.y(), frees->sizeHint().width(), line.height());
     if (QLabel *space = Static(IDC_FREE_SPACE_TEXT)) {
+        if (m_nFreeSpaceWidth == 0)
+            m_nFreeSpaceWidth = space->width(); // the template's, before any change
         const int right = space->geometry().right();
-        const int left = frees->geometry().right() + 1 + gap;
+        const int left = qMax(right + 1 - m_nFreeSpaceWidth, frees->geometry().right() + 1 + gap);
         space->setGeometry(left, space->y(), qMax(0, right - left + 1), space->height());
     }
 }

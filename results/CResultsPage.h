@@ -175,6 +175,7 @@ private:
     const CProtection *m_pScanProtection = nullptr;
     CHeldOpenFiles m_heldOpen;
 
+    int m_nFreeSpaceWidth = 0; // the free-space line's own width, from the template
     std::int64_t m_nForecastBytes = 0;
     std::int64_t m_nActionForecastBytes = 0;
     std::int64_t m_nMeasuredFreedBytes = 0;
