@@ -20,6 +20,14 @@ public:
     // Whether the action changes the disk, so that the free-space line is
     // rewritten after it.
     virtual bool ChangesDisk() const = 0;
+    // Whether acting on the file at `index` took its blocks off the scanned
+    // drive (deleted, or moved to another file system), so that they count
+    // in what the action freed. Asked only after Run succeeded.
+    virtual bool FreesSpace(int index) const
+    {
+        (void)index;
+        return false;
+    }
 
     // Acts on the file with result index `index`.
     virtual FileOpResult Run(int index) = 0;

@@ -26,6 +26,7 @@ public:
     int GetStatusTextId() const override;
     int GetFailedMessageId() const override;
     bool ChangesDisk() const override { return true; }
+    bool FreesSpace(int) const override { return true; }
     FileOpResult Run(int index) override;
 
 private:

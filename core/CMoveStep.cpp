@@ -2,6 +2,7 @@
 
 #include "res/ResourceIds.h"
 #include "core/CResultStore.h"
+#include "platform/DeviceOf.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -18,6 +19,15 @@ CMoveStep::CMoveStep(const CResultStore &store, const QByteArray &driveRoot,
     m_destinationFd = ::open(destination.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (m_destinationFd < 0)
         m_destinationError = errno;
+    else
+        m_bKnowDestinationDevice = DeviceOf(m_destinationFd, m_destinationDevice);
+}
+
+bool CMoveStep::FreesSpace(int index) const
+{
+    // The chosen folder's file system decides; a mount met below it while
+    // rebuilding a folder chain is not looked for.
+    return m_store.IsValidIndex(index) && m_bKnowDestinationDevice && m_store.GetDevice(index) != m_destinationDevice;
 }
 
 CMoveStep::~CMoveStep()

@@ -27,6 +27,8 @@ public:
     int GetStatusTextId() const override;
     int GetFailedMessageId() const override;
     bool ChangesDisk() const override { return true; }
+    // A file moved within its own file system keeps its blocks.
+    bool FreesSpace(int index) const override;
     FileOpResult Run(int index) override;
 
     CFileMover &GetMover() { return m_mover; }
@@ -45,4 +47,6 @@ private:
     CFileMover m_mover;
     int m_destinationFd = -1;
     int m_destinationError = 0;
+    dev_t m_destinationDevice = 0;
+    bool m_bKnowDestinationDevice = false;
 };

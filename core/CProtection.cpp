@@ -81,11 +81,7 @@ void CProtection::Load()
     if (m_pPackages)
         m_bHavePackages = m_pPackages->LoadOwnedPaths(m_owned);
     if (m_pOpenFiles) {
-        COpenFileSource::OpenFiles open = m_pOpenFiles->LoadOpenFiles();
-        std::sort(open.files.begin(), open.files.end());
-        open.files.erase(std::unique(open.files.begin(), open.files.end()), open.files.end());
-        open.files.shrink_to_fit();
-        m_openFiles = std::move(open.files);
+        const COpenFileSource::OpenFiles open = m_openFiles.Load(*m_pOpenFiles);
         m_nProcesses = open.processes;
         m_nUnreadableProcesses = open.unreadableProcesses;
     }
@@ -101,7 +97,7 @@ std::int64_t CProtection::GetProtectedCount() const
 
 std::size_t CProtection::GetMemoryBytes() const
 {
-    return m_owned.GetMemoryBytes() + m_openFiles.capacity() * sizeof(COpenFileSource::FileKey);
+    return m_owned.GetMemoryBytes() + m_openFiles.GetMemoryBytes();
 }
 
 ProtectionReason CProtection::Check(const WalkRecord &record)
@@ -109,7 +105,7 @@ ProtectionReason CProtection::Check(const WalkRecord &record)
     ProtectionReason reason = ProtectionReason::None;
     if (IsOwned(record))
         reason = ProtectionReason::PackageOwned;
-    else if (IsInUse(record))
+    else if (IsHeldOpen(record))
         reason = ProtectionReason::InUse;
     else if (IsInProtectedFolder(record.folder))
         reason = ProtectionReason::ProtectedFolder;
@@ -138,12 +134,9 @@ bool CProtection::IsOwned(const WalkRecord &record)
     return m_owned.Contains(m_scratch);
 }
 
-bool CProtection::IsInUse(const WalkRecord &record) const
+bool CProtection::IsHeldOpen(const WalkRecord &record) const
 {
-    if (m_openFiles.empty())
-        return false;
-    return std::binary_search(m_openFiles.begin(), m_openFiles.end(),
-                              COpenFileSource::FileKey{record.device, record.inode});
+    return m_openFiles.Contains(record.device, record.inode);
 }
 
 bool CProtection::IsInProtectedFolder(const QByteArray &folder)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CHeldOpenFiles.h"
 #include "core/COpenFileSource.h"
 #include "core/CPackageFileSource.h"
 #include "core/CPathHashSet.h"
@@ -65,7 +66,14 @@ public:
 
     bool HasPackageDatabase() const { return m_bHavePackages; }
     std::size_t GetOwnedPathCount() const { return m_owned.GetCount(); }
-    std::size_t GetOpenFileCount() const { return m_openFiles.size(); }
+    std::size_t GetOpenFileCount() const { return m_openFiles.GetCount(); }
+    // Whether this protection was given a source of open files: without
+    // one it cannot tell a file held open from any other.
+    bool KnowsOpenFiles() const { return m_pOpenFiles != nullptr; }
+    // Whether a running process held the file when Load() ran, whatever
+    // other reason may protect it.
+    bool IsHeldOpen(const WalkRecord &record) const;
+    const CHeldOpenFiles &GetHeldOpenFiles() const { return m_openFiles; }
     int GetProcessCount() const { return m_nProcesses; }
     int GetUnreadableProcesses() const { return m_nUnreadableProcesses; }
     // Bytes held for the lookups (package paths and open files).
@@ -78,7 +86,6 @@ public:
 
 private:
     bool IsOwned(const WalkRecord &record);
-    bool IsInUse(const WalkRecord &record) const;
     bool IsInProtectedFolder(const QByteArray &folder);
 
     QByteArray m_strRoot;     // as the walk names it, no trailing slash except "/"
@@ -90,7 +97,7 @@ private:
     bool m_bLoaded = false;
     bool m_bHavePackages = false;
     CPathHashSet m_owned;
-    std::vector<COpenFileSource::FileKey> m_openFiles; // sorted, unique
+    CHeldOpenFiles m_openFiles;
     int m_nProcesses = 0;
     int m_nUnreadableProcesses = 0;
     Counts m_counts{};

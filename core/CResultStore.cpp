@@ -4,14 +4,33 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
-int CResultStore::AddResult(const WalkRecord &record, const MatchReason &why)
+int CResultStore::AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen)
 {
-    const int index = AddResult(record);
+    const int index = AddResult(record, bHeldOpen);
     m_arrReasons.back() = m_reasons.Intern(why);
     return index;
 }
 
-int CResultStore::AddResult(const WalkRecord &record)
+int CResultStore::AddResult(const WalkRecord &record, bool bHeldOpen)
+{
+    const int index = Append(record, kChecked | kListed, bHeldOpen);
+    m_nSelectedBytes += record.size;
+    ++m_nSelectedCount;
+    return index;
+}
+
+int CResultStore::AddLockedResult(const WalkRecord &record, ProtectionReason reason, bool bHeldOpen)
+{
+    // Unchecked and locked; it never enters the totals. Its reason is its
+    // protection.
+    const int index = Append(record, std::uint8_t(kListed | kLocked | (std::uint8_t(reason) << kReasonShift)),
+                             bHeldOpen || reason == ProtectionReason::InUse);
+    m_arrReasons.back() = m_reasons.Intern(
+        LoadString(IDS_WHY_PROTECTED).replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(reason))));
+    return index;
+}
+
+int CResultStore::Append(const WalkRecord &record, std::uint8_t flags, bool bHeldOpen)
 {
     const int index = m_arrPaths.Append(record);
     m_arrSizes.push_back(record.size);
@@ -28,25 +47,13 @@ int CResultStore::AddResult(const WalkRecord &record)
     m_arrModifiedNs.push_back(id.modifiedNs);
     m_arrBirthNs.push_back(id.birthNs);
     m_arrTypes.push_back(std::uint16_t(id.type));
-    m_arrAllocated.push_back(record.allocatedBytes);
     m_arrLinks.push_back(record.linkCount);
-    m_arrFlags.push_back(std::uint8_t(kChecked | kListed | (id.hasBirth ? kHasBirth : 0)));
+    m_arrFlags.push_back(std::uint8_t(flags | (id.hasBirth ? kHasBirth : 0)));
     m_arrReasons.push_back(CReasonTable::kNone);
-    m_nSelectedBytes += record.size;
-    ++m_nSelectedCount;
-    return index;
-}
-
-int CResultStore::AddLockedResult(const WalkRecord &record, ProtectionReason reason)
-{
-    const int index = AddResult(record);
-    m_nSelectedBytes -= record.size;
-    --m_nSelectedCount;
-    std::uint8_t &flags = m_arrFlags[std::size_t(index)];
-    // Unchecked and locked; what the identity knows stays.
-    flags = std::uint8_t((flags & kHasBirth) | kListed | kLocked | (std::uint8_t(reason) << kReasonShift));
-    m_arrReasons.back() = m_reasons.Intern(
-        LoadString(IDS_WHY_PROTECTED).replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(reason))));
+    // Links are told apart by the inode the walk saw, whatever the identity
+    // holds; a symbolic link is a file of its own, whatever it points to.
+    m_forecast.AddFile(record.device, record.inode, record.allocatedBytes, record.linkCount, bHeldOpen,
+                       (flags & kChecked) != 0);
     return index;
 }
 
@@ -63,11 +70,11 @@ void CResultStore::Clear()
     std::vector<std::int64_t>().swap(m_arrModifiedNs);
     std::vector<std::int64_t>().swap(m_arrBirthNs);
     std::vector<std::uint16_t>().swap(m_arrTypes);
-    std::vector<std::int64_t>().swap(m_arrAllocated);
     std::vector<std::uint32_t>().swap(m_arrLinks);
     std::vector<std::uint8_t>().swap(m_arrFlags);
     std::vector<CReasonTable::Id>().swap(m_arrReasons);
     m_reasons.Clear();
+    m_forecast.Clear();
     m_nSelectedBytes = 0;
     m_nSelectedCount = 0;
 }
@@ -88,6 +95,7 @@ bool CResultStore::SetChecked(int index, bool checked)
         m_nSelectedBytes -= GetSize(index);
         --m_nSelectedCount;
     }
+    m_forecast.SetChecked(index, checked);
     return true;
 }
 
@@ -97,6 +105,14 @@ void CResultStore::Unlist(int index)
         return;
     SetChecked(index, false);
     m_arrFlags[std::size_t(index)] &= std::uint8_t(~kListed);
+}
+
+void CResultStore::RemoveLink(int index)
+{
+    if (!IsValidIndex(index))
+        return;
+    Unlist(index);
+    m_forecast.RemoveLink(index);
 }
 
 FileIdentity CResultStore::GetIdentity(int index) const

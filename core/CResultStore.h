@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CFreeForecast.h"
 #include "core/CPathArray.h"
 #include "core/CReasonTable.h"
 #include "core/ProtectionReason.h"
@@ -17,12 +18,14 @@ class CResultStore
 {
 public:
     // Adds a found file, checked and listed, with why it was found; returns
-    // its index.
-    int AddResult(const WalkRecord &record, const MatchReason &why);
-    int AddResult(const WalkRecord &record);
+    // its index. `bHeldOpen`: a running process holds it, so removing it
+    // frees nothing for now.
+    int AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen = false);
+    int AddResult(const WalkRecord &record, bool bHeldOpen = false);
     // Adds a found file that must never be acted on: listed, unchecked, and
-    // it can never become checked. Its reason is its protection.
-    int AddLockedResult(const WalkRecord &record, ProtectionReason reason);
+    // it can never become checked. Its reason is its protection; a file
+    // locked as in use is held open.
+    int AddLockedResult(const WalkRecord &record, ProtectionReason reason, bool bHeldOpen = false);
     // Forgets every file and gives the memory back.
     void Clear();
 
@@ -40,8 +43,9 @@ public:
     ino_t GetInode(int index) const { return m_arrInodes[std::size_t(index)]; }
     FileIdentity GetIdentity(int index) const;
     // Blocks on disk in bytes (what removing the file frees) and hard links.
-    std::int64_t GetAllocatedBytes(int index) const { return m_arrAllocated[std::size_t(index)]; }
+    std::int64_t GetAllocatedBytes(int index) const { return m_forecast.GetAllocatedBytes(index); }
     std::uint32_t GetLinkCount(int index) const { return m_arrLinks[std::size_t(index)]; }
+    bool IsHeldOpen(int index) const { return m_forecast.IsHeldOpen(index); }
 
     // Why the file is listed: a number into the table of distinct texts.
     CReasonTable::Id GetReasonId(int index) const { return m_arrReasons[std::size_t(index)]; }
@@ -62,11 +66,21 @@ public:
     // The file's row left the list: a checked file leaves the totals too. Its
     // entries stay, so the indices of the other files keep their meaning.
     void Unlist(int index);
+    // The file left the drive (deleted, or moved to another file system):
+    // it is unlisted, and the forecast learns that its other links, if it
+    // had several, are now fewer.
+    void RemoveLink(int index);
 
     std::int64_t GetSelectedBytes() const { return m_nSelectedBytes; }
     int GetSelectedCount() const { return m_nSelectedCount; }
+    // What deleting the checked files would really free (see CFreeForecast),
+    // kept in step with every check like the totals above.
+    std::int64_t GetForecastBytes() const { return m_forecast.GetForecast(); }
+    const CFreeForecast &GetForecast() const { return m_forecast; }
 
 private:
+    int Append(const WalkRecord &record, std::uint8_t flags, bool bHeldOpen);
+
     enum Flag : std::uint8_t { kChecked = 1, kListed = 2, kHasBirth = 4, kLocked = 8 };
     static constexpr int kReasonShift = 4; // the lock's reason lives in the high bits
 
@@ -83,11 +97,12 @@ private:
     std::vector<std::int64_t> m_arrModifiedNs;
     std::vector<std::int64_t> m_arrBirthNs;
     std::vector<std::uint16_t> m_arrTypes;
-    std::vector<std::int64_t> m_arrAllocated;
     std::vector<std::uint32_t> m_arrLinks;
     std::vector<std::uint8_t> m_arrFlags;
     std::vector<CReasonTable::Id> m_arrReasons;
     CReasonTable m_reasons;
+    // Holds each file's allocated bytes too.
+    CFreeForecast m_forecast;
     std::int64_t m_nSelectedBytes = 0;
     int m_nSelectedCount = 0;
 };

@@ -32,19 +32,19 @@ void CResultsModel::SetColumnTitles(const QStringList &titles)
     emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
 }
 
-int CResultsModel::AddResult(const WalkRecord &record, const MatchReason &why)
+int CResultsModel::AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen)
 {
-    return m_store.AddResult(record, why);
+    return m_store.AddResult(record, why, bHeldOpen);
 }
 
-int CResultsModel::AddResult(const WalkRecord &record)
+int CResultsModel::AddResult(const WalkRecord &record, bool bHeldOpen)
 {
-    return m_store.AddResult(record);
+    return m_store.AddResult(record, bHeldOpen);
 }
 
-int CResultsModel::AddLockedResult(const WalkRecord &record, ProtectionReason reason)
+int CResultsModel::AddLockedResult(const WalkRecord &record, ProtectionReason reason, bool bHeldOpen)
 {
-    return m_store.AddLockedResult(record, reason);
+    return m_store.AddLockedResult(record, reason, bHeldOpen);
 }
 
 void CResultsModel::FlushPendingRows()
@@ -58,6 +58,12 @@ void CResultsModel::FlushPendingRows()
         m_rows.push_back(item);
     m_nAnnouncedItems = m_store.GetCount();
     endInsertRows();
+}
+
+void CResultsModel::RemoveLinks(const std::vector<int> &items)
+{
+    for (const int item : items)
+        m_store.RemoveLink(item);
 }
 
 void CResultsModel::Clear()

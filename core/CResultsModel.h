@@ -30,10 +30,11 @@ public:
     // Adds a found file as a checked row. Views hear of new rows only at
     // FlushPendingRows(), which the scan calls in its rhythm and once at its
     // end, so a million rows cost a few dozen announcements.
-    int AddResult(const WalkRecord &record, const MatchReason &why);
-    int AddResult(const WalkRecord &record);
+    // `bHeldOpen`: a running process holds the file (see CResultStore).
+    int AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen = false);
+    int AddResult(const WalkRecord &record, bool bHeldOpen = false);
     // Adds a protected file as a locked row: unchecked, and it stays so.
-    int AddLockedResult(const WalkRecord &record, ProtectionReason reason);
+    int AddLockedResult(const WalkRecord &record, ProtectionReason reason, bool bHeldOpen = false);
     void FlushPendingRows();
     int GetPendingCount() const { return int(m_store.GetCount()) - m_nAnnouncedItems; }
 
@@ -59,6 +60,9 @@ public:
     // Removes the given rows (any order, duplicates allowed) in as few steps
     // as their layout allows; checked files leave the totals.
     void RemoveRowList(std::vector<int> rows);
+    // The files at these store indices, whose rows an action removed, left
+    // the drive (see CResultStore::RemoveLink).
+    void RemoveLinks(const std::vector<int> &items);
 
     void SetDecorationProvider(DecorationProvider provider) { m_decoration = std::move(provider); }
     void SetColumnTitles(const QStringList &titles);

@@ -2,6 +2,10 @@
 list(APPEND BV_CORE_SOURCES
   core/CBrowserCommand.cpp
   core/CBrowserCommand.h
+  core/CFreeForecast.cpp
+  core/CFreeForecast.h
+  core/CHeldOpenFiles.cpp
+  core/CHeldOpenFiles.h
   core/CHelpFile.cpp
   core/CHelpFile.h
   core/CLinkOpener.cpp

@@ -6,6 +6,8 @@ list(APPEND BV_CORE_SOURCES
   platform/CDirectoryWalker.h
   platform/CDiskSpace.cpp
   platform/CDiskSpace.h
+  platform/DeviceOf.cpp
+  platform/DeviceOf.h
   platform/CFileDeleter.cpp
   platform/CFileDeleter.h
   platform/CFileMover.cpp

@@ -144,6 +144,7 @@ constexpr int IDC_FREE_SPACE_TEXT = 1052;
 constexpr int IDC_ELIMINATE = 1056;
 constexpr int IDC_PROTECTED_TEXT = 1100;     // our own: what was held back as protected
 constexpr int IDC_SKIPPED_FOLDERS_TEXT = 1090;
+constexpr int IDC_FREES_TEXT = 1180;          // our own: what deleting the checked files frees
 
 // Scan dialog (133)
 constexpr int IDC_SCAN_PROGRESS = 1061;
@@ -388,6 +389,9 @@ constexpr int IDS_CLI_EMPTY_PATTERN = 440;       // %s: option
 // Results page: folders the walk could not read
 constexpr int IDS_SKIPPED_ONE_FOLDER = 380;
 constexpr int IDS_SKIPPED_FOLDERS = 381;        // %d: number of folders
+
+// Results page: what the checked files really take on disk
+constexpr int IDS_FREES_ABOUT = 480;            // %s size text
 
 // Why an action left a file alone, one text per result code
 constexpr int IDS_REASON_OK = 385;

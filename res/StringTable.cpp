@@ -243,6 +243,7 @@ constexpr StringEntry kStrings[] = {
     {IDS_PROTECTED_TOOLTIP, "Protected (%s): this file cannot be checked"},
     {IDS_SKIPPED_ONE_FOLDER, "1 folder could not be read; its files were not searched."},
     {IDS_SKIPPED_FOLDERS, "%d folders could not be read; their files were not searched."},
+    {IDS_FREES_ABOUT, "frees about %s"},
     {IDS_REASON_OK, "Done."},
     {IDS_REASON_GONE, "The file no longer exists."},
     {IDS_REASON_REPLACED, "Another file or a link now stands in its place."},

@@ -47,7 +47,7 @@ QStandardItem *Cell(const QString &text, const QVariant &key, bool right = false
 CReasonsDlg::CReasonsDlg(CResultsModel &model, QWidget *parent)
     : QDialog(parent)
     , m_model(model)
-    , m_frees([&model](const std::vector<int> &indices) { return SumAllocated(model, indices); })
+    , m_frees([&model](const std::vector<int> &indices) { return model.GetStore().GetForecast().FreedBy(indices); })
     , m_listReasons(new CCheckBoxListCtrl(this))
     , m_modelReasons(new QStandardItemModel(0, kColumns, this))
     , m_btnCheck(new CFlatPushButton(this))
@@ -93,16 +93,6 @@ CReasonsDlg::CReasonsDlg(CResultsModel &model, QWidget *parent)
     connect(m_btnUncheck, &QPushButton::clicked, this, &CReasonsDlg::OnUncheck);
     connect(m_btnClose, &QPushButton::clicked, this, &QDialog::accept);
     Refresh();
-}
-
-std::int64_t CReasonsDlg::SumAllocated(const CResultsModel &model, const std::vector<int> &indices)
-{
-    std::int64_t sum = 0;
-    for (int index : indices) {
-        if (model.GetStore().IsValidIndex(index))
-            sum += model.GetStore().GetAllocatedBytes(index);
-    }
-    return sum;
 }
 
 void CReasonsDlg::SetFreesProvider(FreesProvider provider)

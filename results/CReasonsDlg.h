@@ -25,11 +25,10 @@ public:
 
     explicit CReasonsDlg(CResultsModel &model, QWidget *parent = nullptr);
 
-    // Replaces the plain sum of allocated bytes; the rows are worked out
-    // again with it.
+    // Replaces the store's forecast (by default: allocated blocks, hard
+    // links only when all are among the files, held-open files as nothing);
+    // the rows are worked out again with it.
     void SetFreesProvider(FreesProvider provider);
-    // The plain sum of the files' allocated bytes.
-    static std::int64_t SumAllocated(const CResultsModel &model, const std::vector<int> &indices);
 
     // Works the rows out again from the results (after checks changed).
     void Refresh();

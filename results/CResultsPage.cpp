@@ -17,9 +17,12 @@
 #include "controls/CMessageBoxDlg.h"
 #include "controls/CRestartProgressDlg.h"
 #include "core/CResultsModel.h"
+#include "core/CProcOpenFileSource.h"
 #include "core/CProtectionFilter.h"
 #include "core/SizeText.h"
 #include "core/CEventPump.h"
+#include "platform/CDiskSpace.h"
+#include "platform/WalkRecord.h"
 #include "scan/CScanDlg.h"
 #include "results/CMoveAction.h"
 #include "results/CReasonsDlg.h"
@@ -59,6 +62,7 @@ CResultsPage::CResultsPage(QWidget *parent)
     : CWizardPage(IDD_RESULTS_PAGE, parent)
     , m_pModel(new CResultsModel(this))
     , m_protectionFactory(&CProtection::ForDrive)
+    , m_openFileSourceFactory([] { return std::make_unique<CProcOpenFileSource>(); })
 {
     connect(m_pModel, &CResultsModel::checksChanged, this, &CResultsPage::OnChecksChanged);
 }
@@ -88,6 +92,7 @@ int CResultsPage::GetAnchor(const DialogControlTemplate &control) const
     case IDC_RESULTS_DESCRIPTION:
         return GrowX;
     case IDC_SELECTION_TEXT:
+    case IDC_FREES_TEXT:
     case IDC_PROTECTED_TEXT:
     case IDC_SKIPPED_FOLDERS_TEXT:
     case IDC_ELIMINATE:
@@ -106,6 +111,8 @@ void CResultsPage::resizeEvent(QResizeEvent *event)
 {
     CWizardPage::resizeEvent(event);
     FitColumnsToList();
+    // The anchors put the totals line back where the template has it.
+    LayoutTotalsLine();
 }
 
 void CResultsPage::FitColumnsToList()
@@ -176,6 +183,14 @@ void CResultsPage::OnInitDialog()
     wire(m_btnMove, &CResultsPage::OnMove);
     wire(m_btnCompress, &CResultsPage::OnCompress);
 
+    // The totals line is laid out by the widths of its texts, each on one
+    // line: a label allowed to wrap would show only its first line there.
+    for (int id : {IDC_SELECTION_TEXT, IDC_FREES_TEXT, IDC_FREE_SPACE_TEXT}) {
+        if (QLabel *label = Static(id))
+            label->setWordWrap(false);
+    }
+    if (QLabel *space = Static(IDC_FREE_SPACE_TEXT))
+        m_nFreeSpaceWidth = space->width();
     UpdateFreeSpaceText();
     m_nNextPage = 0;
 }
@@ -236,7 +251,17 @@ void CResultsPage::StartScan()
     dlg.Create(window(), m_strScannedDrive);
     if (protection)
         protection->Load();
+    // What a file held open frees is nothing, so the forecast needs the open
+    // files even where protection does not look for them.
+    m_pScanProtection = protection.get();
+    m_heldOpen = CHeldOpenFiles();
+    if (!(protection && protection->KnowsOpenFiles()) && m_openFileSourceFactory) {
+        if (const std::unique_ptr<COpenFileSource> source = m_openFileSourceFactory())
+            m_heldOpen.Load(*source);
+    }
     dlg.ScanFolder(m_strScannedDrive);
+    m_pScanProtection = nullptr;
+    m_heldOpen = CHeldOpenFiles();
     if (protection) {
         m_protectedCounts = protection->GetCounts();
         m_nUnreadableProcesses = protection->GetUnreadableProcesses();
@@ -270,14 +295,21 @@ void CResultsPage::FocusList()
 
 void CResultsPage::AddResult(const WalkRecord &record, const MatchReason &why)
 {
-    m_pModel->AddResult(record, why);
+    m_pModel->AddResult(record, why, IsHeldOpen(record));
     SyncTotals();
     m_bSelectionTextStale = true;
 }
 
 void CResultsPage::AddProtectedResult(const WalkRecord &record, ProtectionReason reason)
 {
-    m_pModel->AddLockedResult(record, reason);
+    m_pModel->AddLockedResult(record, reason, IsHeldOpen(record));
+}
+
+bool CResultsPage::IsHeldOpen(const WalkRecord &record) const
+{
+    if (m_pScanProtection && m_pScanProtection->KnowsOpenFiles())
+        return m_pScanProtection->IsHeldOpen(record);
+    return m_heldOpen.Contains(record.device, record.inode);
 }
 
 void CResultsPage::UpdateProtectedText()
@@ -368,9 +400,6 @@ void CResultsPage::OnCheckReason(int row, bool bCheck)
 void CResultsPage::OnReasons()
 {
     CReasonsDlg dlg(*m_pModel, this);
-    // The exact forecast of freed space plugs in here.
-    if (m_freesProvider)
-        dlg.SetFreesProvider(m_freesProvider);
     dlg.exec();
 }
 
@@ -384,6 +413,7 @@ void CResultsPage::SyncTotals()
     const int before = m_nSelectedCount;
     m_nSelectedBytes = m_pModel->GetStore().GetSelectedBytes();
     m_nSelectedCount = m_pModel->GetStore().GetSelectedCount();
+    m_nForecastBytes = m_pModel->GetStore().GetForecastBytes();
     if (before == 0 && m_nSelectedCount > 0)
         SetActionButtons(true);
     else if (before > 0 && m_nSelectedCount == 0)
@@ -410,6 +440,32 @@ void CResultsPage::UpdateSelectionText()
     m_bSelectionTextStale = false;
     if (QLabel *label = Static(IDC_SELECTION_TEXT))
         label->setText(FillFormat(LoadString(IDS_SELECTION_FORMAT), FormatSize(m_nSelectedBytes), m_nSelectedCount));
+    if (QLabel *label = Static(IDC_FREES_TEXT))
+        label->setText(FillFormat(LoadString(IDS_FREES_ABOUT), FormatSize(m_nForecastBytes)));
+    LayoutTotalsLine();
+}
+
+void CResultsPage::LayoutTotalsLine()
+{
+    QLabel *selection = Static(IDC_SELECTION_TEXT);
+    QLabel *frees = Static(IDC_FREES_TEXT);
+    if (!selection || !frees)
+        return;
+    // Each text gets exactly its own width, so neither is ever cut while
+    // the line has room for all three. The free-space text, aligned right,
+    // keeps its place and width unless the forecast reaches into it; then
+    // it starts where the forecast ends.
+    const int gap = CDialogUnits(font()).toPixelsX(6);
+    const QRect line = selection->geometry();
+    selection->setGeometry(line.x(), line.y(), selection->sizeHint().width(), line.height());
+    frees->setGeometry(selection->geometry().right() + 1 + gap, line.y(), frees->sizeHint().width(), line.height());
+    if (QLabel *space = Static(IDC_FREE_SPACE_TEXT)) {
+        if (m_nFreeSpaceWidth == 0)
+            m_nFreeSpaceWidth = space->width(); // the template's, before any change
+        const int right = space->geometry().right();
+        const int left = qMax(right + 1 - m_nFreeSpaceWidth, frees->geometry().right() + 1 + gap);
+        space->setGeometry(left, space->y(), qMax(0, right - left + 1), space->height());
+    }
 }
 
 void CResultsPage::UpdateFreeSpaceText()
@@ -442,6 +498,7 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
 
     const int total = m_nSelectedCount;
     int k = 0;
+    m_arrFreedItems.clear();
     // Rows below the one being visited: removing them leaves the positions
     // of the rows still to visit as they are.
     std::vector<int> handled;
@@ -460,8 +517,11 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
         if (m_pModel->GetCheck(row) && !m_pModel->IsLockedRow(row)) {
             const int item = m_pModel->GetItem(row);
             const FileOpResult result = step.Run(item);
-            if (result.ok())
+            if (result.ok()) {
                 handled.push_back(row);
+                if (step.FreesSpace(item))
+                    m_arrFreedItems.push_back(item);
+            }
             else
                 failed.append({m_pModel->GetStore().GetPath(item), result});
             ++k;
@@ -483,9 +543,25 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
 
 QList<FailedFile> CResultsPage::RunStep(CActionStep &step)
 {
+    // The drive is asked before and after, so that what the action really
+    // freed can be set against what the files were expected to free. Free
+    // blocks are counted whoever may use them: near a full disk the blocks
+    // kept for root fill first, and the user's share would understate it.
+    const DiskSpace before = step.ChangesDisk() ? CDiskSpace::Query(m_strScannedDrive) : DiskSpace();
     const QList<FailedFile> failed = RunAction(step);
-    if (step.ChangesDisk())
+    if (step.ChangesDisk()) {
+        const DiskSpace after = CDiskSpace::Query(m_strScannedDrive);
+        m_nActionForecastBytes = m_pModel->GetStore().GetForecast().FreedBy(m_arrFreedItems);
+        // A file with several links that lost some of them now needs fewer
+        // checked to be freed.
+        m_pModel->RemoveLinks(m_arrFreedItems);
+        SyncTotals();
+        UpdateSelectionText();
+        m_bMeasuredFreed = before.ok && after.ok;
+        m_nMeasuredFreedBytes = m_bMeasuredFreed ? after.unusedBytes - before.unusedBytes : 0;
         UpdateFreeSpaceText();
+    }
+    m_arrFreedItems.clear();
     if (!failed.isEmpty() && step.GetFailedMessageId() != 0) {
         CFailedFilesDlg failedDlg(this);
         failedDlg.SetMessage(LoadString(step.GetFailedMessageId()));

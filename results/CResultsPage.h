@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/CHeldOpenFiles.h"
 #include "core/CMatchSink.h"
+#include "core/COpenFileSource.h"
 #include "core/CProtection.h"
 #include "core/FailedFile.h"
 #include "wizard/CWizardPage.h"
@@ -58,6 +60,8 @@ public:
 
     QString GetFreeSpaceText() const;
     void SetActionButtons(bool bEnable);
+    // Writes the selection line and, beside it, what deleting the checked
+    // files would really free.
     void UpdateSelectionText();
     void UpdateFreeSpaceText();
     // The line beside the totals that says how many folders the scan could
@@ -92,17 +96,18 @@ public:
     // Writes the listed rows, as shown, to a file the user picks.
     void OnSaveList();
 
-    // What removing a set of files (store indices) frees, for the window of
-    // reasons; empty: the plain sum of their allocated bytes.
-    using FreesProvider = std::function<std::int64_t(const std::vector<int> &indices)>;
-    void SetFreesProvider(FreesProvider provider) { m_freesProvider = std::move(provider); }
-
     // Files that are never offered. Each scan builds its protection for the
     // drive with `factory` (this machine's sources by default); a factory
     // returning null scans without protection.
     using ProtectionFactory = std::function<std::unique_ptr<CProtection>(const QByteArray &drive)>;
     void SetProtectionFactory(ProtectionFactory factory) { m_protectionFactory = std::move(factory); }
     const CProtection::Counts &GetProtectedCounts() const { return m_protectedCounts; }
+    // Where a scan learns which files running processes hold when its
+    // protection cannot tell (no protection, or one without that source):
+    // this machine's processes by default; a factory returning null leaves
+    // every file counted as free to go.
+    using OpenFileSourceFactory = std::function<std::unique_ptr<COpenFileSource>()>;
+    void SetOpenFileSourceFactory(OpenFileSourceFactory factory) { m_openFileSourceFactory = std::move(factory); }
     void UpdateProtectedText();
 
     CCheckBoxListCtrl *GetList() const { return m_listResults; }
@@ -115,6 +120,17 @@ public:
     CFlatPushButton *GetDeleteButton() const { return m_btnDelete; }
     CFlatPushButton *GetCompressButton() const { return m_btnCompress; }
     std::int64_t GetSelectedBytes() const { return m_nSelectedBytes; }
+    // What deleting the checked files would free, as the "frees about"
+    // text shows it.
+    std::int64_t GetForecastBytes() const { return m_nForecastBytes; }
+    // For the last action that changed the disk: what the files it took off
+    // the scanned drive were expected to free, and how much the drive's free
+    // blocks really grew meanwhile (other programs writing to the drive move
+    // that too). HasMeasuredFreedBytes() is false when the drive could not
+    // be asked before and after.
+    std::int64_t GetActionForecastBytes() const { return m_nActionForecastBytes; }
+    std::int64_t GetMeasuredFreedBytes() const { return m_nMeasuredFreedBytes; }
+    bool HasMeasuredFreedBytes() const { return m_bMeasuredFreed; }
     int GetSelectedCount() const { return m_nSelectedCount; }
     int GetScanTimerId() const { return m_nTimerId; }
     bool IsScanning() const { return m_bScanning != 0; }
@@ -145,6 +161,10 @@ private:
     // switches the buttons on the 0 to 1 and 1 to 0 transitions.
     void SyncTotals();
     void EndAction();
+    // Puts the "frees about" text right after the selection text and lets
+    // the free-space line have the rest of the line.
+    void LayoutTotalsLine();
+    bool IsHeldOpen(const WalkRecord &record) const;
     void FocusList();
     // Gives the Location column whatever width the list gained or lost.
     void FitColumnsToList();
@@ -164,5 +184,17 @@ private:
     CProtection::Counts m_protectedCounts{};
     int m_nUnreadableProcesses = 0;
     bool m_bProtectedLocked = false;
-    FreesProvider m_freesProvider;
+
+    OpenFileSourceFactory m_openFileSourceFactory;
+    // During a scan: who knows the files held open.
+    const CProtection *m_pScanProtection = nullptr;
+    CHeldOpenFiles m_heldOpen;
+
+    int m_nFreeSpaceWidth = 0; // the free-space line's own width, from the template
+    std::int64_t m_nForecastBytes = 0;
+    std::int64_t m_nActionForecastBytes = 0;
+    std::int64_t m_nMeasuredFreedBytes = 0;
+    bool m_bMeasuredFreed = false;
+    // Files the running action took off the drive.
+    std::vector<int> m_arrFreedItems;
 };

@@ -131,6 +131,9 @@ std::vector<DialogTemplate> PageTemplates()
             Control(IDC_PROTECTED_TEXT, Kind::Static, 3, 131, 324, 9),
             Control(IDC_SKIPPED_FOLDERS_TEXT, Kind::Static, 3, 141, 324, 9),
             Control(IDC_SELECTION_TEXT, Kind::Static, 3, 152, 158, 9),
+            // Follows the selection text on its line; the page moves it to
+            // the selection text's end whenever either changes.
+            Control(IDC_FREES_TEXT, Kind::Static, 95, 152, 84, 9),
             Aligned(Control(IDC_FREE_SPACE_TEXT, Kind::Static, 181, 152, 146, 9), Qt::AlignRight),
             Disabled(Control(IDC_ELIMINATE, Kind::PushButton, 4, 163, 50, 14, IDS_ELIMINATE)),
             Disabled(Control(IDC_COMPRESS, Kind::PushButton, 172, 163, 50, 14, IDS_COMPRESS)),

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <sys/types.h>
+#include <unordered_map>
+#include <vector>
+
+// What removing the checked files would really give back to the drive, as
+// opposed to the sum of their lengths: a sparse file frees only the blocks it
+// has; a file with several hard links frees its blocks only when its last
+// link goes, so it counts only when every one of its links is checked (a link
+// the scan did not list keeps it at 0); a file a running process holds open
+// frees nothing until the process lets go.
+//
+// Files are known by the index they were added under, as in the result
+// store, and every check change costs constant time, so the figure can
+// follow every click on a list of a million files.
+class CFreeForecast
+{
+public:
+    // Adds the next file (its index is the count before the call).
+    // `allocatedBytes`: the blocks it has on disk, in bytes; `linkCount`:
+    // its hard links as the walk saw them.
+    int AddFile(dev_t device, ino_t inode, std::int64_t allocatedBytes, std::uint32_t linkCount, bool bHeldOpen,
+                bool bChecked);
+    // Checks or unchecks a file; an unknown index or an unchanged state
+    // changes nothing.
+    void SetChecked(int index, bool bChecked);
+    // The file's link at `index` is gone from the drive (deleted, or moved
+    // to another file system): it frees nothing any more, and the other
+    // links of its file now need one link fewer to free it.
+    void RemoveLink(int index);
+    void Clear();
+
+    int GetCount() const { return int(m_arrFlags.size()); }
+    bool IsValidIndex(int index) const { return index >= 0 && index < GetCount(); }
+    std::int64_t GetAllocatedBytes(int index) const { return m_arrBytes[std::size_t(index)]; }
+    bool IsHeldOpen(int index) const { return (m_arrFlags[std::size_t(index)] & kHeldOpen) != 0; }
+    bool IsChecked(int index) const { return (m_arrFlags[std::size_t(index)] & kChecked) != 0; }
+    bool IsRemoved(int index) const { return (m_arrFlags[std::size_t(index)] & kRemoved) != 0; }
+    // Links of this file that the scan met, itself included (1 for a file
+    // with a single link).
+    std::uint32_t GetListedLinks(int index) const;
+
+    // Bytes the checked files would free.
+    std::int64_t GetForecast() const { return m_nForecast; }
+    // Bytes the files at `indices` would free if exactly they were checked,
+    // whatever is checked now; unknown and repeated indices and removed
+    // files are ignored.
+    std::int64_t FreedBy(const std::vector<int> &indices) const;
+
+private:
+    enum Flag : std::uint8_t { kChecked = 1, kHeldOpen = 2, kRemoved = 4 };
+
+    // The links of one file with several, as far as the scan met them.
+    struct LinkGroup
+    {
+        std::int64_t bytes = 0;
+        std::uint32_t links = 0;   // what the file system says it has
+        std::uint32_t listed = 0;  // of which the scan met
+        std::uint32_t checked = 0; // of which are checked
+        bool heldOpen = false;
+    };
+    struct InodeKey
+    {
+        dev_t device;
+        ino_t inode;
+        bool operator==(const InodeKey &other) const = default;
+    };
+    struct InodeHash
+    {
+        std::size_t operator()(const InodeKey &key) const
+        {
+            return std::hash<std::uint64_t>()(std::uint64_t(key.inode) * 0x9E3779B97F4A7C15ull ^ std::uint64_t(key.device));
+        }
+    };
+
+    static std::int64_t GroupFrees(const LinkGroup &group, std::uint32_t checked)
+    {
+        return !group.heldOpen && checked >= group.links ? group.bytes : 0;
+    }
+
+    std::vector<std::int64_t> m_arrBytes;
+    std::vector<std::int32_t> m_arrGroup; // link group of a file with several links, else -1
+    std::vector<std::uint8_t> m_arrFlags;
+    std::vector<LinkGroup> m_groups;
+    std::unordered_map<InodeKey, std::int32_t, InodeHash> m_groupOf;
+    std::int64_t m_nForecast = 0;
+};

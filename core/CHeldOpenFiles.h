@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/COpenFileSource.h"
+
+#include <cstddef>
+#include <sys/types.h>
+#include <vector>
+
+// The files running processes held when it was loaded, by device and inode,
+// for quick lookups during a scan. Removing such a file takes its name away
+// but frees none of its blocks until the last process lets go of it.
+class CHeldOpenFiles
+{
+public:
+    // Replaces what was held with what `source` reports now.
+    COpenFileSource::OpenFiles Load(COpenFileSource &source);
+    bool Contains(dev_t device, ino_t inode) const;
+    bool IsEmpty() const { return m_files.empty(); }
+    std::size_t GetCount() const { return m_files.size(); }
+    std::size_t GetMemoryBytes() const { return m_files.capacity() * sizeof(COpenFileSource::FileKey); }
+
+private:
+    std::vector<COpenFileSource::FileKey> m_files; // sorted, unique
+};
