@@ -54,6 +54,11 @@ public:
     // The file's row left the list: a checked file leaves the totals too. Its
     // entries stay, so the indices of the other files keep their meaning.
     void Unlist(int index);
+    // A file whose row left the list is back where it was listed (a Move
+    // undone): listed and checked again, known from now on by `identity`,
+    // which is what the file now is there. False for an unknown index or a
+    // file still listed.
+    bool Relist(int index, const FileIdentity &identity);
 
     std::int64_t GetSelectedBytes() const { return m_nSelectedBytes; }
     int GetSelectedCount() const { return m_nSelectedCount; }

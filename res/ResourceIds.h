@@ -398,3 +398,8 @@ constexpr int IDS_TREE_NEW_FOLDER = 451;        // also the new folder's first n
 constexpr int IDS_TREE_RENAME = 452;
 constexpr int IDS_TREE_CANT_CREATE = 453;       // %s: folder name, %s: reason
 constexpr int IDS_TREE_CANT_RENAME = 454;       // %s: folder name, %s: reason
+
+// Undo of the last Move, from the results list's context menu
+constexpr int IDS_UNDO_MOVE = 490;
+constexpr int IDS_UNDOING_MOVE = 491;
+constexpr int IDS_UNDO_MOVE_FAILED = 492;

@@ -251,6 +251,9 @@ constexpr StringEntry kStrings[] = {
     {IDS_TREE_RENAME, "Rename"},
     {IDS_TREE_CANT_CREATE, "Can't create the folder \"%s\".\n%s"},
     {IDS_TREE_CANT_RENAME, "Can't rename \"%s\".\n%s"},
+    {IDS_UNDO_MOVE, "&Undo Move"},
+    {IDS_UNDOING_MOVE, "Moving back ..."},
+    {IDS_UNDO_MOVE_FAILED, "   Some files couldn't be moved back. They were changed or replaced where they were moved to, or their old place is taken. They stay where they are.\n   Press 'Details' to see the a list of these files now."},
 };
 
 const QHash<int, QString> &table()

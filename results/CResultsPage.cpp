@@ -13,6 +13,8 @@
 #include "results/CCompressAction.h"
 #include "core/CDeleteStep.h"
 #include "core/CEliminateStep.h"
+#include "core/CMoveRecord.h"
+#include "core/CUndoMoveStep.h"
 #include "controls/CFailedFilesDlg.h"
 #include "controls/CMessageBoxDlg.h"
 #include "controls/CRestartProgressDlg.h"
@@ -28,6 +30,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QTimerEvent>
 
 namespace {
@@ -151,6 +154,8 @@ void CResultsPage::OnInitDialog()
             m_nListWidth = m_listResults->width();
         }
         connect(m_listResults, &CCheckBoxListCtrl::checkChanged, this, &CResultsPage::OnCheckChanged);
+        m_listResults->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(m_listResults, &QWidget::customContextMenuRequested, this, &CResultsPage::OnListContextMenu);
     }
 
     SetBoldFont(GetDlgItem(IDC_RESULTS_TITLE));
@@ -182,6 +187,7 @@ int CResultsPage::GetNextTextId() const
 bool CResultsPage::OnSetActive()
 {
     const bool result = CWizardPage::OnSetActive();
+    m_pLastMove.reset();
     if (m_headerResults)
         m_headerResults->SetSortColumn(-1, true);
     m_pModel->Clear();
@@ -358,6 +364,8 @@ void CResultsPage::UpdateSkippedFoldersText(std::int64_t nSkippedFolders)
 
 QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
 {
+    // Whatever this action does, the last Move can no longer be undone.
+    m_pLastMove.reset();
     QList<FailedFile> failed;
     CActionProgressDlg dlg;
     dlg.Create(window(), LoadString(step.GetStatusTextId()));
@@ -365,7 +373,10 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
     if (m_listResults)
         m_listResults->scrollToTop();
 
-    const int total = m_nSelectedCount;
+    // Files of the step's own (not rows of the list), or the checked rows.
+    const std::vector<int> own = step.GetOwnItems();
+    const bool bOwnItems = !own.empty();
+    const int total = bOwnItems ? int(own.size()) : m_nSelectedCount;
     int k = 0;
     // Rows below the one being visited: removing them leaves the positions
     // of the rows still to visit as they are.
@@ -380,15 +391,22 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
     };
 
     CEventPump pump;
-    for (int row = m_pModel->rowCount() - 1; row >= 0 && !dlg.IsCancelled(); --row) {
-        // A locked row is never acted on, whatever its check says.
-        if (m_pModel->GetCheck(row) && !m_pModel->IsLockedRow(row)) {
-            const int item = m_pModel->GetItem(row);
+    const int count = bOwnItems ? int(own.size()) : m_pModel->rowCount();
+    for (int row = count - 1; row >= 0 && !dlg.IsCancelled(); --row) {
+        int item = -1;
+        if (bOwnItems)
+            item = own[std::size_t(row)];
+        else if (m_pModel->GetCheck(row) && !m_pModel->IsLockedRow(row)) // a locked row is never acted on
+            item = m_pModel->GetItem(row);
+        if (item >= 0) {
             const FileOpResult result = step.Run(item);
-            if (result.ok())
-                handled.push_back(row);
-            else
-                failed.append({m_pModel->GetStore().GetPath(item), result});
+            if (result.ok()) {
+                if (!bOwnItems)
+                    handled.push_back(row);
+            } else {
+                const QByteArray where = step.GetFailedPath(item);
+                failed.append({where.isEmpty() ? m_pModel->GetStore().GetPath(item) : where, result});
+            }
             ++k;
             if (total > 0)
                 dlg.GetProgress()->SetPos(int(std::int64_t(100) * k / total));
@@ -400,6 +418,9 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
         }
     }
     removeHandled();
+    step.Finish();
+    SyncTotals();
+    UpdateSelectionText();
     EndAction();
     dlg.hide();
     FocusList();
@@ -468,6 +489,7 @@ void CResultsPage::OnNextButton()
 
 void CResultsPage::OnRestart()
 {
+    m_pLastMove.reset();
     CRestartProgressDlg dlg;
     EnableSheet(false);
     if (m_listResults)
@@ -489,6 +511,48 @@ void CResultsPage::OnRestart()
     EnableSheet(true);
     GoToPage(m_nNextPage);
     dlg.hide();
+}
+
+QMenu *CResultsPage::CreateListMenu(int row)
+{
+    Q_UNUSED(row);
+    auto *menu = new QMenu(this);
+    AddUndoMoveItem(menu);
+    return menu;
+}
+
+void CResultsPage::AddUndoMoveItem(QMenu *menu)
+{
+    QAction *undo = menu->addAction(LoadString(IDS_UNDO_MOVE), this, &CResultsPage::OnUndoMove);
+    undo->setEnabled(CanUndoMove());
+}
+
+void CResultsPage::OnListContextMenu(const QPoint &pos)
+{
+    if (!m_listResults)
+        return;
+    const QModelIndex index = m_listResults->indexAt(pos);
+    std::unique_ptr<QMenu> menu(CreateListMenu(index.isValid() ? index.row() : -1));
+    if (menu && !menu->isEmpty())
+        menu->exec(m_listResults->viewport()->mapToGlobal(pos));
+}
+
+void CResultsPage::SetLastMove(std::unique_ptr<CMoveRecord> record)
+{
+    m_pLastMove = record && !record->IsEmpty() ? std::move(record) : nullptr;
+}
+
+bool CResultsPage::CanUndoMove() const
+{
+    return m_pLastMove != nullptr && !m_bScanning;
+}
+
+void CResultsPage::OnUndoMove()
+{
+    if (!CanUndoMove())
+        return;
+    CUndoMoveStep step(*m_pModel, std::move(m_pLastMove));
+    RunStep(step);
 }
 
 QWidget *CResultsPage::SheetWindow()

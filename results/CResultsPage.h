@@ -14,11 +14,13 @@
 
 class CActionStep;
 class CCheckBoxListCtrl;
+class CMoveRecord;
 class CFileIconProvider;
 class CFlatPushButton;
 class CResultsModel;
 class CSortArrowHeader;
 class QLabel;
+class QMenu;
 struct WalkRecord;
 
 // The last page: it walks the chosen drive each time it becomes active and
@@ -68,6 +70,9 @@ public:
     // list; the others are returned with the step's result, in the order
     // met. Ends with the common end of an action.
     QList<FailedFile> RunAction(CActionStep &step);
+    // A step with files of its own (GetOwnItems) is run on those instead,
+    // and the rows of the files it dealt with come back through its Finish.
+    // Every run ends what the last Move kept for its undo.
     // RunAction, then what every action does after it: the free-space line
     // when the step changes the disk, the failed-files dialog when it can fail.
     QList<FailedFile> RunStep(CActionStep &step);
@@ -77,6 +82,17 @@ public:
     void OnMove();
     void OnCompress();
     void OnRestart();
+
+    // The menu a right click on the list shows (`row` -1 for blank space);
+    // the caller owns it.
+    QMenu *CreateListMenu(int row);
+    // "Undo Move", enabled while the last Move can still be undone.
+    void AddUndoMoveItem(QMenu *menu);
+    // The last Move's record, kept until the next action, Restart or scan.
+    void SetLastMove(std::unique_ptr<CMoveRecord> record);
+    bool CanUndoMove() const;
+    // Puts the files of the last Move back and their rows into the list.
+    void OnUndoMove();
 
     // Files that are never offered. Each scan builds its protection for the
     // drive with `factory` (this machine's sources by default); a factory
@@ -120,6 +136,7 @@ private:
     int m_bScanning = 0;
     CSortArrowHeader *m_headerResults = nullptr;
     void OnCheckChanged(int nNewState, int nItem);
+    void OnListContextMenu(const QPoint &pos);
     // Takes the totals from the store, which has counted every change, and
     // switches the buttons on the 0 to 1 and 1 to 0 transitions.
     void SyncTotals();
@@ -143,4 +160,6 @@ private:
     CProtection::Counts m_protectedCounts{};
     int m_nUnreadableProcesses = 0;
     bool m_bProtectedLocked = false;
+
+    std::unique_ptr<CMoveRecord> m_pLastMove;
 };
