@@ -3,14 +3,18 @@
 #include <QSet>
 #include <algorithm>
 
-CMoveRecord::CMoveRecord(const QByteArray &driveRoot, const QByteArray &destination)
-    : m_strDriveRoot(driveRoot), m_strDestination(destination)
+CMoveRecord::CMoveRecord(const QByteArray &driveRoot, const QByteArray &destination, bool preservePath)
+    : m_strDriveRoot(driveRoot), m_strDestination(destination), m_bPreservePath(preservePath)
 {
 }
 
 void CMoveRecord::AddMoved(const Entry &entry)
 {
-    m_entryOfItem.insert(entry.item, int(m_entries.size()));
+    if (entry.item < 0)
+        return;
+    if (std::size_t(entry.item) >= m_entryOfItem.size())
+        m_entryOfItem.resize(std::size_t(entry.item) + 1, -1);
+    m_entryOfItem[std::size_t(entry.item)] = int(m_entries.size());
     m_entries.push_back(entry);
 }
 
@@ -21,26 +25,17 @@ void CMoveRecord::AddMadeFolders(const std::vector<CFolderMaker::MadeFolder> &ma
 
 const CMoveRecord::Entry *CMoveRecord::Find(int item) const
 {
-    const auto found = m_entryOfItem.constFind(item);
-    return found == m_entryOfItem.constEnd() ? nullptr : &m_entries[std::size_t(found.value())];
-}
-
-QByteArray CMoveRecord::GetMovedPath(const Entry &entry) const
-{
-    QByteArray path = m_strDestination;
-    if (!path.endsWith('/'))
-        path += '/';
-    if (!entry.folder.isEmpty())
-        path += entry.folder + '/';
-    return path + entry.name;
+    if (item < 0 || std::size_t(item) >= m_entryOfItem.size() || m_entryOfItem[std::size_t(item)] < 0)
+        return nullptr;
+    return &m_entries[std::size_t(m_entryOfItem[std::size_t(item)])];
 }
 
 void CMoveRecord::TakeRows(const std::vector<int> &rowItems)
 {
     for (std::size_t row = 0; row < rowItems.size(); ++row) {
-        const auto found = m_entryOfItem.constFind(rowItems[row]);
-        if (found != m_entryOfItem.constEnd())
-            m_entries[std::size_t(found.value())].row = int(row);
+        const int item = rowItems[row];
+        if (item >= 0 && std::size_t(item) < m_entryOfItem.size() && m_entryOfItem[std::size_t(item)] >= 0)
+            m_entries[std::size_t(m_entryOfItem[std::size_t(item)])].row = int(row);
     }
 }
 

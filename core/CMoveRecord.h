@@ -4,30 +4,29 @@
 #include "platform/FileIdentity.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <utility>
 #include <vector>
 
 // What one Move did, kept in memory (never on disk) so that it can be
-// undone: for each file that went, where it went and what it was when it
-// arrived there, and the row it had in the list; and the folders the Move
-// made for the files at the destination.
+// undone: for each file that went, what it was when it arrived and the row
+// it had in the list; and the folders the Move made for the files at the
+// destination. Where a file went follows from its listed path, the chosen
+// folder and Preserve Path, so a million moved files cost a few dozen MB.
 class CMoveRecord
 {
 public:
     struct Entry
     {
         int item = -1;         // the file's index in the results store
-        QByteArray folder;     // its folder below the chosen one, empty for the chosen folder
-        QByteArray name;       // its name there
-        FileIdentity arrived;  // the file as it arrived
         int row = -1;          // its row before the Move, -1 when not known
+        FileIdentity arrived;  // the file as it arrived
     };
 
-    CMoveRecord(const QByteArray &driveRoot, const QByteArray &destination);
+    CMoveRecord(const QByteArray &driveRoot, const QByteArray &destination, bool preservePath);
 
     const QByteArray &GetDriveRoot() const { return m_strDriveRoot; }
     const QByteArray &GetDestination() const { return m_strDestination; }
+    bool GetPreservePath() const { return m_bPreservePath; }
 
     void AddMoved(const Entry &entry);
     void AddMadeFolders(const std::vector<CFolderMaker::MadeFolder> &made);
@@ -37,8 +36,6 @@ public:
     const Entry *Find(int item) const;
     // The folders the Move made, in the order it made them.
     const std::vector<CFolderMaker::MadeFolder> &GetMadeFolders() const { return m_madeFolders; }
-    // Where a moved file is now, as a path.
-    QByteArray GetMovedPath(const Entry &entry) const;
 
     // Takes each file's row from the list as it stood before the Move
     // (`rowItems`: the store index of every row, in row order).
@@ -58,8 +55,9 @@ public:
 private:
     QByteArray m_strDriveRoot;
     QByteArray m_strDestination;
+    bool m_bPreservePath;
     std::vector<Entry> m_entries;
-    QHash<int, int> m_entryOfItem;
+    std::vector<int> m_entryOfItem; // by store index, -1 for a file not moved
     std::vector<CFolderMaker::MadeFolder> m_madeFolders;
     int m_nGenerationAfter = -1;
     int m_nRowsAfter = -1;

@@ -8,7 +8,7 @@
 CMoveStep::CMoveStep(const CResultStore &store, const QByteArray &driveRoot,
                      const QByteArray &destination, bool preservePath)
     : m_store(store), m_source(store, driveRoot), m_strDriveRoot(driveRoot), m_strDestination(destination),
-      m_bPreservePath(preservePath), m_pRecord(std::make_unique<CMoveRecord>(driveRoot, destination))
+      m_bPreservePath(preservePath), m_pRecord(std::make_unique<CMoveRecord>(driveRoot, destination, preservePath))
 {
     // The chosen folder is taken as typed (the user named it, links and all).
     m_destination.OpenBase(destination, m_destinationResult);
@@ -23,7 +23,7 @@ int CMoveStep::GetFailedMessageId() const { return IDS_MOVE_FAILED; }
 std::unique_ptr<CMoveRecord> CMoveStep::TakeRecord()
 {
     std::unique_ptr<CMoveRecord> record = std::move(m_pRecord);
-    m_pRecord = std::make_unique<CMoveRecord>(m_strDriveRoot, m_strDestination);
+    m_pRecord = std::make_unique<CMoveRecord>(m_strDriveRoot, m_strDestination, m_bPreservePath);
     return record;
 }
 
@@ -81,8 +81,6 @@ FileOpResult CMoveStep::Run(int index)
     m_pRecord->AddMadeFolders(m_destination.GetMade());
     CMoveRecord::Entry entry;
     entry.item = index;
-    entry.folder = below;
-    entry.name = name;
     entry.arrived = arrived;
     m_pRecord->AddMoved(entry);
     return result;

@@ -5,10 +5,12 @@
 #include "core/CResultsModel.h"
 #include "core/CStoreFolderChain.h"
 
+#include <QHash>
+
 #include <cerrno>
 
 CUndoMoveStep::CUndoMoveStep(CResultsModel &model, std::unique_ptr<CMoveRecord> record)
-    : m_model(model), m_pRecord(record ? std::move(record) : std::make_unique<CMoveRecord>(QByteArray(), QByteArray()))
+    : m_model(model), m_pRecord(record ? std::move(record) : std::make_unique<CMoveRecord>(QByteArray(), QByteArray(), false))
 {
     m_destination.OpenBase(m_pRecord->GetDestination(), m_destinationResult);
     m_source.OpenBase(CStoreFolderChain::WithoutTrailingSlashes(m_pRecord->GetDriveRoot()), m_sourceResult);
@@ -27,10 +29,24 @@ std::vector<int> CUndoMoveStep::GetOwnItems() const
     return items;
 }
 
+QByteArray CUndoMoveStep::MovedFolder(int index) const
+{
+    if (!m_pRecord->GetPreservePath())
+        return QByteArray();
+    return CMoveStep::FolderBelowRoot(m_pRecord->GetDriveRoot(), m_model.GetStore().GetPaths().GetFolder(index));
+}
+
 QByteArray CUndoMoveStep::GetFailedPath(int index) const
 {
-    const CMoveRecord::Entry *entry = m_pRecord->Find(index);
-    return entry ? m_pRecord->GetMovedPath(*entry) : QByteArray();
+    if (!m_pRecord->Find(index) || !m_model.GetStore().IsValidIndex(index))
+        return QByteArray();
+    QByteArray path = m_pRecord->GetDestination();
+    if (!path.endsWith('/'))
+        path += '/';
+    const QByteArray folder = MovedFolder(index);
+    if (!folder.isEmpty())
+        path += folder + '/';
+    return path + m_model.GetStore().GetPaths().GetName(index);
 }
 
 FileOpResult CUndoMoveStep::Run(int index)
@@ -47,7 +63,7 @@ FileOpResult CUndoMoveStep::Run(int index)
     // Where the file is: below the folder the user chose, through the
     // levels the Move made or found, never through a link put there since.
     FileOpResult result;
-    const int fromFd = m_destination.Reach(CFolderMaker::SplitLevels(entry->folder), false, result);
+    const int fromFd = m_destination.Reach(CFolderMaker::SplitLevels(MovedFolder(index)), false, result);
     if (fromFd < 0)
         return result;
 
@@ -58,9 +74,10 @@ FileOpResult CUndoMoveStep::Run(int index)
     if (below.isEmpty() && CStoreFolderChain::WithoutTrailingSlashes(folder) != root)
         return FileOpResult::Make(FileOpCode::Failed, EXDEV);
     const int toFd = m_source.Reach(CFolderMaker::SplitLevels(below), true, result);
+    const QByteArray name = store.GetPaths().GetName(index);
     FileIdentity back;
     if (toFd >= 0)
-        result = m_mover.Move(fromFd, entry->name, entry->arrived, toFd, store.GetPaths().GetName(index), &back);
+        result = m_mover.Move(fromFd, name, entry->arrived, toFd, name, &back);
     if (!result.ok()) {
         m_source.RemoveMade();
         return result;

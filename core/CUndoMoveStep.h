@@ -36,6 +36,9 @@ public:
     const CMoveRecord &GetRecord() const { return *m_pRecord; }
 
 private:
+    // The file's folder below the chosen one, empty for the chosen folder.
+    QByteArray MovedFolder(int index) const;
+
     CResultsModel &m_model;
     std::unique_ptr<CMoveRecord> m_pRecord;
     CFileMover m_mover;

@@ -386,7 +386,7 @@ private slots:
 
     void returnPositionsLeaveOutWhatStaysAway()
     {
-        CMoveRecord record("/d", "/t");
+        CMoveRecord record("/d", "/t", false);
         // Rows 1, 2 and 4 of six were moved (items 11, 12, 14).
         for (int item : {14, 12, 11}) {
             CMoveRecord::Entry entry;
@@ -404,7 +404,7 @@ private slots:
         QVERIFY(record.ListUnchanged(7, 3));
         QVERIFY(!record.ListUnchanged(8, 3));
         // A row never seen: the positions are not known.
-        CMoveRecord unknown("/d", "/t");
+        CMoveRecord unknown("/d", "/t", false);
         CMoveRecord::Entry entry;
         entry.item = 99;
         unknown.AddMoved(entry);
