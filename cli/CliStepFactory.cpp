@@ -14,8 +14,11 @@ std::unique_ptr<CActionStep> CreateActionStep(CliRequest::Command command, const
     switch (command) {
     case CliRequest::Delete:
         return std::make_unique<CDeleteStep>(store, target.driveRoot);
-    case CliRequest::Move:
-        return std::make_unique<CMoveStep>(store, target.driveRoot, target.folder, target.preservePath);
+    case CliRequest::Move: {
+        auto step = std::make_unique<CMoveStep>(store, target.driveRoot, target.folder, target.preservePath);
+        step->SetKeepRecord(false);
+        return step;
+    }
     case CliRequest::Zip: {
         // The same plug-in the wizard loads, from the same places.
         CPluginLibrary library;

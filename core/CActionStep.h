@@ -2,6 +2,9 @@
 
 #include "platform/FileOpResult.h"
 
+#include <QByteArray>
+#include <vector>
+
 // What one action (Delete, Move, Compress, Eliminate) does to one checked
 // file, so that the results page runs every action through the same loop:
 // visit the checked rows from the last to the first, call Run with the row's
@@ -31,4 +34,15 @@ public:
 
     // Acts on the file with result index `index`.
     virtual FileOpResult Run(int index) = 0;
+
+    // A step that brings files back into the list (a Move undone) names
+    // them here, in the order they once left it; the loop then visits these
+    // instead of the checked rows, from the last to the first. Empty for
+    // every step that acts on the checked rows.
+    virtual std::vector<int> GetOwnItems() const { return {}; }
+    // Where a file the step failed on stands now, when that is not its
+    // listed path; empty for the listed path.
+    virtual QByteArray GetFailedPath(int) const { return {}; }
+    // Called once after the loop, whether it ran to the end or was cancelled.
+    virtual void Finish() {}
 };

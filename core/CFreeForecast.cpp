@@ -67,6 +67,16 @@ void CFreeForecast::RemoveLink(int index)
     m_nForecast += GroupFrees(group, group.checked) - before;
 }
 
+void CFreeForecast::Restore(int index)
+{
+    if (!IsValidIndex(index) || !IsRemoved(index))
+        return;
+    // Removed links are unchecked and their group has already let go of
+    // them, so the forecast is unchanged until the file is checked again.
+    m_arrFlags[std::size_t(index)] = 0;
+    m_arrGroup[std::size_t(index)] = -1;
+}
+
 void CFreeForecast::Clear()
 {
     std::vector<std::int64_t>().swap(m_arrBytes);

@@ -31,6 +31,10 @@ public:
     // to another file system): it frees nothing any more, and the other
     // links of its file now need one link fewer to free it.
     void RemoveLink(int index);
+    // A link taken off the drive is back, as a file of its own (a Move to
+    // another file system undone: the copy that returned has one link and
+    // no process holds it). Unchecked; anything else changes nothing.
+    void Restore(int index);
     void Clear();
 
     int GetCount() const { return int(m_arrFlags.size()); }

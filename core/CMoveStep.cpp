@@ -2,25 +2,17 @@
 
 #include "res/ResourceIds.h"
 #include "core/CResultStore.h"
-#include "platform/DeviceOf.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 CMoveStep::CMoveStep(const CResultStore &store, const QByteArray &driveRoot,
                      const QByteArray &destination, bool preservePath)
     : m_store(store), m_source(store, driveRoot), m_strDriveRoot(driveRoot), m_strDestination(destination),
-      m_bPreservePath(preservePath)
+      m_bPreservePath(preservePath), m_pRecord(std::make_unique<CMoveRecord>(driveRoot, destination, preservePath))
 {
     // The chosen folder is taken as typed (the user named it, links and all).
-    m_destinationFd = ::open(destination.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (m_destinationFd < 0)
-        m_destinationError = errno;
-    else
-        m_bKnowDestinationDevice = DeviceOf(m_destinationFd, m_destinationDevice);
+    if (m_destination.OpenBase(destination, m_destinationResult))
+        m_bKnowDestinationDevice = m_destination.GetBaseDevice(m_destinationDevice);
 }
 
 bool CMoveStep::FreesSpace(int index) const
@@ -30,15 +22,18 @@ bool CMoveStep::FreesSpace(int index) const
     return m_store.IsValidIndex(index) && m_bKnowDestinationDevice && m_store.GetDevice(index) != m_destinationDevice;
 }
 
-CMoveStep::~CMoveStep()
-{
-    if (m_destinationFd >= 0)
-        ::close(m_destinationFd);
-}
+CMoveStep::~CMoveStep() = default;
 
 int CMoveStep::GetStatusTextId() const { return IDS_MOVING; }
 
 int CMoveStep::GetFailedMessageId() const { return IDS_MOVE_FAILED; }
+
+std::unique_ptr<CMoveRecord> CMoveStep::TakeRecord()
+{
+    std::unique_ptr<CMoveRecord> record = std::move(m_pRecord);
+    m_pRecord = std::make_unique<CMoveRecord>(m_strDriveRoot, m_strDestination, m_bPreservePath);
+    return record;
+}
 
 QByteArray CMoveStep::DestinationPath(const QByteArray &destination, const QByteArray &driveRoot,
                                       const QByteArray &sourcePath, bool preservePath)
@@ -55,67 +50,48 @@ QByteArray CMoveStep::DestinationPath(const QByteArray &destination, const QByte
     return result + below;
 }
 
+QByteArray CMoveStep::FolderBelowRoot(const QByteArray &driveRoot, const QByteArray &folder)
+{
+    const QByteArray root = CStoreFolderChain::WithoutTrailingSlashes(driveRoot);
+    const QByteArray prefix = root == "/" ? root : root + '/';
+    if (!folder.startsWith(prefix))
+        return QByteArray();
+    return CFolderMaker::SplitLevels(folder.mid(prefix.size())).join('/');
+}
+
 FileOpResult CMoveStep::Run(int index)
 {
     if (!m_store.IsValidIndex(index))
         return FileOpResult::Make(FileOpCode::Failed, EINVAL);
-    if (m_destinationFd < 0)
-        return FileOpResult::Make(FileOpCode::Failed, m_destinationError);
+    if (!m_destination.HasBase())
+        return m_destinationResult;
     FileOpResult result;
     const int fromFd = m_source.Reach(m_store.GetPaths().GetFolderIndex(index), result);
     if (fromFd < 0)
         return result;
     const QByteArray name = m_store.GetPaths().GetName(index);
-    if (!m_bPreservePath)
-        return m_mover.Move(fromFd, name, m_store.GetIdentity(index), m_destinationFd, name);
-
-    // Rebuild the file's folder chain below the chosen folder, level by
-    // level and without following links: these levels come from the
-    // source, not from the user, so a link placed there is refused.
-    struct Level
-    {
-        int parentFd;
-        QByteArray name;
-        int fd;
-        bool made;
-    };
-    std::vector<Level> levels;
-    const auto closeAll = [&levels] {
-        for (const Level &level : levels)
-            ::close(level.fd);
-    };
-    // The file's folders below the drive root, taken from its path so that
-    // a list read back (folders known by whole path) rebuilds the same way.
-    const QByteArray root = CStoreFolderChain::WithoutTrailingSlashes(m_strDriveRoot);
-    const QByteArray folder = m_store.GetPaths().GetFolder(index);
-    QList<QByteArray> components;
-    if (folder != root)
-        for (const QByteArray &component : folder.mid(root == "/" ? 1 : root.size() + 1).split('/'))
-            if (!component.isEmpty())
-                components.append(component);
-    int cur = m_destinationFd;
-    for (const QByteArray &level : components) {
-        const bool made = ::mkdirat(cur, level.constData(), 0777) == 0;
-        const int fd = ::openat(cur, level.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
-            result = FileOpResult::Make(FileOpCode::Failed, errno);
-            if (made)
-                ::unlinkat(cur, level.constData(), AT_REMOVEDIR);
-            break;
-        }
-        levels.push_back({cur, level, fd, made});
-        cur = fd;
-    }
-    if (levels.size() == std::size_t(components.size()))
-        result = m_mover.Move(fromFd, name, m_store.GetIdentity(index), cur, name);
+    // With Preserve Path the file's folders below the drive root, taken from
+    // its path so that a list read back (folders known by whole path)
+    // rebuilds the same way, are made below the chosen folder; these levels
+    // come from the source, not from the user, so a link there is refused.
+    const QByteArray below =
+        m_bPreservePath ? FolderBelowRoot(m_strDriveRoot, m_store.GetPaths().GetFolder(index)) : QByteArray();
+    const int toFd = m_destination.Reach(CFolderMaker::SplitLevels(below), true, result);
+    FileIdentity arrived;
+    if (toFd >= 0)
+        result = m_mover.Move(fromFd, name, m_store.GetIdentity(index), toFd, name, &arrived);
     if (!result.ok()) {
         // Take away the folders made for this file, deepest first, as long
         // as they are still empty.
-        for (auto it = levels.rbegin(); it != levels.rend(); ++it) {
-            if (!it->made || ::unlinkat(it->parentFd, it->name.constData(), AT_REMOVEDIR) != 0)
-                break;
-        }
+        m_destination.RemoveMade();
+        return result;
     }
-    closeAll();
+    if (m_bKeepRecord) {
+        m_pRecord->AddMadeFolders(m_destination.GetMade());
+        CMoveRecord::Entry entry;
+        entry.item = index;
+        entry.arrived = arrived;
+        m_pRecord->AddMoved(entry);
+    }
     return result;
 }

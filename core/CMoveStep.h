@@ -1,10 +1,13 @@
 #pragma once
 
 #include "platform/CFileMover.h"
+#include "platform/CFolderMaker.h"
 #include "core/CActionStep.h"
+#include "core/CMoveRecord.h"
 #include "core/CStoreFolderChain.h"
 
 #include <QByteArray>
+#include <memory>
 
 class CResultStore;
 
@@ -15,6 +18,7 @@ class CResultStore;
 // nothing at the destination is ever replaced: a clash fails the file.
 // The folders made for a file whose move then failed are removed again as
 // long as they are empty; the chosen folder itself is never removed.
+// What each move did is kept in a record, so that it can be undone.
 class CMoveStep : public CActionStep
 {
 public:
@@ -32,11 +36,19 @@ public:
     FileOpResult Run(int index) override;
 
     CFileMover &GetMover() { return m_mover; }
+    // What the files moved so far did; the step keeps an empty record.
+    std::unique_ptr<CMoveRecord> TakeRecord();
+    // A caller that will never undo (the command line) spares the record's
+    // memory: the record then stays empty.
+    void SetKeepRecord(bool bKeep) { m_bKeepRecord = bKeep; }
 
     // Where a file at `sourcePath` on the drive rooted at `driveRoot` goes
     // when moved to `destination`, with or without its folder chain.
     static QByteArray DestinationPath(const QByteArray &destination, const QByteArray &driveRoot,
                                       const QByteArray &sourcePath, bool preservePath);
+    // The folder chain of `folder` below the drive root, levels joined by
+    // '/', empty for the root itself and for a folder outside it.
+    static QByteArray FolderBelowRoot(const QByteArray &driveRoot, const QByteArray &folder);
 
 private:
     const CResultStore &m_store;
@@ -45,8 +57,10 @@ private:
     QByteArray m_strDestination;
     bool m_bPreservePath;
     CFileMover m_mover;
-    int m_destinationFd = -1;
-    int m_destinationError = 0;
+    CFolderMaker m_destination;
+    FileOpResult m_destinationResult;
+    std::unique_ptr<CMoveRecord> m_pRecord;
+    bool m_bKeepRecord = true;
     dev_t m_destinationDevice = 0;
     bool m_bKnowDestinationDevice = false;
 };

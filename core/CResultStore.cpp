@@ -115,6 +115,24 @@ void CResultStore::RemoveLink(int index)
     m_forecast.RemoveLink(index);
 }
 
+bool CResultStore::Relist(int index, const FileIdentity &identity)
+{
+    if (!IsValidIndex(index) || IsListed(index))
+        return false;
+    const std::size_t i = std::size_t(index);
+    m_arrDevices[i] = identity.device;
+    m_arrInodes[i] = identity.inode;
+    m_arrTypes[i] = std::uint16_t(identity.type);
+    m_arrIdentitySizes[i] = identity.size;
+    m_arrModifiedNs[i] = identity.modifiedNs;
+    m_arrBirthNs[i] = identity.birthNs;
+    std::uint8_t &flags = m_arrFlags[i];
+    flags = std::uint8_t((flags & ~(kHasBirth | kChecked)) | kListed | (identity.hasBirth ? kHasBirth : 0));
+    m_forecast.Restore(index);
+    SetChecked(index, true);
+    return true;
+}
+
 FileIdentity CResultStore::GetIdentity(int index) const
 {
     const std::size_t i = std::size_t(index);

@@ -70,6 +70,11 @@ public:
     // it is unlisted, and the forecast learns that its other links, if it
     // had several, are now fewer.
     void RemoveLink(int index);
+    // A file whose row left the list is back where it was listed (a Move
+    // undone): listed and checked again, known from now on by `identity`,
+    // which is what the file now is there. False for an unknown index or a
+    // file still listed.
+    bool Relist(int index, const FileIdentity &identity);
 
     std::int64_t GetSelectedBytes() const { return m_nSelectedBytes; }
     int GetSelectedCount() const { return m_nSelectedCount; }

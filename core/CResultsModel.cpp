@@ -52,6 +52,7 @@ void CResultsModel::FlushPendingRows()
     const int pending = GetPendingCount();
     if (pending <= 0)
         return;
+    ++m_nLayoutGeneration;
     const int first = int(m_rows.size());
     beginInsertRows(QModelIndex(), first, first + pending - 1);
     for (int item = m_nAnnouncedItems; item < m_store.GetCount(); ++item)
@@ -69,6 +70,8 @@ void CResultsModel::RemoveLinks(const std::vector<int> &items)
 void CResultsModel::Clear()
 {
     beginResetModel();
+    ++m_nLayoutGeneration;
+    m_nSortColumn = -1;
     std::vector<int>().swap(m_rows);
     m_store.Clear();
     m_nAnnouncedItems = 0;
@@ -159,6 +162,7 @@ void CResultsModel::RemoveRowList(std::vector<int> rows)
                rows.end());
     if (rows.empty())
         return;
+    ++m_nLayoutGeneration;
     for (int row : rows)
         m_store.Unlist(m_rows[std::size_t(row)]);
 
@@ -197,10 +201,73 @@ void CResultsModel::RemoveRowList(std::vector<int> rows)
     endResetModel();
 }
 
+void CResultsModel::ReturnRows(std::vector<ReturningRow> rows)
+{
+    // Only files that really left the list come back, each once.
+    std::vector<ReturningRow> placed, sorted;
+    for (const ReturningRow &row : rows) {
+        if (!m_store.Relist(row.item, row.identity))
+            continue;
+        (row.row >= 0 ? placed : sorted).push_back(row);
+    }
+    if (placed.empty() && sorted.empty())
+        return;
+    ++m_nLayoutGeneration;
+    std::sort(placed.begin(), placed.end(), [](const ReturningRow &a, const ReturningRow &b) { return a.row < b.row; });
+    struct Run
+    {
+        std::size_t begin;
+        std::size_t end;
+    };
+    std::vector<Run> runs;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (!runs.empty() && placed[i].row == placed[i - 1].row + 1)
+            runs.back().end = i + 1;
+        else
+            runs.push_back(Run{i, i + 1});
+    }
+    if (runs.size() <= kMaxSeparateRuns) {
+        // From the top down: each insertion moves only rows below it, whose
+        // positions are already those of the list as it will be.
+        for (const Run &run : runs) {
+            const int first = std::min(placed[run.begin].row, int(m_rows.size()));
+            beginInsertRows(QModelIndex(), first, first + int(run.end - run.begin) - 1);
+            std::vector<int> items;
+            for (std::size_t k = run.begin; k < run.end; ++k)
+                items.push_back(placed[k].item);
+            m_rows.insert(m_rows.begin() + first, items.begin(), items.end());
+            endInsertRows();
+        }
+    } else {
+        beginResetModel();
+        std::vector<int> merged;
+        merged.reserve(m_rows.size() + placed.size());
+        std::size_t next = 0, old = 0;
+        while (old < m_rows.size() || next < placed.size()) {
+            if (next < placed.size() && (std::size_t(placed[next].row) <= merged.size() || old == m_rows.size()))
+                merged.push_back(placed[next++].item);
+            else
+                merged.push_back(m_rows[old++]);
+        }
+        m_rows.swap(merged);
+        endResetModel();
+    }
+    if (!sorted.empty()) {
+        const int first = int(m_rows.size());
+        beginInsertRows(QModelIndex(), first, first + int(sorted.size()) - 1);
+        for (const ReturningRow &row : sorted)
+            m_rows.push_back(row.item);
+        endInsertRows();
+        if (m_nSortColumn >= 0)
+            sort(m_nSortColumn, m_sortOrder);
+    }
+}
+
 bool CResultsModel::removeRows(int row, int count, const QModelIndex &parent)
 {
     if (parent.isValid() || row < 0 || count <= 0 || std::size_t(row) + std::size_t(count) > m_rows.size())
         return false;
+    ++m_nLayoutGeneration;
     beginRemoveRows(QModelIndex(), row, row + count - 1);
     for (int r = row; r < row + count; ++r)
         m_store.Unlist(m_rows[std::size_t(r)]);
@@ -214,6 +281,9 @@ void CResultsModel::sort(int column, Qt::SortOrder order)
     FlushPendingRows();
     if (column < 0 || column >= kColumnCount)
         return;
+    ++m_nLayoutGeneration;
+    m_nSortColumn = column;
+    m_sortOrder = order;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const std::vector<int> oldRows = m_rows;
     m_rows = CResultsSorter(m_store, column).Sort(m_rows, order == Qt::AscendingOrder);

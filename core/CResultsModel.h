@@ -64,6 +64,23 @@ public:
     // the drive (see CResultStore::RemoveLink).
     void RemoveLinks(const std::vector<int> &items);
 
+    // A file whose row left the list, coming back (a Move undone).
+    struct ReturningRow
+    {
+        int row;               // where it goes, -1 for where the sort puts it
+        int item;              // its index in the store
+        FileIdentity identity; // what the file now is at its listed path
+    };
+    // Lists the files again, checked. Rows with positions go there (given in
+    // the list as it will be, ascending); the others go where the current
+    // sort puts them, or at the end of an unsorted list.
+    void ReturnRows(std::vector<ReturningRow> rows);
+    // The file index of every row, in row order.
+    const std::vector<int> &GetRowItems() const { return m_rows; }
+    // Changes whenever rows are added, removed or reordered, so that a row
+    // position kept from earlier can be known to still hold.
+    int GetLayoutGeneration() const { return m_nLayoutGeneration; }
+
     void SetDecorationProvider(DecorationProvider provider) { m_decoration = std::move(provider); }
     void SetColumnTitles(const QStringList &titles);
 
@@ -96,4 +113,7 @@ private:
     DecorationProvider m_decoration;
     QStringList m_columnTitles;
     mutable QHash<qint64, QString> m_dateTexts; // by day: formatting is the slow part
+    int m_nLayoutGeneration = 0;
+    int m_nSortColumn = -1; // the last sort asked for, -1 for none since the list was emptied
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

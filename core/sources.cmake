@@ -25,8 +25,12 @@ list(APPEND BV_CORE_SOURCES
   core/CFileScan.h
   core/CMatchSink.h
   core/CListSorter.cpp
+  core/CMoveRecord.cpp
+  core/CMoveRecord.h
   core/CMoveStep.cpp
   core/CMoveStep.h
+  core/CUndoMoveStep.cpp
+  core/CUndoMoveStep.h
   core/CListSorter.h
   core/CPathArray.cpp
   core/CPathArray.h

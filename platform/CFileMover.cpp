@@ -175,7 +175,7 @@ FileOpResult Failure()
 }
 
 // Copies the held link to `toName`.
-FileOpResult CopyLink(CSetAsideEntry &entry, int toFd, const QByteArray &toName)
+FileOpResult CopyLink(CSetAsideEntry &entry, int toFd, const QByteArray &toName, FileIdentity *arrived)
 {
     std::vector<char> target(4096);
     for (;;) {
@@ -193,26 +193,37 @@ FileOpResult CopyLink(CSetAsideEntry &entry, int toFd, const QByteArray &toName)
     const QByteArray tmpName = TemporaryName();
     if (::symlinkat(target.data(), toFd, tmpName.constData()) != 0)
         return Failure();
-    if (!LinkIntoPlace(-1, toFd, tmpName, toName))
-        return Failure();
+    // Times and owner are given under the temporary name, so that what is
+    // read back below is the link this move made and nothing put in its place.
     struct statx st;
     if (::statx(entry.GetFolderFd(), entry.GetAsideName().constData(), AT_SYMLINK_NOFOLLOW,
                 STATX_BASIC_STATS, &st) == 0) {
         struct timespec times[2] = {{st.stx_atime.tv_sec, long(st.stx_atime.tv_nsec)},
                                     {st.stx_mtime.tv_sec, long(st.stx_mtime.tv_nsec)}};
-        ::utimensat(toFd, toName.constData(), times, AT_SYMLINK_NOFOLLOW);
-        ::fchownat(toFd, toName.constData(), st.stx_uid, st.stx_gid, AT_SYMLINK_NOFOLLOW);
+        ::utimensat(toFd, tmpName.constData(), times, AT_SYMLINK_NOFOLLOW);
+        ::fchownat(toFd, tmpName.constData(), st.stx_uid, st.stx_gid, AT_SYMLINK_NOFOLLOW);
     }
+    struct statx made;
+    if (::statx(toFd, tmpName.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &made) != 0) {
+        const FileOpResult failed = Failure();
+        ::unlinkat(toFd, tmpName.constData(), 0);
+        return failed;
+    }
+    if (!LinkIntoPlace(-1, toFd, tmpName, toName))
+        return Failure();
     if (!FlushFolder(toFd)) {
         const FileOpResult failed = Failure();
         ::unlinkat(toFd, toName.constData(), 0);
         return failed;
     }
+    if (arrived)
+        *arrived = FileIdentity::FromStatx(made);
     return FileOpResult::Success();
 }
 
 // Copies the held regular file to `toName`.
-FileOpResult CopyFile(CSetAsideEntry &entry, int toFd, const QByteArray &toName, const FileIdentity &expected)
+FileOpResult CopyFile(CSetAsideEntry &entry, int toFd, const QByteArray &toName, const FileIdentity &expected,
+                      bool namedTemporary, FileIdentity *arrived)
 {
     FileOpResult result;
     Fd in(entry.OpenForReading(result));
@@ -223,9 +234,9 @@ FileOpResult CopyFile(CSetAsideEntry &entry, int toFd, const QByteArray &toName,
         return Failure();
 
     QByteArray tmpName;
-    Fd out(::openat(toFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    Fd out(namedTemporary ? -1 : ::openat(toFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (out.fd < 0) {
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        if (!namedTemporary && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             return Failure();
         tmpName = TemporaryName();
         out.fd = ::openat(toFd, tmpName.constData(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -258,6 +269,11 @@ FileOpResult CopyFile(CSetAsideEntry &entry, int toFd, const QByteArray &toName,
             ::unlinkat(toFd, tmpName.constData(), 0);
         return same;
     }
+    // The copy as it will stand at the destination: its own inode, its own
+    // birth time, the source's size and modification time.
+    struct statx made;
+    if (::statx(out.fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &made) != 0)
+        return discard();
     if (!LinkIntoPlace(out.fd, toFd, tmpName, toName))
         return Failure();
     if (!FlushFolder(toFd)) {
@@ -265,13 +281,15 @@ FileOpResult CopyFile(CSetAsideEntry &entry, int toFd, const QByteArray &toName,
         ::unlinkat(toFd, toName.constData(), 0);
         return failed;
     }
+    if (arrived)
+        *arrived = FileIdentity::FromStatx(made);
     return FileOpResult::Success();
 }
 
 } // namespace
 
 FileOpResult CFileMover::Move(int fromFd, const QByteArray &name, const FileIdentity &expected,
-                              int toFd, const QByteArray &toName)
+                              int toFd, const QByteArray &toName, FileIdentity *arrived)
 {
     if (toName.isEmpty() || toName.contains('/') || toName == "." || toName == "..")
         return FileOpResult::Make(FileOpCode::Failed, EINVAL);
@@ -280,6 +298,10 @@ FileOpResult CFileMover::Move(int fromFd, const QByteArray &name, const FileIden
         return entry.GetResult();
     if (!m_bAlwaysCopy) {
         const FileOpResult renamed = entry.RenameTo(toFd, toName);
+        // Renamed, the file is the very one that was checked under its
+        // set-aside name.
+        if (renamed.ok() && arrived)
+            *arrived = expected;
         if (renamed.ok() || renamed.error != EXDEV)
             return renamed;
     } else {
@@ -290,7 +312,9 @@ FileOpResult CFileMover::Move(int fromFd, const QByteArray &name, const FileIden
     const bool isLink = (expected.type & S_IFMT) == S_IFLNK;
     if (!isLink && (expected.type & S_IFMT) != S_IFREG && expected.type != 0)
         return FileOpResult::Make(FileOpCode::Failed, EINVAL);
-    const FileOpResult copied = isLink ? CopyLink(entry, toFd, toName) : CopyFile(entry, toFd, toName, expected);
+    FileIdentity copy;
+    const FileOpResult copied = isLink ? CopyLink(entry, toFd, toName, &copy)
+                                       : CopyFile(entry, toFd, toName, expected, m_bNamedTemporary, &copy);
     if (!copied.ok())
         return copied;
     // A last look: the entry set aside must still be the listed file.
@@ -302,5 +326,7 @@ FileOpResult CFileMover::Move(int fromFd, const QByteArray &name, const FileIden
     const FileOpResult removed = entry.Unlink();
     if (!removed.ok())
         ::unlinkat(toFd, toName.constData(), 0);
+    else if (arrived)
+        *arrived = copy;
     return removed;
 }

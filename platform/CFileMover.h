@@ -22,13 +22,20 @@ class CFileMover
 {
 public:
     // Moves `name` in `fromFd` to `toName` in `toFd`. Both descriptors may be
-    // O_PATH folders reached without following links.
+    // O_PATH folders reached without following links. On success `arrived`,
+    // when given, receives the identity of the file as it now stands at the
+    // destination (a copy is another inode with another birth time), so that
+    // whoever moves it back can tell it from anything put there later.
     FileOpResult Move(int fromFd, const QByteArray &name, const FileIdentity &expected,
-                      int toFd, const QByteArray &toName);
+                      int toFd, const QByteArray &toName, FileIdentity *arrived = nullptr);
 
     // Only for tests: pretend every move crosses file systems.
     void SetAlwaysCopy(bool always) { m_bAlwaysCopy = always; }
+    // Only for tests: copy through a named temporary file, as on a file
+    // system that cannot make unnamed ones.
+    void SetNamedTemporary(bool named) { m_bNamedTemporary = named; }
 
 private:
     bool m_bAlwaysCopy = false;
+    bool m_bNamedTemporary = false;
 };

@@ -20,6 +20,8 @@ list(APPEND BV_CORE_SOURCES
   platform/CFixedDrives.h
   platform/CFolderChain.cpp
   platform/CFolderChain.h
+  platform/CFolderMaker.cpp
+  platform/CFolderMaker.h
   platform/CMountInfo.cpp
   platform/CMountInfo.h
   platform/CPluginLibrary.cpp

@@ -431,3 +431,8 @@ constexpr int IDS_REASONS_FREES = 476;
 constexpr int IDS_REASONS_CHECK = 477;
 constexpr int IDS_REASONS_UNCHECK = 478;
 constexpr int IDS_SAVE_LIST_FAILED = 479;       // %s: file, %s: system reason
+
+// Undo of the last Move, from the results list's context menu
+constexpr int IDS_UNDO_MOVE = 490;
+constexpr int IDS_UNDOING_MOVE = 491;
+constexpr int IDS_UNDO_MOVE_FAILED = 492;

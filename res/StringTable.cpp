@@ -276,6 +276,9 @@ constexpr StringEntry kStrings[] = {
     {IDS_REASONS_CHECK, "C&heck"},
     {IDS_REASONS_UNCHECK, "&Uncheck"},
     {IDS_SAVE_LIST_FAILED, "Can't save the list to \"%s\".\n%s"},
+    {IDS_UNDO_MOVE, "&Undo Move"},
+    {IDS_UNDOING_MOVE, "Moving back ..."},
+    {IDS_UNDO_MOVE_FAILED, "   Some files couldn't be moved back. They were changed or replaced where they were moved to, or their old place is taken. They stay where they are.\n   Press 'Details' to see the a list of these files now."},
 };
 
 const QHash<int, QString> &table()

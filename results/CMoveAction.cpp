@@ -6,6 +6,7 @@
 #include "results/CSelectFolderDlg.h"
 
 #include <QFile>
+#include <vector>
 
 void CMoveAction::Run(CResultsPage &page)
 {
@@ -15,9 +16,17 @@ void CMoveAction::Run(CResultsPage &page)
     if (folderDlg.exec() != QDialog::Accepted)
         return;
 
-    CMoveStep step(page.GetModel()->GetStore(), page.GetScannedDrive(), folderDlg.GetFolderBytes(),
+    CResultsModel &model = *page.GetModel();
+    CMoveStep step(model.GetStore(), page.GetScannedDrive(), folderDlg.GetFolderBytes(),
                    folderDlg.m_bPreservePath != 0);
+    // The rows as they stand now, so that an undo can put each file's row
+    // back where it was.
+    const std::vector<int> rowsBefore = model.GetRowItems();
     // Moving to another file system frees room on the scanned drive; the
     // files not moved are listed after.
     page.RunStep(step);
+    std::unique_ptr<CMoveRecord> record = step.TakeRecord();
+    record->TakeRows(rowsBefore);
+    record->SetListAfter(model.GetLayoutGeneration(), model.rowCount());
+    page.SetLastMove(std::move(record));
 }

@@ -13,6 +13,8 @@
 #include "results/CCompressAction.h"
 #include "core/CDeleteStep.h"
 #include "core/CEliminateStep.h"
+#include "core/CMoveRecord.h"
+#include "core/CUndoMoveStep.h"
 #include "controls/CFailedFilesDlg.h"
 #include "controls/CMessageBoxDlg.h"
 #include "controls/CRestartProgressDlg.h"
@@ -203,6 +205,7 @@ int CResultsPage::GetNextTextId() const
 bool CResultsPage::OnSetActive()
 {
     const bool result = CWizardPage::OnSetActive();
+    m_pLastMove.reset();
     if (m_headerResults)
         m_headerResults->SetSortColumn(-1, true);
     m_pModel->Clear();
@@ -386,6 +389,8 @@ QMenu *CResultsPage::CreateListMenu(int row)
     const bool any = m_pModel->rowCount() > 0 && !busy;
     menu->addAction(LoadString(IDS_MENU_REASONS), this, &CResultsPage::OnReasons)->setEnabled(any);
     menu->addAction(LoadString(IDS_MENU_SAVE_LIST), this, &CResultsPage::OnSaveList)->setEnabled(any);
+    menu->addSeparator();
+    AddUndoMoveItem(menu);
     return menu;
 }
 
@@ -489,6 +494,8 @@ void CResultsPage::UpdateSkippedFoldersText(std::int64_t nSkippedFolders)
 
 QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
 {
+    // Whatever this action does, the last Move can no longer be undone.
+    m_pLastMove.reset();
     QList<FailedFile> failed;
     CActionProgressDlg dlg;
     dlg.Create(window(), LoadString(step.GetStatusTextId()));
@@ -496,7 +503,10 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
     if (m_listResults)
         m_listResults->scrollToTop();
 
-    const int total = m_nSelectedCount;
+    // Files of the step's own (not rows of the list), or the checked rows.
+    const std::vector<int> own = step.GetOwnItems();
+    const bool bOwnItems = !own.empty();
+    const int total = bOwnItems ? int(own.size()) : m_nSelectedCount;
     int k = 0;
     m_arrFreedItems.clear();
     // Rows below the one being visited: removing them leaves the positions
@@ -512,18 +522,24 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
     };
 
     CEventPump pump;
-    for (int row = m_pModel->rowCount() - 1; row >= 0 && !dlg.IsCancelled(); --row) {
-        // A locked row is never acted on, whatever its check says.
-        if (m_pModel->GetCheck(row) && !m_pModel->IsLockedRow(row)) {
-            const int item = m_pModel->GetItem(row);
+    const int count = bOwnItems ? int(own.size()) : m_pModel->rowCount();
+    for (int row = count - 1; row >= 0 && !dlg.IsCancelled(); --row) {
+        int item = -1;
+        if (bOwnItems)
+            item = own[std::size_t(row)];
+        else if (m_pModel->GetCheck(row) && !m_pModel->IsLockedRow(row)) // a locked row is never acted on
+            item = m_pModel->GetItem(row);
+        if (item >= 0) {
             const FileOpResult result = step.Run(item);
             if (result.ok()) {
-                handled.push_back(row);
+                if (!bOwnItems)
+                    handled.push_back(row);
                 if (step.FreesSpace(item))
                     m_arrFreedItems.push_back(item);
+            } else {
+                const QByteArray where = step.GetFailedPath(item);
+                failed.append({where.isEmpty() ? m_pModel->GetStore().GetPath(item) : where, result});
             }
-            else
-                failed.append({m_pModel->GetStore().GetPath(item), result});
             ++k;
             if (total > 0)
                 dlg.GetProgress()->SetPos(int(std::int64_t(100) * k / total));
@@ -535,6 +551,9 @@ QList<FailedFile> CResultsPage::RunAction(CActionStep &step)
         }
     }
     removeHandled();
+    step.Finish();
+    SyncTotals();
+    UpdateSelectionText();
     EndAction();
     dlg.hide();
     FocusList();
@@ -619,6 +638,7 @@ void CResultsPage::OnNextButton()
 
 void CResultsPage::OnRestart()
 {
+    m_pLastMove.reset();
     CRestartProgressDlg dlg;
     EnableSheet(false);
     if (m_listResults)
@@ -640,6 +660,30 @@ void CResultsPage::OnRestart()
     EnableSheet(true);
     GoToPage(m_nNextPage);
     dlg.hide();
+}
+
+void CResultsPage::AddUndoMoveItem(QMenu *menu)
+{
+    QAction *undo = menu->addAction(LoadString(IDS_UNDO_MOVE), this, &CResultsPage::OnUndoMove);
+    undo->setEnabled(CanUndoMove());
+}
+
+void CResultsPage::SetLastMove(std::unique_ptr<CMoveRecord> record)
+{
+    m_pLastMove = record && !record->IsEmpty() ? std::move(record) : nullptr;
+}
+
+bool CResultsPage::CanUndoMove() const
+{
+    return m_pLastMove != nullptr && !m_bScanning;
+}
+
+void CResultsPage::OnUndoMove()
+{
+    if (!CanUndoMove())
+        return;
+    CUndoMoveStep step(*m_pModel, std::move(m_pLastMove));
+    RunStep(step);
 }
 
 QWidget *CResultsPage::SheetWindow()

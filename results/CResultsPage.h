@@ -17,6 +17,7 @@
 
 class CActionStep;
 class CCheckBoxListCtrl;
+class CMoveRecord;
 class CFileIconProvider;
 class CFlatPushButton;
 class CResultsModel;
@@ -74,6 +75,9 @@ public:
     // list; the others are returned with the step's result, in the order
     // met. Ends with the common end of an action.
     QList<FailedFile> RunAction(CActionStep &step);
+    // A step with files of its own (GetOwnItems) is run on those instead,
+    // and the rows of the files it dealt with come back through its Finish.
+    // Every run ends what the last Move kept for its undo.
     // RunAction, then what every action does after it: the free-space line
     // when the step changes the disk, the failed-files dialog when it can fail.
     QList<FailedFile> RunStep(CActionStep &step);
@@ -95,6 +99,13 @@ public:
     void OnReasons();
     // Writes the listed rows, as shown, to a file the user picks.
     void OnSaveList();
+    // "Undo Move", enabled while the last Move can still be undone.
+    void AddUndoMoveItem(QMenu *menu);
+    // The last Move's record, kept until the next action, Restart or scan.
+    void SetLastMove(std::unique_ptr<CMoveRecord> record);
+    bool CanUndoMove() const;
+    // Puts the files of the last Move back and their rows into the list.
+    void OnUndoMove();
 
     // Files that are never offered. Each scan builds its protection for the
     // drive with `factory` (this machine's sources by default); a factory
@@ -197,4 +208,6 @@ private:
     bool m_bMeasuredFreed = false;
     // Files the running action took off the drive.
     std::vector<int> m_arrFreedItems;
+
+    std::unique_ptr<CMoveRecord> m_pLastMove;
 };

@@ -216,6 +216,18 @@ void TestFreeForecast::linksCountOnlyWhenEveryLinkIsChecked()
     // A link of the partial group goes: the one left needs the unseen one still.
     forecast.RemoveLink(5);
     QCOMPARE(forecast.FreedBy({6}), 0);
+
+    // A removed link that comes back (a Move to another drive undone) is a
+    // copy with one link: it frees its own blocks, and the group it left
+    // stays as it was.
+    forecast.Restore(5);
+    QVERIFY(!forecast.IsRemoved(5));
+    QCOMPARE(forecast.GetForecast(), 0);
+    forecast.SetChecked(5, true);
+    QCOMPARE(forecast.GetForecast(), kMB);
+    QCOMPARE(forecast.FreedBy({6}), 0);
+    forecast.Restore(6); // never removed: nothing changes
+    QCOMPARE(forecast.FreedBy({6}), 0);
 }
 
 void TestFreeForecast::heldOpenFilesFreeNothing()

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -430,8 +431,11 @@ private slots:
                 out = "cannot mount a small tmpfs";
                 return kSkipCode;
             }
-            for (bool preserve : {false, true}) {
+            for (int mode = 0; mode < 4; ++mode) {
+                const bool preserve = mode & 1;
                 CMoveStep step(store, drive.root(), target, preserve);
+                // Also through a named temporary file, which must go too.
+                step.GetMover().SetNamedTemporary(mode & 2);
                 const FileOpResult result = step.Run(0);
                 if (result.ok()) {
                     out = "the move into a full file system claimed success";
@@ -467,6 +471,117 @@ private slots:
         QVERIFY(!step.Run(0).ok());
         QVERIFY(Entries(elsewhere.root()).isEmpty());
         QCOMPARE(ReadFile(drive.path("a/x.tmp")), QByteArray("x"));
+    }
+
+    void aMoveRefusedByPermissionsLeavesBothSides_data()
+    {
+        QTest::addColumn<bool>("copy");
+        QTest::addColumn<bool>("sourceLocked");
+        QTest::newRow("rename, source folder read-only") << false << true;
+        QTest::newRow("rename, destination read-only") << false << false;
+        QTest::newRow("copy, source folder read-only") << true << true;
+        QTest::newRow("copy, destination read-only") << true << false;
+    }
+    void aMoveRefusedByPermissionsLeavesBothSides()
+    {
+        QFETCH(bool, copy);
+        QFETCH(bool, sourceLocked);
+        TempDrive drive, target;
+        QVERIFY(drive.makeFolder("a"));
+        QVERIFY(WriteFile(drive.path("a/x.tmp"), "guarded"));
+        // Root ignores permission bits, so the move runs as nobody, who may
+        // pass through both trees but write only where the case allows.
+        QVERIFY(::chmod(drive.root().constData(), 0755) == 0);
+        QVERIFY(::chmod(drive.path("a").constData(), sourceLocked ? 0755 : 0777) == 0);
+        QVERIFY(::chmod(target.root().constData(), sourceLocked ? 0777 : 0755) == 0);
+        CResultStore store;
+        ScanInto(store, drive.root());
+        QCOMPARE(store.GetCount(), 1);
+        struct stat before;
+        QVERIFY(::lstat(drive.path("a/x.tmp").constData(), &before) == 0);
+        const ChildOutput child = RunInChild([&](QByteArray &out) {
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0
+                || ::setresuid(65534, 65534, 65534) != 0) {
+                out = "cannot become uid 65534";
+                return kSkipCode;
+            }
+            for (bool preserve : {false, true}) {
+                CMoveStep step(store, drive.root(), target.root(), preserve);
+                step.GetMover().SetAlwaysCopy(copy);
+                const FileOpResult result = step.Run(0);
+                if (result.ok()) {
+                    out = "a move without permission claimed success";
+                    return 1;
+                }
+                if (result.code != FileOpCode::Permission && result.error != EACCES && result.error != EPERM) {
+                    out = "refused for another reason: " + QByteArray::number(int(result.code)) + " errno "
+                          + QByteArray::number(result.error);
+                    return 1;
+                }
+            }
+            return 0;
+        });
+        if (child.exitCode == kSkipCode)
+            QSKIP(child.text.constData());
+        QVERIFY2(child.exitCode == 0, child.text.constData());
+        struct stat after;
+        QVERIFY(::lstat(drive.path("a/x.tmp").constData(), &after) == 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(ReadFile(drive.path("a/x.tmp")), QByteArray("guarded"));
+        QCOMPARE(Entries(drive.path("a")), QList<QByteArray>{"x.tmp"});
+        QVERIFY(Entries(target.root()).isEmpty());
+    }
+
+    void aCopyWithoutUnnamedTemporariesLeavesNoTrace()
+    {
+        TempDrive drive, target;
+        QVERIFY(drive.makeFolder("a"));
+        QVERIFY(WriteFile(drive.path("a/x.tmp"), "named"));
+        QVERIFY(WriteFile(drive.path("a/y.tmp"), "clashing"));
+        QVERIFY(WriteFile(target.path("y.tmp"), "theirs"));
+        QVERIFY(drive.makeSymlink("a/link.tmp", "x.tmp"));
+        CResultStore store;
+        ScanInto(store, drive.root());
+        QCOMPARE(store.GetCount(), 3);
+        CMoveStep step(store, drive.root(), target.root(), false);
+        step.GetMover().SetAlwaysCopy(true);
+        step.GetMover().SetNamedTemporary(true);
+        QVERIFY(step.Run(IndexOf(store, "x.tmp")).ok());
+        QVERIFY(step.Run(IndexOf(store, "link.tmp")).ok());
+        const FileOpResult clash = step.Run(IndexOf(store, "y.tmp"));
+        QCOMPARE(clash.error, EEXIST);
+        QCOMPARE(ReadFile(target.path("x.tmp")), QByteArray("named"));
+        char link[64] = {};
+        QVERIFY(::readlink(target.path("link.tmp").constData(), link, sizeof link - 1) > 0);
+        QCOMPARE(QByteArray(link), QByteArray("x.tmp"));
+        QCOMPARE(ReadFile(target.path("y.tmp")), QByteArray("theirs"));
+        QCOMPARE(ReadFile(drive.path("a/y.tmp")), QByteArray("clashing"));
+        // No temporary name is left on either side.
+        QCOMPARE(Entries(target.root()), (QList<QByteArray>{"link.tmp", "x.tmp", "y.tmp"}));
+        QCOMPARE(Entries(drive.path("a")), QList<QByteArray>{"y.tmp"});
+    }
+
+    void preservePathFromTheRootDrive()
+    {
+        // The files lie in a temporary folder, but the drive is "/": the
+        // whole chain below "/" is rebuilt under the chosen folder.
+        TempDrive drive, target;
+        QVERIFY(drive.makeFolder("a/b"));
+        QVERIFY(WriteFile(drive.path("a/b/x.tmp"), "from the root"));
+        QVERIFY(WriteFile(drive.path("top.tmp"), "top"));
+        CResultStore store;
+        ScanInto(store, drive.root());
+        QCOMPARE(store.GetCount(), 2);
+        CMoveStep step(store, "/", target.root(), true);
+        QVERIFY(MoveAll(step, store).isEmpty());
+        const QByteArray rebuilt = target.root() + drive.root();
+        QCOMPARE(ReadFile(rebuilt + "/a/b/x.tmp"), QByteArray("from the root"));
+        QCOMPARE(ReadFile(rebuilt + "/top.tmp"), QByteArray("top"));
+        QVERIFY(!Exists(drive.path("a/b/x.tmp")));
+        QVERIFY(!Exists(drive.path("top.tmp")));
+        // The first level below the chosen folder is the first level below "/".
+        const QByteArray first = drive.root().mid(1).split('/').first();
+        QCOMPARE(Entries(target.root()), QList<QByteArray>{first});
     }
 
     void aMissingDestinationFailsEveryFile()

@@ -337,7 +337,7 @@ void TestReasons::menuOffersWhatTheRowAllows()
     };
     std::unique_ptr<QMenu> menu(page.CreateListMenu(0));
     QCOMPARE(enabled(menu.get()), (QStringList{"Check all with this reason=0", "Uncheck all with this reason=1",
-                                               "Reasons...=1", "Save List...=1"}));
+                                               "Reasons...=1", "Save List...=1", "&Undo Move=0"}));
     // Unchecking one file of the reason makes both directions possible.
     page.GetList()->SetCheck(1, false);
     menu.reset(page.CreateListMenu(0));
@@ -350,7 +350,7 @@ void TestReasons::menuOffersWhatTheRowAllows()
     // No row under the pointer: only what concerns the whole list.
     menu.reset(page.CreateListMenu(-1));
     QCOMPARE(enabled(menu.get()), (QStringList{"Check all with this reason=0", "Uncheck all with this reason=0",
-                                               "Reasons...=1", "Save List...=1"}));
+                                               "Reasons...=1", "Save List...=1", "&Undo Move=0"}));
 
     // The item acts, and the page's totals follow as for single clicks.
     menu.reset(page.CreateListMenu(2));
@@ -364,7 +364,7 @@ void TestReasons::menuOffersWhatTheRowAllows()
 
     page.GetModel()->Clear();
     menu.reset(page.CreateListMenu(0));
-    QCOMPARE(enabled(menu.get()).mid(2), (QStringList{"Reasons...=0", "Save List...=0"}));
+    QCOMPARE(enabled(menu.get()).mid(2), (QStringList{"Reasons...=0", "Save List...=0", "&Undo Move=0"}));
 }
 
 void TestReasons::reasonsWindowChecksWholeReasons()
