@@ -28,27 +28,31 @@ echo "tree: $dir   readers: ${BRIMVALE_READERS:-chosen for the drive}   load: $(
 scan_time() { BV_PROTECT=$1 "$scan" "$dir" | awk '/^scan:/ { print $2 }'; }
 mapfile -t peers < <(bench_peers "$dir")
 
-# One round of every peer, printing "name seconds ratio" against find's time $1.
+# One round of every peer, printing "name seconds (ratio)" against find's
+# time $1; the ratios are kept in a file per peer, as this runs in a subshell.
+ratio_dir=$(mktemp -d)
+trap 'rm -rf "$ratio_dir"' EXIT
 peer_round() {
-    local f=$1 line name command t out=""
+    local f=$1 line name command t r out=""
     for line in "${peers[@]}"; do
         name=${line%%|*}
         command=${line#*|}
         [[ ${COLD_ROUND:-0} == 1 ]] && bench_drop_caches
         # shellcheck disable=SC2086
         t=$(bench_seconds $command)
-        out+="  $name ${t}s ($(bench_ratio "$t" "$f"))"
-        eval "peer_ratios_$name+=(\"$(bench_ratio "$t" "$f")\")"
+        r=$(bench_ratio "$t" "$f")
+        out+="  $name ${t}s ($r)"
+        echo "$r" >>"$ratio_dir/$name"
     done
     echo "$out"
 }
-for line in "${peers[@]}"; do eval "peer_ratios_${line%%|*}=()"; done
 peer_medians() {
     local line name out=""
     for line in "${peers[@]}"; do
         name=${line%%|*}
-        eval "out+=\"  $name \$(bench_median \"\${peer_ratios_$name[@]}\")\""
+        [[ -s "$ratio_dir/$name" ]] && out+="  $name $(bench_median $(cat "$ratio_dir/$name"))"
     done
+    rm -f "$ratio_dir"/*
     echo "${out:-  (no peers installed)}"
 }
 
@@ -85,7 +89,6 @@ if [[ ${COLD:-1} != 0 ]]; then
     if ! bench_drop_caches; then
         echo "cannot drop the page cache (/proc/sys/vm/drop_caches is not writable): no cold runs"
     else
-        for line in "${peers[@]}"; do eval "peer_ratios_${line%%|*}=()"; done
         cold=()
         for ((i = 1; i <= runs; i++)); do
             bench_drop_caches
