@@ -10,6 +10,7 @@
 //       Restart, a second scan, and Eliminate of every row; and prints the
 //       peak resident memory of the process.
 //
+// BRIMVALE_READERS sets the walk's reader threads, as for the program.
 // BV_PROTECT=0 scans without protecting any file (this machine's package
 // lists, open files and protected folders are applied otherwise, as the
 // program does).
@@ -97,6 +98,7 @@ int main(int argc, char **argv)
     const int rows = page.GetModel()->rowCount();
     std::printf("scan: %.3f s, %d files listed, selected %s, protection %s\n", scanSeconds, rows,
                 qPrintable(FormatSize(page.GetSelectedBytes())), protect ? "on" : "off");
+    std::printf("peak resident memory after the scan: %.1f MB\n", double(PeakResidentKb()) / 1024.0);
     if (!ops)
         return 0;
 

@@ -3,6 +3,7 @@
 //
 //   bench_walk DIR [--list]
 //
+// BRIMVALE_READERS sets the reader threads (unset: chosen for the drive).
 // --list prints "<size> <path>" per file instead, for comparing the listing
 // with find's.
 
@@ -61,9 +62,11 @@ int main(int argc, char **argv)
         return 1;
     }
     std::fprintf(list ? stderr : stdout,
-                 "walk: %.3f s, %lld files in %lld folders (%lld skipped), %lld match, %.1f GiB, stored %d\n",
+                 "walk: %.3f s, %lld files in %lld folders (%lld skipped), %lld match, %.1f GiB, stored %d, "
+                 "%d readers, %lld folders read ahead\n",
                  seconds, static_cast<long long>(files), static_cast<long long>(folders),
                  static_cast<long long>(walker.GetSkippedFolders()), static_cast<long long>(matches),
-                 double(bytes) / double(1LL << 30), store.GetCount());
+                 double(bytes) / double(1LL << 30), store.GetCount(), walker.GetReadersUsed(),
+                 static_cast<long long>(walker.GetFoldersReadAhead()));
     return 0;
 }

@@ -36,3 +36,31 @@ bench_ratio() {
 bench_median() {
     printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
+
+# Empties the page cache, dentries and inodes, so that the next run reads the
+# disk. Returns 1 (and says nothing) when this process may not.
+bench_drop_caches() {
+    [[ -w /proc/sys/vm/drop_caches ]] || return 1
+    sync
+    echo 3 >/proc/sys/vm/drop_caches 2>/dev/null
+}
+
+# Other programs that walk a whole tree, run on DIR when they are installed
+# (none of them is needed to build or test): one "name|command" line each.
+bench_peers() {
+    local dir=$1
+    command -v fdfind >/dev/null && echo "fdfind|fdfind -u . $dir"
+    command -v gdu >/dev/null && echo "gdu|gdu -n -x $dir"
+    command -v ncdu >/dev/null && echo "ncdu|ncdu -x -o /dev/null $dir"
+    command -v du >/dev/null && echo "du|du -sx $dir"
+    return 0
+}
+
+# Seconds of wall-clock time a command takes, its output thrown away.
+bench_seconds() {
+    local start end
+    start=$(date +%s.%N)
+    "$@" >/dev/null 2>&1
+    end=$(date +%s.%N)
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }'
+}

@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Times the results page's scan against find on the same tree, warm cache,
-# alternating runs.
+# Times the results page's scan against find on the same tree, alternating
+# runs, with a warm cache and (when this process may drop the page cache)
+# with a cold one.
 #
 #   bench/scan_vs_find.sh DIR [BENCH_SCAN] [RUNS]
 #
 # Make DIR with bench/gen_tree.py (200,000 files by default). BENCH_SCAN
 # defaults to the first bench_scan found in a build*/bench folder. The scan's
 # time is the one bench_scan reports for the scan itself (what the user waits
-# for once the page shows); find's is its whole run. Each run times the scan
-# with protection off (BV_PROTECT=0) and on, so both ratios come from the same
-# conditions. Prints each run, the median ratios scan / find, and how much
-# protection adds: median ratio on / median ratio off.
+# for once the page shows); find's is its whole run. Each warm run times the
+# scan with protection off (BV_PROTECT=0) and on, so both ratios come from the
+# same conditions. fdfind, gdu, ncdu and du run on the same tree when they are
+# installed, and their ratios to find are printed beside ours.
+#
+# BRIMVALE_READERS sets the walk's reader threads as it does for the program
+# (unset: chosen for the drive, one on a rotating disk). COLD=0 skips the cold
+# runs; MEMORY=1 also prints the peak memory of a scan that lists every file.
 set -euo pipefail
 . "$(dirname "$0")/ratio_lib.sh"
 
@@ -18,33 +23,95 @@ dir=${1:?usage: scan_vs_find.sh DIR [BENCH_SCAN] [RUNS]}
 scan=$(bench_program bench_scan "${2:-}")
 runs=${3:-5}
 export QT_QPA_PLATFORM=offscreen
+echo "tree: $dir   readers: ${BRIMVALE_READERS:-chosen for the drive}   load: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-TIMEFORMAT='%R'
-find_time() { { time bench_find "$dir"; } 2>&1; }
 scan_time() { BV_PROTECT=$1 "$scan" "$dir" | awk '/^scan:/ { print $2 }'; }
+mapfile -t peers < <(bench_peers "$dir")
 
+# One round of every peer, printing "name seconds (ratio)" against find's
+# time $1; the ratios are kept in a file per peer, as this runs in a subshell.
+ratio_dir=$(mktemp -d)
+trap 'rm -rf "$ratio_dir"' EXIT
+peer_round() {
+    local f=$1 line name command t r out=""
+    for line in "${peers[@]}"; do
+        name=${line%%|*}
+        command=${line#*|}
+        [[ ${COLD_ROUND:-0} == 1 ]] && bench_drop_caches
+        # shellcheck disable=SC2086
+        t=$(bench_seconds $command)
+        r=$(bench_ratio "$t" "$f")
+        out+="  $name ${t}s ($r)"
+        echo "$r" >>"$ratio_dir/$name"
+    done
+    echo "$out"
+}
+peer_medians() {
+    local line name out=""
+    for line in "${peers[@]}"; do
+        name=${line%%|*}
+        [[ -s "$ratio_dir/$name" ]] && out+="  $name $(bench_median $(cat "$ratio_dir/$name"))"
+    done
+    rm -f "$ratio_dir"/*
+    echo "${out:-  (no peers installed)}"
+}
+
+echo "== warm cache"
 bench_warm "$dir" "$scan"
-
 ratios_off=()
 ratios_on=()
 for ((i = 1; i <= runs; i++)); do
     # Alternate which scan runs first, so neither always follows find.
     if ((i % 2)); then
         off=$(scan_time 0)
-        f=$(find_time)
+        f=$(bench_seconds bench_find "$dir")
         on=$(scan_time 1)
     else
         on=$(scan_time 1)
-        f=$(find_time)
+        f=$(bench_seconds bench_find "$dir")
         off=$(scan_time 0)
     fi
     r_off=$(bench_ratio "$off" "$f")
     r_on=$(bench_ratio "$on" "$f")
     echo "run $i: find ${f}s  scan ${off}s (protection off, ratio $r_off)  ${on}s (on, ratio $r_on)"
+    echo "       peers against find:$(peer_round "$f")"
     ratios_off+=("$r_off")
     ratios_on+=("$r_on")
 done
 median_off=$(bench_median "${ratios_off[@]}")
 median_on=$(bench_median "${ratios_on[@]}")
-echo "median ratio scan/find: protection off $median_off, on $median_on"
+echo "warm median ratio scan/find: protection off $median_off, on $median_on"
 echo "protection on / off: $(bench_ratio "$median_on" "$median_off")"
+echo "warm median ratios of the peers to find:$(peer_medians)"
+
+if [[ ${COLD:-1} != 0 ]]; then
+    echo "== cold cache"
+    if ! bench_drop_caches; then
+        echo "cannot drop the page cache (/proc/sys/vm/drop_caches is not writable): no cold runs"
+    else
+        cold=()
+        for ((i = 1; i <= runs; i++)); do
+            bench_drop_caches
+            if ((i % 2)); then
+                s=$(scan_time 0)
+                bench_drop_caches
+                f=$(bench_seconds bench_find "$dir")
+            else
+                f=$(bench_seconds bench_find "$dir")
+                bench_drop_caches
+                s=$(scan_time 0)
+            fi
+            r=$(bench_ratio "$s" "$f")
+            echo "cold run $i: find ${f}s  scan ${s}s (protection off, ratio $r)"
+            echo "       peers against find:$(COLD_ROUND=1 peer_round "$f")"
+            cold+=("$r")
+        done
+        echo "cold median ratio scan/find: $(bench_median "${cold[@]}")"
+        echo "cold median ratios of the peers to find:$(peer_medians)"
+    fi
+fi
+
+if [[ ${MEMORY:-0} != 0 ]]; then
+    echo "== every file listed"
+    BV_PROTECT=0 "$scan" "$dir" --all | grep -E '^(scan|peak)'
+fi

@@ -1,6 +1,8 @@
 #include "platform/CDirectoryWalker.h"
 
 #include "platform/CMountInfo.h"
+#include "platform/CReaderCount.h"
+#include "platform/DirectoryEntries.h"
 
 #include <algorithm>
 #include <atomic>
@@ -11,45 +13,40 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
 
-// Large enough that most folders are listed in one system call.
-constexpr long kEntryBufferSize = 32 * 1024;
-
 // Serials of walked folders, unique across walks and walkers.
 std::atomic<std::uint64_t> g_nextFolderSerial{1};
 
-// What the kernel writes for each entry of getdents64.
-struct LinuxDirent64
+// Descriptors the readers may hold at once: a share of what the process
+// may open, leaving the rest to the walk's own chain and to the program.
+int ReaderDescriptorBudget()
 {
-    std::uint64_t d_ino;
-    std::int64_t d_off;
-    unsigned short d_reclen;
-    unsigned char d_type;
-    char d_name[1];
-};
-
-constexpr unsigned kWantedFields = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_ATIME | STATX_MTIME
-                                   | STATX_CTIME | STATX_BTIME | STATX_MNT_ID;
-// Never trigger an automount, and take cached attributes on network file
-// systems rather than a round trip per file.
-constexpr int kStatFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC;
-
-bool IsDots(const char *name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 256;
+    return int(std::clamp<rlim_t>(limit.rlim_cur / 4, 16, 256));
 }
 
 } // namespace
+
+using namespace DirectoryEntries;
 
 CDirectoryWalker::CDirectoryWalker() = default;
 
 CDirectoryWalker::~CDirectoryWalker()
 {
+    EndWalk();
+}
+
+void CDirectoryWalker::EndWalk()
+{
+    m_readAhead.reset(); // stops and joins the readers
     CloseAll();
 }
 
@@ -107,9 +104,9 @@ bool CDirectoryWalker::IsMountPoint(const QByteArray &path) const
 bool CDirectoryWalker::ReadListing(int fd, std::vector<char> &listing)
 {
     if (m_readBuffer.empty())
-        m_readBuffer.resize(kEntryBufferSize);
+        m_readBuffer.resize(kBufferSize);
     for (;;) {
-        const long read = ::syscall(SYS_getdents64, fd, m_readBuffer.data(), kEntryBufferSize);
+        const long read = ::syscall(SYS_getdents64, fd, m_readBuffer.data(), kBufferSize);
         if (read == 0)
             return true;
         if (read < 0)
@@ -118,10 +115,8 @@ bool CDirectoryWalker::ReadListing(int fd, std::vector<char> &listing)
             const auto *entry = reinterpret_cast<const LinuxDirent64 *>(m_readBuffer.data() + pos);
             pos += entry->d_reclen;
             const unsigned char type = entry->d_type;
-            if (IsDots(entry->d_name))
+            if (IsDots(entry->d_name) || !IsWalkedType(type))
                 continue;
-            if (type != DT_DIR && type != DT_REG && type != DT_LNK && type != DT_UNKNOWN)
-                continue; // devices, pipes and sockets are not files to clean up
             const std::size_t length = std::strlen(entry->d_name);
             listing.push_back(char(type));
             listing.insert(listing.end(), entry->d_name, entry->d_name + length + 1);
@@ -131,8 +126,10 @@ bool CDirectoryWalker::ReadListing(int fd, std::vector<char> &listing)
 
 CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
 {
-    CloseAll();
+    EndWalk();
     m_nSkippedFolders = 0;
+    m_nReadersUsed = 1;
+    m_nFoldersReadAhead = 0;
 
     QByteArray rootPath = root;
     while (rootPath.size() > 1 && rootPath.endsWith('/'))
@@ -144,7 +141,7 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
     if (rootFd < 0)
         return Result::RootUnavailable;
     struct statx st;
-    if (::statx(rootFd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_INO | STATX_MNT_ID, &st) != 0) {
+    if (::statx(rootFd, "", AT_EMPTY_PATH, kFolderFields, &st) != 0) {
         ::close(rootFd);
         return Result::RootUnavailable;
     }
@@ -155,60 +152,195 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
 
     m_record.folder = rootPath;
     m_chain.AdoptRoot(rootFd, m_rootDevice, st.stx_ino);
-    m_levels.emplace_back();
-    if (!ReadListing(rootFd, m_levels.back().listing))
-        ++m_nSkippedFolders;
+    const int readers = m_nReaders > 0 ? m_nReaders : CReaderCount::ForDrive(m_rootDevice, m_rootMountId);
+    if (readers > 1) {
+        StartReadAhead(readers);
+    } else {
+        m_levels.emplace_back();
+        if (!ReadListing(rootFd, m_levels.back().listing))
+            ++m_nSkippedFolders;
+    }
     m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), 0, rootPath.size()});
     if (m_onFolder)
         m_onFolder(m_record.folder);
 
     while (!m_levels.empty()) {
-        Level &level = m_levels.back();
-        if (level.pos >= level.listing.size()) {
-            LeaveFolder();
-            continue;
-        }
-        const unsigned char type = static_cast<unsigned char>(level.listing[level.pos]);
-        const char *name = level.listing.data() + level.pos + 1;
-        const std::size_t nameLength = std::strlen(name);
-        level.pos += nameLength + 2;
-
-        if (m_isCancelled && m_isCancelled()) {
-            CloseAll();
+        if (!Step()) {
+            EndWalk();
             return Result::Cancelled;
         }
-        if (type == DT_DIR && m_bKnowMountPoints) {
-            // Mount points are known from the mount table, so a folder needs
-            // no statx before it is opened; a folder that turns out not to be
-            // one fails to open, and the opened folder's own mount is checked.
-            EnterFolder(name, nameLength); // may grow m_levels: `level` and `name` are stale after this
-            continue;
-        }
-        FileOpResult reopened;
-        const int fd = m_chain.GetLastFd(reopened);
-        if (fd < 0) {
-            // The folder was closed to spare descriptors and is not there any
-            // more as it was: the rest of it cannot be reached.
-            ++m_nSkippedFolders;
-            level.pos = level.listing.size();
-            continue;
-        }
-        // The listing may be stale by now: what counts is what statx finds.
-        if (::statx(fd, name, kStatFlags, kWantedFields, &st) != 0)
-            continue;
-        if (!IsOnRootMount(st))
-            continue;
-        if (S_ISDIR(st.stx_mode))
-            EnterFolder(name, nameLength); // may grow m_levels: `level` and `name` are stale after this
-        else if (S_ISREG(st.stx_mode) || S_ISLNK(st.stx_mode))
-            ReportFile(name, nameLength, st);
     }
-    CloseAll();
+    EndWalk();
     return Result::Completed;
+}
+
+bool CDirectoryWalker::Step()
+{
+    Level &level = m_levels.back();
+    if (level.node)
+        return StepReadAhead();
+    if (level.pos >= level.listing.size()) {
+        LeaveFolder();
+        return true;
+    }
+    const unsigned char type = static_cast<unsigned char>(level.listing[level.pos]);
+    const char *name = level.listing.data() + level.pos + 1;
+    const std::size_t nameLength = std::strlen(name);
+    level.pos += nameLength + 2;
+
+    if (m_isCancelled && m_isCancelled())
+        return false;
+    if (type == DT_DIR && m_bKnowMountPoints) {
+        // Mount points are known from the mount table, so a folder needs
+        // no statx before it is opened; a folder that turns out not to be
+        // one fails to open, and the opened folder's own mount is checked.
+        EnterFolder(name, nameLength); // may grow m_levels: `level` and `name` are stale after this
+        return true;
+    }
+    FileOpResult reopened;
+    const int fd = m_chain.GetLastFd(reopened);
+    if (fd < 0) {
+        // The folder was closed to spare descriptors and is not there any
+        // more as it was: the rest of it cannot be reached.
+        ++m_nSkippedFolders;
+        level.pos = level.listing.size();
+        return true;
+    }
+    // The listing may be stale by now: what counts is what statx finds.
+    struct statx st;
+    if (::statx(fd, name, kStatFlags, kWantedFields, &st) != 0)
+        return true;
+    if (!IsOnRootMount(st))
+        return true;
+    if (S_ISDIR(st.stx_mode))
+        EnterFolder(name, nameLength); // may grow m_levels: `level` and `name` are stale after this
+    else if (S_ISREG(st.stx_mode) || S_ISLNK(st.stx_mode))
+        ReportFile(name, nameLength, st);
+    return true;
+}
+
+void CDirectoryWalker::StartReadAhead(int readers)
+{
+    CFolderReadAhead::Settings settings;
+    settings.readers = readers;
+    settings.maxDescriptors = ReaderDescriptorBudget();
+    settings.knowMountPoints = m_bKnowMountPoints;
+    settings.mountPoints = m_mountPoints;
+    settings.rootDevice = m_rootDevice;
+    settings.rootMountId = m_rootMountId;
+    settings.haveMountId = m_bHaveMountId;
+    m_readAhead = std::make_unique<CFolderReadAhead>(std::move(settings));
+    FileOpResult result;
+    const int rootFd = m_chain.GetFd(0, result);
+    Level level;
+    level.node = m_readAhead->Start(rootFd);
+    if (level.node->outcome != CFolderReadAhead::Outcome::Entered) {
+        // Not even a descriptor to spare: the walk reads on its own.
+        m_readAhead.reset();
+        level.node.reset();
+        if (!ReadListing(rootFd, level.listing))
+            ++m_nSkippedFolders;
+    } else {
+        m_nReadersUsed = readers;
+        if (level.node->readFailed)
+            ++m_nSkippedFolders;
+    }
+    m_levels.push_back(std::move(level));
+}
+
+bool CDirectoryWalker::StepReadAhead()
+{
+    Level &level = m_levels.back();
+    const std::vector<char> &listing = level.node->listing;
+    if (level.pos >= listing.size()) {
+        LeaveFolder();
+        return true;
+    }
+    // Every entry of the listing is met, even those with nothing to report,
+    // so the cancel check is asked exactly as often as on one thread.
+    const char kind = listing[level.pos];
+    if (kind == CFolderReadAhead::kSkip) {
+        ++level.pos;
+        return !(m_isCancelled && m_isCancelled());
+    }
+    if (kind == CFolderReadAhead::kFile) {
+        CFolderReadAhead::CompactStat compact;
+        std::memcpy(&compact, listing.data() + level.pos + 1, sizeof compact);
+        const char *name = listing.data() + level.pos + 1 + sizeof compact;
+        const std::size_t nameLength = std::strlen(name);
+        level.pos += 1 + sizeof compact + nameLength + 1;
+        if (m_isCancelled && m_isCancelled())
+            return false;
+        struct statx st;
+        compact.To(st);
+        ReportFile(name, nameLength, st);
+        return true;
+    }
+    const char *name = listing.data() + level.pos + 1;
+    const std::size_t nameLength = std::strlen(name);
+    level.pos += nameLength + 2;
+    if (m_isCancelled && m_isCancelled())
+        return false;
+    EnterReadAhead(name, nameLength); // may grow m_levels; `name` lives in the node's listing
+    return true;
+}
+
+void CDirectoryWalker::EnterReadAhead(const char *name, std::size_t nameLength)
+{
+    using Outcome = CFolderReadAhead::Outcome;
+    Level &parent = m_levels.back();
+    CFolderReadAhead::NodePtr child = std::move(parent.node->children[parent.nextChild++]);
+    QByteArray &path = m_record.folder;
+    const qsizetype parentLength = path.size();
+    if (!path.endsWith('/'))
+        path += '/';
+    const qsizetype nameBegin = path.size();
+    path.append(name, qsizetype(nameLength));
+    if (IsMountPoint(path)) {
+        path.truncate(parentLength); // the readers never opened it either
+        return;
+    }
+    m_readAhead->Take(child);
+    if (child->outcome == Outcome::OpenFailed) {
+        if (child->error != ENOENT && child->error != ENOTDIR && child->error != ELOOP)
+            ++m_nSkippedFolders;
+        path.truncate(parentLength);
+        return;
+    }
+    if (child->outcome == Outcome::NotEntered) {
+        path.truncate(parentLength);
+        return;
+    }
+    const bool unchanged = child->outcome == Outcome::Entered && CFolderReadAhead::StillAsListed(*child);
+    child->self.reset(); // what is read ahead below it keeps it open as long as needed
+    if (!unchanged) {
+        // Changed since it was listed (or the readers ran short of
+        // descriptors): it and its subtree are read here, as they are now.
+        m_readAhead->Discard(child);
+        path.truncate(parentLength);
+        EnterFolder(name, nameLength);
+        return;
+    }
+    ++m_nFoldersReadAhead;
+    Level level;
+    level.parentPathLength = parentLength;
+    if (child->readFailed)
+        ++m_nSkippedFolders;
+    m_chain.PushKnown(QByteArray(name, qsizetype(nameLength)), child->device, child->inode);
+    level.node = std::move(child);
+    m_levels.push_back(std::move(level));
+    m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), nameBegin, qsizetype(nameLength)});
+    if (m_onFolder)
+        m_onFolder(path);
 }
 
 void CDirectoryWalker::LeaveFolder()
 {
+    if (const CFolderReadAhead::NodePtr &node = m_levels.back().node) {
+        // A reader may still hold the node for a moment; its listing is done with.
+        std::vector<char>().swap(node->listing);
+        node->children.clear();
+    }
     m_record.folder.truncate(m_levels.back().parentPathLength);
     m_levels.pop_back();
     m_path.pop_back();
@@ -236,7 +368,7 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
         m_levels.back().pos = m_levels.back().listing.size();
         return;
     }
-    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    const int flags = kFolderOpenFlags;
     int fd = ::openat(parentFd, name, flags);
     if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
         m_chain.MakeRoom();
@@ -251,7 +383,7 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
         return;
     }
     struct statx st;
-    if (::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_INO | STATX_MNT_ID, &st) != 0 || !IsOnRootMount(st)) {
+    if (::statx(fd, "", AT_EMPTY_PATH, kFolderFields, &st) != 0 || !IsOnRootMount(st)) {
         // Another mount: one the table did not name (an odd name, or
         // mounted since the walk began). Its files are not this drive's.
         ::close(fd);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CFolderChain.h"
+#include "platform/CFolderReadAhead.h"
 #include "platform/WalkRecord.h"
 
 #include <QByteArray>
@@ -8,6 +9,7 @@
 #include <sys/stat.h>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 // Walks one drive, depth first, by descriptor: every folder is opened relative
@@ -22,6 +24,14 @@
 // Descriptors of folders above the current one are closed when there are
 // many and opened again, checked to be the same folders, when the walk
 // climbs back; depth is limited by memory alone.
+//
+// With more than one reader, folder listings and the statx of their entries
+// are read ahead on threads of their own (CFolderReadAhead) and taken here in
+// the same order; everything else, the handlers included, runs on the
+// walking thread as with one. A folder read ahead is used only if it has not
+// changed since it was listed (else it is read again here). Its files are as
+// the readers found them when it was listed, as they are as the walk found
+// them whenever it did.
 //
 // One record is reused for every file; handlers must copy what they keep.
 class CDirectoryWalker
@@ -48,6 +58,10 @@ public:
     void SetCancelCheck(CancelCheck check) { m_isCancelled = std::move(check); }
     // Descriptors the walk may keep open at once (see CFolderChain).
     void SetOpenLimit(int limit) { m_chain.SetOpenLimit(limit); }
+    // Threads that read folders ahead of the walk: 1 reads every folder on
+    // the walking thread itself; 0 (the default) lets CReaderCount choose
+    // for the drive.
+    void SetReaderCount(int readers) { m_nReaders = readers < 0 ? 0 : readers; }
 
     // Walks everything below `root` (raw path bytes; a trailing slash is
     // ignored). Folders that cannot be opened are skipped with their subtree.
@@ -55,6 +69,9 @@ public:
 
     // Folders met during the last walk that could not be opened or read.
     std::int64_t GetSkippedFolders() const { return m_nSkippedFolders; }
+    // Readers used by the last walk, and how many of its folders came read ahead.
+    int GetReadersUsed() const { return m_nReadersUsed; }
+    std::int64_t GetFoldersReadAhead() const { return m_nFoldersReadAhead; }
 
 private:
     struct Level
@@ -62,16 +79,24 @@ private:
         std::vector<char> listing; // entries still to examine: type byte, name, NUL
         std::size_t pos = 0;
         qsizetype parentPathLength = 0; // length of the folder path to restore on leaving
+        CFolderReadAhead::NodePtr node; // set when read ahead: its listing replaces `listing`
+        std::size_t nextChild = 0;      // the node's next subfolder
     };
 
     void LoadMountPoints(const QByteArray &rootPath);
     bool IsMountPoint(const QByteArray &path) const;
     bool ReadListing(int fd, std::vector<char> &listing);
+    // One entry of the deepest folder; false when the walk is to stop.
+    bool Step();
+    bool StepReadAhead();
+    void StartReadAhead(int readers);
     void EnterFolder(const char *name, std::size_t nameLength);
+    void EnterReadAhead(const char *name, std::size_t nameLength);
     void LeaveFolder();
     void ReportFile(const char *name, std::size_t nameLength, const struct statx &st);
     bool IsOnRootMount(const struct statx &st) const;
     void CloseAll();
+    void EndWalk();
 
     FileHandler m_onFile;
     FolderHandler m_onFolder;
@@ -93,4 +118,8 @@ private:
     bool m_bKnowMountPoints = false;
     int m_nRootLength = 0;
     std::int64_t m_nSkippedFolders = 0;
+    int m_nReaders = 0;
+    int m_nReadersUsed = 1;
+    std::int64_t m_nFoldersReadAhead = 0;
+    std::unique_ptr<CFolderReadAhead> m_readAhead;
 };

@@ -108,6 +108,16 @@ void CFolderChain::PushOpen(const QByteArray &name, int fd, dev_t device, ino_t 
     ++m_nOpen;
 }
 
+void CFolderChain::PushKnown(const QByteArray &name, dev_t device, ino_t inode)
+{
+    Level level;
+    level.name = name;
+    level.device = device;
+    level.inode = inode;
+    level.known = true;
+    m_levels.push_back(std::move(level));
+}
+
 void CFolderChain::Truncate(int depth)
 {
     if (depth < 0)

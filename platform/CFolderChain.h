@@ -49,6 +49,9 @@ public:
     // Adds a level that the caller has opened itself (the chain owns `fd`
     // now) and whose identity is known.
     void PushOpen(const QByteArray &name, int fd, dev_t device, ino_t inode);
+    // Adds a level that is not open now but whose identity is known: it is
+    // opened when first asked for, and must then still be that folder.
+    void PushKnown(const QByteArray &name, dev_t device, ino_t inode);
     // Drops the levels below the first `depth` ones.
     void Truncate(int depth);
 

@@ -16,6 +16,11 @@ list(APPEND BV_CORE_SOURCES
   platform/CreatePath.h
   platform/CFixedDrives.cpp
   platform/CFolderLister.cpp
+  platform/CFolderReadAhead.cpp
+  platform/CFolderReadAhead.h
+  platform/CReaderCount.cpp
+  platform/CReaderCount.h
+  platform/DirectoryEntries.h
   platform/CFolderLister.h
   platform/CFixedDrives.h
   platform/CFolderChain.cpp

@@ -270,9 +270,12 @@ private slots:
         QVERIFY(drive.makeFile("many/sub/inner"));
 
         // The first file met removes everything else; the listing read before
-        // that still names the rest.
+        // that still names the rest. (Read ahead, a folder's files are as they
+        // were when it was listed, like any file changed just after the walk
+        // passed it; the walk on one thread looks at each as it comes.)
         QList<QByteArray> reported;
         CDirectoryWalker walker;
+        walker.SetReaderCount(1);
         walker.SetFileHandler([&](const WalkRecord &file) {
             reported.append(file.name);
             if (reported.size() == 1) {

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+// What the drive walk asks of the kernel, the same on every thread that
+// reads folders for it, so that a listing means the same wherever it was read.
+namespace DirectoryEntries {
+
+// Large enough that most folders are listed in one system call.
+constexpr long kBufferSize = 64 * 1024;
+
+// What the kernel writes for each entry of getdents64.
+struct LinuxDirent64
+{
+    std::uint64_t d_ino;
+    std::int64_t d_off;
+    unsigned short d_reclen;
+    unsigned char d_type;
+    char d_name[1];
+};
+
+constexpr unsigned kWantedFields = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE | STATX_BLOCKS
+                                   | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME | STATX_MNT_ID;
+// Never trigger an automount, and take cached attributes on network file
+// systems rather than a round trip per file.
+constexpr int kStatFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC;
+
+// What a folder's own check asks when it is opened.
+constexpr unsigned kFolderFields = STATX_TYPE | STATX_INO | STATX_MNT_ID;
+constexpr int kFolderOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+inline bool IsDots(const char *name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Devices, pipes and sockets are not files to clean up; an unknown type is
+// settled by statx.
+inline bool IsWalkedType(unsigned char type)
+{
+    return type == DT_DIR || type == DT_REG || type == DT_LNK || type == DT_UNKNOWN;
+}
+
+} // namespace DirectoryEntries
