@@ -21,7 +21,7 @@ enum Column { kReason, kFiles, kSize, kFrees, kColumns };
 
 // Widths for the classic dialog font (6 pixels a character), scaled by the
 // dialog font as the results list's columns are.
-constexpr int kWidths[kColumns] = {280, 60, 80, 80};
+constexpr int kWidths[kColumns] = {220, 60, 80, 80};
 constexpr double kClassicCharWidth = 6.0;
 
 struct Summary

@@ -93,10 +93,12 @@ int CResultsPage::GetAnchor(const DialogControlTemplate &control) const
     case IDC_RESULTS_TITLE:
     case IDC_RESULTS_DESCRIPTION:
         return GrowX;
-    case IDC_SELECTION_TEXT:
-    case IDC_FREES_TEXT:
     case IDC_PROTECTED_TEXT:
     case IDC_SKIPPED_FOLDERS_TEXT:
+        // Lines that run wider than the page show more of themselves.
+        return MoveY | GrowX;
+    case IDC_SELECTION_TEXT:
+    case IDC_FREES_TEXT:
     case IDC_ELIMINATE:
         return MoveY;
     case IDC_FREE_SPACE_TEXT:
@@ -122,11 +124,28 @@ void CResultsPage::FitColumnsToList()
     if (!m_listResults || !m_headerResults)
         return;
     const int width = m_listResults->width();
-    if (m_nListWidth > 0 && width != m_nListWidth) {
-        const int location = m_headerResults->sectionSize(kColumnLocation) + width - m_nListWidth;
-        m_headerResults->resizeSection(kColumnLocation, qMax(m_headerResults->MinimumColumnWidth(), location));
-    }
+    const int gained = m_nListWidth > 0 ? width - m_nListWidth : 0;
     m_nListWidth = width;
+    if (gained == 0)
+        return;
+    const int location = m_headerResults->sectionSize(kColumnLocation);
+    int change = 0;
+    if (gained > 0) {
+        // Width gained first brings the columns hidden past the right edge
+        // into view; Location takes what is left over.
+        const int viewportBefore = m_listResults->viewport()->width() - gained;
+        const int hidden = qMax(0, m_headerResults->length() - viewportBefore);
+        change = gained - qMin(gained, hidden);
+    } else {
+        // Width lost comes back out of what Location was given, so growing
+        // and shrinking again leaves every column as it was.
+        change = -qMin(-gained, m_nLocationGrown);
+    }
+    if (change == 0)
+        return;
+    const int newLocation = qMax(m_headerResults->MinimumColumnWidth(), location + change);
+    m_nLocationGrown = qMax(0, m_nLocationGrown + newLocation - location);
+    m_headerResults->resizeSection(kColumnLocation, newLocation);
 }
 
 QLabel *CResultsPage::Static(int id) const

@@ -180,6 +180,8 @@ private:
     // Gives the Location column whatever width the list gained or lost.
     void FitColumnsToList();
     int m_nListWidth = 0;
+    // Width the resizes gave Location, which shrinking takes back first.
+    int m_nLocationGrown = 0;
     // The window the long loops disable: the sheet, or the page alone when
     // it stands outside one.
     QWidget *SheetWindow();

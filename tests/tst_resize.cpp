@@ -115,6 +115,9 @@ private slots:
         QVERIFY(picture.isValid());
         const int location = header->sectionSize(kColumnLocation);
         const int file = header->sectionSize(kColumnFile);
+        const auto hiddenWidth = [&] { return header->length() - page->GetList()->viewport()->width(); };
+        const int hidden = hiddenWidth();
+        QVERIFY2(hidden > 0, "the smallest list shows every column: nothing left to reveal");
 
         harness.sheet.resize(harness.sheet.size() + QSize(300, 200));
         QTRY_COMPARE(page->GetList()->geometry(), list.adjusted(0, 0, 300, 200));
@@ -123,13 +126,26 @@ private slots:
         QCOMPARE(GeometryOf(page, IDC_FREE_SPACE_TEXT), freeSpace.translated(300, 200));
         QCOMPARE(GeometryOf(page, IDC_SELECTION_TEXT), selection.translated(0, 200));
         QCOMPARE(PictureOf(page), picture);
-        QCOMPARE(header->sectionSize(kColumnLocation), location + 300);
+        // The width gained first shows the columns hidden past the right
+        // edge; Location takes the rest.
+        QCOMPARE(hiddenWidth(), qMax(0, hidden - 300));
+        QCOMPARE(header->sectionSize(kColumnLocation), location + qMax(0, 300 - hidden));
         QCOMPARE(header->sectionSize(kColumnFile), file);
+        const QRect protectedLine = GeometryOf(page, IDC_PROTECTED_TEXT);
+
+        // Wide enough for every column: none is hidden, the last one ends at
+        // the right edge, and the long lines under the list grow too.
+        harness.sheet.resize(harness.sheet.size() + QSize(hidden + 200, 0));
+        QTRY_COMPARE(page->GetList()->geometry(), list.adjusted(0, 0, 300 + hidden + 200, 200));
+        QCOMPARE(hiddenWidth(), 0);
+        QCOMPARE(header->sectionSize(kColumnLocation), location + 500);
+        QCOMPARE(GeometryOf(page, IDC_PROTECTED_TEXT).width(), protectedLine.width() + hidden + 200);
 
         // Back to the smallest: everything where it began.
         harness.sheet.resize(harness.sheet.minimumSize());
         QTRY_COMPARE(page->GetList()->geometry(), list);
         QCOMPARE(header->sectionSize(kColumnLocation), location);
+        QCOMPARE(hiddenWidth(), hidden);
     }
 };
 
