@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "RawFiles.h"
 #include "ChildProcess.h"
 #include "TempDrive.h"
 #include "core/CMoveStep.h"
@@ -42,63 +43,10 @@ int IndexOf(const CResultStore &store, const QByteArray &name)
     return -1;
 }
 
-bool Exists(const QByteArray &path)
-{
-    struct stat info;
-    return ::lstat(path.constData(), &info) == 0;
-}
-
 bool IsFolder(const QByteArray &path)
 {
     struct stat info;
     return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-QList<QByteArray> Entries(const QByteArray &folder)
-{
-    QList<QByteArray> found;
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return found;
-    while (dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name != "." && name != "..")
-            found.append(name);
-    }
-    ::closedir(dir);
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
-bool WriteFile(const QByteArray &path, const QByteArray &data)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool ok = ::write(fd, data.constData(), std::size_t(data.size())) == data.size();
-    ::close(fd);
-    return ok;
-}
-
-QByteArray ReadFile(const QByteArray &path)
-{
-    // Raw bytes: QFile would not find a name that is not valid UTF-8.
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return "<unreadable>";
-    QByteArray data;
-    char buffer[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-        data.append(buffer, n);
-    ::close(fd);
-    return data;
-}
-
-dev_t DeviceOf(const QByteArray &path)
-{
-    struct stat info;
-    return ::stat(path.constData(), &info) == 0 ? info.st_dev : dev_t(0);
 }
 
 // Moves every listed file with `step`, returning the names that failed.

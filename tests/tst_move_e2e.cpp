@@ -3,6 +3,7 @@
 // or off), the files on disk, the rows left, the failed-files dialog, the
 // free-space line; then "Undo Move" from the list's menu, and that it is
 // offered only until the next action, Restart or scan.
+#include "RawFiles.h"
 #include "TempDrive.h"
 
 #include "controls/CCheckBoxListCtrl.h"
@@ -34,22 +35,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool Exists(const QByteArray &path)
-{
-    struct stat st;
-    return ::lstat(path.constData(), &st) == 0;
-}
-
-bool WriteFile(const QByteArray &path, const QByteArray &data)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool ok = ::write(fd, data.constData(), std::size_t(data.size())) == data.size();
-    ::close(fd);
-    return ok;
-}
 
 QString LabelText(const CResultsPage &page, int id)
 {
