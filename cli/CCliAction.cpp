@@ -228,14 +228,21 @@ WalkRecord CCliAction::RecordOf(int index) const
     return record;
 }
 
+bool CCliAction::IsStillListedFile(int index, const PathInfo &now) const
+{
+    return now.kind != PathInfo::Missing && m_entries[std::size_t(index)].identity.SameFile(now.identity);
+}
+
 bool CCliAction::DryRunOne(int index, QByteArray &out, QString &reason)
 {
     const QByteArray path = m_store.GetPath(index);
-    if (IsProtectedFile(m_root, RecordOf(index))) {
+    const PathInfo now = CPathInfo::LookUp(path);
+    // Protection judges the listed file: one that is gone or was replaced
+    // is reported as such, whatever now holds its inode number.
+    if (IsStillListedFile(index, now) && IsProtectedFile(m_root, RecordOf(index))) {
         reason = CliText(IDS_CLI_REASON_PROTECTED);
         return false;
     }
-    const PathInfo now = CPathInfo::LookUp(path);
     if (now.kind == PathInfo::Missing) {
         reason = now.error == ENOENT || now.error == ENOTDIR ? CliText(IDS_CLI_REASON_GONE) : SystemReason(now.error);
         return false;
@@ -297,7 +304,8 @@ int CCliAction::RunSteps(CActionStep &step)
     for (int index = m_store.GetCount() - 1; index >= 0; --index) {
         if (!m_store.IsChecked(index))
             continue;
-        if (IsProtectedFile(m_root, RecordOf(index))) {
+        if (IsStillListedFile(index, CPathInfo::LookUp(m_store.GetPath(index)))
+            && IsProtectedFile(m_root, RecordOf(index))) {
             ReportFailure(index, CliText(IDS_CLI_REASON_PROTECTED));
             ++failed;
             continue;

@@ -4,6 +4,7 @@
 #include "cli/CliStepFactory.h"
 #include "core/CResultStore.h"
 #include "platform/FileOpResult.h"
+#include "platform/CPathInfo.h"
 
 #include <QHash>
 #include <QSet>
@@ -29,6 +30,9 @@ private:
     int DryRun();
     int RunSteps(CActionStep &step);
     WalkRecord RecordOf(int index) const;
+    // Whether `now` (what the file's path holds now) is still the file
+    // the list names.
+    bool IsStillListedFile(int index, const PathInfo &now) const;
     bool DryRunOne(int index, QByteArray &out, QString &reason);
     QByteArray DestinationOf(int index) const;
     bool FolderChainIntact(const QByteArray &folder);

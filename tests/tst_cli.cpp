@@ -2,6 +2,7 @@
 // wizard lists, writes names of any bytes safely, deletes exactly the files
 // of a saved list and nothing the scan did not see, and refuses bad input
 // before anything is touched.
+#include "OpenFileHolder.h"
 #include "TempDrive.h"
 
 #include "core/PathEscape.h"
@@ -224,6 +225,7 @@ private slots:
     void fileReplacedAfterTheScanSurvivesDelete();
     void folderSwappedForALinkIsNotFollowed();
     void secondDeleteReportsEveryFileGone();
+    void goneFileIsNotJudgedByWhoeverHoldsItsInodeNow();
     void dryRunsTouchNothing();
     void moveAndZipRunTheWizardsSteps();
     void badInputChangesNothing_data();
@@ -634,6 +636,36 @@ void TestCli::secondDeleteReportsEveryFileGone()
     QCOMPARE(again.exitCode, 1);
     for (const QByteArray &path : ExpressPaths())
         QVERIFY2(again.err.contains(EscapePath(path) + ": no longer exists"), again.err.constData());
+}
+
+void TestCli::goneFileIsNotJudgedByWhoeverHoldsItsInodeNow()
+{
+    const QByteArray list = SaveList();
+    QVERIFY(!list.isEmpty());
+    const QByteArray gone = m_drive->path("Temp/one.txt");
+    struct stat listed;
+    QCOMPARE(::lstat(gone.constData(), &listed), 0);
+    QCOMPARE(::unlink(gone.constData()), 0);
+    // File systems soon hand a freed inode number out again.
+    QByteArray reused;
+    for (int i = 0; i < 500 && reused.isEmpty(); ++i) {
+        const QByteArray candidate = m_drive->path("held" + QByteArray::number(i));
+        QVERIFY(m_drive->makeFile(candidate.mid(m_drive->root().size() + 1), 10));
+        struct stat made;
+        if (::lstat(candidate.constData(), &made) == 0 && made.st_ino == listed.st_ino)
+            reused = candidate;
+    }
+    if (reused.isEmpty())
+        QSKIP("the file system did not hand the freed inode number out again");
+    // Another program holds the file that now has the listed inode number:
+    // the listed file is still reported gone, not protected as in use.
+    OpenFileHolder holder(reused);
+    QVERIFY(holder.isHolding());
+    const Run dry = RunCli({"delete", "--dry-run", Arg(list)});
+    QVERIFY2(dry.err.contains(EscapePath(gone) + ": no longer exists"), dry.err.constData());
+    const Run run = RunCli({"delete", Arg(list)});
+    QVERIFY2(run.err.contains(EscapePath(gone) + ": no longer exists"), run.err.constData());
+    QVERIFY(::access(reused.constData(), F_OK) == 0);
 }
 
 void TestCli::dryRunsTouchNothing()
