@@ -3,6 +3,7 @@
 // for a file a running process holds open. Checked against a recount after
 // every change, against real files, and against the free blocks a real file
 // system gains when the files are deleted.
+#include "RawFiles.h"
 #include "ChildProcess.h"
 #include "OpenFileHolder.h"
 #include "TempDrive.h"
@@ -29,33 +30,11 @@ namespace {
 
 constexpr std::int64_t kMB = 1048576;
 
-// Writes `size` bytes of real data, so every block is allocated.
-bool WriteData(const QByteArray &path, std::int64_t size)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const QByteArray chunk(1 << 16, 'd');
-    bool ok = true;
-    for (std::int64_t done = 0; ok && done < size;) {
-        const std::size_t n = std::size_t(std::min<std::int64_t>(chunk.size(), size - done));
-        ok = ::write(fd, chunk.constData(), n) == ssize_t(n);
-        done += std::int64_t(n);
-    }
-    return ::close(fd) == 0 && ok;
-}
-
 bool MakeSparse(const QByteArray &path, std::int64_t size)
 {
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const bool ok = fd >= 0 && ::ftruncate(fd, size) == 0;
     return fd >= 0 && ::close(fd) == 0 && ok;
-}
-
-std::int64_t AllocatedAt(const QByteArray &path)
-{
-    struct stat st {};
-    return ::lstat(path.constData(), &st) == 0 ? std::int64_t(st.st_blocks) * 512 : -1;
 }
 
 WalkRecord Record(ino_t inode, std::int64_t allocated, std::uint32_t links, const QByteArray &name = "f")

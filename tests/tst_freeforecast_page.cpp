@@ -2,6 +2,7 @@
 // file, three links of one file, a file a running process holds open and an
 // ordinary file; the figure follows clicks, rows that actions take away and
 // a fresh scan, fits its line, and Delete sets it against the drive.
+#include "RawFiles.h"
 #include "ModalWatcher.h"
 #include "OpenFileHolder.h"
 #include "TempDrive.h"
@@ -30,27 +31,6 @@
 namespace {
 
 constexpr std::int64_t kMB = 1048576;
-
-bool WriteData(const QByteArray &path, std::int64_t size)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const QByteArray chunk(1 << 16, 'd');
-    bool ok = true;
-    for (std::int64_t done = 0; ok && done < size;) {
-        const std::size_t n = std::size_t(std::min<std::int64_t>(chunk.size(), size - done));
-        ok = ::write(fd, chunk.constData(), n) == ssize_t(n);
-        done += std::int64_t(n);
-    }
-    return ::close(fd) == 0 && ok;
-}
-
-std::int64_t AllocatedAt(const QByteArray &path)
-{
-    struct stat st {};
-    return ::lstat(path.constData(), &st) == 0 ? std::int64_t(st.st_blocks) * 512 : -1;
-}
 
 // Other programs write to the temporary folder's disk meanwhile, so what
 // the drive gained can only be held to a margin there.

@@ -29,6 +29,27 @@ QByteArray ReadFile(const QByteArray &path)
     return data;
 }
 
+bool WriteData(const QByteArray &path, std::int64_t size)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return false;
+    const QByteArray chunk(1 << 16, 'd');
+    bool ok = true;
+    for (std::int64_t done = 0; ok && done < size;) {
+        const std::size_t n = std::size_t(std::min<std::int64_t>(chunk.size(), size - done));
+        ok = ::write(fd, chunk.constData(), n) == ssize_t(n);
+        done += std::int64_t(n);
+    }
+    return ::close(fd) == 0 && ok;
+}
+
+std::int64_t AllocatedAt(const QByteArray &path)
+{
+    struct stat info {};
+    return ::lstat(path.constData(), &info) == 0 ? std::int64_t(info.st_blocks) * 512 : -1;
+}
+
 bool Exists(const QByteArray &path)
 {
     struct stat info;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <cstdint>
 #include <sys/types.h>
 
 // Small file helpers on raw path bytes, for tests that make and inspect
@@ -14,6 +15,11 @@ bool WriteFile(const QByteArray &path, const QByteArray &data);
 // The whole content, or "<unreadable>" when it cannot be opened (a link
 // included: the test must never read through one by mistake).
 QByteArray ReadFile(const QByteArray &path);
+// Creates or truncates `path` with `size` bytes of real data, so every
+// block is allocated (unlike a sparse file of that length).
+bool WriteData(const QByteArray &path, std::int64_t size);
+// The blocks `path` has on disk, in bytes; -1 when it cannot be told.
+std::int64_t AllocatedAt(const QByteArray &path);
 // Whether anything (a dangling link too) stands at `path`.
 bool Exists(const QByteArray &path);
 // The names in `folder`, sorted, without "." and "..".
