@@ -111,6 +111,7 @@ bool CDirectoryWalker::ReadListing(int fd, std::vector<char> &listing)
             return true;
         if (read < 0)
             return false; // what was listed so far is still walked
+        const bool last = IsLastReply(read, m_bFillsListingBuffer);
         for (long pos = 0; pos < read;) {
             const auto *entry = reinterpret_cast<const LinuxDirent64 *>(m_readBuffer.data() + pos);
             pos += entry->d_reclen;
@@ -121,6 +122,8 @@ bool CDirectoryWalker::ReadListing(int fd, std::vector<char> &listing)
             listing.push_back(char(type));
             listing.insert(listing.end(), entry->d_name, entry->d_name + length + 1);
         }
+        if (last)
+            return true;
     }
 }
 
@@ -148,6 +151,8 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
     m_rootDevice = makedev(st.stx_dev_major, st.stx_dev_minor);
     m_bHaveMountId = (st.stx_mask & STATX_MNT_ID) != 0;
     m_rootMountId = m_bHaveMountId ? st.stx_mnt_id : 0;
+    // Only folders of the root's mount are read, so its file system decides for all.
+    m_bFillsListingBuffer = FillsListingBuffer(rootFd);
     LoadMountPoints(rootPath);
 
     m_record.folder = rootPath;
@@ -229,6 +234,7 @@ void CDirectoryWalker::StartReadAhead(int readers)
     settings.rootDevice = m_rootDevice;
     settings.rootMountId = m_rootMountId;
     settings.haveMountId = m_bHaveMountId;
+    settings.fillsListingBuffer = m_bFillsListingBuffer;
     m_readAhead = std::make_unique<CFolderReadAhead>(std::move(settings));
     FileOpResult result;
     const int rootFd = m_chain.GetFd(0, result);

@@ -152,25 +152,37 @@ void CFolderReadAhead::Stop()
     m_stack.clear();
 }
 
+bool CFolderReadAhead::MayStartFolder() const
+{
+    return !m_stack.empty() && m_nAhead < m_settings.maxFolders
+           && (m_nAheadBytes < m_settings.maxBytes || m_nAhead == 0)
+           && m_nDescriptors.load() < m_settings.maxDescriptors;
+}
+
+void CFolderReadAhead::WakeReaders(std::size_t folders)
+{
+    // One reader per folder there is to start, and only readers that sleep:
+    // waking them all for every folder costs more than the reading on a
+    // machine with fewer cores than readers.
+    for (std::size_t i = std::min(folders, m_nIdleReaders); i > 0; --i)
+        m_readersWake.notify_one();
+}
+
 void CFolderReadAhead::ReaderLoop()
 {
     std::vector<char> buffer(kBufferSize);
     std::unique_lock lock(m_mutex);
-    for (;;) {
-        // The walk never waits for a folder nobody has started (it reads
-        // that one itself), so a wake-up missed here costs time, not progress.
-        m_readersWake.wait_for(lock, std::chrono::milliseconds(20), [this] {
-            return m_bStop
-                   || (!m_stack.empty() && m_nAhead < m_settings.maxFolders
-                       && (m_nAheadBytes < m_settings.maxBytes || m_nAhead == 0)
-                       && m_nDescriptors.load() < m_settings.maxDescriptors);
-        });
-        if (m_bStop)
-            return;
-        if (m_stack.empty() || m_nAhead >= m_settings.maxFolders
-            || (m_nAheadBytes >= m_settings.maxBytes && m_nAhead > 0)
-            || m_nDescriptors.load() >= m_settings.maxDescriptors)
+    while (!m_bStop) {
+        if (!MayStartFolder()) {
+            // The walk never waits for a folder nobody has started (it
+            // reads that one itself), so a wake-up missed here (a
+            // descriptor given back on the walking thread) costs time, not
+            // progress.
+            ++m_nIdleReaders;
+            m_readersWake.wait_for(lock, std::chrono::milliseconds(20));
+            --m_nIdleReaders;
             continue;
+        }
         NodePtr node = std::move(m_stack.back());
         m_stack.pop_back();
         if (node->cancelled || node->state != Node::State::Queued)
@@ -181,7 +193,6 @@ void CFolderReadAhead::ReaderLoop()
         ReadFolder(*node, buffer);
         lock.lock();
         Publish(*node);
-        m_walkerWake.notify_all();
     }
 }
 
@@ -201,7 +212,9 @@ bool CFolderReadAhead::Take(const NodePtr &node)
             Publish(*node);
             break;
         case Node::State::Reading:
+            m_pAwaited = node.get();
             m_walkerWake.wait(lock);
+            m_pAwaited = nullptr;
             break;
         case Node::State::Ready:
             node->state = Node::State::Taken;
@@ -209,8 +222,8 @@ bool CFolderReadAhead::Take(const NodePtr &node)
             m_nAheadBytes -= node->listing.size();
             if (node->outcome == Outcome::Entered)
                 ++m_nDelivered;
-            lock.unlock();
-            m_readersWake.notify_all();
+            if (MayStartFolder())
+                WakeReaders(1);
             return true;
         case Node::State::Taken:
             return true;
@@ -220,11 +233,10 @@ bool CFolderReadAhead::Take(const NodePtr &node)
 
 void CFolderReadAhead::Discard(const NodePtr &node)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        CancelBelow(*node);
-    }
-    m_readersWake.notify_all();
+    std::lock_guard lock(m_mutex);
+    CancelBelow(*node);
+    if (MayStartFolder())
+        WakeReaders(m_nIdleReaders);
 }
 
 void CFolderReadAhead::CancelBelow(Node &node)
@@ -248,6 +260,8 @@ void CFolderReadAhead::Publish(Node &node)
 {
     if (node.state == Node::State::Reading)
         node.state = Node::State::Ready;
+    if (m_pAwaited == &node)
+        m_walkerWake.notify_one();
     if (node.cancelled)
         return; // its slot was given back when it was dropped
     if (node.state == Node::State::Ready)
@@ -255,11 +269,14 @@ void CFolderReadAhead::Publish(Node &node)
     if (node.outcome != Outcome::Entered)
         return;
     // Reversed, so that the first subfolder is the next one taken.
+    std::size_t queued = 0;
     for (auto it = node.children.rbegin(); it != node.children.rend(); ++it) {
-        if ((*it)->state == Node::State::Queued)
+        if ((*it)->state == Node::State::Queued) {
             m_stack.push_back(*it);
+            ++queued;
+        }
     }
-    m_readersWake.notify_all();
+    WakeReaders(queued);
 }
 
 bool CFolderReadAhead::StillAsListed(const Node &node)
@@ -333,6 +350,7 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
             node.readFailed = true; // what was listed so far is still walked
             return;
         }
+        const bool last = IsLastReply(read, m_settings.fillsListingBuffer);
         for (long pos = 0; pos < read;) {
             if (m_bStop.load(std::memory_order_relaxed))
                 return;
@@ -361,5 +379,7 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
                 listing.push_back(kSkip);
             }
         }
+        if (last)
+            return;
     }
 }

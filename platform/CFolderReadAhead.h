@@ -102,6 +102,7 @@ public:
         dev_t rootDevice = 0;
         std::uint64_t rootMountId = 0;
         bool haveMountId = false;
+        bool fillsListingBuffer = false; // see DirectoryEntries::FillsListingBuffer
     };
 
     explicit CFolderReadAhead(Settings settings);
@@ -134,7 +135,10 @@ private:
     void ReaderLoop();
     void ReadFolder(Node &node, std::vector<char> &buffer);
     void ListFolder(Node &node, int fd, std::vector<char> &buffer);
-    void Publish(Node &node); // with m_mutex held
+    // These three with m_mutex held.
+    void Publish(Node &node);
+    bool MayStartFolder() const;
+    void WakeReaders(std::size_t folders);
     void CancelBelow(Node &node); // with m_mutex held
     bool IsOnRootMount(const struct statx &st) const;
 
@@ -147,6 +151,8 @@ private:
     std::vector<NodePtr> m_stack; // queued folders, the next wanted on top
     std::size_t m_nAhead = 0;     // folders being read or read and not yet taken
     std::size_t m_nAheadBytes = 0;
+    std::size_t m_nIdleReaders = 0;    // readers asleep for want of a folder they may start
+    const Node *m_pAwaited = nullptr;  // the folder the walking thread sleeps for
     std::atomic<int> m_nDescriptors{0};
     std::atomic<bool> m_bStop{false};
     std::vector<std::thread> m_threads;

@@ -118,5 +118,15 @@ bool CReaderCount::IsRotationalAt(const QByteArray &sysPath, int depth)
     QByteArray disk = sysPath;
     if (Exists(sysPath + "/partition"))
         disk = sysPath.left(sysPath.lastIndexOf('/'));
-    return ReadSmallFile(disk + "/queue/rotational") == "1";
+    return !IsVirtualDisk(disk) && ReadSmallFile(disk + "/queue/rotational") == "1";
+}
+
+bool CReaderCount::IsVirtualDisk(const QByteArray &diskSysPath)
+{
+    // A paravirtual disk says it turns because its driver cannot ask what
+    // lies behind it (commonly solid-state storage or a network volume,
+    // which answer many requests at once); only the host knows.
+    const QByteArray driver = Resolved(diskSysPath + "/device/driver");
+    const QByteArray name = driver.mid(driver.lastIndexOf('/') + 1);
+    return name == "virtio_blk" || name == "vbd";
 }

@@ -9,7 +9,8 @@
 // A solid-state or network drive answers many requests at once, and a warm
 // cache spreads over the cores: twice as many readers as cores, at most 8.
 // A rotating disk answers fastest when asked in order, so it gets one (the
-// walk then reads every folder on its own thread). BRIMVALE_READERS, when set
+// walk then reads every folder on its own thread). A paravirtual disk of a
+// virtual machine counts as not rotating, whatever it says. BRIMVALE_READERS, when set
 // to a number of at least 1, overrides the choice.
 class CReaderCount
 {
@@ -24,5 +25,8 @@ public:
     // Whether the device at `sysPath` (a /sys/dev/block/MAJ:MIN link
     // resolved) turns, following the same rules.
     static bool IsRotationalAt(const QByteArray &sysPath, int depth = 0);
+    // Whether the disk at `diskSysPath` is a paravirtual one, whose
+    // rotational flag tells nothing of the storage behind it.
+    static bool IsVirtualDisk(const QByteArray &diskSysPath);
     static int FromEnvironment(); // 0 when unset or not a number of at least 1
 };

@@ -355,6 +355,52 @@ private slots:
         QCOMPARE(ThreadCount(), threads);
     }
 
+    void foldersLongerThanOneReplyAreListedWhole_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::newRow("temporary folder") << QDir::tempPath();
+        if (QFileInfo(QStringLiteral("/dev/shm")).isWritable())
+            QTest::newRow("tmpfs") << QStringLiteral("/dev/shm");
+    }
+
+    void foldersLongerThanOneReplyAreListedWhole()
+    {
+        // Names of every length up to the longest, so that replies end at
+        // every distance from the buffer's end: a short reply taken for the
+        // last one too early would lose the rest of the folder.
+        QFETCH(QString, base);
+        QTemporaryDir dir(base + QStringLiteral("/bv-replies-XXXXXX"));
+        QVERIFY(dir.isValid());
+        const QByteArray root = QFile::encodeName(dir.path());
+        QSet<QByteArray> expected;
+        for (int i = 0; i < 3000; ++i) {
+            QByteArray name = QByteArray::number(i) + '_';
+            name += QByteArray(1 + (i * 7) % (255 - int(name.size())), 'n');
+            const int fd = ::open((root + "/big/" + name).constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+            if (fd < 0) {
+                QVERIFY(::mkdir((root + "/big").constData(), 0755) == 0);
+                --i;
+                continue;
+            }
+            ::close(fd);
+            expected.insert(name);
+        }
+        LetTheTreeAge();
+        for (const int readers : {1, 4}) {
+            QSet<QByteArray> seen;
+            std::int64_t reports = 0;
+            CDirectoryWalker walker;
+            walker.SetReaderCount(readers);
+            walker.SetFileHandler([&](const WalkRecord &r) {
+                ++reports;
+                seen.insert(r.name);
+            });
+            QCOMPARE(walker.Walk(root), CDirectoryWalker::Result::Completed);
+            QCOMPARE(reports, std::int64_t(expected.size()));
+            QVERIFY(seen == expected);
+        }
+    }
+
     void aVeryDeepTreeIsWalkedWithFewDescriptors()
     {
         // 20,000 levels, a file in each, and a second folder at every 10th of
@@ -438,6 +484,19 @@ private slots:
         QVERIFY(!CReaderCount::IsRotationalAt(sys.path("dm-1")));
         QVERIFY(CReaderCount::IsRotationalAt(sys.path("dm-2")));
         QVERIFY(!CReaderCount::IsRotationalAt(sys.path("missing")));
+
+        // A paravirtual disk and its partitions say they turn; they are taken not to.
+        QVERIFY(sys.makeFolder("bus/drivers/virtio_blk") && sys.makeFolder("bus/devices/virtio1")
+                && sys.makeFolder("vda/queue") && sys.makeFolder("vda/vda1") && sys.makeFolder("dm-3/slaves"));
+        QVERIFY(sys.makeSymlink("bus/devices/virtio1/driver", "../../drivers/virtio_blk"));
+        QVERIFY(sys.makeSymlink("vda/device", "../bus/devices/virtio1"));
+        QVERIFY(WriteSmallFile(sys.path("vda/queue/rotational"), "1\n"));
+        QVERIFY(WriteSmallFile(sys.path("vda/vda1/partition"), "1\n"));
+        QVERIFY(sys.makeSymlink("dm-3/slaves/vda1", "../../vda/vda1"));
+        QVERIFY(!CReaderCount::IsRotationalAt(sys.path("vda")));
+        QVERIFY(!CReaderCount::IsRotationalAt(sys.path("vda/vda1")));
+        QVERIFY(!CReaderCount::IsRotationalAt(sys.path("dm-3")));
+        QVERIFY(CReaderCount::IsRotationalAt(sys.path("hdd"))); // a disk with no driver link still counts
 
         // The environment overrides the choice; nonsense is ignored.
         const QByteArray saved = qgetenv("BRIMVALE_READERS");
