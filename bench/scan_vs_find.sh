@@ -25,7 +25,7 @@ runs=${3:-5}
 export QT_QPA_PLATFORM=offscreen
 echo "tree: $dir   readers: ${BRIMVALE_READERS:-chosen for the drive}   load: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-scan_time() { BV_PROTECT=$1 "$scan" "$dir" | awk '/^scan:/ { print $2 }'; }
+scan_time() { BV_PROTECT=$1 "$scan" "${2:-$dir}" | awk '/^scan:/ { print $2 }'; }
 mapfile -t peers < <(bench_peers "$dir")
 
 # One round of every peer, printing "name seconds (ratio)" against find's
@@ -37,7 +37,11 @@ peer_round() {
     for line in "${peers[@]}"; do
         name=${line%%|*}
         command=${line#*|}
-        [[ ${COLD_ROUND:-0} == 1 ]] && bench_drop_caches
+        if [[ ${COLD_ROUND:-0} == 1 ]]; then
+            bench_drop_caches
+            # shellcheck disable=SC2086
+            ${command//"$dir"/"$empty"} >/dev/null 2>&1 || true
+        fi
         # shellcheck disable=SC2086
         t=$(bench_seconds $command)
         r=$(bench_ratio "$t" "$f")
@@ -89,17 +93,21 @@ if [[ ${COLD:-1} != 0 ]]; then
     if ! bench_drop_caches; then
         echo "cannot drop the page cache (/proc/sys/vm/drop_caches is not writable): no cold runs"
     else
+        # The drive is cold, not the programs: a user starts a scan from a
+        # program already running. After each drop, both programs run once
+        # on an empty folder, which reads their own files back in.
+        empty=$(mktemp -d)
+        trap 'rm -rf "$ratio_dir" "$empty"' EXIT
+        cold_find() { bench_drop_caches; bench_find "$empty"; bench_seconds bench_find "$dir"; }
+        cold_scan() { bench_drop_caches; scan_time 0 "$empty" >/dev/null; scan_time 0; }
         cold=()
         for ((i = 1; i <= runs; i++)); do
-            bench_drop_caches
             if ((i % 2)); then
-                s=$(scan_time 0)
-                bench_drop_caches
-                f=$(bench_seconds bench_find "$dir")
+                s=$(cold_scan)
+                f=$(cold_find)
             else
-                f=$(bench_seconds bench_find "$dir")
-                bench_drop_caches
-                s=$(scan_time 0)
+                f=$(cold_find)
+                s=$(cold_scan)
             fi
             r=$(bench_ratio "$s" "$f")
             echo "cold run $i: find ${f}s  scan ${s}s (protection off, ratio $r)"

@@ -46,8 +46,12 @@ CDirectoryWalker::~CDirectoryWalker()
 
 void CDirectoryWalker::EndWalk()
 {
-    m_readAhead.reset(); // stops and joins the readers
+    // The readers stop first, so that nothing else holds a folder; the
+    // folders go next, as their descriptors count down in the read-ahead.
+    if (m_readAhead)
+        m_readAhead->Stop();
     CloseAll();
+    m_readAhead.reset();
 }
 
 void CDirectoryWalker::CloseAll()
@@ -242,8 +246,8 @@ void CDirectoryWalker::StartReadAhead(int readers)
     level.node = m_readAhead->Start(rootFd);
     if (level.node->outcome != CFolderReadAhead::Outcome::Entered) {
         // Not even a descriptor to spare: the walk reads on its own.
-        m_readAhead.reset();
         level.node.reset();
+        m_readAhead.reset();
         if (!ReadListing(rootFd, level.listing))
             ++m_nSkippedFolders;
     } else {

@@ -3,6 +3,7 @@
 #include "platform/DirectoryEntries.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <chrono>
 #include <cstring>
 #include <ctime>
@@ -319,6 +320,24 @@ void CFolderReadAhead::ReadFolder(Node &node, std::vector<char> &buffer)
     ListFolder(node, fd, buffer);
 }
 
+void CFolderReadAhead::ReserveFor(Node &node, const char *reply, long length)
+{
+    // Room for every entry as a file, and for every folder entry as a
+    // folder, so that the listing grows once per reply, not once per entry.
+    std::size_t entries = 0;
+    std::size_t nameBytes = 0;
+    std::size_t folders = 0;
+    for (long pos = 0; pos < length;) {
+        const auto *entry = reinterpret_cast<const LinuxDirent64 *>(reply + pos);
+        pos += entry->d_reclen;
+        ++entries;
+        nameBytes += entry->d_reclen - offsetof(LinuxDirent64, d_name);
+        folders += entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN;
+    }
+    node.listing.reserve(node.listing.size() + entries * (1 + sizeof(CompactStat)) + nameBytes);
+    node.children.reserve(node.children.size() + folders);
+}
+
 void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
 {
     std::vector<char> &listing = node.listing;
@@ -351,6 +370,7 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
             return;
         }
         const bool last = IsLastReply(read, m_settings.fillsListingBuffer);
+        ReserveFor(node, buffer.data(), read);
         for (long pos = 0; pos < read;) {
             if (m_bStop.load(std::memory_order_relaxed))
                 return;

@@ -105,6 +105,8 @@ public:
         bool fillsListingBuffer = false; // see DirectoryEntries::FillsListingBuffer
     };
 
+    // Every node must be dropped before the read-ahead is destroyed: a
+    // node's descriptors count themselves out in it.
     explicit CFolderReadAhead(Settings settings);
     ~CFolderReadAhead();
     CFolderReadAhead(const CFolderReadAhead &) = delete;
@@ -135,6 +137,7 @@ private:
     void ReaderLoop();
     void ReadFolder(Node &node, std::vector<char> &buffer);
     void ListFolder(Node &node, int fd, std::vector<char> &buffer);
+    static void ReserveFor(Node &node, const char *reply, long length);
     // These three with m_mutex held.
     void Publish(Node &node);
     bool MayStartFolder() const;
