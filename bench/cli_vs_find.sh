@@ -5,7 +5,7 @@
 #   bench/cli_vs_find.sh DIR [BRIMVALE_CLI] [RUNS]
 #
 # Make DIR with bench/gen_tree.py (200,000 files by default). BRIMVALE_CLI
-# defaults to the first brimvale-cli found in a build*/cli folder. Both sides
+# defaults to the first brimvale-cli found in a build* folder. Both sides
 # are timed from process start to exit: `brimvale-cli scan --print0 DIR`
 # (Express criteria, every match written, output to /dev/null) and find
 # printing size, time and path of every entry. Prints each run and the
@@ -15,7 +15,7 @@ set -euo pipefail
 . "$(dirname "$0")/ratio_lib.sh"
 
 dir=${1:?usage: cli_vs_find.sh DIR [BRIMVALE_CLI] [RUNS]}
-cli=${2:-$(ls "$bench_root"/build*/cli/brimvale-cli 2>/dev/null | head -n 1)}
+cli=${2:-$(ls "$bench_root"/build*/brimvale-cli 2>/dev/null | head -n 1)}
 runs=${3:-5}
 if [[ ! -x "$cli" ]]; then
     echo "brimvale-cli not found; build the brimvale-cli target" >&2
