@@ -244,6 +244,16 @@ bool CFileMatcher::MatchLocation(const QByteArray &folder, const CPatternList &l
     return memo.result;
 }
 
+const char *CFileMatcher::BelowRoot(const QByteArray &folder) const
+{
+    const char *begin = folder.constData();
+    const qsizetype r = m_root.size();
+    if (r > 1 && folder.size() >= r && std::memcmp(begin, m_root.constData(), size_t(r)) == 0
+        && (folder.size() == r || begin[r] == '/'))
+        begin += r;
+    return begin;
+}
+
 bool CFileMatcher::MatchFolders(const QByteArray &folder, const CPatternList &list,
                                 bool rootMatches) const
 {
@@ -253,14 +263,8 @@ bool CFileMatcher::MatchFolders(const QByteArray &folder, const CPatternList &li
     // The folder names below the drive root are tried from the deepest up;
     // the root itself comes last. A folder that somehow lies outside the
     // drive has all of its names tried.
-    const char *begin = folder.constData();
-    const char *end = begin + folder.size();
-    if (m_root.size() > 1) {
-        const qsizetype r = m_root.size();
-        if (folder.size() >= r && std::memcmp(begin, m_root.constData(), size_t(r)) == 0
-            && (folder.size() == r || begin[r] == '/'))
-            begin += r;
-    }
+    const char *begin = BelowRoot(folder);
+    const char *end = folder.constData() + folder.size();
 
     const char *cursor = end;
     while (cursor > begin) {
@@ -350,14 +354,8 @@ const MatchReason &CFileMatcher::ExplainFolder(const WalkRecord &file, const CPa
     // The same names MatchFolders tries, but from the outermost down: every
     // file below a matching folder then shares that folder's reason.
     const char *start = folder.constData();
-    const char *begin = start;
-    const char *end = begin + folder.size();
-    if (m_root.size() > 1) {
-        const qsizetype r = m_root.size();
-        if (folder.size() >= r && std::memcmp(begin, m_root.constData(), size_t(r)) == 0
-            && (folder.size() == r || begin[r] == '/'))
-            begin += r;
-    }
+    const char *begin = BelowRoot(folder);
+    const char *end = start + folder.size();
     int pattern = -1;
     const char *matchedEnd = nullptr;
     for (const char *cursor = begin; cursor < end && pattern < 0;) {

@@ -91,6 +91,9 @@ private:
                        VerdictChain &chain) const;
     bool MatchLocation(const QByteArray &folder, const CPatternList &list, bool rootMatches,
                        FolderMemo &memo) const;
+    // Where `folder` goes on below the drive root; its start when it lies
+    // outside the drive (or the drive is "/", whose names are all tried).
+    const char *BelowRoot(const QByteArray &folder) const;
     bool MatchFolders(const QByteArray &folder, const CPatternList &list, bool rootMatches) const;
     bool MatchExtension(const QByteArray &name, const CPatternList &list) const;
     bool MatchName(const QByteArray &name) const;

@@ -33,6 +33,13 @@ int ReaderDescriptorBudget()
     return int(std::clamp<rlim_t>(limit.rlim_cur / 4, 16, 256));
 }
 
+// Gone, or replaced by a file or a link, since it was listed: nothing was
+// missed. Any other failure is a folder that could not be read.
+bool IsUnreadableFolder(int error)
+{
+    return error != ENOENT && error != ENOTDIR && error != ELOOP;
+}
+
 } // namespace
 
 using namespace DirectoryEntries;
@@ -301,18 +308,13 @@ void CDirectoryWalker::EnterReadAhead(const char *name, std::size_t nameLength)
     Level &parent = m_levels.back();
     CFolderReadAhead::NodePtr child = std::move(parent.node->children[parent.nextChild++]);
     QByteArray &path = m_record.folder;
-    const qsizetype parentLength = path.size();
-    if (!path.endsWith('/'))
-        path += '/';
-    const qsizetype nameBegin = path.size();
-    path.append(name, qsizetype(nameLength));
-    if (IsMountPoint(path)) {
-        path.truncate(parentLength); // the readers never opened it either
-        return;
-    }
+    qsizetype parentLength = 0;
+    qsizetype nameBegin = 0;
+    if (!AppendFolderName(name, nameLength, parentLength, nameBegin))
+        return; // the readers never opened it either
     m_readAhead->Take(child);
     if (child->outcome == Outcome::OpenFailed) {
-        if (child->error != ENOENT && child->error != ENOTDIR && child->error != ELOOP)
+        if (IsUnreadableFolder(child->error))
             ++m_nSkippedFolders;
         path.truncate(parentLength);
         return;
@@ -338,10 +340,7 @@ void CDirectoryWalker::EnterReadAhead(const char *name, std::size_t nameLength)
         ++m_nSkippedFolders;
     m_chain.PushKnown(QByteArray(name, qsizetype(nameLength)), child->device, child->inode);
     level.node = std::move(child);
-    m_levels.push_back(std::move(level));
-    m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), nameBegin, qsizetype(nameLength)});
-    if (m_onFolder)
-        m_onFolder(path);
+    PushLevel(std::move(level), nameBegin, nameLength);
 }
 
 void CDirectoryWalker::LeaveFolder()
@@ -360,16 +359,10 @@ void CDirectoryWalker::LeaveFolder()
 void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
 {
     QByteArray &path = m_record.folder;
-    const qsizetype parentLength = path.size();
-    if (!path.endsWith('/'))
-        path += '/';
-    const qsizetype nameBegin = path.size();
-    path.append(name, qsizetype(nameLength));
-    // Checked before opening: a dead network mount must not even be touched.
-    if (IsMountPoint(path)) {
-        path.truncate(parentLength);
+    qsizetype parentLength = 0;
+    qsizetype nameBegin = 0;
+    if (!AppendFolderName(name, nameLength, parentLength, nameBegin))
         return;
-    }
     FileOpResult reopened;
     const int parentFd = m_chain.GetLastFd(reopened);
     if (parentFd < 0) {
@@ -385,9 +378,7 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
         fd = ::openat(parentFd, name, flags);
     }
     if (fd < 0) {
-        // Gone or replaced by a file or a link since it was listed: nothing
-        // was missed. Anything else is a folder we could not read.
-        if (errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+        if (IsUnreadableFolder(errno))
             ++m_nSkippedFolders;
         path.truncate(parentLength);
         return;
@@ -406,10 +397,32 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
         ++m_nSkippedFolders;
     m_chain.PushOpen(QByteArray(name, qsizetype(nameLength)), fd, makedev(st.stx_dev_major, st.stx_dev_minor),
                      st.stx_ino);
+    PushLevel(std::move(level), nameBegin, nameLength);
+}
+
+bool CDirectoryWalker::AppendFolderName(const char *name, std::size_t nameLength, qsizetype &parentLength,
+                                        qsizetype &nameBegin)
+{
+    QByteArray &path = m_record.folder;
+    parentLength = path.size();
+    if (!path.endsWith('/'))
+        path += '/';
+    nameBegin = path.size();
+    path.append(name, qsizetype(nameLength));
+    // Checked before opening: a dead network mount must not even be touched.
+    if (IsMountPoint(path)) {
+        path.truncate(parentLength);
+        return false;
+    }
+    return true;
+}
+
+void CDirectoryWalker::PushLevel(Level &&level, qsizetype nameBegin, std::size_t nameLength)
+{
     m_levels.push_back(std::move(level));
     m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), nameBegin, qsizetype(nameLength)});
     if (m_onFolder)
-        m_onFolder(path);
+        m_onFolder(m_record.folder);
 }
 
 void CDirectoryWalker::ReportFile(const char *name, std::size_t nameLength, const struct statx &st)
