@@ -2,6 +2,7 @@
 // messages for a missing library or entry point, stand-in plug-ins that fail,
 // call back twice or three times, and the real plug-in storing exactly the
 // checked files.
+#include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
 #include "ZipReader.h"
 
@@ -139,11 +140,7 @@ void TestCompressPage::init()
     QVERIFY(m_drive->makeFile("docs/keep.txt", 777)); // not listed
     m_archive = QFile::encodeName(m_out->path()) + "/Back-up.zip";
     m_scan = std::make_unique<CFileScan>();
-    m_scan->m_strDrive = QFile::decodeName(m_drive->root());
-    m_page = std::make_unique<CResultsPage>();
-    m_page->SetScan(m_scan.get());
-    m_page->EnsureInitialized();
-    m_page->show();
+    m_page = ShowResultsPage(*m_scan, m_drive->root());
     m_modals = std::make_unique<ModalRecorder>();
     const QByteArray archive = m_archive;
     CCompressAction::SetAskPathHook([archive](QWidget *) { return QFile::decodeName(archive); });
@@ -162,8 +159,7 @@ void TestCompressPage::cleanup()
 
 void TestCompressPage::Scan()
 {
-    m_page->OnSetActive();
-    QTRY_VERIFY_WITH_TIMEOUT(m_page->GetScanTimerId() == 0 && m_page->IsScanning() == 0, 20000);
+    QVERIFY(ScanToEnd(*m_page));
     QCOMPARE(m_page->GetModel()->rowCount(), 4);
 }
 

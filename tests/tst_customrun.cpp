@@ -1,6 +1,7 @@
 // A whole Custom run through the real pages: every one of the seven criteria
 // is set with the keyboard and the mouse, and the results page must list
 // exactly the files of a generated drive that meet all of them.
+#include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
 
 #include "wizard/CWizard.h"
@@ -173,7 +174,7 @@ private slots:
 
         QCOMPARE(sheet.GetActiveIndex(), int(PAGE_RESULTS));
         auto *results = qobject_cast<CResultsPage *>(page(PAGE_RESULTS));
-        QTRY_VERIFY_WITH_TIMEOUT(results->GetScanTimerId() == 0 && results->IsScanning() == 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(*results), 20000);
 
         // What the pages stored.
         QCOMPARE(scan.m_bExpress, 0);

@@ -5,6 +5,7 @@
 #include "RawFiles.h"
 #include "ModalWatcher.h"
 #include "OpenFileHolder.h"
+#include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
 
 #include "controls/CCheckBoxListCtrl.h"
@@ -113,8 +114,7 @@ void TestFreeForecastPage::cleanup()
 
 void TestFreeForecastPage::Scan()
 {
-    m_page->OnSetActive();
-    QTRY_VERIFY_WITH_TIMEOUT(m_page->GetScanTimerId() == 0 && !m_page->IsScanning(), 20000);
+    QVERIFY(ScanToEnd(*m_page));
 }
 
 int TestFreeForecastPage::RowOf(const char *name) const
@@ -316,7 +316,7 @@ void TestFreeForecastPage::eliminatedRowsAndAFreshScanKeepItExact()
     m_page->OnSetActive(); // empties the list before the scan starts
     QCOMPARE(m_page->GetForecastBytes(), 0);
     QCOMPARE(FreesText(), Expected(0));
-    QTRY_VERIFY_WITH_TIMEOUT(m_page->GetScanTimerId() == 0 && !m_page->IsScanning(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(*m_page), 20000);
     QCOMPARE(m_page->GetForecastBytes(), m_nSparse + m_nLinked + m_nPlain);
 }
 

@@ -4,6 +4,7 @@
 // free-space line; then "Undo Move" from the list's menu, and that it is
 // offered only until the next action, Restart or scan.
 #include "RawFiles.h"
+#include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
 
 #include "controls/CCheckBoxListCtrl.h"
@@ -142,11 +143,7 @@ void TestMoveE2E::init()
     QVERIFY(WriteFile(m_drive->path("docs/four.LOG"), QByteArray(5000, '4')));
     QVERIFY(WriteFile(m_drive->path("docs/keep.txt"), "not listed"));
     m_scan = std::make_unique<CFileScan>();
-    m_scan->m_strDrive = QFile::decodeName(m_drive->root());
-    m_page = std::make_unique<CResultsPage>();
-    m_page->SetScan(m_scan.get());
-    m_page->EnsureInitialized();
-    m_page->show();
+    m_page = ShowResultsPage(*m_scan, m_drive->root());
 }
 
 void TestMoveE2E::cleanup()
@@ -160,8 +157,7 @@ void TestMoveE2E::cleanup()
 
 void TestMoveE2E::Scan()
 {
-    m_page->OnSetActive();
-    QTRY_VERIFY_WITH_TIMEOUT(m_page->GetScanTimerId() == 0 && m_page->IsScanning() == 0, 20000);
+    QVERIFY(ScanToEnd(*m_page));
     QCOMPARE(m_page->GetModel()->rowCount(), 4);
 }
 
@@ -265,8 +261,7 @@ void TestMoveE2E::movePreservingPathsThroughTheDialog()
 void TestMoveE2E::moveIntoOneFolderReportsAClash()
 {
     QVERIFY(WriteFile(m_drive->path("Temp/deep/one.txt"), "same name, other folder"));
-    m_page->OnSetActive();
-    QTRY_VERIFY_WITH_TIMEOUT(m_page->GetScanTimerId() == 0 && m_page->IsScanning() == 0, 20000);
+    QVERIFY(ScanToEnd(*m_page));
     QCOMPARE(m_page->GetModel()->rowCount(), 5);
     const QByteArray chosen = QFile::encodeName(m_target->path());
     Move(chosen, false);
@@ -350,8 +345,7 @@ void TestMoveE2E::undoIsOfferedOnlyUntilTheNextAction()
 {
     const auto rescan = [this](const QByteArray &drive) {
         m_scan->m_strDrive = QFile::decodeName(drive);
-        m_page->OnSetActive();
-        QTRY_VERIFY_WITH_TIMEOUT(m_page->GetScanTimerId() == 0 && m_page->IsScanning() == 0, 20000);
+        QVERIFY(ScanToEnd(*m_page));
     };
     Scan();
     const QByteArray chosen = QFile::encodeName(m_target->path());

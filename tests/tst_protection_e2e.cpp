@@ -3,6 +3,8 @@
 // protected file, Custom lists it locked, and no click, key, check-all or
 // action ever checks or reaches a locked row.
 #include "ModalWatcher.h"
+#include "OpenFileHolder.h"
+#include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
 
 #include "controls/CCheckBoxItemDelegate.h"
@@ -25,15 +27,12 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QScopeGuard>
 #include <QSet>
 #include <QTimer>
 #include <QtTest>
 
-#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -161,8 +160,7 @@ void TestProtectionE2E::cleanup()
 
 void TestProtectionE2E::Scan()
 {
-    m_page->OnSetActive();
-    QTRY_VERIFY_WITH_TIMEOUT(m_page->GetScanTimerId() == 0 && !m_page->IsScanning(), 20000);
+    QVERIFY(ScanToEnd(*m_page));
 }
 
 QSet<QByteArray> TestProtectionE2E::ListedPaths() const
@@ -373,39 +371,15 @@ void TestProtectionE2E::fileHeldOpenIsProtectedOnlyWhileOpen()
 {
     QVERIFY(m_drive->makeFile("Temp/open.tmp", 50));
     const QByteArray path = m_drive->path("Temp/open.tmp");
-    int ready[2];
-    QVERIFY(::pipe(ready) == 0);
-    pid_t child = ::fork();
-    if (child == 0) {
-        ::close(ready[0]);
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-        const char c = fd >= 0 ? 'r' : 'x';
-        if (::write(ready[1], &c, 1) != 1)
-            ::_exit(1);
-        for (;;)
-            ::pause();
-    }
-    ::close(ready[1]);
-    char c = 0;
-    QVERIFY(::read(ready[0], &c, 1) == 1);
-    ::close(ready[0]);
-    // Ends the child once: a second kill could reach a process that took its number.
-    const auto stopChild = [&child] {
-        if (child > 0) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, nullptr, 0);
-            child = -1;
-        }
-    };
-    const auto guard = qScopeGuard(stopChild);
-    QCOMPARE(c, 'r');
+    OpenFileHolder holder(path);
+    QVERIFY(holder.isHolding());
     m_page->SetProtectionFactory([this](const QByteArray &drive) { return MakeProtection(drive, true); });
 
     Scan();
     QVERIFY(!ListedPaths().contains(path));
     QVERIFY(ProtectedLine().contains(QStringLiteral("in use 1")));
 
-    stopChild();
+    holder.stop();
     Scan();
     QVERIFY(ListedPaths().contains(path));
     QVERIFY(!ProtectedLine().contains(QStringLiteral("in use")));

@@ -2,6 +2,7 @@
 // smaller: the results list and the pattern lists take the new room, the
 // controls beside and below them keep their distance to the edges they
 // belong to, and the picture column stays as it is.
+#include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
 #include "WizardHarness.h"
 
@@ -96,7 +97,7 @@ private slots:
         harness.scan.m_strDrive = QFile::decodeName(drive.root());
         QVERIFY(harness.go(PAGE_RESULTS));
         auto *page = harness.page<CResultsPage>(PAGE_RESULTS);
-        QTRY_VERIFY_WITH_TIMEOUT(page->GetScanTimerId() == 0 && !page->IsScanning(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(*page), 20000);
         CSortArrowHeader *header = page->GetHeader();
         QVERIFY(header);
 

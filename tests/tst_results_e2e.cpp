@@ -3,6 +3,7 @@
 // with their files, and Eliminate, Delete and Restart leave list, totals,
 // buttons and disk consistent, including after a Cancel halfway.
 #include "ModalWatcher.h"
+#include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
 
 #include "wizard/CWizard.h"
@@ -156,11 +157,7 @@ void TestResultsE2E::init()
     QVERIFY(m_drive->isValid());
     MakeFiles();
     m_scan = std::make_unique<CFileScan>();
-    m_scan->m_strDrive = QFile::decodeName(m_drive->root());
-    m_page = std::make_unique<CResultsPage>();
-    m_page->SetScan(m_scan.get());
-    m_page->EnsureInitialized();
-    m_page->show();
+    m_page = ShowResultsPage(*m_scan, m_drive->root());
 }
 
 void TestResultsE2E::cleanup()
@@ -202,7 +199,7 @@ void TestResultsE2E::Scan(CResultsPage &page)
 {
     page.OnSetActive();
     QVERIFY(!page.isEnabled()); // until the scan has run
-    QTRY_VERIFY_WITH_TIMEOUT(page.GetScanTimerId() == 0 && page.IsScanning() == 0, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(page), 20000);
 }
 
 QSet<QByteArray> TestResultsE2E::ListedPaths(const CResultsPage &page) const
@@ -660,7 +657,7 @@ void TestResultsE2E::wizardRunsExpressToResultsAndRestarts()
     QCOMPARE(sheet.GetActiveIndex(), int(PAGE_RESULTS));
     QCOMPARE(sheet.GetNextButton().text(), LoadString(IDS_RESTART));
     QVERIFY(!sheet.isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(results->GetScanTimerId() == 0 && results->IsScanning() == 0, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(*results), 20000);
     QVERIFY(sheet.isEnabled());
     QCOMPARE(ListedPaths(*results), ExpressPaths());
     ExpectConsistentTotals(*results);

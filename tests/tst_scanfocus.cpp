@@ -3,6 +3,7 @@
 // runs reaches it, the bar measures allocated bytes against blocks in use,
 // the keyboard comes back to the list after a scan or an action, and a page
 // that becomes active has the focus on its first control, not on Close.
+#include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
 #include "WizardHarness.h"
 
@@ -214,7 +215,7 @@ private slots:
         page.show();
         QVERIFY(QTest::qWaitForWindowActive(&page));
         page.OnSetActive();
-        QTRY_VERIFY_WITH_TIMEOUT(page.GetScanTimerId() == 0 && !page.IsScanning(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(page), 20000);
         QCOMPARE(page.GetModel()->rowCount(), 2);
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(page.GetList()));
 

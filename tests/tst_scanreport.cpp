@@ -2,6 +2,7 @@
 // of its own beside the totals, rather than leaving the user to believe the
 // list covers the whole drive.
 #include "ChildProcess.h"
+#include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
 
 #include "core/CEventPump.h"
@@ -44,11 +45,7 @@ private slots:
         QCOMPARE(::chmod(m_drive->path("locked").constData(), 0700), 0);
         QCOMPARE(::chmod(m_drive->path("locked2").constData(), 0700), 0);
         m_scan = std::make_unique<CFileScan>();
-        m_scan->m_strDrive = QFile::decodeName(m_drive->root());
-        m_page = std::make_unique<CResultsPage>();
-        m_page->SetScan(m_scan.get());
-        m_page->EnsureInitialized();
-        m_page->show();
+        m_page = ShowResultsPage(*m_scan, m_drive->root());
     }
     void cleanup()
     {

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <memory>
+
+class CFileScan;
+class CResultsPage;
+
+// The results page as the tests of its scan and actions use it: alone,
+// shown, scanning the folder `driveRoot` stands for a drive.
+std::unique_ptr<CResultsPage> ShowResultsPage(CFileScan &scan, const QByteArray &driveRoot);
+
+// Activates the page, which starts its scan, and waits (20 s at most) until
+// the scan has ended. False when it has not.
+bool ScanToEnd(CResultsPage &page);
+// Whether the page's scan, started or pending, has ended.
+bool ScanEnded(CResultsPage &page);
