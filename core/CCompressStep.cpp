@@ -1,10 +1,13 @@
 #include "core/CCompressStep.h"
 
+#include "platform/CActionJournal.h"
 #include "platform/CVerifiedEntry.h"
 #include "res/ResourceIds.h"
 #include "core/CResultStore.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 std::uint32_t g_nCompressCallbacks = 0;
 
@@ -24,7 +27,27 @@ CCompressStep::CCompressStep(const CResultStore &store, const QByteArray &driveR
 {
 }
 
+CCompressStep::~CCompressStep()
+{
+    CActionJournal::Get().Clear(m_nArchiveTicket);
+}
+
 int CCompressStep::GetStatusTextId() const { return IDS_COMPRESSING; }
+
+bool CCompressStep::NoteNewArchive()
+{
+    if (m_nArchiveTicket != 0 || ::faccessat(AT_FDCWD, m_strArchive.constData(), F_OK, AT_SYMLINK_NOFOLLOW) == 0)
+        return true;
+    // A new archive is written unnamed where the file system can; where it
+    // cannot, under a temporary name beside it that a killed process would
+    // leave behind, so the next start is told where to look.
+    const qsizetype slash = m_strArchive.lastIndexOf('/');
+    if (slash < 0)
+        return true;
+    m_nArchiveTicket =
+        CActionJournal::Get().NoteArchive(slash == 0 ? QByteArray("/") : m_strArchive.left(slash), m_strArchive.mid(slash + 1));
+    return m_nArchiveTicket != 0;
+}
 
 int CCompressStep::GetFailedMessageId() const { return IDS_DELETE_FAILED; }
 
@@ -44,6 +67,8 @@ FileOpResult CCompressStep::Run(int index)
     if (!identity.ok())
         return identity;
 
+    if (!NoteNewArchive())
+        return FileOpResult::Make(FileOpCode::Failed, errno ? errno : EIO);
     const QByteArray path = m_store.GetPath(index);
     const char *paths[1] = {path.constData()};
     g_nCompressCallbacks = 0;

@@ -28,6 +28,9 @@ public:
 
     CCompressStep(const CResultStore &store, const QByteArray &driveRoot, const QByteArray &archivePath,
                   CompressFn compress, ErrorHandler onError);
+    ~CCompressStep() override;
+    CCompressStep(const CCompressStep &) = delete;
+    CCompressStep &operator=(const CCompressStep &) = delete;
 
     int GetStatusTextId() const override;
     int GetFailedMessageId() const override;
@@ -36,10 +39,14 @@ public:
 
 private:
     FileOpResult CheckIdentity(int index) const;
+    // Notes a new archive in the journal before its first file; false with
+    // errno set when the note could not be written.
+    bool NoteNewArchive();
 
     const CResultStore &m_store;
     QByteArray m_strDriveRoot;
     QByteArray m_strArchive;
     CompressFn m_pCompress;
     ErrorHandler m_onError;
+    int m_nArchiveTicket = 0;
 };

@@ -1,5 +1,13 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  platform/CActionJournal.cpp
+  platform/CActionJournal.h
+  platform/CJournalRecovery.cpp
+  platform/CJournalRecovery.h
+  platform/FolderPath.cpp
+  platform/FolderPath.h
+  platform/JournalRecord.cpp
+  platform/JournalRecord.h
   platform/CDetachedProcess.cpp
   platform/CDetachedProcess.h
   platform/CDirectoryWalker.cpp

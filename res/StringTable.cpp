@@ -145,6 +145,7 @@ constexpr StringEntry kStrings[] = {
      "  brimvale-cli delete [--dry-run] LIST\n"
      "  brimvale-cli move [--dry-run] [--preserve-path] LIST FOLDER\n"
      "  brimvale-cli zip [--dry-run] LIST ARCHIVE\n"
+     "  brimvale-cli recover\n"
      "  brimvale-cli --help | --version\n"
      "\n"
      "Lists the files of the folder DRIVE (walked as a drive root, staying on its\n"
@@ -186,6 +187,9 @@ constexpr StringEntry kStrings[] = {
      "\n"
      "Every file is checked to be the one the scan saw before it is touched; a file\n"
      "changed since, or protected, is left alone and reported on stderr.\n"
+     "\n"
+     "Every command first puts right what an interrupted action left (a file set\n"
+     "aside, a partial copy or archive); recover does only that.\n"
      "\n"
      "Exit status: 0 all done, 1 some files failed, 2 bad usage or a bad list\n"
      "(nothing touched).\n"
@@ -232,6 +236,12 @@ constexpr StringEntry kStrings[] = {
     {IDS_CLI_ARCHIVE_IS_FOLDER, "%s: the archive's name is taken by a folder"},
     {IDS_CLI_ACTION_DONE, "%s: %d done, %d failed"},
     {IDS_CLI_EMPTY_PATTERN, "option %s needs a pattern that is not empty"},
+    {IDS_CLI_RECOVERED, "an interrupted action was put right: %d files put back, %d moves finished, %d partial files removed"},
+    {IDS_CLI_RECOVERED_RENAMED, "%s: put back under this name, its own name being taken"},
+    {IDS_CLI_RECOVER_LEFT, "%s: set aside by an interrupted action and not found again"},
+    {IDS_CLI_RECOVER_NOTHING, "nothing to put right"},
+    {IDS_CLI_ARCHIVE_NOT_ZIP, "%s: not a zip archive; it was left as it is"},
+    {IDS_ARCHIVE_NOT_ZIP, "The file \"%s\" is not a zip archive.\nIt was left as it is. Please choose another name."},
     // Protection texts are this program's own wording.
     {IDS_PROTECTED_LEFT_OUT, "Left out as protected : %d files (%s)"},
     {IDS_PROTECTED_LOCKED, "Locked as protected : %d files (%s)"},
