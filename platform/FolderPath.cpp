@@ -108,6 +108,46 @@ bool NameIn(int parentFd, const FolderKey &child, QByteArray &name)
     return found;
 }
 
+// The folder named last, so that an action going from one folder to the
+// next (the same, or its parent, as when deleting from the deepest file
+// up) need not have the kernel spell out the whole path each time: that
+// costs the folder's depth, and a chain thousands of levels deep would cost
+// its depth squared.
+std::mutex g_lastMutex;
+FolderKey g_lastKey{0, 0};
+QByteArray g_lastPath;
+
+bool FromLast(int fd, const FolderKey &key, QByteArray &path)
+{
+    std::lock_guard lock(g_lastMutex);
+    if (g_lastPath.isEmpty())
+        return false;
+    if (key == g_lastKey) {
+        path = g_lastPath;
+        return true;
+    }
+    // The parent of the last folder holds it under its last name.
+    const qsizetype slash = g_lastPath.lastIndexOf('/');
+    if (slash < 0)
+        return false;
+    struct statx st;
+    const QByteArray name = g_lastPath.mid(slash + 1);
+    if (name.isEmpty() || ::statx(fd, name.constData(), AT_SYMLINK_NOFOLLOW, STATX_INO, &st) != 0
+        || !(FolderKey{makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino} == g_lastKey))
+        return false;
+    path = slash == 0 ? QByteArray("/") : g_lastPath.left(slash);
+    return true;
+}
+
+void RememberLast(const FolderKey &key, const QByteArray &path)
+{
+    std::lock_guard lock(g_lastMutex);
+    g_lastKey = key;
+    g_lastPath = path;
+}
+
+bool Resolve(int fd, const FolderKey &key, QByteArray &path);
+
 } // namespace
 
 bool FolderPath::Of(int fd, QByteArray &path, std::uint64_t &device, std::uint64_t &inode)
@@ -117,6 +157,17 @@ bool FolderPath::Of(int fd, QByteArray &path, std::uint64_t &device, std::uint64
         return false;
     device = key.device;
     inode = key.inode;
+    if (FromLast(fd, key, path) || Resolve(fd, key, path)) {
+        RememberLast(key, path);
+        return true;
+    }
+    return false;
+}
+
+namespace {
+
+bool Resolve(int fd, const FolderKey &key, QByteArray &path)
+{
     int error = 0;
     if (ProcPath(fd, path, error))
         return true;
@@ -167,6 +218,8 @@ bool FolderPath::Of(int fd, QByteArray &path, std::uint64_t &device, std::uint64
     path = top;
     return true;
 }
+
+} // namespace
 
 int FolderPath::Open(const QByteArray &path)
 {
