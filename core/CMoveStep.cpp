@@ -78,6 +78,7 @@ FileOpResult CMoveStep::Run(int index)
         m_bPreservePath ? FolderBelowRoot(m_strDriveRoot, m_store.GetPaths().GetFolder(index)) : QByteArray();
     const int toFd = m_destination.Reach(CFolderMaker::SplitLevels(below), true, result);
     FileIdentity arrived;
+    m_mover.SetCopyProgress(GetByteProgress());
     if (toFd >= 0)
         result = m_mover.Move(fromFd, name, m_store.GetIdentity(index), toFd, name, &arrived);
     if (!result.ok()) {

@@ -436,3 +436,8 @@ constexpr int IDS_SAVE_LIST_FAILED = 479;       // %s: file, %s: system reason
 constexpr int IDS_UNDO_MOVE = 490;
 constexpr int IDS_UNDOING_MOVE = 491;
 constexpr int IDS_UNDO_MOVE_FAILED = 492;
+
+// Actions: one long file's progress, a run stopped by a signal, a file refused
+constexpr int IDS_ACTION_BYTES = 560;           // %s: status text, %s: bytes done, %s: bytes in all
+constexpr int IDS_CLI_ACTION_CANCELLED = 561;   // %s: action, %d done, %d failed
+constexpr int IDS_REASON_PROTECTED = 562;

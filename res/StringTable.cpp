@@ -279,6 +279,9 @@ constexpr StringEntry kStrings[] = {
     {IDS_UNDO_MOVE, "&Undo Move"},
     {IDS_UNDOING_MOVE, "Moving back ..."},
     {IDS_UNDO_MOVE_FAILED, "   Some files couldn't be moved back. They were changed or replaced where they were moved to, or their old place is taken. They stay where they are.\n   Press 'Details' to see the a list of these files now."},
+    {IDS_ACTION_BYTES, "%s %s of %s"},
+    {IDS_CLI_ACTION_CANCELLED, "%s: cancelled; %d done, %d failed, the rest left as it was"},
+    {IDS_REASON_PROTECTED, "Installed software or a running program needs this file."},
 };
 
 const QHash<int, QString> &table()
