@@ -55,6 +55,7 @@ void CTotalsLine::ShowFreeSpace(const QString &freeSpace)
 {
     if (m_pFreeSpace)
         m_pFreeSpace->setText(FillFormat(LoadString(IDS_FREE_SPACE_FORMAT), freeSpace));
+    Layout();
 }
 
 void CTotalsLine::ShowProtected(const CProtection::Counts &counts, bool bLocked, int unreadableProcesses)
@@ -99,7 +100,8 @@ void CTotalsLine::Layout()
         if (m_nFreeSpaceWidth == 0)
             m_nFreeSpaceWidth = m_pFreeSpace->width(); // the template's, before any change
         const int right = m_pFreeSpace->geometry().right();
-        const int left = qMax(right + 1 - m_nFreeSpaceWidth, m_pFrees->geometry().right() + 1 + gap);
+        const int wanted = qMax(m_nFreeSpaceWidth, m_pFreeSpace->sizeHint().width());
+        const int left = qMax(right + 1 - wanted, m_pFrees->geometry().right() + 1 + gap);
         m_pFreeSpace->setGeometry(left, m_pFreeSpace->y(), qMax(0, right - left + 1), m_pFreeSpace->height());
     }
 }
