@@ -4,10 +4,13 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
+#include <algorithm>
+
 int CResultStore::AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen)
 {
     const int index = AddResult(record, bHeldOpen);
     m_arrReasons.back() = m_reasons.Intern(why);
+    NoteRuleFolder(m_arrPaths.GetFolderIndex(index), why.folderLevel);
     return index;
 }
 
@@ -28,6 +31,20 @@ int CResultStore::AddLockedResult(const WalkRecord &record, ProtectionReason rea
     m_arrReasons.back() = m_reasons.Intern(
         LoadString(IDS_WHY_PROTECTED).replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(reason))));
     return index;
+}
+
+void CResultStore::NoteRuleFolder(int folder, int depth)
+{
+    if (std::size_t(folder) >= m_folderRuleDepth.size())
+        m_folderRuleDepth.resize(std::size_t(folder) + 1, -1);
+    // Of two rules, the deeper folder removes fewer folders.
+    std::int32_t &kept = m_folderRuleDepth[std::size_t(folder)];
+    kept = std::max(kept, std::int32_t(depth));
+}
+
+int CResultStore::GetRuleFolderDepth(int folder) const
+{
+    return std::size_t(folder) < m_folderRuleDepth.size() ? m_folderRuleDepth[std::size_t(folder)] : -1;
 }
 
 int CResultStore::Append(const WalkRecord &record, std::uint8_t flags, bool bHeldOpen)
@@ -73,6 +90,8 @@ void CResultStore::Clear()
     std::vector<std::uint32_t>().swap(m_arrLinks);
     std::vector<std::uint8_t>().swap(m_arrFlags);
     std::vector<CReasonTable::Id>().swap(m_arrReasons);
+    std::vector<std::int32_t>().swap(m_folderRuleDepth);
+    m_trash.Clear();
     m_reasons.Clear();
     m_forecast.Clear();
     m_nSelectedBytes = 0;

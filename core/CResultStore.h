@@ -3,6 +3,7 @@
 #include "core/CFreeForecast.h"
 #include "core/CPathArray.h"
 #include "core/CReasonTable.h"
+#include "core/CTrashItems.h"
 #include "core/ProtectionReason.h"
 #include "platform/WalkRecord.h"
 
@@ -47,6 +48,15 @@ public:
     std::uint32_t GetLinkCount(int index) const { return m_arrLinks[std::size_t(index)]; }
     bool IsHeldOpen(int index) const { return m_forecast.IsHeldOpen(index); }
 
+    // The depth, in GetPaths()'s folder tree, of the folder whose rule listed
+    // the files of the tree's folder `folder` (-1: no folder rule did). An
+    // action may remove the folders it empties below that one.
+    int GetRuleFolderDepth(int folder) const;
+
+    // Trash entries listed as one row each, by the index of that row.
+    const CTrashItems &GetTrash() const { return m_trash; }
+    CTrashItems &GetTrash() { return m_trash; }
+
     // Why the file is listed: a number into the table of distinct texts.
     CReasonTable::Id GetReasonId(int index) const { return m_arrReasons[std::size_t(index)]; }
     const QString &GetReasonText(int index) const { return m_reasons.GetText(GetReasonId(index)); }
@@ -85,6 +95,7 @@ public:
 
 private:
     int Append(const WalkRecord &record, std::uint8_t flags, bool bHeldOpen);
+    void NoteRuleFolder(int folder, int depth);
 
     enum Flag : std::uint8_t { kChecked = 1, kListed = 2, kHasBirth = 4, kLocked = 8 };
     static constexpr int kReasonShift = 4; // the lock's reason lives in the high bits
@@ -105,6 +116,8 @@ private:
     std::vector<std::uint32_t> m_arrLinks;
     std::vector<std::uint8_t> m_arrFlags;
     std::vector<CReasonTable::Id> m_arrReasons;
+    std::vector<std::int32_t> m_folderRuleDepth; // by folder of m_arrPaths
+    CTrashItems m_trash;
     CReasonTable m_reasons;
     // Holds each file's allocated bytes too.
     CFreeForecast m_forecast;

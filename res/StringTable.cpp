@@ -278,6 +278,10 @@ constexpr StringEntry kStrings[] = {
     {IDS_SAVE_LIST_FAILED, "Can't save the list to \"%s\".\n%s"},
     {IDS_UNDO_MOVE, "&Undo Move"},
     {IDS_UNDOING_MOVE, "Moving back ..."},
+    {IDS_WHY_TAGGED_CACHE, "Tagged cache: %s"},
+    {IDS_WHY_TRASH, "Trash: %s, deleted %s"},
+    {IDS_WHY_TRASH_ORPHAN, "Trash: information without a file"},
+    {IDS_FOLDERS_REMOVED, "Emptied folders removed: %s"},
     {IDS_UNDO_MOVE_FAILED, "   Some files couldn't be moved back. They were changed or replaced where they were moved to, or their old place is taken. They stay where they are.\n   Press 'Details' to see the a list of these files now."},
 };
 
@@ -297,4 +301,22 @@ const QHash<int, QString> &table()
 QString LoadString(int id)
 {
     return table().value(id);
+}
+
+QString FormatString(int id, const QStringList &values)
+{
+    const QString format = LoadString(id);
+    QString out;
+    qsizetype next = 0;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = format.indexOf(QLatin1String("%s"), from);
+        if (at < 0 || next >= values.size())
+            break;
+        out += QStringView(format).mid(from, at - from);
+        out += values[next++];
+        from = at + 2;
+    }
+    out += QStringView(format).mid(from);
+    return out;
 }
