@@ -47,10 +47,15 @@ int CPathArray::FolderByPath(const QByteArray &folder)
 
 int CPathArray::AppendFile(int folder, const QByteArray &name)
 {
-    m_nameBytes.insert(m_nameBytes.end(), name.constData(), name.constData() + name.size());
-    m_nameEnds.push_back(std::int64_t(m_nameBytes.size()));
+    const int index = GetCount();
+    const std::size_t length = std::size_t(name.size());
+    const std::uint64_t begin = m_nameBytes.Append(name.constData(), length);
+    const std::uint64_t stored = std::min<std::uint64_t>(length, kLongName);
+    if (stored == kLongName)
+        m_longNames[index] = length;
+    m_names.push_back(begin | (stored << kNameBeginBits));
     m_folderOfFile.push_back(folder);
-    return GetCount() - 1;
+    return index;
 }
 
 int CPathArray::Append(const WalkRecord &record)
@@ -68,9 +73,10 @@ int CPathArray::Append(const QByteArray &folder, const QByteArray &name)
 void CPathArray::Clear()
 {
     // Swapping with empty containers gives the memory back; clear() would keep it.
-    std::vector<char>().swap(m_nameBytes);
-    std::vector<std::int64_t>().swap(m_nameEnds);
-    std::vector<std::int32_t>().swap(m_folderOfFile);
+    m_nameBytes.Clear();
+    m_names.clear();
+    std::unordered_map<int, std::size_t>().swap(m_longNames);
+    m_folderOfFile.clear();
     std::vector<char>().swap(m_folderNameBytes);
     std::vector<std::int64_t>().swap(m_folderNameEnds);
     std::vector<std::int32_t>().swap(m_folderParent);
@@ -81,11 +87,11 @@ void CPathArray::Clear()
     m_lastPathFolder = -1;
 }
 
-std::string_view CPathArray::GetNameView(int index) const
+std::size_t CPathArray::GetMemoryBytes() const
 {
-    const std::int64_t begin = index > 0 ? m_nameEnds[std::size_t(index - 1)] : 0;
-    const std::int64_t end = m_nameEnds[std::size_t(index)];
-    return std::string_view(m_nameBytes.data() + begin, std::size_t(end - begin));
+    return m_nameBytes.GetMemoryBytes() + m_names.GetMemoryBytes() + m_folderOfFile.GetMemoryBytes()
+        + m_folderNameBytes.capacity() + m_folderNameEnds.capacity() * sizeof(std::int64_t)
+        + (m_folderParent.capacity() + m_folderDepth.capacity()) * sizeof(std::int32_t);
 }
 
 QByteArray CPathArray::GetName(int index) const

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "core/CBytePages.h"
+#include "core/CChunkedArray.h"
 #include "platform/WalkRecord.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The raw paths of the listed files, kept compactly: folders form a tree
@@ -33,12 +36,20 @@ public:
     QByteArray GetPath(int index) const;
     QByteArray GetName(int index) const;
     // A view of the name bytes, valid until the next Append or Clear.
-    std::string_view GetNameView(int index) const;
+    std::string_view GetNameView(int index) const
+    {
+        const std::uint64_t name = m_names[std::size_t(index)];
+        const std::uint64_t length = name >> kNameBeginBits;
+        return m_nameBytes.View(name & ((std::uint64_t(1) << kNameBeginBits) - 1),
+                                length == kLongName ? LongNameLength(index) : std::size_t(length));
+    }
     // The whole path of the file's folder (no trailing slash except for "/").
     QByteArray GetFolder(int index) const { return GetFolderPath(GetFolderIndex(index)); }
 
     // Files of the same folder share one folder index.
     int GetFolderIndex(int index) const { return m_folderOfFile[std::size_t(index)]; }
+    // Bytes held for names, folders and their tables.
+    std::size_t GetMemoryBytes() const;
     int GetFolderCount() const { return int(m_folderParent.size()); }
     QByteArray GetFolderAt(int folderIndex) const { return GetFolderPath(folderIndex); }
 
@@ -51,14 +62,20 @@ public:
     QByteArray GetFolderPath(int folderIndex) const;
 
 private:
+    std::size_t LongNameLength(int index) const { return m_longNames.find(index)->second; }
     int AddFolder(int parent, const char *name, qsizetype length);
     int FolderOfChain(const WalkRecord &record);
     int FolderByPath(const QByteArray &folder);
     int AppendFile(int folder, const QByteArray &name);
 
-    std::vector<char> m_nameBytes;
-    std::vector<std::int64_t> m_nameEnds; // end offset of each name in m_nameBytes
-    std::vector<std::int32_t> m_folderOfFile;
+    // Each file's name: where it begins in m_nameBytes (low kNameBeginBits)
+    // and its length above; a length too long for its bits is in m_longNames.
+    static constexpr int kNameBeginBits = 40;
+    static constexpr std::uint64_t kLongName = (std::uint64_t(1) << (64 - kNameBeginBits)) - 1;
+    CBytePages m_nameBytes;
+    CChunkedArray<std::uint64_t> m_names;
+    std::unordered_map<int, std::size_t> m_longNames;
+    CChunkedArray<std::int32_t> m_folderOfFile;
 
     std::vector<char> m_folderNameBytes;
     std::vector<std::int64_t> m_folderNameEnds;

@@ -2,6 +2,9 @@
 list(APPEND BV_CORE_SOURCES
   core/CBrowserCommand.cpp
   core/CBrowserCommand.h
+  core/CBytePages.cpp
+  core/CBytePages.h
+  core/CChunkedArray.h
   core/CFreeForecast.cpp
   core/CFreeForecast.h
   core/CHeldOpenFiles.cpp
@@ -44,6 +47,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultsSorter.h
   core/CCsvListWriter.cpp
   core/CCsvListWriter.h
+  core/CRadixOrder.cpp
+  core/CRadixOrder.h
   core/CReasonTable.cpp
   core/CReasonTable.h
   core/MatchReason.h
