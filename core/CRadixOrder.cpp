@@ -5,6 +5,11 @@
 
 namespace {
 
+// Digits of 11 bits: six passes for 64-bit keys, three for 32-bit ones,
+// with counters that stay in the first-level cache.
+constexpr int kDigitBits = 11;
+constexpr std::uint32_t kDigitMask = (1u << kDigitBits) - 1;
+
 template <typename Entry>
 void RadixSort(std::vector<Entry> &entries)
 {
@@ -12,9 +17,9 @@ void RadixSort(std::vector<Entry> &entries)
     const std::size_t count = entries.size();
     if (count < 2)
         return;
-    // Every byte's histogram in one pass; a byte that never differs is skipped.
-    constexpr int kBytes = int(sizeof(Key));
-    std::vector<std::array<std::uint32_t, 256>> counts(kBytes);
+    // Every digit's histogram in one pass; a digit that never differs is skipped.
+    constexpr int kDigits = (int(sizeof(Key)) * 8 + kDigitBits - 1) / kDigitBits;
+    std::vector<std::array<std::uint32_t, kDigitMask + 1>> counts(kDigits);
     for (auto &histogram : counts)
         histogram.fill(0);
     Key any = 0;
@@ -22,26 +27,26 @@ void RadixSort(std::vector<Entry> &entries)
     for (const Entry &e : entries) {
         any |= e.key;
         all &= e.key;
-        for (int b = 0; b < kBytes; ++b)
-            ++counts[std::size_t(b)][(e.key >> (8 * b)) & 0xFF];
+        for (int d = 0; d < kDigits; ++d)
+            ++counts[std::size_t(d)][(e.key >> (kDigitBits * d)) & kDigitMask];
     }
     const Key varies = any ^ all;
     std::vector<Entry> other;
-    for (int b = 0; b < kBytes; ++b) {
-        if (((varies >> (8 * b)) & 0xFF) == 0)
+    for (int d = 0; d < kDigits; ++d) {
+        const int shift = kDigitBits * d;
+        if (((varies >> shift) & kDigitMask) == 0)
             continue;
         if (other.empty())
             other.resize(count);
-        std::array<std::uint32_t, 256> &histogram = counts[std::size_t(b)];
+        auto &histogram = counts[std::size_t(d)];
         std::uint32_t sum = 0;
         for (std::uint32_t &slot : histogram) {
             const std::uint32_t n = slot;
             slot = sum;
             sum += n;
         }
-        const int shift = 8 * b;
         for (const Entry &e : entries)
-            other[histogram[(e.key >> shift) & 0xFF]++] = e;
+            other[histogram[(e.key >> shift) & kDigitMask]++] = e;
         entries.swap(other);
     }
 }

@@ -4,11 +4,11 @@
 #include <vector>
 
 // A stable sort of a million small keys in a few linear passes: each entry
-// is a key and the position it came from, sorted by key a byte at a time
-// from the lowest, so that entries with equal keys keep the order of their
-// positions. Bytes that are the same in every key cost no pass, so sizes and
-// times (whose high bytes rarely differ) take four or five passes, folder
-// and reason ranks two or three. 32-bit keys halve the memory moved, which
+// is a key and the position it came from, sorted by key a digit at a time
+// from the lowest (11 bits at a time), so that entries with equal keys keep
+// the order of their positions. Digits that are the same in every key cost
+// no pass, so sizes, times and ranks take two or three passes, the first
+// bytes of names six. 32-bit keys halve the memory moved, which
 // is why both widths exist.
 class CRadixOrder
 {

@@ -278,8 +278,20 @@ std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool a
             if (r < 0)
                 continue;
             const std::string_view name = paths.GetNameView(int(item));
-            const std::uint64_t prefix = NameChunk(name, 0, scratch);
-            const std::uint64_t next = NameChunk(name, 8, scratch);
+            std::uint64_t prefix = 0;
+            std::uint64_t next = 0;
+            if (name.size() <= 16
+                && std::none_of(name.begin(), name.end(), [](char c) { return std::uint8_t(c) >= 0x80; })) {
+                // Short ASCII names, the most common: both chunks in one go.
+                for (std::size_t i = 0; i < 16; ++i) {
+                    const std::uint8_t c = i < name.size() ? std::uint8_t(name[i]) : 0;
+                    std::uint64_t &chunk = i < 8 ? prefix : next;
+                    chunk = (chunk << 8) | ((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+                }
+            } else {
+                prefix = NameChunk(name, 0, scratch);
+                next = NameChunk(name, 8, scratch);
+            }
             entries[std::size_t(r)] = CRadixOrder::Entry64{ascending ? prefix : ~prefix, std::uint32_t(r)};
             second[std::size_t(r)] = ascending ? next : ~next;
         }

@@ -3,6 +3,7 @@
 // it was given. The sorter orders by small keys in a few passes; its order
 // must be the plain stable order by the same keys, whatever the names.
 #include "core/CResultStore.h"
+#include "core/MatchReason.h"
 #include "core/CResultsSorter.h"
 #include "core/ResultColumns.h"
 
@@ -128,13 +129,13 @@ private slots:
     void keepsAMillionFilesCompactly()
     {
         CResultStore store;
-        WalkRecord record = Walked("a file name of average length.txt", 1000, 1700000000 * kNs, 1690000000 * kNs);
+        WalkRecord record = Walked("IMG_20231104_1532.jpg", 1000, 1700000000 * kNs, 1690000000 * kNs);
         for (int i = 0; i < 200000; ++i) {
             record.identity.inode = record.inode = ino_t(i + 1);
             store.AddResult(record);
         }
-        // Record, forecast word and name reference, names, folder: well under
-        // 100 bytes a file.
+        // Record, forecast word, name reference and folder, a name of 21
+        // bytes: under 100 bytes a file, the last chunk's room included.
         QVERIFY2(store.GetMemoryBytes() / 200000 < 100, qPrintable(QString::number(store.GetMemoryBytes() / 200000)));
         QCOMPARE(store.GetIdentity(199999).inode, ino_t(200000));
         store.Clear();
