@@ -5,8 +5,10 @@
 // every row, Restart, and Delete of the checked files of a folder of its
 // own making. Targets: no gap over 100 ms, none over 50 ms during the scan.
 //
-//   bench_stall DIR [--delete N]
+//   bench_stall DIR [--delete N] [--verbose]
 //
+// --verbose also prints every gap over 50 ms, with when in the operation it
+// began.
 // DIR is scanned with every file listed (make it with bench/gen_tree.py
 // --million). Delete runs on N files (100,000 unless given) that this
 // program makes in a temporary folder and scans as a drive of their own, so
@@ -51,9 +53,11 @@ public:
     }
     void Reset()
     {
-        m_nLast = m_clock.nsecsElapsed();
+        m_nLast = m_nStart = m_clock.nsecsElapsed();
         m_nLongest = 0;
     }
+    // Prints every gap over 50 ms as it ends, with when it began.
+    void SetVerbose(bool bVerbose) { m_bVerbose = bVerbose; }
     double LongestMs() const { return double(m_nLongest) / 1e6; }
 
 private:
@@ -61,12 +65,16 @@ private:
     {
         const qint64 now = m_clock.nsecsElapsed();
         m_nLongest = std::max(m_nLongest, now - m_nLast);
+        if (m_bVerbose && now - m_nLast > 50000000)
+            std::printf("    gap of %.0f ms from %.3f s\n", double(now - m_nLast) / 1e6, double(m_nLast - m_nStart) / 1e9);
         m_nLast = now;
     }
     QTimer m_timer;
     QElapsedTimer m_clock;
+    qint64 m_nStart = 0;
     qint64 m_nLast = 0;
     qint64 m_nLongest = 0;
+    bool m_bVerbose = false;
 };
 
 // CPU seconds of this thread: on a loaded machine the wall clock also counts
@@ -140,13 +148,15 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s DIR [--delete N]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s DIR [--delete N] [--verbose]\n", argv[0]);
         return 2;
     }
     int deleteCount = 100000;
-    for (int i = 2; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--delete") == 0)
+    bool verbose = false;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--delete") == 0 && i + 1 < argc)
             deleteCount = std::max(1, std::atoi(argv[i + 1]));
+        verbose = verbose || std::strcmp(argv[i], "--verbose") == 0;
     }
 
     CFileScan scan;
@@ -160,6 +170,7 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
 
     CHeartbeat beat;
+    beat.SetVerbose(verbose);
     double worst = 0;
     double worstScan = 0;
     const QByteArray drive(argv[1]);

@@ -1,20 +1,27 @@
 #include "core/CBytePages.h"
 
+#include <algorithm>
 #include <cstring>
+
+void CBytePages::Reserve(std::size_t length)
+{
+    if (GetRoom() >= length)
+        return;
+    const std::size_t pages = std::max<std::size_t>(1, (length + kPageSize - 1) / kPageSize);
+    m_blocks.push_back(std::make_unique_for_overwrite<char[]>(pages * kPageSize));
+    m_nAllocated += pages * kPageSize;
+    m_nEnd = std::uint64_t(m_pages.size()) << kPageShift;
+    for (std::size_t p = 0; p < pages; ++p)
+        m_pages.push_back(m_blocks.back().get() + p * kPageSize);
+    m_nLimit = std::uint64_t(m_pages.size()) << kPageShift;
+}
 
 std::uint64_t CBytePages::Append(const char *data, std::size_t length)
 {
-    const std::size_t used = std::size_t(m_nEnd & (kPageSize - 1));
-    const bool fits = !m_pages.empty() && used != 0 && length <= kPageSize - used;
-    if (!fits && length > 0) {
+    if (length > GetRoom()) {
         // A new page (or, for a long string, a block of several), begun at
         // a page boundary so that a string is always in one piece.
-        const std::size_t pages = (length + kPageSize - 1) / kPageSize;
-        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(pages * kPageSize));
-        m_nAllocated += pages * kPageSize;
-        m_nEnd = std::uint64_t(m_pages.size()) << kPageShift;
-        for (std::size_t p = 0; p < pages; ++p)
-            m_pages.push_back(m_blocks.back().get() + p * kPageSize);
+        Reserve(length);
     }
     const std::uint64_t begin = m_nEnd;
     if (length > 0)
@@ -28,5 +35,6 @@ void CBytePages::Clear()
     std::vector<std::unique_ptr<char[]>>().swap(m_blocks);
     std::vector<char *>().swap(m_pages);
     m_nEnd = 0;
+    m_nLimit = 0;
     m_nAllocated = 0;
 }

@@ -20,6 +20,13 @@ public:
 
     // Copies the bytes in; returns where they begin.
     std::uint64_t Append(const char *data, std::size_t length);
+    // Where the next string goes if it fits in the current page, and how
+    // many bytes still fit there.
+    std::uint64_t GetEnd() const { return m_nEnd; }
+    std::size_t GetRoom() const { return std::size_t(m_nLimit - m_nEnd); }
+    // Makes sure the next `length` bytes go one after the other into the
+    // current page, beginning a new one when it has less room.
+    void Reserve(std::size_t length);
     std::string_view View(std::uint64_t begin, std::size_t length) const
     {
         if (length == 0)
@@ -33,5 +40,6 @@ private:
     std::vector<std::unique_ptr<char[]>> m_blocks;
     std::vector<char *> m_pages; // page number -> its first byte
     std::uint64_t m_nEnd = 0;    // where the next string goes
+    std::uint64_t m_nLimit = 0;  // the end of the block it goes into
     std::size_t m_nAllocated = 0;
 };

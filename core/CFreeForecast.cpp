@@ -6,11 +6,10 @@ int CFreeForecast::AddFile(dev_t device, ino_t inode, std::int64_t allocatedByte
                            bool bHeldOpen, bool bChecked)
 {
     const int index = GetCount();
-    // Above an exbibyte is no file system's size: the rest of the word is flags.
-    const std::int64_t bytes = std::clamp<std::int64_t>(allocatedBytes, 0, std::int64_t(1) << 59);
-    const std::uint64_t flags = bHeldOpen ? std::uint64_t(kHeldOpen) : 0;
+    const std::int64_t bytes = std::max<std::int64_t>(allocatedBytes, 0);
+    const std::uint32_t flags = bHeldOpen ? std::uint32_t(kHeldOpen) : 0;
     if (linkCount <= 1) {
-        m_files.push_back(flags | (std::uint64_t(bytes) << kValueShift));
+        m_files.push_back(flags | OwnWord(index, bytes));
     } else {
         const auto [it, inserted] = m_groupOf.try_emplace(InodeKey{device, inode}, std::int32_t(m_groups.size()));
         if (inserted)
@@ -25,7 +24,7 @@ int CFreeForecast::AddFile(dev_t device, ino_t inode, std::int64_t allocatedByte
         group.heldOpen = group.heldOpen || bHeldOpen;
         ++group.listed;
         m_nForecast += GroupFrees(group, group.checked) - before;
-        m_files.push_back(flags | kGrouped | (std::uint64_t(it->second) << kValueShift));
+        m_files.push_back(flags | kGrouped | (std::uint32_t(it->second) << kValueShift));
     }
     SetChecked(index, bChecked);
     return index;
@@ -35,8 +34,8 @@ void CFreeForecast::SetChecked(int index, bool bChecked)
 {
     if (!IsValidIndex(index) || IsChecked(index) == bChecked || (bChecked && IsRemoved(index)))
         return;
-    std::uint64_t &file = m_files[std::size_t(index)];
-    file = bChecked ? file | kChecked : file & ~std::uint64_t(kChecked);
+    std::uint32_t &file = m_files[std::size_t(index)];
+    file = bChecked ? file | kChecked : file & ~std::uint32_t(kChecked);
     const std::int32_t groupIndex = GroupOf(index);
     if (groupIndex < 0) {
         if (!(file & kHeldOpen))
@@ -73,15 +72,27 @@ void CFreeForecast::Restore(int index)
         return;
     // Removed links are unchecked and their group has already let go of
     // them, so the forecast is unchanged until the file is checked again.
-    m_files[std::size_t(index)] = std::uint64_t(GetAllocatedBytes(index)) << kValueShift;
+    const std::int64_t bytes = GetAllocatedBytes(index);
+    m_files[std::size_t(index)] = OwnWord(index, bytes);
 }
 
 void CFreeForecast::Clear()
 {
     m_files.clear();
+    std::unordered_map<int, std::int64_t>().swap(m_ownBytesAside);
     std::vector<LinkGroup>().swap(m_groups);
     std::unordered_map<InodeKey, std::int32_t, InodeHash>().swap(m_groupOf);
     m_nForecast = 0;
+}
+
+std::uint32_t CFreeForecast::OwnWord(int index, std::int64_t bytes)
+{
+    if (bytes % kBlock == 0 && bytes / kBlock < kBytesAside) {
+        m_ownBytesAside.erase(index);
+        return std::uint32_t(bytes / kBlock) << kValueShift;
+    }
+    m_ownBytesAside[index] = bytes;
+    return kBytesAside << kValueShift;
 }
 
 std::int64_t CFreeForecast::GetAllocatedBytes(int index) const
@@ -92,7 +103,8 @@ std::int64_t CFreeForecast::GetAllocatedBytes(int index) const
 
 std::size_t CFreeForecast::GetMemoryBytes() const
 {
-    return m_files.GetMemoryBytes() + m_groups.capacity() * sizeof(LinkGroup) + m_groupOf.size() * 48;
+    return m_files.GetMemoryBytes() + m_groups.capacity() * sizeof(LinkGroup) + m_groupOf.size() * 48
+        + m_ownBytesAside.size() * 32;
 }
 
 std::uint32_t CFreeForecast::GetListedLinks(int index) const

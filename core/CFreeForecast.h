@@ -60,10 +60,15 @@ public:
     std::size_t GetMemoryBytes() const;
 
 private:
-    // One word per file: the flags below, and above kValueShift either its
-    // allocated bytes or, for a file of several links (kGrouped), its group.
-    enum Flag : std::uint64_t { kChecked = 1, kHeldOpen = 2, kRemoved = 4, kGrouped = 8 };
+    // One 32-bit word per file: the flags below, and above kValueShift
+    // either, for a file of several links (kGrouped), its group, or its
+    // allocated bytes in blocks of 512 (what the walk counts in). Bytes
+    // that are no whole number of blocks, or more than the bits hold, are
+    // kept in m_ownBytesAside, and the word holds kBytesAside.
+    enum Flag : std::uint32_t { kChecked = 1, kHeldOpen = 2, kRemoved = 4, kGrouped = 8 };
     static constexpr int kValueShift = 4;
+    static constexpr std::uint32_t kBytesAside = (std::uint32_t(1) << (32 - kValueShift)) - 1;
+    static constexpr std::int64_t kBlock = 512;
 
     // The links of one file with several, as far as the scan met them.
     struct LinkGroup
@@ -93,16 +98,23 @@ private:
         return !group.heldOpen && checked >= group.links ? group.bytes : 0;
     }
 
-    std::uint64_t File(int index) const { return m_files[std::size_t(index)]; }
+    std::uint32_t File(int index) const { return m_files[std::size_t(index)]; }
     // The file's link group, -1 for a file of one link.
     std::int32_t GroupOf(int index) const
     {
         return (File(index) & kGrouped) ? std::int32_t(File(index) >> kValueShift) : -1;
     }
     // What the file's own blocks free, for a file of one link.
-    std::int64_t OwnBytes(int index) const { return std::int64_t(File(index) >> kValueShift); }
+    std::int64_t OwnBytes(int index) const
+    {
+        const std::uint32_t value = File(index) >> kValueShift;
+        return value == kBytesAside ? m_ownBytesAside.find(index)->second : std::int64_t(value) * kBlock;
+    }
+    // The word of a file of one link with `bytes`, besides its flags.
+    std::uint32_t OwnWord(int index, std::int64_t bytes);
 
-    CChunkedArray<std::uint64_t> m_files;
+    CChunkedArray<std::uint32_t> m_files;
+    std::unordered_map<int, std::int64_t> m_ownBytesAside;
     std::vector<LinkGroup> m_groups;
     std::unordered_map<InodeKey, std::int32_t, InodeHash> m_groupOf;
     std::int64_t m_nForecast = 0;

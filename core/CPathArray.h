@@ -38,10 +38,12 @@ public:
     // A view of the name bytes, valid until the next Append or Clear.
     std::string_view GetNameView(int index) const
     {
-        const std::uint64_t name = m_names[std::size_t(index)];
-        const std::uint64_t length = name >> kNameBeginBits;
-        return m_nameBytes.View(name & ((std::uint64_t(1) << kNameBeginBits) - 1),
-                                length == kLongName ? LongNameLength(index) : std::size_t(length));
+        const std::size_t i = std::size_t(index);
+        const std::uint16_t begin = (i & (kBlockFiles - 1)) == 0 ? 0 : m_nameEnds[i - 1];
+        const std::uint16_t end = m_nameEnds[i];
+        if (begin == end && !m_namesAside.empty())
+            return AsideName(index);
+        return m_nameBytes.View(m_blockBegins[i >> kBlockShift] + begin, std::size_t(end - begin));
     }
     // The whole path of the file's folder (no trailing slash except for "/").
     QByteArray GetFolder(int index) const { return GetFolderPath(GetFolderIndex(index)); }
@@ -62,19 +64,29 @@ public:
     QByteArray GetFolderPath(int folderIndex) const;
 
 private:
-    std::size_t LongNameLength(int index) const { return m_longNames.find(index)->second; }
+    std::string_view AsideName(int index) const;
     int AddFolder(int parent, const char *name, qsizetype length);
     int FolderOfChain(const WalkRecord &record);
     int FolderByPath(const QByteArray &folder);
     int AppendFile(int folder, const QByteArray &name);
 
-    // Each file's name: where it begins in m_nameBytes (low kNameBeginBits)
-    // and its length above; a length too long for its bits is in m_longNames.
-    static constexpr int kNameBeginBits = 40;
-    static constexpr std::uint64_t kLongName = (std::uint64_t(1) << (64 - kNameBeginBits)) - 1;
+    // The names of each block of kBlockFiles files lie one after the other
+    // from where the block begins, so a file keeps only where its name ends
+    // within its block: two bytes. A name that does not fit the block's run
+    // (a very long one) lies elsewhere, in m_namesAside, and ends where the
+    // name before it did.
+    static constexpr int kBlockShift = 6;
+    static constexpr std::size_t kBlockFiles = std::size_t(1) << kBlockShift;
+    static constexpr std::size_t kBlockBytes = 0xFFFF;
+    struct NameAside
+    {
+        std::uint64_t begin;
+        std::size_t length;
+    };
     CBytePages m_nameBytes;
-    CChunkedArray<std::uint64_t> m_names;
-    std::unordered_map<int, std::size_t> m_longNames;
+    std::vector<std::uint64_t> m_blockBegins;
+    CChunkedArray<std::uint16_t> m_nameEnds;
+    std::unordered_map<int, NameAside> m_namesAside;
     CChunkedArray<std::int32_t> m_folderOfFile;
 
     std::vector<char> m_folderNameBytes;
