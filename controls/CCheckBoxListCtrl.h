@@ -33,6 +33,8 @@ public:
     explicit CCheckBoxListCtrl(QWidget *parent = nullptr);
 
     CSortArrowHeader *SortHeader() const { return m_pHeader; }
+    // The column header, under the name a list's header has elsewhere.
+    QHeaderView *header() const { return horizontalHeader(); }
     const CImageList &CheckImages() const { return m_imlCheck; }
 
     // 1 checked, 0 unchecked, -1 for a row without a check box.
@@ -69,6 +71,8 @@ protected:
 private:
     QModelIndex CheckIndex(int nItem) const;
     bool ApplyCheck(int nItem, bool bCheck);
+    // Tells assistive tools that row `nItem`'s check box flipped.
+    void AnnounceCheck(int nItem);
     // The row whose check box lies under `point`, or -1.
     int CheckBoxAt(const QPoint &point) const;
     // Every row is as high as the first row's cells need (the font, the
