@@ -4,6 +4,9 @@ list(APPEND BV_CORE_SOURCES
   core/CBrowserCommand.h
   core/CEmptiedFolders.cpp
   core/CEmptiedFolders.h
+  core/CBytePages.cpp
+  core/CBytePages.h
+  core/CChunkedArray.h
   core/CFreeForecast.cpp
   core/CTrashEntryRemover.cpp
   core/CTrashEntryRemover.h
@@ -54,6 +57,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultsSorter.h
   core/CCsvListWriter.cpp
   core/CCsvListWriter.h
+  core/CRadixOrder.cpp
+  core/CRadixOrder.h
   core/CReasonTable.cpp
   core/CReasonTable.h
   core/MatchReason.h

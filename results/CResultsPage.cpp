@@ -275,8 +275,10 @@ void CResultsPage::StartScan()
     m_bScanning = 1;
     EnableSheet(false);
     dlg.Create(window(), m_strScannedDrive);
+    // The lists are read while the walk begins; a file that must wait for
+    // them keeps the window alive meanwhile.
     if (protection)
-        protection->Load();
+        protection->StartLoad([] { QCoreApplication::processEvents(); });
     // What a file held open frees is nothing, so the forecast needs the open
     // files even where protection does not look for them.
     m_pScanProtection = protection.get();
