@@ -92,14 +92,17 @@ double RunProgram(const QByteArray &archive, const FileSet &set, const QByteArra
     // What the walk would have listed, gathered before the clock starts.
     CResultStore store;
     for (const QByteArray &path : set.paths) {
-        struct stat st {};
-        ::lstat(path.constData(), &st);
+        struct statx st {};
+        ::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st);
         WalkRecord record;
         record.folder = path.left(path.lastIndexOf('/'));
         record.name = path.mid(path.lastIndexOf('/') + 1);
-        record.size = st.st_size;
-        record.device = st.st_dev;
-        record.inode = st.st_ino;
+        // The whole identity, as the walk records it: the step compares it
+        // before it stores the file.
+        record.identity = FileIdentity::FromStatx(st);
+        record.size = record.identity.size;
+        record.device = record.identity.device;
+        record.inode = record.identity.inode;
         store.AddResult(record);
     }
     int failures = 0;
