@@ -83,11 +83,10 @@ ActionOutcome CActionRunner::Run(const std::vector<ActionRow> &rows, CActionHook
         hooks.OnBetweenRows();
     }
     m_step.SetByteProgress({});
+    // The step's end; a step that removes files also removes the folders
+    // they left empty here (CEmptiedFolders), before the drive is measured
+    // again.
     m_step.Finish();
-
-    // Folders the action emptied are to be removed here, deepest first,
-    // before the drive is measured again (outcome.doneItems names the
-    // files that left them).
 
     outcome.forecastFreedBytes = m_store.GetForecast().FreedBy(outcome.freedItems);
     if (bMeasure) {

@@ -52,6 +52,9 @@ public:
     virtual QByteArray GetFailedPath(int) const { return {}; }
     // Called once after the loop, whether it ran to the end or was cancelled.
     virtual void Finish() {}
+    // Folders that the files acted on left empty and that Finish removed
+    // (see CEmptiedFolders).
+    virtual int GetRemovedFolders() const { return 0; }
 
     // Where a step that copies file data reports it (the runner sets it).
     void SetByteProgress(ByteProgress progress) { m_byteProgress = std::move(progress); }

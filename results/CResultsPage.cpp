@@ -13,6 +13,7 @@
 #include "core/CFileScan.h"
 #include "core/CMoveRecord.h"
 #include "core/CResultsModel.h"
+#include "core/CTrashGrouper.h"
 #include "core/SizeText.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
@@ -200,7 +201,11 @@ void CResultsPage::StartScan()
         CScanSession session(*m_pScan, m_strScannedDrive);
         session.SetProtectionFactory(m_protectionFactory);
         session.SetOpenFileSourceFactory(m_openFileSourceFactory);
-        outcome = session.Run(*this, dlg);
+        // A trash entry (its file or folder and its information) is one row.
+        CTrashGrouper trash(*this, m_pModel->GetStore(), m_pModel->GetTrash(), m_strScannedDrive,
+                            CTrashGrouper::HomeTrash());
+        outcome = session.Run(trash, dlg);
+        trash.Flush();
     }
     m_protectedCounts = outcome.protectedCounts;
     m_nUnreadableProcesses = outcome.unreadableProcesses;
@@ -379,6 +384,9 @@ void CResultsPage::OnActionEnded(const CActionStep &step, const ActionOutcome &o
 {
     EndAction();
     FocusList();
+    // The scan's note on skipped folders gives way to what the action tidied.
+    if (step.GetRemovedFolders() > 0)
+        m_totals.ShowFoldersRemoved(step.GetRemovedFolders());
     if (!step.ChangesDisk())
         return;
     m_nActionForecastBytes = outcome.forecastFreedBytes;

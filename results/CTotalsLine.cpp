@@ -83,6 +83,12 @@ void CTotalsLine::ShowSkippedFolders(std::int64_t nSkippedFolders)
         m_pSkipped->setText(FillFormat(LoadString(IDS_SKIPPED_FOLDERS), QString(), nSkippedFolders));
 }
 
+void CTotalsLine::ShowFoldersRemoved(int nFolders)
+{
+    if (m_pSkipped)
+        m_pSkipped->setText(FormatString(IDS_FOLDERS_REMOVED, {QString::number(nFolders)}));
+}
+
 void CTotalsLine::Layout()
 {
     if (!m_pSelection || !m_pFrees)

@@ -25,6 +25,9 @@ public:
     void ShowProtected(const CProtection::Counts &counts, bool bLocked, int unreadableProcesses);
     // Empty when the scan read every folder.
     void ShowSkippedFolders(std::int64_t nSkippedFolders);
+    // In the skipped folders' place: how many folders an action emptied
+    // and removed.
+    void ShowFoldersRemoved(int nFolders);
     // Puts the forecast right after the selection text and lets the
     // free-space line have the rest of the line.
     void Layout();
