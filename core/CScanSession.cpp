@@ -32,8 +32,10 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     ScanOutcome outcome;
     outcome.protectedLocked = m_bListLocked;
     m_pProtection = m_protectionFactory ? m_protectionFactory(m_drive) : nullptr;
+    // The lists are read while the walk begins; a file that must wait for
+    // them keeps whoever shows the scan alive meanwhile.
     if (m_pProtection)
-        m_pProtection->Load();
+        m_pProtection->StartLoad([&progress] { progress.WhileWaiting(); });
     // What a file held open frees is nothing, so the forecast needs the open
     // files even where protection does not look for them.
     m_heldOpen = CHeldOpenFiles();

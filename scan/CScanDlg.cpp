@@ -66,6 +66,11 @@ void CScanDlg::OnFileMet(const WalkRecord &record)
     AddProgress(record.allocatedBytes > 0 ? std::uint64_t(record.allocatedBytes) : 0);
 }
 
+void CScanDlg::WhileWaiting()
+{
+    m_pump.Pump();
+}
+
 std::int64_t CScanDlg::QueryBytesInUse(const QByteArray &drive) const
 {
     const DiskSpace space = CDiskSpace::Query(drive);

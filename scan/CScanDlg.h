@@ -35,6 +35,7 @@ public:
     std::uint64_t GetDoneBytes() const { return m_nDoneBytes; }
 
     void OnFileMet(const WalkRecord &record) override;
+    void WhileWaiting() override;
     bool OnBetweenEntries(CMatchSink &sink) override;
 
 protected:
