@@ -22,6 +22,7 @@ struct WalkFolder
     std::uint64_t attributes = 0; // statx attributes: immutable, append-only...
     std::int64_t modifiedTime = 0;
     std::int64_t changeTime = 0;
+    bool cacheTag = false;      // holds a CACHEDIR.TAG with its signature
 };
 
 // What the drive walk knows about one file: enough to match it against the

@@ -4,6 +4,8 @@ list(APPEND BV_CORE_SOURCES
   platform/CMarkerFiles.h
   platform/CUserCredentials.cpp
   platform/CUserCredentials.h
+  platform/CacheDirTag.cpp
+  platform/CacheDirTag.h
   platform/CDetachedProcess.cpp
   platform/CDetachedProcess.h
   platform/CDirectoryWalker.cpp
@@ -12,7 +14,11 @@ list(APPEND BV_CORE_SOURCES
   platform/CDiskSpace.h
   platform/DeviceOf.cpp
   platform/DeviceOf.h
+  platform/CEmptyFolderRemover.cpp
+  platform/CEmptyFolderRemover.h
   platform/CFileDeleter.cpp
+  platform/CTrashFiles.cpp
+  platform/CTrashFiles.h
   platform/CFileDeleter.h
   platform/CFileMover.cpp
   platform/CFileMover.h
