@@ -1,6 +1,7 @@
 #include "app/CWizardApp.h"
 #include "platform/CJournalRecovery.h"
 #include "res/Bitmaps.h"
+#include "res/CTranslationLoader.h"
 
 #include <QApplication>
 
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brimvale"));
     QApplication::setWindowIcon(LoadProgramIcon());
+    CTranslationLoader::Install();
     CWizardApp wizardApp;
     wizardApp.InitInstance();
     return 0;

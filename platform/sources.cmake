@@ -8,6 +8,12 @@ list(APPEND BV_CORE_SOURCES
   platform/FolderPath.h
   platform/JournalRecord.cpp
   platform/JournalRecord.h
+  platform/CMarkerFiles.cpp
+  platform/CMarkerFiles.h
+  platform/CUserCredentials.cpp
+  platform/CUserCredentials.h
+  platform/CacheDirTag.cpp
+  platform/CacheDirTag.h
   platform/CDetachedProcess.cpp
   platform/CDetachedProcess.h
   platform/CDirectoryWalker.cpp
@@ -16,7 +22,11 @@ list(APPEND BV_CORE_SOURCES
   platform/CDiskSpace.h
   platform/DeviceOf.cpp
   platform/DeviceOf.h
+  platform/CEmptyFolderRemover.cpp
+  platform/CEmptyFolderRemover.h
   platform/CFileDeleter.cpp
+  platform/CTrashFiles.cpp
+  platform/CTrashFiles.h
   platform/CFileDeleter.h
   platform/CFileMover.cpp
   platform/CFileMover.h
