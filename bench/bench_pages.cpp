@@ -3,6 +3,7 @@
 // look at: bench/screenshots.sh runs it under Xvfb at several screen scales.
 //   bench_pages --out DIR [--lang de|en] [--dark]
 // The results page lists a few files of a temporary folder, not a real drive.
+// It prints each file it wrote.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -60,7 +61,10 @@ void Settle(int ms = 150)
 bool Grab(QWidget *window, const QDir &out, const QString &name)
 {
     Settle();
-    return window->grab().save(out.filePath(name + QStringLiteral(".png")));
+    const QString path = out.filePath(name + QStringLiteral(".png"));
+    const bool saved = window->grab().save(path);
+    printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
 }
 
 } // namespace
