@@ -1,5 +1,13 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  core/CBackupFolders.cpp
+  core/CBackupFolders.h
+  core/CDesktopSessionCaches.cpp
+  core/CDesktopSessionCaches.h
+  core/CLiveWorkItems.cpp
+  core/CLiveWorkItems.h
+  core/CRemovability.cpp
+  core/CRemovability.h
   core/CBrowserCommand.cpp
   core/CBrowserCommand.h
   core/CEmptiedFolders.cpp
@@ -23,6 +31,8 @@ list(APPEND BV_CORE_SOURCES
   core/CHelpFile.h
   core/CLinkOpener.cpp
   core/CLinkOpener.h
+  core/CActionRunner.cpp
+  core/CActionRunner.h
   core/CActionStep.h
   core/CCompressStep.cpp
   core/CCompressStep.h
@@ -55,6 +65,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultsModel.h
   core/CResultsSorter.cpp
   core/CResultsSorter.h
+  core/CScanSession.cpp
+  core/CScanSession.h
   core/CCsvListWriter.cpp
   core/CCsvListWriter.h
   core/CRadixOrder.cpp

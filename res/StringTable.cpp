@@ -247,6 +247,15 @@ constexpr StringEntry kStrings[] = {
     {IDS_PROTECTED_FOLDER, QT_TRANSLATE_NOOP("StringTable", "protected folder")},
     {IDS_PROTECTED_UNREADABLE, QT_TRANSLATE_NOOP("StringTable", "open files of %d processes could not be read")},
     {IDS_PROTECTED_TOOLTIP, QT_TRANSLATE_NOOP("StringTable", "Protected (%s): this file cannot be checked")},
+    {IDS_PROTECTED_BACKUP, QT_TRANSLATE_NOOP("StringTable", "backup")},
+    {IDS_PROTECTED_DESKTOP, QT_TRANSLATE_NOOP("StringTable", "desktop session")},
+    {IDS_PROTECTED_NEEDS_ADMIN, QT_TRANSLATE_NOOP("StringTable", "needs administrator rights")},
+    {IDS_PROTECTED_IMMUTABLE, QT_TRANSLATE_NOOP("StringTable", "immutable")},
+    {IDS_NOT_REMOVABLE_LEFT_OUT, QT_TRANSLATE_NOOP("StringTable", "%d files you may not remove were left out")},
+    {IDS_LIVE_LEFT_UNCHECKED, QT_TRANSLATE_NOOP("StringTable", "Left unchecked as in use : %d files (changed in the last %d hours)")},
+    {IDS_WHY_LIVE_HOURS, QT_TRANSLATE_NOOP("StringTable", "In use: changed %d hours ago")},
+    {IDS_WHY_LIVE_ONE_HOUR, QT_TRANSLATE_NOOP("StringTable", "In use: changed 1 hour ago")},
+    {IDS_WHY_LIVE_RECENT, QT_TRANSLATE_NOOP("StringTable", "In use: changed less than an hour ago")},
     {IDS_SKIPPED_ONE_FOLDER, QT_TRANSLATE_NOOP("StringTable", "1 folder could not be read; its files were not searched.")},
     {IDS_SKIPPED_FOLDERS, QT_TRANSLATE_NOOP("StringTable", "%d folders could not be read; their files were not searched.")},
     {IDS_FREES_ABOUT, QT_TRANSLATE_NOOP("StringTable", "frees about %s")},
@@ -289,6 +298,9 @@ constexpr StringEntry kStrings[] = {
     {IDS_WHY_TRASH_ORPHAN, QT_TRANSLATE_NOOP("StringTable", "Trash: information without a file")},
     {IDS_FOLDERS_REMOVED, QT_TRANSLATE_NOOP("StringTable", "Emptied folders removed: %s")},
     {IDS_UNDO_MOVE_FAILED, QT_TRANSLATE_NOOP("StringTable", "   Some files couldn't be moved back. They were changed or replaced where they were moved to, or their old place is taken. They stay where they are.\n   Press 'Details' to see the a list of these files now.")},
+    {IDS_ACTION_BYTES, QT_TRANSLATE_NOOP("StringTable", "%s %s of %s")},
+    {IDS_CLI_ACTION_CANCELLED, "%s: cancelled; %d done, %d failed, the rest left as it was", kEnglishOnly},
+    {IDS_REASON_PROTECTED, QT_TRANSLATE_NOOP("StringTable", "Installed software or a running program needs this file.")},
 };
 
 const QHash<int, const StringEntry *> &table()
