@@ -1,6 +1,7 @@
 #include "cli/CCliScan.h"
 
 #include "cli/CCommandLine.h"
+#include "cli/CJsonListWriter.h"
 #include "cli/CListFile.h"
 #include "cli/COutput.h"
 #include "cli/CliText.h"
@@ -183,6 +184,16 @@ void CCliScan::WriteLine(const char *path, qsizetype pathSize, std::int64_t size
     FlushIfDue();
 }
 
+void CCliScan::WriteRow(const CCsvListWriter::Row &row)
+{
+    if (m_request.json)
+        CJsonListWriter::AppendFile(row, m_nWritten == 0, m_pOut->Buffer());
+    else
+        CCsvListWriter::AppendRow(row, m_pOut->Buffer());
+    ++m_nWritten;
+    FlushIfDue();
+}
+
 void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason)
 {
     CCsvListWriter::Row row;
@@ -197,8 +208,7 @@ void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason)
     row.accessed = record.accessedTime;
     row.reason = &reason;
     row.checked = true; // every file listed here is one an action would take
-    CCsvListWriter::AppendRow(row, m_pOut->Buffer());
-    FlushIfDue();
+    WriteRow(row);
 }
 
 void CCliScan::FlushIfDue()
@@ -228,7 +238,7 @@ void CCliScan::OnFile(const WalkRecord &record)
         m_store.AddResult(record, m_pMatcher->GetReason(record));
         m_identities.push_back(record.identity);
     }
-    if (m_bStream && m_request.csv) {
+    if (m_bStream && (m_request.csv || m_request.json)) {
         WriteCsvRecord(record, reason);
     } else if (m_bStream) {
         m_path.clear();
@@ -242,10 +252,11 @@ void CCliScan::OnFile(const WalkRecord &record)
 
 void CCliScan::WriteStored(const std::vector<int> &order)
 {
+    QByteArray name;
+    QByteArray folder;
     for (int index : order) {
-        if (m_request.csv) {
-            CCsvListWriter::AppendStoreRow(m_store, index, m_pOut->Buffer());
-            FlushIfDue();
+        if (m_request.csv || m_request.json) {
+            WriteRow(CCsvListWriter::StoreRow(m_store, index, name, folder));
             continue;
         }
         const QByteArray path = m_store.GetPath(index);
@@ -308,11 +319,15 @@ int CCliScan::Run()
     const bool sorted = m_request.sortColumn >= 0 || m_request.reverse;
     m_bKeep = sorted || !m_request.savePath.isEmpty();
     m_bStream = !sorted;
-    m_bProgress = CPathInfo::IsTerminal(2);
+    // A progress line is drawn with control sequences: only on a terminal
+    // that takes them, and never into a file or a pipe.
+    m_bProgress = !m_request.noProgress && COutput::TakesControlSequences(2);
     m_bOutOnTerminal = m_bProgress && CPathInfo::IsTerminal(1);
     m_clock.start();
     if (m_request.csv)
         CCsvListWriter::AppendHeader(out.Buffer());
+    if (m_request.json)
+        CJsonListWriter::AppendStart(m_root, out.Buffer());
 
     CDirectoryWalker walker;
     walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
@@ -332,6 +347,15 @@ int CCliScan::Run()
             std::reverse(order.begin(), order.end());
         WriteStored(order);
     }
+    if (m_request.json) {
+        CJsonListWriter::Figures figures;
+        figures.examined = m_nExamined;
+        figures.listed = m_nListed;
+        figures.listedBytes = m_nListedBytes;
+        figures.unreadableFolders = m_nUnreadable;
+        figures.protectedFiles = m_nProtected;
+        CJsonListWriter::AppendEnd(figures, out.Buffer());
+    }
     ClearProgress();
     out.Flush();
 
@@ -346,9 +370,12 @@ int CCliScan::Run()
     if (m_request.summary)
         PrintSummary();
     if (result == CDirectoryWalker::Result::RootUnavailable) {
+        // As a missing drive: nothing could be listed, nothing was touched.
         PrintError(CliText(IDS_CLI_NO_SUCH_PATH, {QString::fromUtf8(EscapeForMessage(m_request.drive)),
                                                   SystemReason(EACCES)}));
-        ok = false;
+        return kExitUsage;
     }
-    return ok ? kExitOk : kExitFailed;
+    // Folders that could not be read leave the list incomplete: a script
+    // must not take it for the whole drive (as du and find say too).
+    return ok && m_nUnreadable == 0 ? kExitOk : kExitFailed;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CCsvListWriter.h"
 #include "core/CResultStore.h"
 #include "platform/FileIdentity.h"
 
@@ -31,6 +32,8 @@ private:
     void WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified,
                    const QString &reason);
     void WriteCsvRecord(const WalkRecord &record, const QString &reason);
+    // A row of the CSV or JSON list.
+    void WriteRow(const CCsvListWriter::Row &row);
     void FlushIfDue();
     void WriteStored(const std::vector<int> &order);
     bool SaveList(const std::vector<int> &order);
@@ -56,6 +59,7 @@ private:
     std::int64_t m_nListedBytes = 0;
     std::int64_t m_nProtected = 0;
     std::int64_t m_nUnreadable = 0;
+    std::int64_t m_nWritten = 0;    // rows of a CSV or JSON list
 
     QElapsedTimer m_clock;
     std::int64_t m_nNextProgressMs = 0;

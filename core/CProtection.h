@@ -46,9 +46,9 @@ public:
     CProtection &operator=(const CProtection &) = delete;
 
     // This machine's rules for the drive at `driveRoot`: the Debian package
-    // database the drive holds (driveRoot/var/lib/dpkg, read only when it
-    // is there), the processes of /proc, the default folder table with the
-    // current user's home.
+    // database of the system whose "/" the drive is (read through dpkg's
+    // query programs; none when the drive holds no system), the processes
+    // of /proc, the default folder table with the current user's home.
     static std::unique_ptr<CProtection> ForDrive(const QByteArray &driveRoot);
 
     // Reads the package lists and the open files. Later calls do nothing:

@@ -1,0 +1,101 @@
+#include "app/CWizardOptions.h"
+
+#include "core/PathEscape.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+#include <iterator>
+
+namespace {
+
+// The toolkit's command-line options: those that take a value, then those
+// that do not. Each may be written with one dash or two, and a value also
+// after '='.
+const char *const kToolkitOptionsWithValue[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
+    "qwindowtitle", "style", "stylesheet", "session", "display", "geometry", "name", "title", "visual",
+};
+const char *const kToolkitFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "qmljsdebugger"};
+
+bool IsOneOf(const QByteArray &word, const char *const *names, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        if (word == names[i])
+            return true;
+    }
+    return false;
+}
+
+QString Shown(const QByteArray &arg)
+{
+    return QString::fromUtf8(EscapePath(arg));
+}
+
+QString Fill(int id, const QString &value)
+{
+    return LoadString(id).replace(QLatin1String("%s"), value);
+}
+
+} // namespace
+
+CWizardOptions CWizardOptions::Parse(const QList<QByteArray> &args, const Environment &environment)
+{
+    CWizardOptions options;
+    bool platformGiven = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QByteArray &arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            options.m_action = Action::PrintHelp;
+            options.m_text = LoadString(IDS_APP_USAGE);
+            return options;
+        }
+        if (arg == "-V" || arg == "--version") {
+            options.m_action = Action::PrintVersion;
+            options.m_text = Fill(IDS_APP_VERSION, QStringLiteral(BV_VERSION));
+            return options;
+        }
+        QByteArray name = arg.startsWith("--") ? arg.mid(2) : arg.startsWith('-') ? arg.mid(1) : QByteArray();
+        const qsizetype equals = name.indexOf('=');
+        const bool valueAttached = equals >= 0;
+        if (valueAttached)
+            name.truncate(equals);
+        if (IsOneOf(name, kToolkitOptionsWithValue, std::size(kToolkitOptionsWithValue))) {
+            if (!valueAttached && ++i >= args.size()) {
+                options.m_action = Action::BadUsage;
+                options.m_text = Fill(IDS_APP_MISSING_VALUE, Shown(arg));
+                return options;
+            }
+            platformGiven = platformGiven || name == "platform";
+            continue;
+        }
+        if (!name.isEmpty() && IsOneOf(name, kToolkitFlags, std::size(kToolkitFlags)))
+            continue;
+        options.m_action = Action::BadUsage;
+        options.m_text = Fill(arg.startsWith('-') && arg.size() > 1 ? IDS_APP_UNKNOWN_OPTION : IDS_APP_NO_ARGUMENTS,
+                              Shown(arg));
+        return options;
+    }
+    // Without a platform named, the toolkit picks X11 or Wayland from these
+    // and aborts when neither is there.
+    if (!platformGiven && environment("QT_QPA_PLATFORM").isEmpty() && environment("DISPLAY").isEmpty()
+        && environment("WAYLAND_DISPLAY").isEmpty()) {
+        options.m_action = Action::NoDisplay;
+        options.m_text = LoadString(IDS_APP_NO_DISPLAY);
+    }
+    return options;
+}
+
+int CWizardOptions::GetExitStatus() const
+{
+    switch (m_action) {
+    case Action::OpenWizard:
+    case Action::PrintHelp:
+    case Action::PrintVersion:
+        return 0;
+    case Action::NoDisplay:
+        return 1;
+    case Action::BadUsage:
+        break;
+    }
+    return 2;
+}

@@ -1,0 +1,135 @@
+#include "cli/CliOptions.h"
+
+#include "cli/CliText.h"
+#include "res/ResourceIds.h"
+
+#include <QStringList>
+
+namespace {
+
+constexpr CliOption kOptions[] = {
+    {"--express", 0, CliValue::None, nullptr, nullptr, kOnScan, CliSection::Criteria,
+     "commonly discardable files (the default)"},
+    {"--location", 0, CliValue::Pattern, "PAT", nullptr, kOnScan, CliSection::Criteria,
+     "a folder on the path matches PAT (repeatable)"},
+    {"--name", 0, CliValue::Pattern, "PAT", nullptr, kOnScan, CliSection::Criteria,
+     "the name without its last extension matches PAT (repeatable)"},
+    {"--ext", 0, CliValue::Pattern, "PAT", nullptr, kOnScan, CliSection::Criteria,
+     "the text after the first dot of the name matches PAT (repeatable)"},
+    {"--size", 0, CliValue::Range, "less|between|larger KB [KB]", "less between larger", kOnScan,
+     CliSection::Criteria, "size in thousands of bytes; between takes two values"},
+    {"--created", 0, CliValue::Range, "older|between|recent DATE [DATE]", "older between recent", kOnScan,
+     CliSection::Criteria, "creation date, DATE as YYYY-MM-DD; between takes two"},
+    {"--modified", 0, CliValue::Range, "older|between|recent DATE [DATE]", "older between recent", kOnScan,
+     CliSection::Criteria, "last modification date, as --created"},
+    {"--accessed", 0, CliValue::Range, "older|between|recent DATE [DATE]", "older between recent", kOnScan,
+     CliSection::Criteria, "last access date, as --created"},
+    {"--format", 0, CliValue::Choice, "lines|csv|json", "lines csv json", kOnScan, CliSection::Output,
+     "lines (the default), csv as the results page saves, or one json document"},
+    {"--print0", '0', CliValue::None, nullptr, nullptr, kOnScan, CliSection::Output,
+     "only the raw paths, each followed by a NUL byte"},
+    {"--sort", 0, CliValue::Choice, "file|location|size|created|modified|accessed|reason",
+     "file location size created modified accessed reason", kOnScan, CliSection::Output,
+     "order of the list (default: the order of the walk)"},
+    {"--reverse", 0, CliValue::None, nullptr, nullptr, kOnScan, CliSection::Output, "the sort in descending order"},
+    {"--summary", 0, CliValue::None, nullptr, nullptr, kOnScan, CliSection::Output,
+     "counts, bytes, unreadable folders and free space on stderr"},
+    {"--save", 0, CliValue::File, "LIST", nullptr, kOnScan, CliSection::Output,
+     "also write LIST, the files and their identities, for an action"},
+    {"--no-progress", 0, CliValue::None, nullptr, nullptr, kOnScan, CliSection::Output,
+     "no progress line on a terminal"},
+    {"--dry-run", 0, CliValue::None, nullptr, nullptr, kOnActions, CliSection::Action,
+     "print what would be done, change nothing"},
+    {"--preserve-path", 0, CliValue::None, nullptr, nullptr, kOnMove, CliSection::Action,
+     "move: rebuild each file's folders below FOLDER"},
+    {"--help", 'h', CliValue::None, nullptr, nullptr, kOnStart | kOnScan | kOnActions, CliSection::General,
+     "show this help and exit"},
+    {"--version", 'V', CliValue::None, nullptr, nullptr, kOnStart, CliSection::General, "show the version and exit"},
+};
+
+constexpr CliCommand kCommands[] = {
+    {"scan", kOnScan, "DRIVE", "d", "list the files of DRIVE that meet the criteria"},
+    {"delete", kOnDelete, "LIST", "f", "delete the files of a saved list"},
+    {"move", kOnMove, "LIST FOLDER", "fd", "move the files of a saved list into FOLDER"},
+    {"zip", kOnZip, "LIST ARCHIVE", "ff", "add the files of a saved list to ARCHIVE and remove them"},
+};
+
+constexpr qsizetype kHelpColumn = 30;
+
+const char *SectionHeading(CliSection section)
+{
+    switch (section) {
+    case CliSection::Criteria: return "Criteria (scan):";
+    case CliSection::Output: return "Output (scan):";
+    case CliSection::Action: return "Actions (on a LIST written by scan --save):";
+    case CliSection::General: break;
+    }
+    return "General:";
+}
+
+} // namespace
+
+std::span<const CliOption> CliOptions()
+{
+    return kOptions;
+}
+
+std::span<const CliCommand> CliCommands()
+{
+    return kCommands;
+}
+
+const CliOption *FindCliOption(const QByteArray &word)
+{
+    for (const CliOption &option : kOptions) {
+        if (word == option.name || (option.shortName && word.size() == 2 && word[0] == '-' && word[1] == option.shortName))
+            return &option;
+    }
+    return nullptr;
+}
+
+QByteArray CliOptionNames(const CliOption &option)
+{
+    QByteArray names;
+    if (option.shortName)
+        names = QByteArray("-") + option.shortName + ", ";
+    return names + option.name;
+}
+
+QString CliHelpText()
+{
+    QStringList lines{QStringLiteral("Usage:")};
+    for (const CliCommand &command : kCommands) {
+        QString line = QStringLiteral("  brimvale-cli ") + QLatin1String(command.name);
+        if (command.bit == kOnScan) {
+            line += QStringLiteral(" [CRITERIA] [OUTPUT]");
+        } else {
+            for (const CliOption &option : kOptions) {
+                if ((option.commands & command.bit) && option.section == CliSection::Action)
+                    line += QStringLiteral(" [%1]").arg(QLatin1String(option.name));
+            }
+        }
+        lines << line + QLatin1Char(' ') + QLatin1String(command.operands);
+    }
+    lines << QStringLiteral("  brimvale-cli -h | --help | -V | --version") << QString() << CliText(IDS_CLI_USAGE);
+    for (CliSection section : {CliSection::Criteria, CliSection::Output, CliSection::Action, CliSection::General}) {
+        lines << QString() << QLatin1String(SectionHeading(section));
+        for (const CliOption &option : kOptions) {
+            if (option.section != section)
+                continue;
+            QString entry = QStringLiteral("  ") + (option.shortName ? QString() : QStringLiteral("    "))
+                            + QLatin1String(CliOptionNames(option));
+            if (option.argument)
+                entry += QLatin1Char(' ') + QLatin1String(option.argument);
+            if (entry.size() + 2 > kHelpColumn) {
+                lines << entry;
+                entry.clear();
+            }
+            lines << entry.leftJustified(kHelpColumn, QLatin1Char(' ')) + QLatin1String(option.help);
+        }
+        if (section == CliSection::Criteria)
+            lines << CliText(IDS_CLI_USAGE_PATTERNS);
+    }
+    lines << QString() << CliText(IDS_CLI_USAGE_NOTES);
+    return lines.join(QLatin1Char('\n'));
+}
