@@ -40,7 +40,7 @@ QByteArray SingleQuoted(const QByteArray &text)
 QByteArray ZshHelp(const char *help)
 {
     QByteArray text(help);
-    for (const char special : {'[', ']', ':', '\\'})
+    for (const char special : {'\\', '[', ']', ':'})
         text.replace(special, QByteArray("\\") + special);
     return SingleQuoted(text);
 }
@@ -85,8 +85,11 @@ QByteArray CCompletionScripts::Bash()
         }
     }
     s += "    esac\n";
-    s += "    if [[ -z $command ]]; then\n";
-    s += "        mapfile -t COMPREPLY < <(compgen -W '" + CommandWords() + " " + OptionWords(kOnStart) + "' -- \"$cur\")\n";
+    s += "    if [[ -z $command && $cur == -* ]]; then\n";
+    s += "        mapfile -t COMPREPLY < <(compgen -W '" + OptionWords(kOnStart) + "' -- \"$cur\")\n";
+    s += "        return\n";
+    s += "    elif [[ -z $command ]]; then\n";
+    s += "        mapfile -t COMPREPLY < <(compgen -W '" + CommandWords() + "' -- \"$cur\")\n";
     s += "        return\n";
     s += "    fi\n";
     s += "    if [[ $cur == -* ]]; then\n";

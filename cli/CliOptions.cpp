@@ -11,21 +11,21 @@ constexpr CliOption kOptions[] = {
     {"--express", 0, CliValue::None, nullptr, nullptr, kOnScan, CliSection::Criteria,
      "commonly discardable files (the default)"},
     {"--location", 0, CliValue::Pattern, "PAT", nullptr, kOnScan, CliSection::Criteria,
-     "a folder on the path matches PAT (repeatable)"},
+     "a folder on the path matches PAT"},
     {"--name", 0, CliValue::Pattern, "PAT", nullptr, kOnScan, CliSection::Criteria,
-     "the name without its last extension matches PAT (repeatable)"},
+     "the name before its last dot matches PAT"},
     {"--ext", 0, CliValue::Pattern, "PAT", nullptr, kOnScan, CliSection::Criteria,
-     "the text after the first dot of the name matches PAT (repeatable)"},
+     "the name after its first dot matches PAT"},
     {"--size", 0, CliValue::Range, "less|between|larger KB [KB]", "less between larger", kOnScan,
-     CliSection::Criteria, "size in thousands of bytes; between takes two values"},
+     CliSection::Criteria, "size in thousands of bytes (KB)"},
     {"--created", 0, CliValue::Range, "older|between|recent DATE [DATE]", "older between recent", kOnScan,
-     CliSection::Criteria, "creation date, DATE as YYYY-MM-DD; between takes two"},
+     CliSection::Criteria, "creation day, DATE as YYYY-MM-DD"},
     {"--modified", 0, CliValue::Range, "older|between|recent DATE [DATE]", "older between recent", kOnScan,
-     CliSection::Criteria, "last modification date, as --created"},
+     CliSection::Criteria, "last modification day, as --created"},
     {"--accessed", 0, CliValue::Range, "older|between|recent DATE [DATE]", "older between recent", kOnScan,
-     CliSection::Criteria, "last access date, as --created"},
+     CliSection::Criteria, "last access day, as --created"},
     {"--format", 0, CliValue::Choice, "lines|csv|json", "lines csv json", kOnScan, CliSection::Output,
-     "lines (the default), csv as the results page saves, or one json document"},
+     "lines (the default), csv or json"},
     {"--print0", '0', CliValue::None, nullptr, nullptr, kOnScan, CliSection::Output,
      "only the raw paths, each followed by a NUL byte"},
     {"--sort", 0, CliValue::Choice, "file|location|size|created|modified|accessed|reason",
@@ -33,9 +33,9 @@ constexpr CliOption kOptions[] = {
      "order of the list (default: the order of the walk)"},
     {"--reverse", 0, CliValue::None, nullptr, nullptr, kOnScan, CliSection::Output, "the sort in descending order"},
     {"--summary", 0, CliValue::None, nullptr, nullptr, kOnScan, CliSection::Output,
-     "counts, bytes, unreadable folders and free space on stderr"},
+     "counts, sizes and free space on stderr"},
     {"--save", 0, CliValue::File, "LIST", nullptr, kOnScan, CliSection::Output,
-     "also write LIST, the files and their identities, for an action"},
+     "also save LIST for delete, move or zip"},
     {"--no-progress", 0, CliValue::None, nullptr, nullptr, kOnScan, CliSection::Output,
      "no progress line on a terminal"},
     {"--dry-run", 0, CliValue::None, nullptr, nullptr, kOnActions, CliSection::Action,
@@ -121,7 +121,7 @@ QString CliHelpText()
                             + QLatin1String(CliOptionNames(option));
             if (option.argument)
                 entry += QLatin1Char(' ') + QLatin1String(option.argument);
-            if (entry.size() + 2 > kHelpColumn) {
+            if (entry.size() >= kHelpColumn) {
                 lines << entry;
                 entry.clear();
             }

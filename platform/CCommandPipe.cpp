@@ -14,7 +14,7 @@ extern char **environ;
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
-constexpr qsizetype kErrorKept = 4096;
+constexpr std::size_t kErrorKept = 4096;
 
 bool IsLocaleVariable(const char *entry)
 {
@@ -100,11 +100,11 @@ bool CCommandPipe::Run(const QByteArray &program, const QList<QByteArray> &args,
     }
 
     // Both pipes are drained together, so that a child writing much on
-    // stderr never blocks while we wait on its stdout.
+    // stderr never blocks while we wait on its stdout. What stderr says is
+    // kept up to the size of `said`; the rest is read and dropped.
     QByteArray pending;
-    QByteArray errorText;
-    QByteArray errorChunk;
-    std::int64_t errorBytes = 0;
+    char said[kErrorKept];
+    std::size_t saidLength = 0;
     while (out[0] >= 0 || err[0] >= 0) {
         pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0) {
@@ -133,11 +133,15 @@ bool CCommandPipe::Run(const QByteArray &program, const QList<QByteArray> &args,
             }
         }
         if (err[0] >= 0 && fds[1].revents != 0) {
-            errorChunk.clear();
-            const bool more = ReadSome(err[0], errorChunk, errorBytes);
-            if (errorText.size() < kErrorKept)
-                errorText += errorChunk.left(kErrorKept - errorText.size());
-            if (!more)
+            char dropped[512];
+            ssize_t got;
+            do {
+                got = saidLength < sizeof said ? ::read(err[0], said + saidLength, sizeof said - saidLength)
+                                               : ::read(err[0], dropped, sizeof dropped);
+            } while (got < 0 && errno == EINTR);
+            if (got > 0 && saidLength < sizeof said)
+                saidLength += std::size_t(got);
+            if (got <= 0)
                 CloseIfOpen(err[0]);
         }
     }
@@ -156,8 +160,8 @@ bool CCommandPipe::Run(const QByteArray &program, const QList<QByteArray> &args,
     m_strError = QString::fromLocal8Bit(program)
                  + (WIFEXITED(status) ? QStringLiteral(" exited with status %1").arg(WEXITSTATUS(status))
                                       : QStringLiteral(" was ended by signal %1").arg(WTERMSIG(status)));
-    const QByteArray said = errorText.trimmed();
-    if (!said.isEmpty())
-        m_strError += QStringLiteral(": ") + QString::fromLocal8Bit(said);
+    const QByteArray text = QByteArray(said, qsizetype(saidLength)).trimmed();
+    if (!text.isEmpty())
+        m_strError += QStringLiteral(": ") + QString::fromLocal8Bit(text);
     return false;
 }

@@ -142,11 +142,13 @@ constexpr StringEntry kStrings[] = {
     {IDS_LINK_UNKNOWN_ERROR, "Unknown Error (%d) occurred."},
     {IDS_CLI_USAGE, "Lists the files of the folder DRIVE (walked as a drive root, staying on its\n"
      "file system) that meet the criteria, and acts on a saved list of them."},
-    {IDS_CLI_USAGE_PATTERNS, "  Each Custom criterion switches Express off; all given criteria must match.\n"
+    {IDS_CLI_USAGE_PATTERNS, "  --location, --name and --ext may be given more than once. Each Custom\n"
+     "  criterion switches Express off; all given criteria must match.\n"
      "  PAT may hold * (any run of characters) and ? (one character); case is ignored."},
     {IDS_CLI_USAGE_NOTES, "The default output: path, size in bytes, modification time and why the file is\n"
-     "listed, tab-separated; \\\\, \\t, \\n, \\r and \\xHH escape unusual bytes in the path and\n"
-     "the reason. With TERM=dumb, or when stderr is no terminal, no progress line is shown.\n"
+     "listed, tab-separated; \\\\, \\t, \\n, \\r and \\xHH escape unusual bytes in the\n"
+     "path and the reason. A progress line is drawn only on a terminal, and not\n"
+     "with TERM=dumb.\n"
      "\n"
      "Every file is checked to be the one the scan saw before it is touched; a file\n"
      "changed since, or protected, is left alone and reported on stderr.\n"
@@ -170,8 +172,8 @@ constexpr StringEntry kStrings[] = {
     {IDS_APP_UNKNOWN_OPTION, "brimvale: unknown option %s\nTry 'brimvale --help' for more information."},
     {IDS_APP_NO_ARGUMENTS, "brimvale: the wizard takes no arguments, not '%s'\nTry 'brimvale --help' for more information."},
     {IDS_APP_MISSING_VALUE, "brimvale: option %s needs a value\nTry 'brimvale --help' for more information."},
-    {IDS_APP_NO_DISPLAY, "brimvale: no display found (DISPLAY and WAYLAND_DISPLAY are not set); the wizard needs a graphical display.\n"
-     "brimvale-cli runs the same search from a shell."},
+    {IDS_APP_NO_DISPLAY, "brimvale: no display found (DISPLAY and WAYLAND_DISPLAY are not set):\n"
+     "the wizard needs a graphical display; brimvale-cli runs the same search from a shell."},
     {IDS_CLI_TRY_HELP, "Try 'brimvale-cli --help' for more information."},
     {IDS_CLI_UNKNOWN_OPTION, "unknown option %s"},
     {IDS_CLI_MISSING_ARGUMENT, "option %s needs %s"},

@@ -202,8 +202,8 @@ void TestProtection::dpkgListsAndDiversions()
     TempDrive drive;
     QVERIFY(WriteDpkgDatabase(drive.root(),
                               {{"tool", "/.\n/opt\n/opt/tool\n/opt/tool/run.log\n/opt/tool/cfg.bak\n/opt/tool/trailing/\n"
-                                        "/opt/tool/a to /b\n\n"},
-                               {"libx:amd64", "/opt/lib/libx.so.1\r\n/opt/lib/no-newline.old"}},
+                                        "/opt/tool/a to /b\n"},
+                               {"libx:amd64", "/opt/lib/libx.so.1\n/opt/lib/last.old\n"}},
                               // The first diversion moved a packaged file aside, the second
                               // (a local one) names a path no package owns.
                               "/opt/tool/cfg.bak\n/opt/tool/cfg.bak.distrib\nother-package\n"
@@ -221,12 +221,12 @@ void TestProtection::dpkgListsAndDiversions()
     const bool loaded = source.LoadOwnedPaths(owned);
     qunsetenv("DPKG_ADMINDIR");
     qunsetenv("DPKG_ROOT");
-    QVERIFY(loaded);
+    QVERIFY2(loaded, qPrintable(source.GetError()));
     QCOMPARE(source.GetError(), QString());
     QCOMPARE(source.GetPackageCount(), 2);
     QCOMPARE(source.GetDiversionCount(), 2);
     for (const char *path : {"/", "/opt", "/opt/tool/run.log", "/opt/tool/cfg.bak", "/opt/tool/trailing",
-                             "/opt/lib/libx.so.1", "/opt/lib/no-newline.old", "/opt/tool/cfg.bak.distrib",
+                             "/opt/lib/libx.so.1", "/opt/lib/last.old", "/opt/tool/cfg.bak.distrib",
                              "/opt/tool/a to /b"})
         QVERIFY2(owned.Contains(std::string(path)), path);
     for (const char *path : {"/.", "/opt/tool/not-owned.tmp", "/opt/free.log.real", "/opt/free.log", "",
@@ -275,14 +275,28 @@ void TestProtection::missingOrFailingDatabase()
     QCOMPARE(owned.GetCount(), std::size_t(0));
     QCOMPARE(none.GetError(), QString());
 
-    // A database dpkg cannot parse is reported, not taken for an empty one.
+    // A database dpkg refuses (a status it cannot parse, a list cut short)
+    // is reported, not taken for an empty one.
     QVERIFY(WriteDpkgDatabase(drive.root(), {{"tool", "/opt/tool\n"}}, "/opt/tool\n/opt/tool.real\npkg\n"));
     const QByteArray status = ReadFile(drive.path("var/lib/dpkg/status"));
-    QVERIFY(WriteFile(drive.path("var/lib/dpkg/status"), "Package tool without a colon\n"));
-    CDpkgFileSource broken(drive.root());
-    QVERIFY(!broken.LoadOwnedPaths(owned));
-    QVERIFY2(broken.GetError().contains(QStringLiteral("dpkg-query exited with status 2")), qPrintable(broken.GetError()));
-    QVERIFY(WriteFile(drive.path("var/lib/dpkg/status"), status));
+    const struct
+    {
+        const char *file;
+        QByteArray content;
+        const char *error;
+    } refused[] = {{"var/lib/dpkg/status", "Package tool without a colon\n", "parsing file"},
+                   {"var/lib/dpkg/info/tool.list", "/opt/tool", "missing final newline"}};
+    for (const auto &damage : refused) {
+        const QByteArray before = ReadFile(drive.path(damage.file));
+        QVERIFY(WriteFile(drive.path(damage.file), damage.content));
+        CDpkgFileSource broken(drive.root());
+        QVERIFY(!broken.LoadOwnedPaths(owned));
+        QVERIFY2(broken.GetError().contains(QStringLiteral("dpkg-query exited with status 2"))
+                     && broken.GetError().contains(QLatin1String(damage.error)),
+                 qPrintable(broken.GetError()));
+        QVERIFY(WriteFile(drive.path(damage.file), before));
+    }
+    QCOMPARE(ReadFile(drive.path("var/lib/dpkg/status")), status);
 
     // Stand-ins for the programs: missing, failing at once, failing after
     // some output. What was read before a failure stays owned.

@@ -105,15 +105,29 @@ done
 grep -rl ldconfig "$CONTROL" && fail "the package's control files call ldconfig"
 
 # ---------------------------------------------------------------- hardening
+fortified=""
 for binary in usr/bin/brimvale usr/bin/brimvale-cli usr/lib/brimvale/libcomp.so; do
     file="$ROOT/$binary"
     readelf -lW "$file" | grep -q GNU_RELRO || fail "$binary has no relro segment"
     readelf -dW "$file" | grep -Eq '\(BIND_NOW\)|\(FLAGS(_1)?\).*\bNOW\b' || fail "$binary is not linked with bindnow"
-    readelf -dW --dyn-syms "$file" | grep -Eq ' __[a-z0-9_]+_chk(@|$)' || fail "$binary calls no fortified libc function"
+    readelf -W --dyn-syms "$file" | grep -q ' __stack_chk_fail@' || fail "$binary has no stack protection"
+    calls=$(readelf -W --dyn-syms "$file" | grep -Eo ' __[a-z0-9_]+_chk@' | grep -v __stack_chk_fail | sort -u | tr -d ' @' | tr '\n' ' ')
+    [ -n "$calls" ] && fortified="$fortified $binary: $calls"
     case "$binary" in
     usr/bin/*) readelf -hW "$file" | grep -q 'Type:.*DYN' || fail "$binary is not a position-independent executable" ;;
     esac
 done
+# Fortified calls show where the compiler could not prove a write into a
+# buffer of known size safe; where it could (or the size is unknown) the
+# plain call stays. So every object must be compiled with fortify, and the
+# fortified calls made must show in the binaries.
+echo "fortified calls:$fortified"
+[ -n "$fortified" ] || fail "no binary calls a fortified libc function"
+if [ -f "$BUILD/build.ninja" ]; then
+    unfortified=$(awk '/^build /{compile = $0 ~ /: CXX_COMPILER__/} compile && /^ +FLAGS = / && !/-D_FORTIFY_SOURCE=2/' \
+        "$BUILD/build.ninja" | wc -l)
+    [ "$unfortified" -eq 0 ] || fail "$unfortified compile steps of the build run without -D_FORTIFY_SOURCE=2"
+fi
 if command -v hardening-check >/dev/null 2>&1; then
     hardening-check "$ROOT/usr/bin/brimvale" "$ROOT/usr/bin/brimvale-cli" "$ROOT/usr/lib/brimvale/libcomp.so" \
         || fail "hardening-check finds a binary without the hardening it checks"
