@@ -1,8 +1,5 @@
 #include "cli/CliOptions.h"
 
-#include "cli/CliText.h"
-#include "res/ResourceIds.h"
-
 #include <QStringList>
 
 namespace {
@@ -55,6 +52,23 @@ constexpr CliCommand kCommands[] = {
 };
 
 constexpr qsizetype kHelpColumn = 30;
+
+const char kWhat[] = "Lists the files of the folder DRIVE (walked as a drive root, staying on its\n"
+                     "file system) that meet the criteria, and acts on a saved list of them.";
+const char kPatterns[] = "  --location, --name and --ext may be given more than once. Each Custom\n"
+                         "  criterion switches Express off; all given criteria must match.\n"
+                         "  PAT may hold * (any run of characters) and ? (one character); case is ignored.";
+const char kNotes[] = "The default output: path, size in bytes, modification time and why the file is\n"
+                      "listed, tab-separated; \\\\, \\t, \\n, \\r and \\xHH escape unusual bytes in the\n"
+                      "path and the reason. A progress line is drawn only on a terminal, and not\n"
+                      "with TERM=dumb.\n"
+                      "\n"
+                      "Every file is checked to be the one the scan saw before it is touched; a file\n"
+                      "changed since, or protected, is left alone and reported on stderr.\n"
+                      "\n"
+                      "Exit status: 0 all done; 1 some files failed, some folders could not be read,\n"
+                      "or the output could not be written; 2 bad usage, or a drive or list that\n"
+                      "cannot be used (nothing touched).";
 
 const char *SectionHeading(CliSection section)
 {
@@ -111,7 +125,7 @@ QString CliHelpText()
         }
         lines << line + QLatin1Char(' ') + QLatin1String(command.operands);
     }
-    lines << QStringLiteral("  brimvale-cli -h | --help | -V | --version") << QString() << CliText(IDS_CLI_USAGE);
+    lines << QStringLiteral("  brimvale-cli -h | --help | -V | --version") << QString() << QLatin1String(kWhat);
     for (CliSection section : {CliSection::Criteria, CliSection::Output, CliSection::Action, CliSection::General}) {
         lines << QString() << QLatin1String(SectionHeading(section));
         for (const CliOption &option : kOptions) {
@@ -128,8 +142,8 @@ QString CliHelpText()
             lines << entry.leftJustified(kHelpColumn, QLatin1Char(' ')) + QLatin1String(option.help);
         }
         if (section == CliSection::Criteria)
-            lines << CliText(IDS_CLI_USAGE_PATTERNS);
+            lines << QLatin1String(kPatterns);
     }
-    lines << QString() << CliText(IDS_CLI_USAGE_NOTES);
+    lines << QString() << QLatin1String(kNotes);
     return lines.join(QLatin1Char('\n'));
 }

@@ -345,7 +345,7 @@ constexpr int IDS_LINK_DLL_NOT_FOUND = 363;     // code 32
 constexpr int IDS_LINK_UNKNOWN_ERROR = 364;     // %d: any other code
 
 // Command line: the help text, messages and report lines of brimvale-cli
-constexpr int IDS_CLI_USAGE = 400;               // what the program does, in --help
+constexpr int IDS_CLI_USAGE = 400;               // whole --help text
 constexpr int IDS_CLI_VERSION = 401;             // %s: version
 constexpr int IDS_CLI_TRY_HELP = 402;
 constexpr int IDS_CLI_UNKNOWN_OPTION = 403;      // %s: the option
@@ -386,16 +386,6 @@ constexpr int IDS_CLI_SUMMARY_PROTECTED = 437;   // %d
 constexpr int IDS_CLI_ARCHIVE_IS_FOLDER = 438;   // %s: archive
 constexpr int IDS_CLI_ACTION_DONE = 439;         // %s: action, %d done, %d failed
 constexpr int IDS_CLI_EMPTY_PATTERN = 440;       // %s: option
-
-// The wizard's own command line, read before any window opens
-constexpr int IDS_CLI_USAGE_PATTERNS = 620;      // how criteria and patterns combine, in --help
-constexpr int IDS_CLI_USAGE_NOTES = 621;         // output, checks and exit status, in --help
-constexpr int IDS_APP_USAGE = 610;               // whole --help text
-constexpr int IDS_APP_VERSION = 611;             // %s: version
-constexpr int IDS_APP_UNKNOWN_OPTION = 612;      // %s: the option
-constexpr int IDS_APP_NO_ARGUMENTS = 613;        // %s: the argument
-constexpr int IDS_APP_MISSING_VALUE = 614;       // %s: the option
-constexpr int IDS_APP_NO_DISPLAY = 615;
 // Results page: folders the walk could not read
 constexpr int IDS_SKIPPED_ONE_FOLDER = 380;
 constexpr int IDS_SKIPPED_FOLDERS = 381;        // %d: number of folders

@@ -140,40 +140,59 @@ constexpr StringEntry kStrings[] = {
     {IDS_LINK_NO_ASSOC, "There is no application associated\nwith the given filename extension."},
     {IDS_LINK_DLL_NOT_FOUND, "The specified dynamic-link library was not found."},
     {IDS_LINK_UNKNOWN_ERROR, "Unknown Error (%d) occurred."},
-    {IDS_CLI_USAGE, "Lists the files of the folder DRIVE (walked as a drive root, staying on its\n"
-     "file system) that meet the criteria, and acts on a saved list of them."},
-    {IDS_CLI_USAGE_PATTERNS, "  --location, --name and --ext may be given more than once. Each Custom\n"
-     "  criterion switches Express off; all given criteria must match.\n"
-     "  PAT may hold * (any run of characters) and ? (one character); case is ignored."},
-    {IDS_CLI_USAGE_NOTES, "The default output: path, size in bytes, modification time and why the file is\n"
-     "listed, tab-separated; \\\\, \\t, \\n, \\r and \\xHH escape unusual bytes in the\n"
-     "path and the reason. A progress line is drawn only on a terminal, and not\n"
-     "with TERM=dumb.\n"
+    {IDS_CLI_USAGE, "Usage:\n"
+     "  brimvale-cli scan [CRITERIA] [OUTPUT] DRIVE\n"
+     "  brimvale-cli delete [--dry-run] LIST\n"
+     "  brimvale-cli move [--dry-run] [--preserve-path] LIST FOLDER\n"
+     "  brimvale-cli zip [--dry-run] LIST ARCHIVE\n"
+     "  brimvale-cli --help | --version\n"
+     "\n"
+     "Lists the files of the folder DRIVE (walked as a drive root, staying on its\n"
+     "file system) that meet the criteria, and acts on a saved list of them.\n"
+     "\n"
+     "Criteria (scan):\n"
+     "  --express                   commonly discardable files (the default)\n"
+     "  --location PAT              a folder on the path matches PAT (repeatable)\n"
+     "  --name PAT                  the name without its last extension matches PAT (repeatable)\n"
+     "  --ext PAT                   the text after the first dot of the name matches PAT (repeatable)\n"
+     "  --size less|between|larger KB [KB]\n"
+     "                              size in thousands of bytes; between takes two values\n"
+     "  --created older|between|recent DATE [DATE]\n"
+     "                              creation date, DATE as YYYY-MM-DD; between takes two\n"
+     "  --modified older|between|recent DATE [DATE]\n"
+     "                              last modification date, as --created\n"
+     "  --accessed older|between|recent DATE [DATE]\n"
+     "                              last access date, as --created\n"
+     "  Each Custom criterion switches Express off; all given criteria must match.\n"
+     "  PAT may hold * (any run of characters) and ? (one character); case is ignored.\n"
+     "\n"
+     "Output (scan):\n"
+     "  (default)                   path, size in bytes, modification time and why the file\n"
+     "                              is listed, tab-separated; \\\\, \\t, \\n, \\r and \\xHH escape\n"
+     "                              unusual bytes in the path and the reason\n"
+     "  --format lines|csv          csv: comma-separated values with a header row, the columns\n"
+     "                              file, folder, size, allocated, created, modified, accessed,\n"
+     "                              reason, checked (times in UTC), as the results page saves\n"
+     "  --print0                    only the raw paths, each followed by a NUL byte\n"
+     "  --sort file|location|size|created|modified|accessed|reason\n"
+     "                              order of the list (default: the order of the walk)\n"
+     "  --reverse                   the sort in descending order\n"
+     "  --summary                   counts, bytes, unreadable folders and free space on stderr\n"
+     "  --save LIST                 also write LIST, the files and their identities, for an action\n"
+     "\n"
+     "Actions (on a LIST written by scan --save):\n"
+     "  --dry-run                   print what would be done, change nothing\n"
+     "  --preserve-path             move: rebuild each file's folders below FOLDER\n"
      "\n"
      "Every file is checked to be the one the scan saw before it is touched; a file\n"
      "changed since, or protected, is left alone and reported on stderr.\n"
      "\n"
-     "Exit status: 0 all done; 1 some files failed, some folders could not be read,\n"
-     "or the output could not be written; 2 bad usage, or a drive or list that\n"
-     "cannot be used (nothing touched)."},
+     "Exit status: 0 all done, 1 some files failed, 2 bad usage or a bad list\n"
+     "(nothing touched).\n"
+     "\n"
+     "  --help                      show this help\n"
+     "  --version                   show the version"},
     {IDS_CLI_VERSION, "brimvale-cli %s"},
-    {IDS_APP_USAGE, "Usage: brimvale [-h | --help | -V | --version]\n"
-     "\n"
-     "Opens the Brimvale wizard: it finds the files you no longer need on a fixed\n"
-     "drive and deletes, moves or zips the ones you check. It needs a graphical\n"
-     "display; brimvale-cli runs the same search from a shell.\n"
-     "\n"
-     "  -h, --help       show this help and exit\n"
-     "  -V, --version    show the version and exit\n"
-     "\n"
-     "The Qt toolkit's own options, such as -platform NAME or -style NAME, are\n"
-     "accepted as well."},
-    {IDS_APP_VERSION, "brimvale %s"},
-    {IDS_APP_UNKNOWN_OPTION, "brimvale: unknown option %s\nTry 'brimvale --help' for more information."},
-    {IDS_APP_NO_ARGUMENTS, "brimvale: the wizard takes no arguments, not '%s'\nTry 'brimvale --help' for more information."},
-    {IDS_APP_MISSING_VALUE, "brimvale: option %s needs a value\nTry 'brimvale --help' for more information."},
-    {IDS_APP_NO_DISPLAY, "brimvale: no display found (DISPLAY and WAYLAND_DISPLAY are not set):\n"
-     "the wizard needs a graphical display; brimvale-cli runs the same search from a shell."},
     {IDS_CLI_TRY_HELP, "Try 'brimvale-cli --help' for more information."},
     {IDS_CLI_UNKNOWN_OPTION, "unknown option %s"},
     {IDS_CLI_MISSING_ARGUMENT, "option %s needs %s"},

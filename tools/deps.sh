@@ -42,12 +42,14 @@ bv_ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y $missing
 }
 
+# bv_configure BUILD_DIR [CMAKE_OPTION...]
 bv_configure() {
     local build_dir="$1"
+    shift
     local launcher=""
     command -v ccache >/dev/null 2>&1 && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
     echo "== Configuring in $build_dir"
-    cmake -S "$BV_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $launcher
+    cmake -S "$BV_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $launcher "$@"
 }
 
 # The start of every build script: the packages, then $BV_ROOT/build
