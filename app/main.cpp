@@ -1,6 +1,7 @@
 #include "app/CWizardApp.h"
 #include "app/CWizardOptions.h"
 #include "res/Bitmaps.h"
+#include "res/CTranslationLoader.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -38,6 +39,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brimvale"));
     QApplication::setWindowIcon(LoadProgramIcon());
+    CTranslationLoader::Install();
     CWizardApp wizardApp;
     wizardApp.InitInstance();
     return 0;

@@ -1,9 +1,12 @@
 #include "controls/CCheckBoxListCtrl.h"
 
+#include "controls/AccessibleFactory.h"
+#include "controls/CAccessibleCheckList.h"
 #include "controls/CCheckBoxItemDelegate.h"
 #include "controls/CSortArrowHeader.h"
 #include "controls/CheckBoxBitmap.h"
 
+#include <QAccessible>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -14,6 +17,7 @@
 CCheckBoxListCtrl::CCheckBoxListCtrl(QWidget *parent)
     : QTreeView(parent)
 {
+    EnsureAccessibleFactory();
     m_imlCheck.Create(QPixmap::fromImage(CheckBoxBitmap()), CCheckBoxItemDelegate::kCheckCell,
                       CheckBoxBitmapMask());
     m_pDelegate = new CCheckBoxItemDelegate(&m_imlCheck, this);
@@ -63,8 +67,20 @@ bool CCheckBoxListCtrl::ApplyCheck(int nItem, bool bCheck)
     if (!index.isValid()
         || !model()->setData(index, int(bCheck ? Qt::Checked : Qt::Unchecked), Qt::CheckStateRole))
         return false;
+    AnnounceCheck(nItem);
     emit checkChanged(bCheck ? 1 : 0, nItem);
     return true;
+}
+
+void CCheckBoxListCtrl::AnnounceCheck(int nItem)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    event.setChild(CAccessibleCheckList::ChildIndex(this, nItem, 0));
+    QAccessible::updateAccessibility(&event);
 }
 
 void CCheckBoxListCtrl::SetCheck(int nItem, bool bCheck)

@@ -61,6 +61,8 @@ protected:
 private:
     QModelIndex CheckIndex(int nItem) const;
     bool ApplyCheck(int nItem, bool bCheck);
+    // Tells assistive tools that row `nItem`'s check box flipped.
+    void AnnounceCheck(int nItem);
     // The row whose check box lies under `point`, or -1.
     int CheckBoxAt(const QPoint &point) const;
 

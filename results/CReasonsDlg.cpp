@@ -1,5 +1,7 @@
 #include "results/CReasonsDlg.h"
 
+#include "controls/AccessibleFactory.h"
+#include "controls/TextFit.h"
 #include "controls/CCheckBoxListCtrl.h"
 #include "controls/CFlatPushButton.h"
 #include "controls/CSortArrowHeader.h"
@@ -79,6 +81,8 @@ CReasonsDlg::CReasonsDlg(CResultsModel &model, QWidget *parent)
     m_listReasons->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_listReasons->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listReasons->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    NameControlsByLabels(this);
+    FitTextsInside(this);
     m_headerReasons = m_listReasons->SortHeader();
     if (m_headerReasons) {
         m_headerReasons->SetSortColumn(-1, true);

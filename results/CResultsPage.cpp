@@ -487,7 +487,8 @@ void CResultsPage::LayoutTotalsLine()
         if (m_nFreeSpaceWidth == 0)
             m_nFreeSpaceWidth = space->width(); // the template's, before any change
         const int right = space->geometry().right();
-        const int left = qMax(right + 1 - m_nFreeSpaceWidth, frees->geometry().right() + 1 + gap);
+        const int wanted = qMax(m_nFreeSpaceWidth, space->sizeHint().width());
+        const int left = qMax(right + 1 - wanted, frees->geometry().right() + 1 + gap);
         space->setGeometry(left, space->y(), qMax(0, right - left + 1), space->height());
     }
 }
@@ -496,6 +497,7 @@ void CResultsPage::UpdateFreeSpaceText()
 {
     if (QLabel *label = Static(IDC_FREE_SPACE_TEXT))
         label->setText(FillFormat(LoadString(IDS_FREE_SPACE_FORMAT), GetFreeSpaceText()));
+    LayoutTotalsLine();
 }
 
 void CResultsPage::UpdateSkippedFoldersText(std::int64_t nSkippedFolders)
