@@ -61,8 +61,6 @@ CProtection::CProtection(const QByteArray &driveRoot, CProtectedTrees trees,
 {
 }
 
-CProtection::~CProtection() = default;
-
 std::unique_ptr<CProtection> CProtection::ForDrive(const QByteArray &driveRoot)
 {
     const QByteArray root = NormalisedRoot(driveRoot);
@@ -72,11 +70,47 @@ std::unique_ptr<CProtection> CProtection::ForDrive(const QByteArray &driveRoot)
                                          std::make_unique<CProcOpenFileSource>());
 }
 
+CProtection::~CProtection()
+{
+    // The reader works on our members: it must end before they do.
+    if (m_loading.valid())
+        m_loading.wait();
+}
+
 void CProtection::Load()
+{
+    if (m_bLoaded) {
+        WaitForLoad();
+        return;
+    }
+    m_bLoaded = true;
+    ReadSources();
+}
+
+void CProtection::StartLoad(std::function<void()> whileWaiting)
 {
     if (m_bLoaded)
         return;
     m_bLoaded = true;
+    m_whileWaiting = std::move(whileWaiting);
+    // Nothing else touches what ReadSources() fills until WaitForLoad().
+    m_loading = std::async(std::launch::async, [this] { ReadSources(); });
+}
+
+void CProtection::WaitForLoad() const
+{
+    // A pump may reach here again while we wait: whoever sees the reading
+    // end takes its result, and the other finds nothing left to wait for.
+    while (m_loading.valid() && m_loading.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+        if (m_whileWaiting)
+            m_whileWaiting();
+    }
+    if (m_loading.valid())
+        m_loading.get();
+}
+
+void CProtection::ReadSources()
+{
     if (m_pPackages)
         m_bHavePackages = m_pPackages->LoadOwnedPaths(m_owned);
     if (m_pOpenFiles) {
@@ -96,11 +130,13 @@ std::int64_t CProtection::GetProtectedCount() const
 
 std::size_t CProtection::GetMemoryBytes() const
 {
+    WaitForLoad();
     return m_owned.GetMemoryBytes() + m_openFiles.GetMemoryBytes();
 }
 
 ProtectionReason CProtection::Check(const WalkRecord &record)
 {
+    WaitForLoad();
     ProtectionReason reason = ProtectionReason::None;
     if (IsOwned(record))
         reason = ProtectionReason::PackageOwned;
@@ -135,6 +171,7 @@ bool CProtection::IsOwned(const WalkRecord &record)
 
 bool CProtection::IsHeldOpen(const WalkRecord &record) const
 {
+    WaitForLoad();
     return m_openFiles.Contains(record.device, record.inode);
 }
 

@@ -11,6 +11,8 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,6 +57,13 @@ public:
     // what a scan protects is decided by what held at its start.
     void Load();
     bool IsLoaded() const { return m_bLoaded; }
+    // Starts Load() on a thread of its own and returns at once, so that the
+    // walk can begin meanwhile: reading a machine's package lists and every
+    // process's open files takes a fixed while that otherwise comes before
+    // the first folder. The first Check() (or Load()) waits for the reading
+    // to end, calling `whileWaiting` every few milliseconds (a window pumps
+    // its events there).
+    void StartLoad(std::function<void()> whileWaiting = {});
 
     // The reason `record` (a file the walk met) must not be offered, or
     // None; each protected verdict is counted.
@@ -64,18 +73,18 @@ public:
     std::int64_t GetProtectedCount() const;
     void ResetCounts() { m_counts.fill(0); }
 
-    bool HasPackageDatabase() const { return m_bHavePackages; }
-    std::size_t GetOwnedPathCount() const { return m_owned.GetCount(); }
-    std::size_t GetOpenFileCount() const { return m_openFiles.GetCount(); }
+    bool HasPackageDatabase() const { WaitForLoad(); return m_bHavePackages; }
+    std::size_t GetOwnedPathCount() const { WaitForLoad(); return m_owned.GetCount(); }
+    std::size_t GetOpenFileCount() const { WaitForLoad(); return m_openFiles.GetCount(); }
     // Whether this protection was given a source of open files: without
     // one it cannot tell a file held open from any other.
     bool KnowsOpenFiles() const { return m_pOpenFiles != nullptr; }
     // Whether a running process held the file when Load() ran, whatever
     // other reason may protect it.
     bool IsHeldOpen(const WalkRecord &record) const;
-    const CHeldOpenFiles &GetHeldOpenFiles() const { return m_openFiles; }
-    int GetProcessCount() const { return m_nProcesses; }
-    int GetUnreadableProcesses() const { return m_nUnreadableProcesses; }
+    const CHeldOpenFiles &GetHeldOpenFiles() const { WaitForLoad(); return m_openFiles; }
+    int GetProcessCount() const { WaitForLoad(); return m_nProcesses; }
+    int GetUnreadableProcesses() const { WaitForLoad(); return m_nUnreadableProcesses; }
     // Bytes held for the lookups (package paths and open files).
     std::size_t GetMemoryBytes() const;
 
@@ -85,6 +94,8 @@ public:
     static QString SummaryText(const Counts &counts, bool bLocked, int unreadableProcesses);
 
 private:
+    void ReadSources();
+    void WaitForLoad() const;
     bool IsOwned(const WalkRecord &record);
     bool IsInProtectedFolder(const QByteArray &folder);
 
@@ -95,6 +106,9 @@ private:
     std::unique_ptr<COpenFileSource> m_pOpenFiles;
 
     bool m_bLoaded = false;
+    // The reading StartLoad() began, until it has been waited for.
+    mutable std::future<void> m_loading;
+    std::function<void()> m_whileWaiting;
     bool m_bHavePackages = false;
     CPathHashSet m_owned;
     CHeldOpenFiles m_openFiles;
