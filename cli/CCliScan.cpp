@@ -8,6 +8,7 @@
 #include "core/CCsvListWriter.h"
 #include "core/CFileMatcher.h"
 #include "core/CResultsSorter.h"
+#include "core/CTrashGrouper.h"
 #include "core/PathEscape.h"
 #include "core/SizeText.h"
 #include "platform/CDirectoryWalker.h"
@@ -221,11 +222,16 @@ void CCliScan::OnFile(const WalkRecord &record)
         ++m_nProtected;
         return;
     }
+    m_pTrash->AddResult(record, m_pMatcher->GetReason(record));
+}
+
+void CCliScan::AddResult(const WalkRecord &record, const MatchReason &why)
+{
     ++m_nListed;
     m_nListedBytes += record.size;
-    const QString &reason = m_pMatcher->GetReason(record).text;
+    const QString &reason = why.text;
     if (m_bKeep) {
-        m_store.AddResult(record, m_pMatcher->GetReason(record));
+        m_store.AddResult(record, why);
         m_identities.push_back(record.identity);
     }
     if (m_bStream && m_request.csv) {
@@ -259,8 +265,13 @@ bool CCliScan::SaveList(const std::vector<int> &order)
     QByteArray text;
     CListFile::AppendHeader(text, m_root);
     for (int index : order) {
+        if (m_store.GetTrash().Find(index)) {
+            AppendTrashEntry(text, index);
+            continue;
+        }
         const QByteArray path = m_store.GetPath(index);
-        CListFile::AppendEntry(text, path.constData(), path.size(), m_identities[std::size_t(index)]);
+        CListFile::AppendEntry(text, path.constData(), path.size(), m_identities[std::size_t(index)],
+                               m_store.GetRuleFolderDepth(m_store.GetPaths().GetFolderIndex(index)));
     }
     CListFile::AppendFooter(text);
     int error = 0;
@@ -270,6 +281,24 @@ bool CCliScan::SaveList(const std::vector<int> &order)
         return false;
     }
     return true;
+}
+
+void CCliScan::AppendTrashEntry(QByteArray &text, int index) const
+{
+    const CTrashItem &item = *m_store.GetTrash().Find(index);
+    const QByteArray row = m_store.GetPath(index);
+    if (item.isFolder) {
+        for (const CTrashItem::Member &member : item.members) {
+            const QByteArray path = row + '/' + member.relativePath;
+            CListFile::AppendEntry(text, path.constData(), path.size(), member.identity);
+        }
+    } else {
+        CListFile::AppendEntry(text, row.constData(), row.size(), m_identities[std::size_t(index)]);
+    }
+    if (item.hasInfo) {
+        const QByteArray info = item.InfoFolder() + '/' + item.InfoName();
+        CListFile::AppendEntry(text, info.constData(), info.size(), item.infoIdentity);
+    }
 }
 
 void CCliScan::PrintSummary() const
@@ -314,9 +343,13 @@ int CCliScan::Run()
     if (m_request.csv)
         CCsvListWriter::AppendHeader(out.Buffer());
 
+    CTrashGrouper trash(*this, m_store, m_store.GetTrash(), m_root, CTrashGrouper::HomeTrash());
+    m_pTrash = &trash;
     CDirectoryWalker walker;
     walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
     const CDirectoryWalker::Result result = walker.Walk(m_root);
+    trash.Flush();
+    m_pTrash = nullptr;
     m_nUnreadable = walker.GetSkippedFolders() + (result == CDirectoryWalker::Result::RootUnavailable ? 1 : 0);
     if (m_bProgress)
         ShowProgress(true);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CMatchSink.h"
 #include "core/CResultStore.h"
 #include "platform/FileIdentity.h"
 
@@ -11,15 +12,20 @@
 struct CliRequest;
 class COutput;
 class CFileMatcher;
+class CTrashGrouper;
 
 // `brimvale-cli scan`: walks DRIVE as the wizard's scan does, matches every
 // file with the same matcher, and writes the listed files to standard output
-// (and to a list file with --save). Returns the exit status.
-class CCliScan
+// (and to a list file with --save). Returns the exit status. A trash entry
+// is one line, as on the results page (CTrashGrouper hands it on).
+class CCliScan : public CMatchSink
 {
 public:
     explicit CCliScan(const CliRequest &request);
     int Run();
+
+    // A listed file, or a trash entry as one row.
+    void AddResult(const WalkRecord &record, const MatchReason &why) override;
 
     // The modification time as ISO 8601 local time with its UTC offset.
     static void AppendLocalTime(std::int64_t seconds, QByteArray &out);
@@ -34,6 +40,8 @@ private:
     void FlushIfDue();
     void WriteStored(const std::vector<int> &order);
     bool SaveList(const std::vector<int> &order);
+    // A trash entry's files, each with its identity, and its information.
+    void AppendTrashEntry(QByteArray &text, int index) const;
     void PrintSummary() const;
     void ShowProgress(bool force);
     void ClearProgress();
@@ -49,6 +57,7 @@ private:
     std::vector<FileIdentity> m_identities;  // by result index
     COutput *m_pOut = nullptr;
     CFileMatcher *m_pMatcher = nullptr;
+    CTrashGrouper *m_pTrash = nullptr;
     QByteArray m_path;              // scratch: folder + '/' + name
 
     std::int64_t m_nExamined = 0;
