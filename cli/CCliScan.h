@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/CMatchSink.h"
 #include "core/CResultStore.h"
+#include "core/CScanSession.h"
 #include "platform/FileIdentity.h"
 
 #include <QByteArray>
@@ -11,21 +11,20 @@
 
 struct CliRequest;
 class COutput;
-class CFileMatcher;
-class CTrashGrouper;
 
-// `brimvale-cli scan`: walks DRIVE as the wizard's scan does, matches every
-// file with the same matcher, and writes the listed files to standard output
-// (and to a list file with --save). Returns the exit status. A trash entry
-// is one line, as on the results page (CTrashGrouper hands it on).
-class CCliScan : public CMatchSink
+// `brimvale-cli scan`: runs the wizard's scan session on DRIVE (the same
+// walk, matching and protection; protected files are always left out) and
+// writes the listed files to standard output (and to a list file with
+// --save). Returns the exit status. A trash entry is one line, as on the
+// results page (CTrashGrouper hands it on).
+class CCliScan : public CMatchSink, public CScanProgress
 {
 public:
     explicit CCliScan(const CliRequest &request);
     int Run();
 
-    // A listed file, or a trash entry as one row.
-    void AddResult(const WalkRecord &record, const MatchReason &why) override;
+    void AddMatch(const ScanMatch &match) override;
+    void OnFileMet(const WalkRecord &record) override;
 
     // The modification time as ISO 8601 local time with its UTC offset.
     static void AppendLocalTime(std::int64_t seconds, QByteArray &out);
@@ -33,7 +32,6 @@ public:
 private:
     bool ResolveDrive();
     bool CheckSaveTarget();
-    void OnFile(const WalkRecord &record);
     void WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified,
                    const QString &reason);
     void WriteCsvRecord(const WalkRecord &record, const QString &reason);
@@ -42,7 +40,7 @@ private:
     bool SaveList(const std::vector<int> &order);
     // A trash entry's files, each with its identity, and its information.
     void AppendTrashEntry(QByteArray &text, int index) const;
-    void PrintSummary() const;
+    void PrintSummary(const ScanOutcome &outcome) const;
     void ShowProgress(bool force);
     void ClearProgress();
 
@@ -56,15 +54,11 @@ private:
     CResultStore m_store;
     std::vector<FileIdentity> m_identities;  // by result index
     COutput *m_pOut = nullptr;
-    CFileMatcher *m_pMatcher = nullptr;
-    CTrashGrouper *m_pTrash = nullptr;
     QByteArray m_path;              // scratch: folder + '/' + name
 
     std::int64_t m_nExamined = 0;
     std::int64_t m_nListed = 0;
     std::int64_t m_nListedBytes = 0;
-    std::int64_t m_nProtected = 0;
-    std::int64_t m_nUnreadable = 0;
 
     QElapsedTimer m_clock;
     std::int64_t m_nNextProgressMs = 0;
