@@ -266,6 +266,10 @@ bool ParseActionOption(const QByteArray &option, CliRequest &request, QString &e
         request.preservePath = true;
         return true;
     }
+    if (option == "--summary") {
+        request.summary = true;
+        return true;
+    }
     error = CliText(IDS_CLI_UNKNOWN_OPTION, {Arg(option)});
     return false;
 }

@@ -8,6 +8,8 @@ list(APPEND BV_CLI_SOURCES
   cli/CCliScan.h
   cli/CCompletionScripts.cpp
   cli/CCompletionScripts.h
+  cli/CDryRunStep.cpp
+  cli/CDryRunStep.h
   cli/CCommandLine.cpp
   cli/CCommandLine.h
   cli/CListFile.cpp
@@ -22,6 +24,6 @@ list(APPEND BV_CLI_SOURCES
   cli/CliStepFactory.h
   cli/CliText.cpp
   cli/CliText.h
-  cli/ProtectionHook.cpp
-  cli/ProtectionHook.h
+  cli/CStopSignals.cpp
+  cli/CStopSignals.h
 )

@@ -8,6 +8,8 @@ list(APPEND BV_CORE_SOURCES
   core/CBytePages.h
   core/CChunkedArray.h
   core/CFreeForecast.cpp
+  core/CRecordChain.cpp
+  core/CRecordChain.h
   core/CTrashEntryRemover.cpp
   core/CTrashEntryRemover.h
   core/CTrashInfo.cpp
@@ -23,6 +25,8 @@ list(APPEND BV_CORE_SOURCES
   core/CHelpFile.h
   core/CLinkOpener.cpp
   core/CLinkOpener.h
+  core/CActionRunner.cpp
+  core/CActionRunner.h
   core/CActionStep.h
   core/CCompressStep.cpp
   core/CCompressStep.h
@@ -55,6 +59,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultsModel.h
   core/CResultsSorter.cpp
   core/CResultsSorter.h
+  core/CScanSession.cpp
+  core/CScanSession.h
   core/CCsvListWriter.cpp
   core/CCsvListWriter.h
   core/CRadixOrder.cpp

@@ -313,7 +313,16 @@ void TestAccessibility::progressValueFollowsTheScan()
 
     AccessibilityRecorder recorder;
     dlg.Create(nullptr, drive.root());
-    QVERIFY(dlg.ScanFolder(drive.root()));
+    CFileScan criteria;
+    criteria.m_strDrive = QFile::decodeName(drive.root());
+    CScanSession session(criteria, drive.root());
+    session.SetProtectionFactory({});
+    session.SetOpenFileSourceFactory({});
+    struct : CMatchSink
+    {
+        void AddMatch(const ScanMatch &) override {}
+    } sink;
+    QVERIFY(!session.Run(sink, dlg).rootUnavailable);
     dlg.FinishProgress();
     QCOMPARE(bar->valueInterface()->minimumValue().toInt(), 0);
     QCOMPARE(bar->valueInterface()->maximumValue().toInt(), 100);
