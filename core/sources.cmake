@@ -1,5 +1,13 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  core/CBackupFolders.cpp
+  core/CBackupFolders.h
+  core/CDesktopSessionCaches.cpp
+  core/CDesktopSessionCaches.h
+  core/CLiveWorkItems.cpp
+  core/CLiveWorkItems.h
+  core/CRemovability.cpp
+  core/CRemovability.h
   core/CBrowserCommand.cpp
   core/CBrowserCommand.h
   core/CEmptiedFolders.cpp

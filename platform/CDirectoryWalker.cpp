@@ -180,7 +180,10 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
         if (!ReadListing(rootFd, m_levels.back()))
             ++m_nSkippedFolders;
     }
-    m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), 0, rootPath.size()});
+    WalkFolder rootFolder = FolderFacts(st);
+    rootFolder.serial = g_nextFolderSerial.fetch_add(1);
+    rootFolder.nameLength = rootPath.size();
+    m_path.push_back(rootFolder);
     m_path.back().cacheTag = IsTaggedCache(m_levels.back());
     if (m_onFolder)
         m_onFolder(m_record.folder);
@@ -344,8 +347,9 @@ void CDirectoryWalker::EnterReadAhead(const char *name, std::size_t nameLength)
     if (child->readFailed)
         ++m_nSkippedFolders;
     m_chain.PushKnown(QByteArray(name, qsizetype(nameLength)), child->device, child->inode);
+    const WalkFolder facts = child->facts;
     level.node = std::move(child);
-    PushLevel(std::move(level), nameBegin, nameLength);
+    PushLevel(std::move(level), nameBegin, nameLength, facts);
 }
 
 void CDirectoryWalker::LeaveFolder()
@@ -402,7 +406,7 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
         ++m_nSkippedFolders;
     m_chain.PushOpen(QByteArray(name, qsizetype(nameLength)), fd, makedev(st.stx_dev_major, st.stx_dev_minor),
                      st.stx_ino);
-    PushLevel(std::move(level), nameBegin, nameLength);
+    PushLevel(std::move(level), nameBegin, nameLength, FolderFacts(st));
 }
 
 bool CDirectoryWalker::AppendFolderName(const char *name, std::size_t nameLength, qsizetype &parentLength,
@@ -422,10 +426,13 @@ bool CDirectoryWalker::AppendFolderName(const char *name, std::size_t nameLength
     return true;
 }
 
-void CDirectoryWalker::PushLevel(Level &&level, qsizetype nameBegin, std::size_t nameLength)
+void CDirectoryWalker::PushLevel(Level &&level, qsizetype nameBegin, std::size_t nameLength, WalkFolder facts)
 {
     m_levels.push_back(std::move(level));
-    m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), nameBegin, qsizetype(nameLength)});
+    facts.serial = g_nextFolderSerial.fetch_add(1);
+    facts.nameBegin = nameBegin;
+    facts.nameLength = qsizetype(nameLength);
+    m_path.push_back(facts);
     m_path.back().cacheTag = IsTaggedCache(m_levels.back());
     if (m_onFolder)
         m_onFolder(m_record.folder);
@@ -450,6 +457,7 @@ void CDirectoryWalker::ReportFile(const char *name, std::size_t nameLength, cons
     m_record.size = std::int64_t(st.stx_size);
     m_record.modifiedTime = st.stx_mtime.tv_sec;
     m_record.accessedTime = st.stx_atime.tv_sec;
+    m_record.changeTime = st.stx_ctime.tv_sec;
     if (st.stx_mask & STATX_BTIME)
         m_record.creationTime = st.stx_btime.tv_sec;
     else
@@ -459,6 +467,8 @@ void CDirectoryWalker::ReportFile(const char *name, std::size_t nameLength, cons
     m_record.identity = FileIdentity::FromStatx(st);
     m_record.allocatedBytes = std::int64_t(st.stx_blocks) * 512;
     m_record.linkCount = st.stx_nlink;
+    m_record.ownerId = st.stx_uid;
+    m_record.attributes = st.stx_attributes & st.stx_attributes_mask;
     m_record.chain = m_path.data();
     m_record.chainLength = int(m_path.size());
     m_onFile(m_record);

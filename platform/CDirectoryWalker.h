@@ -100,8 +100,9 @@ private:
     // Appends a subfolder's name to the folder path; false (the path left
     // as it was) when the subfolder is a mount point, not to be entered.
     bool AppendFolderName(const char *name, std::size_t nameLength, qsizetype &parentLength, qsizetype &nameBegin);
-    // Makes `level` the deepest folder, whose name ends the folder path.
-    void PushLevel(Level &&level, qsizetype nameBegin, std::size_t nameLength);
+    // Makes `level` the deepest folder, whose name ends the folder path;
+    // `facts` is what its statx said.
+    void PushLevel(Level &&level, qsizetype nameBegin, std::size_t nameLength, WalkFolder facts);
     void ReportFile(const char *name, std::size_t nameLength, const struct statx &st);
     bool IsOnRootMount(const struct statx &st) const;
     void CloseAll();

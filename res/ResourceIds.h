@@ -309,6 +309,15 @@ constexpr int IDS_PROTECTED_IN_USE = 374;
 constexpr int IDS_PROTECTED_FOLDER = 375;
 constexpr int IDS_PROTECTED_UNREADABLE = 376;  // %d processes whose open files could not be read
 constexpr int IDS_PROTECTED_TOOLTIP = 377;     // %s the reason
+constexpr int IDS_PROTECTED_BACKUP = 520;
+constexpr int IDS_PROTECTED_DESKTOP = 521;
+constexpr int IDS_PROTECTED_NEEDS_ADMIN = 522;
+constexpr int IDS_PROTECTED_IMMUTABLE = 523;
+constexpr int IDS_NOT_REMOVABLE_LEFT_OUT = 524; // %d files
+constexpr int IDS_LIVE_LEFT_UNCHECKED = 525;    // %d files, %d hours
+constexpr int IDS_WHY_LIVE_HOURS = 526;         // %d hours
+constexpr int IDS_WHY_LIVE_ONE_HOUR = 527;
+constexpr int IDS_WHY_LIVE_RECENT = 528;
 
 // About dialog
 constexpr int IDS_ABOUT_CAPTION = 320;

@@ -576,6 +576,42 @@ kein Programm zugeordnet.</translation>
         <translation>Geschützt (%s): diese Datei kann nicht markiert werden</translation>
     </message>
     <message>
+        <source>backup</source>
+        <translation>Sicherung</translation>
+    </message>
+    <message>
+        <source>desktop session</source>
+        <translation>Desktop-Sitzung</translation>
+    </message>
+    <message>
+        <source>needs administrator rights</source>
+        <translation>erfordert Administratorrechte</translation>
+    </message>
+    <message>
+        <source>immutable</source>
+        <translation>unveränderlich</translation>
+    </message>
+    <message>
+        <source>%d files you may not remove were left out</source>
+        <translation>%d Dateien, die Sie nicht entfernen dürfen, wurden ausgelassen</translation>
+    </message>
+    <message>
+        <source>Left unchecked as in use : %d files (changed in the last %d hours)</source>
+        <translation>Als in Gebrauch nicht markiert: %d Dateien (in den letzten %d Stunden geändert)</translation>
+    </message>
+    <message>
+        <source>In use: changed %d hours ago</source>
+        <translation>In Gebrauch: vor %d Stunden geändert</translation>
+    </message>
+    <message>
+        <source>In use: changed 1 hour ago</source>
+        <translation>In Gebrauch: vor 1 Stunde geändert</translation>
+    </message>
+    <message>
+        <source>In use: changed less than an hour ago</source>
+        <translation>In Gebrauch: vor weniger als einer Stunde geändert</translation>
+    </message>
+    <message>
         <source>1 folder could not be read; its files were not searched.</source>
         <translation>1 Ordner war nicht lesbar; seine Dateien wurden nicht durchsucht.</translation>
     </message>
