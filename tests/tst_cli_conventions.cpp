@@ -222,6 +222,7 @@ void TestCliConventions::exitStatuses_data()
     row("-0", {"scan", "-0", "--name", "a", "DRIVE"}, false, 0, "DRIVE/Temp/a.tmp<NUL>");
     row("unknown option", {"scan", "--quick", "DRIVE"}, false, 2);
     row("an action's option on scan", {"scan", "--dry-run", "DRIVE"}, false, 2);
+    row("--summary on an action", {"delete", "--summary", "--dry-run", "DRIVE/none.list"}, false, 2);
     row("move's option on delete", {"delete", "--preserve-path", "LIST"}, false, 2);
     row("-V after a command", {"scan", "-V", "DRIVE"}, false, 2);
     row("json with -0", {"scan", "-0", "--format", "json", "DRIVE"}, false, 2);
@@ -248,6 +249,8 @@ void TestCliConventions::exitStatuses()
             QSKIP("needs root and setpriv to run the program as another user");
         QCOMPARE(::chmod(drive.root().constData(), 0755), 0);
         QCOMPARE(::chmod(drive.path("locked").constData(), 0700), 0);
+        // Files the user may not remove are not offered: Temp is theirs to change.
+        QCOMPARE(::chmod(drive.path("Temp").constData(), 0777), 0);
         command = {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups", QStringLiteral(BV_CLI_PATH)};
     } else {
         command = {QStringLiteral(BV_CLI_PATH)};
