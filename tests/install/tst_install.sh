@@ -149,7 +149,7 @@ scan --for|--format
 scan --format ''|csv json lines 
 scan -0 --sort s|size 
 scan --size ''|between larger less 
-delete --|--dry-run --help 
+delete --|--dry-run --help --summary 
 move --pr|--preserve-path 
 zip --pr| 
 scan "$WORK/complete/"|$WORK/complete/other $WORK/complete/some folder 
