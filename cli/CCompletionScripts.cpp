@@ -141,30 +141,30 @@ QByteArray CCompletionScripts::Zsh()
             if (!(option.commands & command.bit))
                 continue;
             const bool repeatable = option.value == CliValue::Pattern;
-            QByteArray spec;
+            QByteArray argSpec;
             if (option.shortName) {
-                spec = QByteArray("'(-") + option.shortName + " " + option.name + ")'{-" + option.shortName + ","
+                argSpec = QByteArray("'(-") + option.shortName + " " + option.name + ")'{-" + option.shortName + ","
                        + option.name + "}'";
             } else {
-                spec = QByteArray("'") + (repeatable ? "*" : "") + option.name;
+                argSpec = QByteArray("'") + (repeatable ? "*" : "") + option.name;
             }
-            spec += "[" + ZshHelp(option.help) + "]";
+            argSpec += "[" + ZshHelp(option.help) + "]";
             switch (option.value) {
             case CliValue::Choice:
             case CliValue::Range:
-                spec += QByteArray(":") + (option.argument ? QByteArray(option.argument).split(' ').first().replace('|', '/') : "")
+                argSpec += QByteArray(":") + (option.argument ? QByteArray(option.argument).split(' ').first().replace('|', '/') : "")
                         + ":(" + option.choices + ")";
                 break;
             case CliValue::File:
-                spec += QByteArray(":") + option.argument + ":_files";
+                argSpec += QByteArray(":") + option.argument + ":_files";
                 break;
             case CliValue::Pattern:
-                spec += QByteArray(":") + option.argument + ": ";
+                argSpec += QByteArray(":") + option.argument + ": ";
                 break;
             case CliValue::None:
                 break;
             }
-            s += "            " + spec + "' \\\n";
+            s += "            " + argSpec + "' \\\n";
         }
         const QList<QByteArray> operands = QByteArray(command.operands).split(' ');
         for (int i = 0; command.kinds[i]; ++i)
