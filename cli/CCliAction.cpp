@@ -63,7 +63,8 @@ QString CCliAction::ReasonText(const FileOpResult &result)
     case FileOpCode::Replaced:
     case FileOpCode::Changed: return CliText(IDS_CLI_REASON_REPLACED);
     case FileOpCode::Permission: return CliText(IDS_CLI_REASON_PERMISSION);
-    case FileOpCode::LeftAside: return DescribeFileOp(result);
+    case FileOpCode::LeftAside:
+    case FileOpCode::AlreadyThere: return DescribeFileOp(result);
     case FileOpCode::Failed: break;
     }
     return SystemReason(result.error != 0 ? result.error : EIO);

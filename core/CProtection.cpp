@@ -176,7 +176,8 @@ QString CProtection::SummaryText(const Counts &counts, bool bLocked, int unreada
     if (unreadableProcesses > 0) {
         if (!text.isEmpty())
             text += QStringLiteral("; ");
-        text += Fill(LoadString(IDS_PROTECTED_UNREADABLE), unreadableProcesses);
+        text += unreadableProcesses == 1 ? LoadString(IDS_PROTECTED_UNREADABLE_ONE)
+                                         : Fill(LoadString(IDS_PROTECTED_UNREADABLE), unreadableProcesses);
     }
     return text;
 }

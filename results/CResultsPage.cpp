@@ -117,6 +117,7 @@ void CResultsPage::resizeEvent(QResizeEvent *event)
     FitColumnsToList();
     // The anchors put the totals line back where the template has it.
     LayoutTotalsLine();
+    UpdateProtectedText();
 }
 
 void CResultsPage::FitColumnsToList()
@@ -338,11 +339,12 @@ void CResultsPage::UpdateProtectedText()
 {
     if (QLabel *label = Static(IDC_PROTECTED_TEXT)) {
         const QString text = CProtection::SummaryText(m_protectedCounts, m_bProtectedLocked, m_nUnreadableProcesses);
-        // One line: what does not fit is cut at the edge, never wrapped
-        // under the totals, and the whole text is in the tooltip (a wider
-        // sheet shows it all).
+        // One line, never wrapped under the totals: what does not fit ends
+        // in an ellipsis, so that the cut shows, and the whole text is in
+        // the tooltip (a wider sheet shows more of it).
         label->setWordWrap(false);
-        label->setText(text);
+        const int room = label->contentsRect().width() - 2 * label->margin();
+        label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, room));
         label->setToolTip(text);
     }
 }

@@ -6,7 +6,7 @@
 # draw the SVG icon.
 # Not needed to build or test, so not installed here: xvfb, to look at the
 # real windows on a headless machine (xvfb-run -a ./build/brimvale).
-BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools zlib1g-dev zip unzip python3 fonts-dejavu-core desktop-file-utils appstream dpkg-dev file binutils qt6-svg-dev"
+BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools zlib1g-dev zip unzip python3 fonts-dejavu-core desktop-file-utils appstream dpkg-dev file binutils qt6-svg-dev e2fsprogs"
 
 bv_missing_packages() {
     local missing="" pkg
