@@ -198,7 +198,7 @@ private slots:
         const QString mark(QChar::ReplacementCharacter);
         QTest::newRow("untouched") << QByteArray("odd\xff") << QString() << QByteArray("odd\xff") << false;
         QTest::newRow("appended") << QByteArray("odd\xff") << "odd" + mark + "er" << QByteArray("odd\xff" "er") << false;
-        QTest::newRow("start replaced") << QByteArray("a\xfe\xffb") << "zz" + mark + mark + "b"
+        QTest::newRow("start replaced") << QByteArray("a\xfe\xff" "b") << "zz" + mark + mark + "b"
                                         << QByteArray("zz\xfe\xff" "b") << false;
         QTest::newRow("bad byte deleted") << QByteArray("odd\xff") << QStringLiteral("odd") << QByteArray("odd") << false;
         QTest::newRow("mark typed") << QByteArray("odd\xff") << mark + "odd" + mark << QByteArray("odd\xff") << true;
