@@ -1,5 +1,7 @@
 #include "app/CAboutDlg.h"
 
+#include "controls/TextFit.h"
+
 #include "res/Bitmaps.h"
 #include "res/DialogTemplate.h"
 #include "res/ResourceIds.h"
@@ -22,14 +24,14 @@ CAboutDlg::CAboutDlg(QWidget *parent, CLinkStatic::Opener openLink)
                 PlaceControl(m_wndIcon, control);
             } else if (control.id == IDC_LINK) {
                 PlaceControl(&m_wndLink, control);
-                m_wndLink.setText(control.text);
+                m_wndLink.setText(control.Text());
                 if (control.alignment)
                     m_wndLink.setAlignment(control.alignment);
             } else if (control.id == IDOK) {
                 PlaceControl(&m_btnOK, control);
-                m_btnOK.setText(control.text);
+                m_btnOK.setText(control.Text());
             } else {
-                auto *label = new QLabel(control.text, this);
+                auto *label = new QLabel(control.Text(), this);
                 label->setTextFormat(Qt::PlainText);
                 label->setAlignment(control.alignment ? control.alignment : Qt::AlignLeft | Qt::AlignTop);
                 PlaceControl(label, control);
@@ -45,4 +47,5 @@ CAboutDlg::CAboutDlg(QWidget *parent, CLinkStatic::Opener openLink)
     m_btnOK.setDefault(true);
     m_btnOK.setFocus(Qt::OtherFocusReason);
     connect(&m_btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    FitTextsInside(this);
 }

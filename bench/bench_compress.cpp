@@ -1,8 +1,9 @@
 // Storing listed files in a zip archive the way the program does it (one
 // plug-in call per file, each behind the identity check of the compress
 // step) against one `zip -q ARCHIVE FILES...` process for all of them, on the
-// same files in the same run. Usage: bench_compress [parent folder] [rounds]
-// Two sets: 2,000 files totalling 50 MB, and 10,000 files of 1 KB. Runs
+// same files in the same run. Usage: bench_compress [parent folder] [rounds] [divisor]
+// Two sets: 2,000 files totalling 50 MB, and 10,000 files of 1 KB (both
+// divided by the optional third argument, for a quick run). Runs
 // alternate and the medians are compared; each archive is checked to hold
 // every file.
 #include "platform/CPluginLibrary.h"
@@ -91,14 +92,17 @@ double RunProgram(const QByteArray &archive, const FileSet &set, const QByteArra
     // What the walk would have listed, gathered before the clock starts.
     CResultStore store;
     for (const QByteArray &path : set.paths) {
-        struct stat st {};
-        ::lstat(path.constData(), &st);
+        struct statx st {};
+        ::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st);
         WalkRecord record;
         record.folder = path.left(path.lastIndexOf('/'));
         record.name = path.mid(path.lastIndexOf('/') + 1);
-        record.size = st.st_size;
-        record.device = st.st_dev;
-        record.inode = st.st_ino;
+        // The whole identity, as the walk records it: the step compares it
+        // before it stores the file.
+        record.identity = FileIdentity::FromStatx(st);
+        record.size = record.identity.size;
+        record.device = record.identity.device;
+        record.inode = record.identity.inode;
         store.AddResult(record);
     }
     int failures = 0;
@@ -136,6 +140,9 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QString parent = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    // A divisor of the file counts, for a quick run; a cut-down run is not
+    // held to the limits, which are for the full sets.
+    const int scale = argc > 3 ? std::max(1, std::atoi(argv[3])) : 1;
     QTemporaryDir dir(parent.isEmpty() ? QDir::tempPath() + QStringLiteral("/bench_compress-XXXXXX")
                                        : parent + QStringLiteral("/bench_compress-XXXXXX"));
     if (!dir.isValid())
@@ -153,8 +160,8 @@ int main(int argc, char **argv)
     FileSet sets[2] = {{"2,000 files, 50 MB", {}, 0}, {"10,000 files of 1 KB", {}, 0}};
     const double limits[2] = {2.0, 3.0};
     // 2,000 files of 1 to 49 KB: about 25 KB each, 50 MB in all.
-    if (!MakeSet(root + "/mixed", sets[0], 2000, 1024, 50 * 1024, 1) ||
-        !MakeSet(root + "/small", sets[1], 10000, 1024, 1024, 2)) {
+    if (!MakeSet(root + "/mixed", sets[0], 2000 / scale, 1024, 50 * 1024, 1) ||
+        !MakeSet(root + "/small", sets[1], 10000 / scale, 1024, 1024, 2)) {
         std::fprintf(stderr, "cannot make the files in %s\n", root.constData());
         return 1;
     }
@@ -183,7 +190,7 @@ int main(int argc, char **argv)
         ::stat(zipArchive.constData(), &zs);
         ::stat(ourArchive.constData(), &os);
         const double ratio = Median(ourTimes) / Median(zipTimes);
-        within = within && ratio <= limits[s] && ourEntries == set.paths.size();
+        within = within && (scale > 1 || ratio <= limits[s]) && ourEntries == set.paths.size();
         std::printf("%s (%.1f MB): zip -q %.3f s, one call per file %.3f s, ratio %.2f (limit %.0f); "
                     "entries %d / %d; archive %.2f MB / %.2f MB\n",
                     set.title, set.bytes / 1048576.0, Median(zipTimes), Median(ourTimes), ratio, limits[s],

@@ -11,12 +11,14 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 namespace {
 
-constexpr int kRecords = 1000000;
+int g_nRecords = 1000000; // the first argument, if given
 
 QList<WalkRecord> GenerateRecords(bool shuffled)
 {
@@ -36,8 +38,8 @@ QList<WalkRecord> GenerateRecords(bool shuffled)
                                        ".tmp", ".bak", ".gz", ".json", ".html", ".py", ".so.6",
                                        "", ".old", ".pdf", ".odt", ".md", ".svg"};
     QList<WalkRecord> records;
-    records.reserve(kRecords);
-    while (records.size() < kRecords) {
+    records.reserve(g_nRecords);
+    while (records.size() < g_nRecords) {
         QByteArray folder = '/' + top[random() % top.size()] + '/' + middle[random() % middle.size()];
         if (random() % 2)
             folder += '/' + leaf[random() % leaf.size()];
@@ -45,7 +47,7 @@ QList<WalkRecord> GenerateRecords(bool shuffled)
             folder += '/' + QByteArray::number(int(random() % 100));
         // Files come folder by folder, as a walk meets them.
         const int files = 1 + int(random() % 40);
-        for (int i = 0; i < files && records.size() < kRecords; ++i) {
+        for (int i = 0; i < files && records.size() < g_nRecords; ++i) {
             WalkRecord record;
             record.folder = folder;
             record.name = stems[random() % stems.size()] + QByteArray::number(int(random() % 1000))
@@ -109,8 +111,10 @@ double Run(const char *label, const QList<WalkRecord> &records, F match)
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    if (argc > 1)
+        g_nRecords = std::max(1, std::atoi(argv[1]));
     const QList<WalkRecord> walk = GenerateRecords(false);
     const QList<WalkRecord> shuffled = GenerateRecords(true);
 
@@ -136,7 +140,7 @@ int main()
     for (const QString &e : CFileMatcher::ExpressExtensions())
         extensions << e.toLower();
 
-    std::printf("%d generated files\n", kRecords);
+    std::printf("%d generated files\n", g_nRecords);
     const auto express1 = [&](const WalkRecord &r) { return expressMatcher.MatchFile(r); };
     const auto custom1 = [&](const WalkRecord &r) { return customMatcher.MatchFile(r); };
     const auto reference = [&](const WalkRecord &r) { return ReferenceExpress(r, folders, extensions); };

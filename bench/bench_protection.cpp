@@ -9,6 +9,14 @@
 //                                            and prints every file it would
 //                                            list, one path a line (protection
 //                                            off with --off); counts on stderr
+//   bench_protection ROOT --express-report [--plain]
+//                                            walks ROOT with the Express rules
+//                                            and prints, per rule, how many
+//                                            files are offered, left unchecked
+//                                            and left out, and why (--plain:
+//                                            without the rules for locks,
+//                                            backups, desktop sessions,
+//                                            removability and live work)
 #include "core/CDpkgFileSource.h"
 #include "core/CFileMatcher.h"
 #include "core/CFileScan.h"
@@ -17,6 +25,7 @@
 #include "core/CProtection.h"
 #include "platform/CDirectoryWalker.h"
 #include "platform/CDpkgReader.h"
+#include "res/StringTable.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,7 +33,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -75,9 +86,60 @@ int ListExpress(const QByteArray &root, bool protect)
                  protect ? "on" : "off");
     if (protection) {
         const CProtection::Counts &counts = protection->GetCounts();
-        std::fprintf(stderr, "left out: %lld owned by packages, %lld in use, %lld in protected folders\n",
-                     (long long)counts[1], (long long)counts[2], (long long)counts[3]);
+        std::fprintf(stderr, "left out: %s\n", qPrintable(CProtection::SummaryText(counts, false, 0)));
     }
+    return 0;
+}
+
+// Files and bytes of one rule or reason.
+struct Tally
+{
+    std::int64_t offered = 0;
+    std::int64_t unchecked = 0;
+    std::int64_t leftOut = 0;
+};
+
+int ExpressReport(const QByteArray &root, bool linuxRules)
+{
+    CFileScan scan;
+    scan.m_strDrive = QFile::decodeName(root);
+    CFileMatcher matcher(scan);
+    std::unique_ptr<CProtection> protection = CProtection::ForDrive(root);
+    protection->SetLinuxRules(linuxRules);
+    protection->Load();
+    std::map<QString, Tally> byRule;
+    std::int64_t walked = 0;
+    CDirectoryWalker walker;
+    walker.SetFileHandler([&](const WalkRecord &record) {
+        ++walked;
+        if (!matcher.MatchFile(record))
+            return;
+        Tally &tally = byRule[matcher.GetReason(record).group];
+        if (protection->Check(record) != ProtectionReason::None)
+            ++tally.leftOut;
+        else
+            ++tally.offered;
+    });
+    walker.Walk(root);
+    std::printf("Express on %s as user %u, %s: %lld files walked\n", root.constData(), unsigned(::geteuid()),
+                linuxRules ? "every rule" : "without the Linux rules", (long long)walked);
+    std::printf("%-40s %10s %10s %10s\n", "rule", "offered", "unchecked", "left out");
+    Tally total;
+    for (const auto &[rule, tally] : byRule) {
+        std::printf("%-40s %10lld %10lld %10lld\n", qPrintable(rule), (long long)tally.offered,
+                    (long long)tally.unchecked, (long long)tally.leftOut);
+        total.offered += tally.offered;
+        total.unchecked += tally.unchecked;
+        total.leftOut += tally.leftOut;
+    }
+    std::printf("%-40s %10lld %10lld %10lld\n", "all", (long long)total.offered, (long long)total.unchecked,
+                (long long)total.leftOut);
+    const CProtection::Counts &counts = protection->GetCounts();
+    std::printf("left out, by reason:");
+    for (int reason = 1; reason < kProtectionReasonCount; ++reason)
+        std::printf(" %s %lld%s", qPrintable(LoadString(ProtectionReasonTextId(ProtectionReason(reason)))),
+                    (long long)counts[std::size_t(reason)], reason + 1 < kProtectionReasonCount ? "," : "\n");
+    std::printf("left unchecked as live work: %lld\n", (long long)counts[CProtection::kLeftUnchecked]);
     return 0;
 }
 
@@ -89,10 +151,16 @@ int main(int argc, char **argv)
     const QByteArray root = argc > 1 ? QByteArray(argv[1]) : QByteArray("/");
     bool list = false;
     bool off = false;
+    bool report = false;
+    bool plain = false;
     for (int i = 2; i < argc; ++i) {
         list = list || std::strcmp(argv[i], "--list-express") == 0;
         off = off || std::strcmp(argv[i], "--off") == 0;
+        report = report || std::strcmp(argv[i], "--express-report") == 0;
+        plain = plain || std::strcmp(argv[i], "--plain") == 0;
     }
+    if (report)
+        return ExpressReport(root, !plain);
     if (list)
         return ListExpress(root, !off);
 

@@ -1,6 +1,7 @@
 #include "controls/CCheckBoxItemDelegate.h"
 
 #include "controls/CImageList.h"
+#include "controls/CheckBoxBitmap.h"
 #include "core/ItemRoles.h"
 
 #include <QPainter>
@@ -36,7 +37,22 @@ void CCheckBoxItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem 
         // A box that can never change is drawn faded, as a disabled one.
         if (index.data(kCheckLockedRole).toBool())
             painter->setOpacity(0.4);
-        m_pImages->Draw(*painter, bChecked ? 1 : 0, at);
+        // Drawn for the screen's pixels where it has more than one per pixel,
+        // rather than the 16 by 16 cell resampled.
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        if (qFuzzyCompare(ratio, 1.0)) {
+            m_pImages->Draw(*painter, bChecked ? 1 : 0, at);
+        } else {
+            // Copied pixel for pixel onto whole device pixels: any scale or
+            // fraction left in the painter would resample the cell after all.
+            const QTransform toDevice = painter->deviceTransform();
+            const QPoint origin = toDevice.map(QPointF(at)).toPoint();
+            painter->setWorldTransform(QTransform::fromTranslate(origin.x(), origin.y()) * toDevice.inverted()
+                                       * painter->worldTransform());
+            QPixmap cell = CheckBoxCell(bChecked ? 1 : 0, ratio);
+            cell.setDevicePixelRatio(1.0);
+            painter->drawPixmap(0, 0, cell);
+        }
         painter->restore();
     }
     QStyleOptionViewItem rest(option);

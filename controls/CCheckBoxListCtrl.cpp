@@ -1,9 +1,14 @@
 #include "controls/CCheckBoxListCtrl.h"
 
+#include "controls/AccessibleFactory.h"
+#include "controls/CAccessibleCheckList.h"
 #include "controls/CCheckBoxItemDelegate.h"
 #include "controls/CSortArrowHeader.h"
 #include "controls/CheckBoxBitmap.h"
 
+#include <QAccessible>
+#include <QEvent>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -12,8 +17,9 @@
 #include <algorithm>
 
 CCheckBoxListCtrl::CCheckBoxListCtrl(QWidget *parent)
-    : QTreeView(parent)
+    : QTableView(parent)
 {
+    EnsureAccessibleFactory();
     m_imlCheck.Create(QPixmap::fromImage(CheckBoxBitmap()), CCheckBoxItemDelegate::kCheckCell,
                       CheckBoxBitmapMask());
     m_pDelegate = new CCheckBoxItemDelegate(&m_imlCheck, this);
@@ -26,13 +32,21 @@ CCheckBoxListCtrl::CCheckBoxListCtrl(QWidget *parent)
     m_pHeader->setSectionsMovable(true);
     m_pHeader->setFirstSectionMovable(true);
 
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setExpandsOnDoubleClick(false);
-    setUniformRowHeights(true);
+    m_pHeader->setStretchLastSection(true);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    // Tab leaves the list, as it leaves any list, instead of walking its
+    // cells; a typed letter finds a row, it never starts editing a cell.
+    setTabKeyNavigation(false);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setAllColumnsShowFocus(true);
+    UpdateRowHeight();
     // A click on a check box must leave the keyboard focus where it is, so
     // the list takes the focus itself on the other clicks.
     setFocusPolicy(Qt::TabFocus);
@@ -63,8 +77,20 @@ bool CCheckBoxListCtrl::ApplyCheck(int nItem, bool bCheck)
     if (!index.isValid()
         || !model()->setData(index, int(bCheck ? Qt::Checked : Qt::Unchecked), Qt::CheckStateRole))
         return false;
+    AnnounceCheck(nItem);
     emit checkChanged(bCheck ? 1 : 0, nItem);
     return true;
+}
+
+void CCheckBoxListCtrl::AnnounceCheck(int nItem)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    event.setChild(CAccessibleCheckList::ChildIndex(this, nItem, 0));
+    QAccessible::updateAccessibility(&event);
 }
 
 void CCheckBoxListCtrl::SetCheck(int nItem, bool bCheck)
@@ -110,7 +136,7 @@ QVector<int> CCheckBoxListCtrl::GetSelectedRows() const
 
 int CCheckBoxListCtrl::CheckBoxAt(const QPoint &point) const
 {
-    if (!model() || header()->isSectionHidden(0))
+    if (!model() || horizontalHeader()->isSectionHidden(0))
         return -1;
     const QModelIndex index = indexAt(point);
     if (!index.isValid() || index.parent() != rootIndex())
@@ -138,7 +164,7 @@ void CCheckBoxListCtrl::mousePressEvent(QMouseEvent *event)
         }
     }
     setFocus(Qt::MouseFocusReason);
-    QTreeView::mousePressEvent(event);
+    QTableView::mousePressEvent(event);
 }
 
 void CCheckBoxListCtrl::mouseMoveEvent(QMouseEvent *event)
@@ -148,7 +174,7 @@ void CCheckBoxListCtrl::mouseMoveEvent(QMouseEvent *event)
         event->accept();
         return;
     }
-    QTreeView::mouseMoveEvent(event);
+    QTableView::mouseMoveEvent(event);
 }
 
 void CCheckBoxListCtrl::mouseReleaseEvent(QMouseEvent *event)
@@ -158,7 +184,7 @@ void CCheckBoxListCtrl::mouseReleaseEvent(QMouseEvent *event)
         event->accept();
         return;
     }
-    QTreeView::mouseReleaseEvent(event);
+    QTableView::mouseReleaseEvent(event);
 }
 
 void CCheckBoxListCtrl::mouseDoubleClickEvent(QMouseEvent *event)
@@ -179,7 +205,7 @@ void CCheckBoxListCtrl::mouseDoubleClickEvent(QMouseEvent *event)
             && (index.flags() & Qt::ItemIsEnabled))
             ToggleCheck(index.row());
     }
-    QTreeView::mouseDoubleClickEvent(event);
+    QTableView::mouseDoubleClickEvent(event);
 }
 
 void CCheckBoxListCtrl::keyPressEvent(QKeyEvent *event)
@@ -199,7 +225,7 @@ void CCheckBoxListCtrl::keyPressEvent(QKeyEvent *event)
             return;
         }
     }
-    QTreeView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
 void CCheckBoxListCtrl::keyboardSearch(const QString &search)
@@ -211,21 +237,51 @@ void CCheckBoxListCtrl::keyboardSearch(const QString &search)
     const QModelIndex current = currentIndex();
     if (current.isValid() && current.column() != 0 && selectionModel())
         selectionModel()->setCurrentIndex(current.siblingAtColumn(0), QItemSelectionModel::NoUpdate);
-    QTreeView::keyboardSearch(search);
+    QTableView::keyboardSearch(search);
+}
+
+void CCheckBoxListCtrl::setModel(QAbstractItemModel *itemModel)
+{
+    QTableView::setModel(itemModel);
+    UpdateRowHeight();
+}
+
+void CCheckBoxListCtrl::rowsInserted(const QModelIndex &parent, int start, int end)
+{
+    QTableView::rowsInserted(parent, start, end);
+    if (start == 0)
+        UpdateRowHeight(); // the first rows: their cells say how high a row is
+}
+
+void CCheckBoxListCtrl::changeEvent(QEvent *event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        UpdateRowHeight();
+}
+
+void CCheckBoxListCtrl::UpdateRowHeight()
+{
+    // The cells of the first row, or a line of text with a check box when
+    // there is none yet.
+    int height = std::max(fontMetrics().height() + 2, int(CCheckBoxItemDelegate::kCheckCell));
+    if (model() && model()->rowCount(rootIndex()) > 0)
+        height = std::max(height, sizeHintForRow(0));
+    if (verticalHeader()->defaultSectionSize() != height)
+        verticalHeader()->setDefaultSectionSize(height);
 }
 
 void CCheckBoxListCtrl::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                                     const QList<int> &roles)
 {
     // Flipped check boxes change no row height and have no editor, so the
-    // tree's general handling (which looks the rows up in its row table) is
-    // not needed: repainting what is on screen costs the same for any rows,
-    // one or a whole reason's worth.
+    // view's general handling is not needed: repainting what is on screen
+    // costs the same for any rows, one or a whole reason's worth.
     if (topLeft.isValid() && topLeft.column() == 0 && bottomRight.column() == 0 && topLeft.parent() == rootIndex()
         && roles.size() == 1 && roles.first() == Qt::CheckStateRole) {
         if (isVisible())
             viewport()->update();
         return;
     }
-    QTreeView::dataChanged(topLeft, bottomRight, roles);
+    QTableView::dataChanged(topLeft, bottomRight, roles);
 }

@@ -1,5 +1,7 @@
 #include "controls/CEllipsisStatic.h"
 
+#include "controls/AccessibleFactory.h"
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -10,13 +12,18 @@ CEllipsisStatic::CEllipsisStatic(int nFormat, int bPathEllipsis, QWidget *parent
     , m_nFormat(nFormat ? nFormat : int(Qt::AlignLeft | Qt::AlignVCenter))
     , m_bPathEllipsis(bPathEllipsis)
 {
+    EnsureAccessibleFactory();
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void CEllipsisStatic::SetWindowText(const QString &text)
 {
+    if (text == m_strText)
+        return;
     m_strText = text;
     update();
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 QSize CEllipsisStatic::sizeHint() const

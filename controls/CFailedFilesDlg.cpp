@@ -1,5 +1,7 @@
 #include "controls/CFailedFilesDlg.h"
 
+#include "controls/AccessibleFactory.h"
+#include "controls/TextFit.h"
 #include "controls/CFlatPushButton.h"
 #include "core/CListSorter.h"
 #include "controls/CSortArrowHeader.h"
@@ -57,6 +59,7 @@ void CFailedFilesDlg::setVisible(bool visible)
     if (visible && !m_bInitialised) {
         m_bInitialised = true;
         OnInitDialog();
+        NameControlsByLabels(this);
     }
     QDialog::setVisible(visible);
 }
@@ -67,6 +70,8 @@ void CFailedFilesDlg::OnInitDialog()
     setWindowTitle(LoadString(IDS_PRODUCT_NAME));
     m_btnDetails->setText(LoadString(IDS_DETAILS_MORE));
     m_btnOk->setText(LoadString(IDS_OK));
+    // A longer message (a translation) makes the dialog taller first.
+    FitTextsInside(this);
 
     m_cxExpanded = m_cxCollapsed = width();
     m_cyExpanded = height();

@@ -11,7 +11,6 @@ template <class QtButton>
 CFlatButtonBase<QtButton>::CFlatButtonBase(QWidget *parent)
     : QtButton(parent)
 {
-    m_clrFocusText = QColor(0, 0, 235);
     LoadColors();
     m_bDisabled = this->isEnabled() ? 0 : 1;
 }
@@ -23,6 +22,8 @@ void CFlatButtonBase<QtButton>::LoadColors()
     m_clrLight = GetSysColor(COLOR_BTNHIGHLIGHT);
     m_clrFace = GetSysColor(COLOR_BTNFACE);
     m_clrDark = GetSysColor(COLOR_BTNSHADOW);
+    // The design's focus blue, unless the face is too dark for it.
+    m_clrFocusText = ContrastingColor(QColor(0, 0, 235), m_clrFace, m_clrText);
 }
 
 template <class QtButton>

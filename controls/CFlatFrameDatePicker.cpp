@@ -1,5 +1,7 @@
 #include "controls/CFlatFrameDatePicker.h"
 
+#include "controls/AccessibleFactory.h"
+#include <QAccessible>
 #include <QLocale>
 #include <QPainter>
 
@@ -23,11 +25,16 @@ QString ShortDateFormat()
 CFlatFrameDatePicker::CFlatFrameDatePicker(QWidget *parent)
     : QDateTimeEdit(parent)
 {
+    EnsureAccessibleFactory();
     setCalendarPopup(false);
     setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     setDisplayFormat(ShortDateFormat());
     setTimeSpec(Qt::LocalTime);
     connect(this, &QDateTimeEdit::dateTimeChanged, this, &CFlatFrameDatePicker::KeepTimeOfDay);
+    connect(this, &QDateTimeEdit::dateTimeChanged, this, [this] {
+        QAccessibleValueChangeEvent event(this, text());
+        QAccessible::updateAccessibility(&event);
+    });
 }
 
 void CFlatFrameDatePicker::SetTime(const CTime &time)

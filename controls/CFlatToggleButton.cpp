@@ -3,11 +3,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "controls/AccessibleFactory.h"
 #include "controls/SystemColors.h"
 
 CFlatToggleButton::CFlatToggleButton(const QString &text, QWidget *parent)
     : CFlatButtonBase(parent)
 {
+    EnsureAccessibleFactory();
+    setCheckable(true);
     setText(text);
     setFocusPolicy(Qt::StrongFocus);
     // The well keeps the colour it had when the control was made; the rest
@@ -42,7 +45,12 @@ void CFlatToggleButton::Complete()
 {
     OnActivated();
     repaint();
-    emit clicked(m_bChecked != 0);
+    emit clicked(isChecked());
+}
+
+void CFlatToggleButton::nextCheckState()
+{
+    OnActivated();
 }
 
 void CFlatToggleButton::OnSpaceReleased()

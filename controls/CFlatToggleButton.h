@@ -9,7 +9,8 @@
 // indicator at the left edge, the label 19 pixels from the left edge, the
 // press that completes only when released over the control, and the label
 // colours (blue while focused, embossed while disabled). A completed click or
-// space press emits clicked() exactly once.
+// space press emits clicked() exactly once. The check state is the Qt
+// button's own, so assistive tools read it and hear each change.
 class CFlatToggleButton : public CFlatButtonBase<QAbstractButton>
 {
     Q_OBJECT
@@ -18,7 +19,7 @@ public:
     static constexpr int kIndicatorSize = 13;
     static constexpr int kLabelOffset = 19;
 
-    int GetCheck() const { return m_bChecked; }
+    int GetCheck() const { return isChecked() ? 1 : 0; }
     bool IsInside() const { return m_bInside != 0; }
 
     QSize sizeHint() const override;
@@ -40,6 +41,9 @@ protected:
 
     void Complete() override;
     void OnSpaceReleased() override;
+    // QAbstractButton::click() (an assistive tool's press) goes the same way
+    // as a completed click.
+    void nextCheckState() override;
 
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -50,7 +54,6 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
-    int m_bChecked = 0;
     // Whether a move outside clears `inside` even when not pressed.
     bool m_bLeaveClearsInside = false;
     QColor m_clrWell;

@@ -1,5 +1,6 @@
 #include "controls/CLinkStatic.h"
 
+#include "controls/AccessibleFactory.h"
 #include "controls/CMessageBoxDlg.h"
 #include "controls/SystemColors.h"
 #include "core/CLinkOpener.h"
@@ -22,6 +23,7 @@ CLinkStatic::CLinkStatic(QWidget *parent)
       m_crHoverColour(GetSysColor(COLOR_HIGHLIGHT)),
       m_opener(&CLinkStatic::OpenLink)
 {
+    EnsureAccessibleFactory();
     // A static starts at the top left unless its style says otherwise.
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setTextFormat(Qt::PlainText);
@@ -70,9 +72,9 @@ void CLinkStatic::SetUnderline(bool bUnderline)
 
 QColor CLinkStatic::TextColour() const
 {
-    if (m_bOverControl)
-        return m_crHoverColour;
-    return m_bVisited ? m_crVisitedColour : m_crLinkColour;
+    const QColor colour = m_bOverControl ? m_crHoverColour : m_bVisited ? m_crVisitedColour : m_crLinkColour;
+    // The web's blue and purple vanish on a dark dialog face.
+    return ContrastingColor(colour, palette().color(backgroundRole()), palette().color(foregroundRole()));
 }
 
 void CLinkStatic::PositionWindow()

@@ -58,8 +58,12 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
-private:
+public:
+    // A click on the link (also an assistive tool's press): opens the
+    // address, marks the link visited or reports the failure.
     void OnClicked();
+
+private:
     void SetOver(bool bOver);
 
     QColor m_crLinkColour;

@@ -36,9 +36,9 @@ CMessageBoxDlg::CMessageBoxDlg(QWidget *parent, int nStyle)
         PlaceControl(m_btnOk, *dialogTemplate, IDOK);
         PlaceControl(m_btnCancel, *dialogTemplate, IDCANCEL);
         if (const DialogControlTemplate *ok = dialogTemplate->control(IDOK))
-            m_btnOk->setText(ok->text);
+            m_btnOk->setText(ok->Text());
         if (const DialogControlTemplate *cancel = dialogTemplate->control(IDCANCEL))
-            m_btnCancel->setText(cancel->text);
+            m_btnCancel->setText(cancel->Text());
     }
     m_wndIcon->setPixmap(LoadProgramIcon().pixmap(m_wndIcon->size()));
     m_wndText->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

@@ -1,12 +1,15 @@
 #include "controls/CPercentProgressCtrl.h"
 
+#include <QAccessible>
 #include <QPainter>
 
+#include "controls/AccessibleFactory.h"
 #include "controls/SystemColors.h"
 
 CPercentProgressCtrl::CPercentProgressCtrl(QWidget *parent)
     : QWidget(parent)
 {
+    EnsureAccessibleFactory();
     // Every pixel is painted, so nothing needs erasing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_clrBar = GetSysColor(COLOR_HIGHLIGHT);
@@ -51,6 +54,10 @@ int CPercentProgressCtrl::SetPos(int nPos)
     else if (nPos > m_nUpper)
         nPos = m_nUpper;
     m_nPos = nPos;
+    if (nPos != previous) {
+        QAccessibleValueChangeEvent event(this, nPos);
+        QAccessible::updateAccessibility(&event);
+    }
     const int barWidth = BarWidth(width());
     if (barWidth != m_nBarWidth) {
         m_nBarWidth = barWidth;

@@ -60,12 +60,12 @@ bool CRadioButton::HasTabStop() const
 void CRadioButton::SetCheck(int nCheck)
 {
     if (nCheck) {
-        if (!m_bChecked) {
-            m_bChecked = 1;
+        if (!isChecked()) {
+            setChecked(true);
             repaint();
         }
-    } else if (m_bChecked) {
-        m_bChecked = 0;
+    } else if (isChecked()) {
+        setChecked(false);
         repaint();
         // Tabbing into a group lands on its checked button only.
         setFocusPolicy(Qt::ClickFocus);
@@ -99,7 +99,7 @@ QList<CRadioButton *> CRadioButton::GroupSiblings() const
 
 void CRadioButton::OnActivated()
 {
-    m_bChecked = 1;
+    setChecked(true);
     for (CRadioButton *other : GroupSiblings())
         other->SetCheck(0);
 }
@@ -125,7 +125,7 @@ void CRadioButton::DrawIndicator(QPainter &painter, const QRect &cell)
         }
         if (row.wellFrom >= 0)
             painter.fillRect(QRect(x + row.wellFrom, py, row.wellTo - row.wellFrom + 1, 1), well);
-        if (m_bChecked && row.dotFrom >= 0)
+        if (isChecked() && row.dotFrom >= 0)
             painter.fillRect(QRect(x + row.dotFrom, py, row.dotTo - row.dotFrom + 1, 1), m_clrText);
     }
 }

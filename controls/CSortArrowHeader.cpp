@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTableView>
 #include <QTreeView>
 
 namespace {
@@ -51,6 +52,12 @@ void CSortArrowHeader::Attach(QTreeView *view)
 {
     view->setHeader(this);
     // The view turns clicks off with its own sorting; ours is the header's.
+    setSectionsClickable(true);
+}
+
+void CSortArrowHeader::Attach(QTableView *view)
+{
+    view->setHorizontalHeader(this);
     setSectionsClickable(true);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 
+class QTableView;
 class QTreeView;
 
 // The flat header of the program's lists: painted in button colours with a
@@ -20,6 +21,7 @@ public:
 
     // Makes this the header of `view` and lets its items be clicked.
     void Attach(QTreeView *view);
+    void Attach(QTableView *view);
 
     // Shows the arrow in `nColumn` (-1: nowhere) pointing as `bAscending`
     // says; sorts nothing. Returns the previous sort column.

@@ -5,6 +5,8 @@
 #include <QPalette>
 #include <QStyle>
 
+#include <cmath>
+
 namespace {
 
 struct RoleOf {
@@ -94,4 +96,39 @@ int GetComboButtonWidth()
     if (QApplication::instance() && QApplication::style())
         return qMax(12, QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     return 16;
+}
+
+namespace {
+
+double Linear(double channel)
+{
+    return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+}
+
+double Luminance(const QColor &color)
+{
+    return 0.2126 * Linear(color.redF()) + 0.7152 * Linear(color.greenF()) + 0.0722 * Linear(color.blueF());
+}
+
+} // namespace
+
+double ContrastRatio(const QColor &a, const QColor &b)
+{
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+QColor ContrastingColor(const QColor &wanted, const QColor &ground, const QColor &fallback)
+{
+    constexpr int kSteps = 20;
+    for (int step = 0; step <= kSteps; ++step) {
+        const double t = double(step) / kSteps;
+        const QColor mixed = QColor::fromRgbF(float(wanted.redF() + (fallback.redF() - wanted.redF()) * t),
+                                              float(wanted.greenF() + (fallback.greenF() - wanted.greenF()) * t),
+                                              float(wanted.blueF() + (fallback.blueF() - wanted.blueF()) * t));
+        if (ContrastRatio(mixed, ground) >= kMinimumContrast)
+            return step == 0 ? wanted : mixed.toRgb();
+    }
+    return fallback;
 }

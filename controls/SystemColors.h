@@ -39,3 +39,16 @@ QColor GetSysColor(int index);
 
 // Width of the drop button of a combo box (the system's scroll thumb width).
 int GetComboButtonWidth();
+
+// The contrast ratio of two colours as the accessibility guidelines define
+// it: (L1 + 0.05) / (L2 + 0.05) of their relative luminances, 1 to 21.
+double ContrastRatio(const QColor &a, const QColor &b);
+
+// Text and marks must stand out from their ground by at least this much.
+constexpr double kMinimumContrast = 4.5;
+
+// `wanted` when it stands out enough from `ground`; otherwise the first mix
+// of `wanted` toward `fallback` (a palette's text colour) that does, so a
+// fixed colour of the design keeps its hue where it can and its legibility
+// always.
+QColor ContrastingColor(const QColor &wanted, const QColor &ground, const QColor &fallback);

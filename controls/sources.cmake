@@ -2,6 +2,24 @@
 list(APPEND BV_CORE_SOURCES
 )
 list(APPEND BV_UI_SOURCES
+  controls/TextFit.cpp
+  controls/TextFit.h
+  controls/AccessibleFactory.cpp
+  controls/AccessibleFactory.h
+  controls/CAccessibleCheckList.cpp
+  controls/CAccessibleCheckList.h
+  controls/CAccessibleDatePicker.cpp
+  controls/CAccessibleDatePicker.h
+  controls/CAccessibleLink.cpp
+  controls/CAccessibleLink.h
+  controls/CAccessibleListCell.cpp
+  controls/CAccessibleListCell.h
+  controls/CAccessibleProgress.cpp
+  controls/CAccessibleProgress.h
+  controls/CAccessibleStatic.cpp
+  controls/CAccessibleStatic.h
+  controls/CAccessibleToggleButton.cpp
+  controls/CAccessibleToggleButton.h
   controls/CLinkStatic.cpp
   controls/CLinkStatic.h
   controls/CActionProgressDlg.cpp

@@ -7,10 +7,9 @@ int CFreeForecast::AddFile(dev_t device, ino_t inode, std::int64_t allocatedByte
 {
     const int index = GetCount();
     const std::int64_t bytes = std::max<std::int64_t>(allocatedBytes, 0);
-    m_arrBytes.push_back(bytes);
-    m_arrFlags.push_back(std::uint8_t((bHeldOpen ? kHeldOpen : 0)));
+    const std::uint32_t flags = bHeldOpen ? std::uint32_t(kHeldOpen) : 0;
     if (linkCount <= 1) {
-        m_arrGroup.push_back(-1);
+        m_files.push_back(flags | OwnWord(index, bytes));
     } else {
         const auto [it, inserted] = m_groupOf.try_emplace(InodeKey{device, inode}, std::int32_t(m_groups.size()));
         if (inserted)
@@ -25,7 +24,7 @@ int CFreeForecast::AddFile(dev_t device, ino_t inode, std::int64_t allocatedByte
         group.heldOpen = group.heldOpen || bHeldOpen;
         ++group.listed;
         m_nForecast += GroupFrees(group, group.checked) - before;
-        m_arrGroup.push_back(it->second);
+        m_files.push_back(flags | kGrouped | (std::uint32_t(it->second) << kValueShift));
     }
     SetChecked(index, bChecked);
     return index;
@@ -35,12 +34,12 @@ void CFreeForecast::SetChecked(int index, bool bChecked)
 {
     if (!IsValidIndex(index) || IsChecked(index) == bChecked || (bChecked && IsRemoved(index)))
         return;
-    std::uint8_t &flags = m_arrFlags[std::size_t(index)];
-    flags = std::uint8_t(bChecked ? flags | kChecked : flags & ~kChecked);
-    const std::int32_t groupIndex = m_arrGroup[std::size_t(index)];
+    std::uint32_t &file = m_files[std::size_t(index)];
+    file = bChecked ? file | kChecked : file & ~std::uint32_t(kChecked);
+    const std::int32_t groupIndex = GroupOf(index);
     if (groupIndex < 0) {
-        if (!(flags & kHeldOpen))
-            m_nForecast += bChecked ? m_arrBytes[std::size_t(index)] : -m_arrBytes[std::size_t(index)];
+        if (!(file & kHeldOpen))
+            m_nForecast += bChecked ? OwnBytes(index) : -OwnBytes(index);
         return;
     }
     LinkGroup &group = m_groups[std::size_t(groupIndex)];
@@ -54,8 +53,8 @@ void CFreeForecast::RemoveLink(int index)
     if (!IsValidIndex(index) || IsRemoved(index))
         return;
     SetChecked(index, false);
-    m_arrFlags[std::size_t(index)] |= kRemoved;
-    const std::int32_t groupIndex = m_arrGroup[std::size_t(index)];
+    m_files[std::size_t(index)] |= kRemoved;
+    const std::int32_t groupIndex = GroupOf(index);
     if (groupIndex < 0)
         return;
     LinkGroup &group = m_groups[std::size_t(groupIndex)];
@@ -73,23 +72,44 @@ void CFreeForecast::Restore(int index)
         return;
     // Removed links are unchecked and their group has already let go of
     // them, so the forecast is unchanged until the file is checked again.
-    m_arrFlags[std::size_t(index)] = 0;
-    m_arrGroup[std::size_t(index)] = -1;
+    const std::int64_t bytes = GetAllocatedBytes(index);
+    m_files[std::size_t(index)] = OwnWord(index, bytes);
 }
 
 void CFreeForecast::Clear()
 {
-    std::vector<std::int64_t>().swap(m_arrBytes);
-    std::vector<std::int32_t>().swap(m_arrGroup);
-    std::vector<std::uint8_t>().swap(m_arrFlags);
+    m_files.clear();
+    std::unordered_map<int, std::int64_t>().swap(m_ownBytesAside);
     std::vector<LinkGroup>().swap(m_groups);
     std::unordered_map<InodeKey, std::int32_t, InodeHash>().swap(m_groupOf);
     m_nForecast = 0;
 }
 
+std::uint32_t CFreeForecast::OwnWord(int index, std::int64_t bytes)
+{
+    if (bytes % kBlock == 0 && bytes / kBlock < kBytesAside) {
+        m_ownBytesAside.erase(index);
+        return std::uint32_t(bytes / kBlock) << kValueShift;
+    }
+    m_ownBytesAside[index] = bytes;
+    return kBytesAside << kValueShift;
+}
+
+std::int64_t CFreeForecast::GetAllocatedBytes(int index) const
+{
+    const std::int32_t groupIndex = GroupOf(index);
+    return groupIndex < 0 ? OwnBytes(index) : m_groups[std::size_t(groupIndex)].bytes;
+}
+
+std::size_t CFreeForecast::GetMemoryBytes() const
+{
+    return m_files.GetMemoryBytes() + m_groups.capacity() * sizeof(LinkGroup) + m_groupOf.size() * 48
+        + m_ownBytesAside.size() * 32;
+}
+
 std::uint32_t CFreeForecast::GetListedLinks(int index) const
 {
-    const std::int32_t groupIndex = m_arrGroup[std::size_t(index)];
+    const std::int32_t groupIndex = GroupOf(index);
     return groupIndex < 0 ? 1 : m_groups[std::size_t(groupIndex)].listed;
 }
 
@@ -107,11 +127,11 @@ std::int64_t CFreeForecast::FreedBy(const std::vector<int> &indices) const
     std::int64_t total = 0;
     std::unordered_map<std::int32_t, std::uint32_t> chosenLinks;
     for (const int index : files) {
-        const std::int32_t groupIndex = m_arrGroup[std::size_t(index)];
+        const std::int32_t groupIndex = GroupOf(index);
         if (groupIndex >= 0)
             ++chosenLinks[groupIndex];
         else if (!IsHeldOpen(index))
-            total += m_arrBytes[std::size_t(index)];
+            total += OwnBytes(index);
     }
     for (const auto &[groupIndex, chosen] : chosenLinks)
         total += GroupFrees(m_groups[std::size_t(groupIndex)], chosen);

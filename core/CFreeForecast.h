@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CChunkedArray.h"
+
 #include <cstdint>
 #include <functional>
 #include <sys/types.h>
@@ -37,12 +39,12 @@ public:
     void Restore(int index);
     void Clear();
 
-    int GetCount() const { return int(m_arrFlags.size()); }
+    int GetCount() const { return int(m_files.size()); }
     bool IsValidIndex(int index) const { return index >= 0 && index < GetCount(); }
-    std::int64_t GetAllocatedBytes(int index) const { return m_arrBytes[std::size_t(index)]; }
-    bool IsHeldOpen(int index) const { return (m_arrFlags[std::size_t(index)] & kHeldOpen) != 0; }
-    bool IsChecked(int index) const { return (m_arrFlags[std::size_t(index)] & kChecked) != 0; }
-    bool IsRemoved(int index) const { return (m_arrFlags[std::size_t(index)] & kRemoved) != 0; }
+    std::int64_t GetAllocatedBytes(int index) const;
+    bool IsHeldOpen(int index) const { return (File(index) & kHeldOpen) != 0; }
+    bool IsChecked(int index) const { return (File(index) & kChecked) != 0; }
+    bool IsRemoved(int index) const { return (File(index) & kRemoved) != 0; }
     // Links of this file that the scan met, itself included (1 for a file
     // with a single link).
     std::uint32_t GetListedLinks(int index) const;
@@ -54,8 +56,19 @@ public:
     // files are ignored.
     std::int64_t FreedBy(const std::vector<int> &indices) const;
 
+    // Bytes held for the files and their links.
+    std::size_t GetMemoryBytes() const;
+
 private:
-    enum Flag : std::uint8_t { kChecked = 1, kHeldOpen = 2, kRemoved = 4 };
+    // One 32-bit word per file: the flags below, and above kValueShift
+    // either, for a file of several links (kGrouped), its group, or its
+    // allocated bytes in blocks of 512 (what the walk counts in). Bytes
+    // that are no whole number of blocks, or more than the bits hold, are
+    // kept in m_ownBytesAside, and the word holds kBytesAside.
+    enum Flag : std::uint32_t { kChecked = 1, kHeldOpen = 2, kRemoved = 4, kGrouped = 8 };
+    static constexpr int kValueShift = 4;
+    static constexpr std::uint32_t kBytesAside = (std::uint32_t(1) << (32 - kValueShift)) - 1;
+    static constexpr std::int64_t kBlock = 512;
 
     // The links of one file with several, as far as the scan met them.
     struct LinkGroup
@@ -85,9 +98,23 @@ private:
         return !group.heldOpen && checked >= group.links ? group.bytes : 0;
     }
 
-    std::vector<std::int64_t> m_arrBytes;
-    std::vector<std::int32_t> m_arrGroup; // link group of a file with several links, else -1
-    std::vector<std::uint8_t> m_arrFlags;
+    std::uint32_t File(int index) const { return m_files[std::size_t(index)]; }
+    // The file's link group, -1 for a file of one link.
+    std::int32_t GroupOf(int index) const
+    {
+        return (File(index) & kGrouped) ? std::int32_t(File(index) >> kValueShift) : -1;
+    }
+    // What the file's own blocks free, for a file of one link.
+    std::int64_t OwnBytes(int index) const
+    {
+        const std::uint32_t value = File(index) >> kValueShift;
+        return value == kBytesAside ? m_ownBytesAside.find(index)->second : std::int64_t(value) * kBlock;
+    }
+    // The word of a file of one link with `bytes`, besides its flags.
+    std::uint32_t OwnWord(int index, std::int64_t bytes);
+
+    CChunkedArray<std::uint32_t> m_files;
+    std::unordered_map<int, std::int64_t> m_ownBytesAside;
     std::vector<LinkGroup> m_groups;
     std::unordered_map<InodeKey, std::int32_t, InodeHash> m_groupOf;
     std::int64_t m_nForecast = 0;

@@ -21,6 +21,10 @@ public:
     struct OpenFiles
     {
         std::vector<FileKey> files; // any order, duplicates allowed
+        // Files and folders that hold a lock: a tool that locks a folder
+        // (the way temporary-file cleaners are told to keep off a tree)
+        // is using everything below it. Any order, duplicates allowed.
+        std::vector<FileKey> locked;
         int processes = 0;
         int unreadableProcesses = 0; // processes whose files could not be seen
     };

@@ -47,10 +47,27 @@ int CPathArray::FolderByPath(const QByteArray &folder)
 
 int CPathArray::AppendFile(int folder, const QByteArray &name)
 {
-    m_nameBytes.insert(m_nameBytes.end(), name.constData(), name.constData() + name.size());
-    m_nameEnds.push_back(std::int64_t(m_nameBytes.size()));
+    const int index = GetCount();
+    const std::size_t i = std::size_t(index);
+    const std::size_t length = std::size_t(name.size());
+    if ((i & (kBlockFiles - 1)) == 0) {
+        // Room for a block of names of the longest length a file system
+        // gives them, one after the other in one page.
+        m_nameBytes.Reserve(kBlockFiles * 255);
+        m_blockBegins.push_back(m_nameBytes.GetEnd());
+    }
+    const std::uint16_t begin = (i & (kBlockFiles - 1)) == 0 ? 0 : m_nameEnds[i - 1];
+    const std::uint64_t at = m_blockBegins.back() + begin;
+    if (length == 0 || (m_nameBytes.GetEnd() == at && length <= m_nameBytes.GetRoom()
+                        && begin + length < kBlockBytes)) {
+        m_nameBytes.Append(name.constData(), length);
+        m_nameEnds.push_back(std::uint16_t(begin + length));
+    } else {
+        m_namesAside[index] = NameAside{m_nameBytes.Append(name.constData(), length), length};
+        m_nameEnds.push_back(begin);
+    }
     m_folderOfFile.push_back(folder);
-    return GetCount() - 1;
+    return index;
 }
 
 int CPathArray::Append(const WalkRecord &record)
@@ -68,9 +85,11 @@ int CPathArray::Append(const QByteArray &folder, const QByteArray &name)
 void CPathArray::Clear()
 {
     // Swapping with empty containers gives the memory back; clear() would keep it.
-    std::vector<char>().swap(m_nameBytes);
-    std::vector<std::int64_t>().swap(m_nameEnds);
-    std::vector<std::int32_t>().swap(m_folderOfFile);
+    m_nameBytes.Clear();
+    std::vector<std::uint64_t>().swap(m_blockBegins);
+    m_nameEnds.clear();
+    std::unordered_map<int, NameAside>().swap(m_namesAside);
+    m_folderOfFile.clear();
     std::vector<char>().swap(m_folderNameBytes);
     std::vector<std::int64_t>().swap(m_folderNameEnds);
     std::vector<std::int32_t>().swap(m_folderParent);
@@ -81,11 +100,18 @@ void CPathArray::Clear()
     m_lastPathFolder = -1;
 }
 
-std::string_view CPathArray::GetNameView(int index) const
+std::string_view CPathArray::AsideName(int index) const
 {
-    const std::int64_t begin = index > 0 ? m_nameEnds[std::size_t(index - 1)] : 0;
-    const std::int64_t end = m_nameEnds[std::size_t(index)];
-    return std::string_view(m_nameBytes.data() + begin, std::size_t(end - begin));
+    const auto aside = m_namesAside.find(index);
+    return aside == m_namesAside.end() ? std::string_view() : m_nameBytes.View(aside->second.begin, aside->second.length);
+}
+
+std::size_t CPathArray::GetMemoryBytes() const
+{
+    return m_nameBytes.GetMemoryBytes() + m_blockBegins.capacity() * sizeof(std::uint64_t)
+        + m_nameEnds.GetMemoryBytes() + m_namesAside.size() * (sizeof(NameAside) + 32) + m_folderOfFile.GetMemoryBytes()
+        + m_folderNameBytes.capacity() + m_folderNameEnds.capacity() * sizeof(std::int64_t)
+        + (m_folderParent.capacity() + m_folderDepth.capacity()) * sizeof(std::int32_t);
 }
 
 QByteArray CPathArray::GetName(int index) const

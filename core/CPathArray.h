@@ -1,11 +1,14 @@
 #pragma once
 
+#include "core/CBytePages.h"
+#include "core/CChunkedArray.h"
 #include "platform/WalkRecord.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The raw paths of the listed files, kept compactly: folders form a tree
@@ -33,12 +36,22 @@ public:
     QByteArray GetPath(int index) const;
     QByteArray GetName(int index) const;
     // A view of the name bytes, valid until the next Append or Clear.
-    std::string_view GetNameView(int index) const;
+    std::string_view GetNameView(int index) const
+    {
+        const std::size_t i = std::size_t(index);
+        const std::uint16_t begin = (i & (kBlockFiles - 1)) == 0 ? 0 : m_nameEnds[i - 1];
+        const std::uint16_t end = m_nameEnds[i];
+        if (begin == end && !m_namesAside.empty())
+            return AsideName(index);
+        return m_nameBytes.View(m_blockBegins[i >> kBlockShift] + begin, std::size_t(end - begin));
+    }
     // The whole path of the file's folder (no trailing slash except for "/").
     QByteArray GetFolder(int index) const { return GetFolderPath(GetFolderIndex(index)); }
 
     // Files of the same folder share one folder index.
     int GetFolderIndex(int index) const { return m_folderOfFile[std::size_t(index)]; }
+    // Bytes held for names, folders and their tables.
+    std::size_t GetMemoryBytes() const;
     int GetFolderCount() const { return int(m_folderParent.size()); }
     QByteArray GetFolderAt(int folderIndex) const { return GetFolderPath(folderIndex); }
 
@@ -51,14 +64,30 @@ public:
     QByteArray GetFolderPath(int folderIndex) const;
 
 private:
+    std::string_view AsideName(int index) const;
     int AddFolder(int parent, const char *name, qsizetype length);
     int FolderOfChain(const WalkRecord &record);
     int FolderByPath(const QByteArray &folder);
     int AppendFile(int folder, const QByteArray &name);
 
-    std::vector<char> m_nameBytes;
-    std::vector<std::int64_t> m_nameEnds; // end offset of each name in m_nameBytes
-    std::vector<std::int32_t> m_folderOfFile;
+    // The names of each block of kBlockFiles files lie one after the other
+    // from where the block begins, so a file keeps only where its name ends
+    // within its block: two bytes. A name that does not fit the block's run
+    // (a very long one) lies elsewhere, in m_namesAside, and ends where the
+    // name before it did.
+    static constexpr int kBlockShift = 6;
+    static constexpr std::size_t kBlockFiles = std::size_t(1) << kBlockShift;
+    static constexpr std::size_t kBlockBytes = 0xFFFF;
+    struct NameAside
+    {
+        std::uint64_t begin;
+        std::size_t length;
+    };
+    CBytePages m_nameBytes;
+    std::vector<std::uint64_t> m_blockBegins;
+    CChunkedArray<std::uint16_t> m_nameEnds;
+    std::unordered_map<int, NameAside> m_namesAside;
+    CChunkedArray<std::int32_t> m_folderOfFile;
 
     std::vector<char> m_folderNameBytes;
     std::vector<std::int64_t> m_folderNameEnds;

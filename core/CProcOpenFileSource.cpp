@@ -12,6 +12,9 @@ COpenFileSource::OpenFiles CProcOpenFileSource::LoadOpenFiles()
     const CProcessFiles::Stats stats = CProcessFiles(m_strProcRoot).Read([&result](dev_t device, ino_t inode) {
         result.files.push_back(FileKey{device, inode});
     });
+    CProcessFiles(m_strProcRoot).ReadLocks([&result](dev_t device, ino_t inode) {
+        result.locked.push_back(FileKey{device, inode});
+    });
     result.processes = stats.processes;
     result.unreadableProcesses = stats.unreadable;
     return result;

@@ -4,10 +4,14 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
+#include <algorithm>
+#include <sys/stat.h>
+
 int CResultStore::AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen)
 {
     const int index = AddResult(record, bHeldOpen);
-    m_arrReasons.back() = m_reasons.Intern(why);
+    m_entries.back().reason = m_reasons.Intern(why);
+    NoteRuleFolder(m_arrPaths.GetFolderIndex(index), why.folderLevel);
     return index;
 }
 
@@ -23,33 +27,108 @@ int CResultStore::AddLockedResult(const WalkRecord &record, ProtectionReason rea
 {
     // Unchecked and locked; it never enters the totals. Its reason is its
     // protection.
-    const int index = Append(record, std::uint8_t(kListed | kLocked | (std::uint8_t(reason) << kReasonShift)),
-                             bHeldOpen || reason == ProtectionReason::InUse);
-    m_arrReasons.back() = m_reasons.Intern(
+    const int index = Append(record, kListed | kLocked, bHeldOpen || reason == ProtectionReason::InUse);
+    Entry &e = m_entries.back();
+    e.kind = std::uint8_t((e.kind & 0x0F) | (std::uint8_t(reason) << kLockShift));
+    e.reason = m_reasons.Intern(
         LoadString(IDS_WHY_PROTECTED).replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(reason))));
     return index;
+}
+
+void CResultStore::NoteRuleFolder(int folder, int depth)
+{
+    if (std::size_t(folder) >= m_folderRuleDepth.size())
+        m_folderRuleDepth.resize(std::size_t(folder) + 1, -1);
+    // Of two rules, the deeper folder removes fewer folders.
+    std::int32_t &kept = m_folderRuleDepth[std::size_t(folder)];
+    kept = std::max(kept, std::int32_t(depth));
+}
+
+int CResultStore::GetRuleFolderDepth(int folder) const
+{
+    return std::size_t(folder) < m_folderRuleDepth.size() ? m_folderRuleDepth[std::size_t(folder)] : -1;
+}
+
+namespace {
+
+constexpr std::int64_t kNsPerSecond = 1000000000;
+
+// Seconds of a nanosecond count, rounded down as statx splits its times.
+std::int64_t FloorSeconds(std::int64_t ns)
+{
+    const std::int64_t seconds = ns / kNsPerSecond;
+    return seconds * kNsPerSecond > ns ? seconds - 1 : seconds;
+}
+
+// Nanoseconds of whole seconds, when they fit (years 1678 to 2262).
+bool SecondsToNs(std::int64_t seconds, std::int64_t &ns)
+{
+    return !__builtin_mul_overflow(seconds, kNsPerSecond, &ns);
+}
+
+} // namespace
+
+int CResultStore::DeviceIndex(dev_t device)
+{
+    // A scan meets one device, or a few (subvolumes): the last one found
+    // is nearly always the one asked for.
+    for (std::size_t i = m_devices.size(); i-- > 0;) {
+        if (m_devices[i] == device)
+            return int(i);
+    }
+    if (m_devices.size() >= kMaxDevices)
+        return -1;
+    m_devices.push_back(device);
+    return int(m_devices.size()) - 1;
+}
+
+void CResultStore::SetIdentity(int index, const FileIdentity &identity, std::int64_t created, std::int64_t modified,
+                               std::int64_t accessed)
+{
+    Entry &e = At(index);
+    const int device = DeviceIndex(identity.device);
+    std::int64_t createdNs = identity.birthNs;
+    std::int64_t accessedNs = 0;
+    const bool derived = device >= 0 && identity.size == e.size && (identity.type & ~std::uint32_t(S_IFMT)) == 0
+        && FloorSeconds(identity.modifiedNs) == modified
+        && (identity.hasBirth ? FloorSeconds(identity.birthNs) == created
+                              : identity.birthNs == 0 && SecondsToNs(created, createdNs))
+        && SecondsToNs(accessed, accessedNs);
+    e.flags = std::uint8_t(e.flags & ~(kHasBirth | kAside));
+    if (derived) {
+        m_aside.erase(index);
+        e.device = std::uint16_t(device);
+        e.inode = identity.inode;
+        e.modifiedNs = identity.modifiedNs;
+        e.createdNs = createdNs;
+        e.accessedNs = accessedNs;
+        e.kind = std::uint8_t((e.kind & 0xF0) | (identity.type >> 12));
+        if (identity.hasBirth)
+            e.flags |= kHasBirth;
+        return;
+    }
+    e.flags |= kAside;
+    m_aside[index] = Aside{identity, created, modified, accessed};
 }
 
 int CResultStore::Append(const WalkRecord &record, std::uint8_t flags, bool bHeldOpen)
 {
     const int index = m_arrPaths.Append(record);
-    m_arrSizes.push_back(record.size);
-    m_arrCreated.push_back(record.creationTime);
-    m_arrModified.push_back(record.modifiedTime);
-    m_arrAccessed.push_back(record.accessedTime);
+    Entry &e = m_entries.push_back(Entry{});
+    e.size = record.size;
+    e.links = record.linkCount < kManyLinks ? std::uint16_t(record.linkCount) : kManyLinks;
+    if (e.links == kManyLinks)
+        m_manyLinks[index] = record.linkCount;
+    e.flags = flags;
+    e.reason = CReasonTable::kNone;
     // A record without a whole identity keeps what it has: an action then
     // finds the file changed and leaves it alone.
-    const FileIdentity &id = record.identity;
-    const bool whole = id.inode != 0 || record.inode == 0;
-    m_arrDevices.push_back(whole ? id.device : record.device);
-    m_arrInodes.push_back(whole ? id.inode : record.inode);
-    m_arrIdentitySizes.push_back(id.size);
-    m_arrModifiedNs.push_back(id.modifiedNs);
-    m_arrBirthNs.push_back(id.birthNs);
-    m_arrTypes.push_back(std::uint16_t(id.type));
-    m_arrLinks.push_back(record.linkCount);
-    m_arrFlags.push_back(std::uint8_t(flags | (id.hasBirth ? kHasBirth : 0)));
-    m_arrReasons.push_back(CReasonTable::kNone);
+    FileIdentity identity = record.identity;
+    if (identity.inode == 0 && record.inode != 0) {
+        identity.device = record.device;
+        identity.inode = record.inode;
+    }
+    SetIdentity(index, identity, record.creationTime, record.modifiedTime, record.accessedTime);
     // Links are told apart by the inode the walk saw, whatever the identity
     // holds; a symbolic link is a file of its own, whatever it points to.
     m_forecast.AddFile(record.device, record.inode, record.allocatedBytes, record.linkCount, bHeldOpen,
@@ -60,23 +139,34 @@ int CResultStore::Append(const WalkRecord &record, std::uint8_t flags, bool bHel
 void CResultStore::Clear()
 {
     m_arrPaths.Clear();
-    std::vector<std::int64_t>().swap(m_arrSizes);
-    std::vector<std::int64_t>().swap(m_arrCreated);
-    std::vector<std::int64_t>().swap(m_arrModified);
-    std::vector<std::int64_t>().swap(m_arrAccessed);
-    std::vector<dev_t>().swap(m_arrDevices);
-    std::vector<ino_t>().swap(m_arrInodes);
-    std::vector<std::int64_t>().swap(m_arrIdentitySizes);
-    std::vector<std::int64_t>().swap(m_arrModifiedNs);
-    std::vector<std::int64_t>().swap(m_arrBirthNs);
-    std::vector<std::uint16_t>().swap(m_arrTypes);
-    std::vector<std::uint32_t>().swap(m_arrLinks);
-    std::vector<std::uint8_t>().swap(m_arrFlags);
-    std::vector<CReasonTable::Id>().swap(m_arrReasons);
+    m_entries.clear();
+    std::vector<dev_t>().swap(m_devices);
+    std::unordered_map<int, Aside>().swap(m_aside);
+    std::unordered_map<int, std::uint32_t>().swap(m_manyLinks);
+    std::vector<std::int32_t>().swap(m_folderRuleDepth);
+    m_trash.Clear();
     m_reasons.Clear();
     m_forecast.Clear();
     m_nSelectedBytes = 0;
     m_nSelectedCount = 0;
+}
+
+std::size_t CResultStore::GetMemoryBytes() const
+{
+    return m_arrPaths.GetMemoryBytes() + m_entries.GetMemoryBytes() + m_forecast.GetMemoryBytes()
+        + m_folderRuleDepth.capacity() * sizeof(std::int32_t)
+        + m_aside.size() * (sizeof(Aside) + 32) + m_manyLinks.size() * 32;
+}
+
+const CResultStore::Aside &CResultStore::AsideOf(int index) const
+{
+    return m_aside.find(index)->second;
+}
+
+std::uint32_t CResultStore::GetLinkCount(int index) const
+{
+    const Entry &e = At(index);
+    return e.links == kManyLinks ? m_manyLinks.find(index)->second : e.links;
 }
 
 bool CResultStore::SetChecked(int index, bool checked)
@@ -85,7 +175,7 @@ bool CResultStore::SetChecked(int index, bool checked)
         return false;
     if (checked && IsLocked(index))
         return false; // a protected file is never selected, whoever asks
-    std::uint8_t &flags = m_arrFlags[std::size_t(index)];
+    std::uint8_t &flags = At(index).flags;
     if (checked) {
         flags |= kChecked;
         m_nSelectedBytes += GetSize(index);
@@ -104,7 +194,7 @@ void CResultStore::Unlist(int index)
     if (!IsValidIndex(index) || !IsListed(index))
         return;
     SetChecked(index, false);
-    m_arrFlags[std::size_t(index)] &= std::uint8_t(~kListed);
+    At(index).flags &= std::uint8_t(~kListed);
 }
 
 void CResultStore::RemoveLink(int index)
@@ -119,15 +209,10 @@ bool CResultStore::Relist(int index, const FileIdentity &identity)
 {
     if (!IsValidIndex(index) || IsListed(index))
         return false;
-    const std::size_t i = std::size_t(index);
-    m_arrDevices[i] = identity.device;
-    m_arrInodes[i] = identity.inode;
-    m_arrTypes[i] = std::uint16_t(identity.type);
-    m_arrIdentitySizes[i] = identity.size;
-    m_arrModifiedNs[i] = identity.modifiedNs;
-    m_arrBirthNs[i] = identity.birthNs;
-    std::uint8_t &flags = m_arrFlags[i];
-    flags = std::uint8_t((flags & ~(kHasBirth | kChecked)) | kListed | (identity.hasBirth ? kHasBirth : 0));
+    // The shown values stay what the scan saw; the identity is the file's now.
+    SetIdentity(index, identity, GetCreationTime(index), GetModifiedTime(index), GetAccessedTime(index));
+    Entry &e = At(index);
+    e.flags = std::uint8_t((e.flags & ~kChecked) | kListed);
     m_forecast.Restore(index);
     SetChecked(index, true);
     return true;
@@ -135,14 +220,16 @@ bool CResultStore::Relist(int index, const FileIdentity &identity)
 
 FileIdentity CResultStore::GetIdentity(int index) const
 {
-    const std::size_t i = std::size_t(index);
+    const Entry &e = At(index);
+    if (e.flags & kAside)
+        return AsideOf(index).identity;
     FileIdentity id;
-    id.device = m_arrDevices[i];
-    id.inode = m_arrInodes[i];
-    id.type = m_arrTypes[i];
-    id.size = m_arrIdentitySizes[i];
-    id.modifiedNs = m_arrModifiedNs[i];
-    id.birthNs = m_arrBirthNs[i];
-    id.hasBirth = (m_arrFlags[i] & kHasBirth) != 0;
+    id.device = m_devices[e.device];
+    id.inode = ino_t(e.inode);
+    id.type = std::uint32_t(e.kind & 0x0F) << 12;
+    id.size = e.size;
+    id.modifiedNs = e.modifiedNs;
+    id.hasBirth = (e.flags & kHasBirth) != 0;
+    id.birthNs = id.hasBirth ? e.createdNs : 0;
     return id;
 }

@@ -285,23 +285,23 @@ void CResultsModel::sort(int column, Qt::SortOrder order)
     m_nSortColumn = column;
     m_sortOrder = order;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const std::vector<int> oldRows = m_rows;
-    m_rows = CResultsSorter(m_store, column).Sort(m_rows, order == Qt::AscendingOrder);
+    std::vector<int> sorted = CResultsSorter(m_store, column).Sort(m_rows, order == Qt::AscendingOrder);
 
     // Keep the views' current row and selection on the same files.
     const QModelIndexList persistent = persistentIndexList();
     if (!persistent.isEmpty()) {
         std::vector<int> rowOfItem(std::size_t(m_store.GetCount()), -1);
-        for (std::size_t row = 0; row < m_rows.size(); ++row)
-            rowOfItem[std::size_t(m_rows[row])] = int(row);
+        for (std::size_t row = 0; row < sorted.size(); ++row)
+            rowOfItem[std::size_t(sorted[row])] = int(row);
         QModelIndexList moved;
         moved.reserve(persistent.size());
         for (const QModelIndex &old : persistent) {
-            const int item = oldRows[std::size_t(old.row())];
+            const int item = m_rows[std::size_t(old.row())];
             moved.append(index(rowOfItem[std::size_t(item)], old.column()));
         }
         changePersistentIndexList(persistent, moved);
     }
+    m_rows.swap(sorted);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 

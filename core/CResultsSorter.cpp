@@ -1,5 +1,6 @@
 #include "core/CResultsSorter.h"
 
+#include "core/CRadixOrder.h"
 #include "core/ResultColumns.h"
 
 #include <QString>
@@ -30,13 +31,14 @@ public:
     }
     std::size_t GetCount() const { return m_ends.size(); }
 
-    // Positions of the keys in key order, equal keys by position.
-    std::vector<std::uint32_t> Order(bool ascending) const
+    // Positions of the keys in key order, equal keys by position. Keys
+    // known to agree in their first `offset` bytes are compared from there.
+    std::vector<std::uint32_t> Order(bool ascending, std::size_t offset = 0) const
     {
         std::vector<Entry> entries(GetCount());
         for (std::size_t i = 0; i < entries.size(); ++i)
             entries[i].position = std::uint32_t(i);
-        SortRange(entries.data(), entries.data() + entries.size(), 0, ascending);
+        SortRange(entries.data(), entries.data() + entries.size(), offset, ascending);
         std::vector<std::uint32_t> order(entries.size());
         for (std::size_t i = 0; i < entries.size(); ++i)
             order[i] = entries[i].position;
@@ -44,11 +46,11 @@ public:
     }
 
     // Gives each key its rank: equal keys share a rank.
-    std::vector<std::uint64_t> Ranks() const
+    std::vector<std::uint32_t> Ranks() const
     {
         const std::vector<std::uint32_t> order = Order(true);
-        std::vector<std::uint64_t> ranks(order.size());
-        std::uint64_t rank = 0;
+        std::vector<std::uint32_t> ranks(order.size());
+        std::uint32_t rank = 0;
         for (std::size_t k = 0; k < order.size(); ++k) {
             if (k > 0 && At(order[k]) != At(order[k - 1]))
                 ++rank;
@@ -57,13 +59,7 @@ public:
         return ranks;
     }
 
-private:
-    struct Entry
-    {
-        std::uint64_t chunk; // eight key bytes from the current depth, big end first
-        std::uint32_t position;
-    };
-
+public:
     // Eight bytes of the key from `offset`, zero-padded (names hold no zero
     // bytes, so a shorter key sorts first).
     static std::uint64_t Chunk(std::string_view key, std::size_t offset)
@@ -73,6 +69,13 @@ private:
             chunk = (chunk << 8) | (i < key.size() ? std::uint8_t(key[i]) : 0u);
         return chunk;
     }
+
+private:
+    struct Entry
+    {
+        std::uint64_t chunk; // eight key bytes from the current depth, big end first
+        std::uint32_t position;
+    };
 
     // Sorts by eight key bytes at a time, with the entries holding the bytes
     // they are compared by, so most comparisons never reach the key buffer;
@@ -145,7 +148,7 @@ void CResultsSorter::AppendFoldedKey(std::string_view raw, std::string &key)
     key.append(folded.constData(), std::size_t(folded.size()));
 }
 
-std::vector<std::uint64_t> CResultsSorter::FolderRanks() const
+std::vector<std::uint32_t> CResultsSorter::FolderRanks() const
 {
     // Folders are ordered by their path, compared folder name by folder
     // name without regard to case, so that a folder is followed at once by
@@ -167,7 +170,7 @@ std::vector<std::uint64_t> CResultsSorter::FolderRanks() const
         std::replace(top.begin(), top.end(), '/', '\x01');
         keys.Add(top);
     }
-    const std::vector<std::uint64_t> nameRanks = keys.Ranks();
+    const std::vector<std::uint32_t> nameRanks = keys.Ranks();
 
     // Children of each folder (and the top-level folders) in name order.
     std::vector<std::uint32_t> byName(count);
@@ -187,8 +190,8 @@ std::vector<std::uint64_t> CResultsSorter::FolderRanks() const
 
     // Depth first over groups of equally named folders (two folders whose
     // names differ only in case rank as one, and so do their subfolders).
-    std::vector<std::uint64_t> ranks(count, 0);
-    std::uint64_t rank = 0;
+    std::vector<std::uint32_t> ranks(count, 0);
+    std::uint32_t rank = 0;
     struct Frame
     {
         std::vector<std::uint32_t> list;
@@ -222,7 +225,7 @@ std::vector<std::uint64_t> CResultsSorter::FolderRanks() const
     return ranks;
 }
 
-std::vector<std::uint64_t> CResultsSorter::ReasonRanks() const
+std::vector<std::uint32_t> CResultsSorter::ReasonRanks() const
 {
     // Few distinct texts however many files: rank the texts once, then
     // every file sorts by its text's rank.
@@ -235,54 +238,112 @@ std::vector<std::uint64_t> CResultsSorter::ReasonRanks() const
     return keys.Ranks();
 }
 
-std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool ascending) const
+std::uint64_t CResultsSorter::NameChunk(std::string_view raw, std::size_t offset, std::string &scratch)
 {
-    CFoldedKeys keys(rows.size());
-    for (int index : rows)
-        keys.Add(m_store.GetPaths().GetNameView(index));
-    const std::vector<std::uint32_t> order = keys.Order(ascending);
-    std::vector<int> sorted(rows.size());
-    for (std::size_t r = 0; r < order.size(); ++r)
-        sorted[r] = rows[order[r]];
-    return sorted;
+    // Most names are ASCII: their bytes fold one by one, where they lie.
+    if (std::none_of(raw.begin(), raw.end(), [](char c) { return std::uint8_t(c) >= 0x80; })) {
+        std::uint64_t chunk = 0;
+        for (std::size_t i = offset; i < offset + 8; ++i) {
+            const std::uint8_t c = i < raw.size() ? std::uint8_t(raw[i]) : 0;
+            chunk = (chunk << 8) | ((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+        }
+        return chunk;
+    }
+    scratch.clear();
+    AppendFoldedKey(raw, scratch);
+    return CFoldedKeys::Chunk(scratch, offset);
 }
 
-std::vector<std::uint64_t> CResultsSorter::KeysOf(const std::vector<int> &rows) const
+std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool ascending) const
 {
-    std::vector<std::uint64_t> keys(rows.size());
-    switch (m_column) {
-    case kColumnLocation: {
-        const std::vector<std::uint64_t> folderRanks = FolderRanks();
+    // First by the first eight folded bytes of each name, which tells most
+    // names apart in a few linear passes; then each run of names that share
+    // those bytes by the next eight, and so on, with the bytes taken from
+    // the names where they lie.
+    const CPathArray &paths = m_store.GetPaths();
+    std::vector<CRadixOrder::Entry64> entries(rows.size());
+    // The next eight bytes too: runs that share the first eight are then
+    // sorted without going back to the names. The names are read in the
+    // order they were stored, where they lie one after the other, and their
+    // keys written to their rows' places: reading them in row order after
+    // an earlier sort would wait on memory for nearly every one.
+    std::vector<std::uint64_t> second(rows.size());
+    {
+        std::vector<std::int32_t> rowOf(std::size_t(m_store.GetCount()), -1);
         for (std::size_t r = 0; r < rows.size(); ++r)
-            keys[r] = folderRanks[std::size_t(m_store.GetPaths().GetFolderIndex(rows[r]))];
-        break;
+            rowOf[std::size_t(rows[r])] = std::int32_t(r);
+        std::string scratch;
+        for (std::size_t item = 0; item < rowOf.size(); ++item) {
+            const std::int32_t r = rowOf[item];
+            if (r < 0)
+                continue;
+            const std::string_view name = paths.GetNameView(int(item));
+            std::uint64_t prefix = 0;
+            std::uint64_t next = 0;
+            if (name.size() <= 16
+                && std::none_of(name.begin(), name.end(), [](char c) { return std::uint8_t(c) >= 0x80; })) {
+                // Short ASCII names, the most common: both chunks in one go.
+                for (std::size_t i = 0; i < 16; ++i) {
+                    const std::uint8_t c = i < name.size() ? std::uint8_t(name[i]) : 0;
+                    std::uint64_t &chunk = i < 8 ? prefix : next;
+                    chunk = (chunk << 8) | ((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+                }
+            } else {
+                prefix = NameChunk(name, 0, scratch);
+                next = NameChunk(name, 8, scratch);
+            }
+            entries[std::size_t(r)] = CRadixOrder::Entry64{ascending ? prefix : ~prefix, std::uint32_t(r)};
+            second[std::size_t(r)] = ascending ? next : ~next;
+        }
     }
-    case kColumnSize:
-        for (std::size_t r = 0; r < rows.size(); ++r)
-            keys[r] = Biased(m_store.GetSize(rows[r]));
-        break;
-    case kColumnCreated:
-        for (std::size_t r = 0; r < rows.size(); ++r)
-            keys[r] = Biased(m_store.GetCreationTime(rows[r]));
-        break;
-    case kColumnModified:
-        for (std::size_t r = 0; r < rows.size(); ++r)
-            keys[r] = Biased(m_store.GetModifiedTime(rows[r]));
-        break;
-    case kColumnAccessed:
-        for (std::size_t r = 0; r < rows.size(); ++r)
-            keys[r] = Biased(m_store.GetAccessedTime(rows[r]));
-        break;
-    case kColumnReason: {
-        const std::vector<std::uint64_t> reasonRanks = ReasonRanks();
-        for (std::size_t r = 0; r < rows.size(); ++r)
-            keys[r] = reasonRanks[m_store.GetReasonId(rows[r])];
-        break;
+    CRadixOrder::Sort(entries);
+
+    // A key whose last byte so far is zero has ended (names hold no zero
+    // bytes): a run whose keys have all ended holds equal names.
+    const auto longer = [ascending](const CRadixOrder::Entry64 &e) { return ((ascending ? e.key : ~e.key) & 0xFF) != 0; };
+    struct Range
+    {
+        std::size_t begin;
+        std::size_t end;
+        std::size_t offset; // bytes the range's keys are known to share
+    };
+    std::vector<Range> pending;
+    std::string scratch;
+    const auto pushRuns = [&](std::size_t begin, std::size_t end, std::size_t offset) {
+        for (std::size_t run = begin; run < end;) {
+            std::size_t next = run + 1;
+            while (next < end && entries[next].key == entries[run].key)
+                ++next;
+            if (next - run > 1
+                && std::any_of(entries.begin() + std::ptrdiff_t(run), entries.begin() + std::ptrdiff_t(next),
+                               longer))
+                pending.push_back(Range{run, next, offset});
+            run = next;
+        }
+    };
+    pushRuns(0, entries.size(), 8);
+    while (!pending.empty()) {
+        const Range range = pending.back();
+        pending.pop_back();
+        for (std::size_t k = range.begin; k < range.end; ++k) {
+            if (range.offset == 8) {
+                entries[k].key = second[entries[k].position];
+                continue;
+            }
+            const std::uint64_t chunk = NameChunk(paths.GetNameView(rows[entries[k].position]), range.offset, scratch);
+            entries[k].key = ascending ? chunk : ~chunk;
+        }
+        // The old position breaks ties: the order stays stable.
+        std::sort(entries.begin() + std::ptrdiff_t(range.begin), entries.begin() + std::ptrdiff_t(range.end),
+                  [](const CRadixOrder::Entry64 &a, const CRadixOrder::Entry64 &b) {
+                      return a.key != b.key ? a.key < b.key : a.position < b.position;
+                  });
+        pushRuns(range.begin, range.end, range.offset + 8);
     }
-    default:
-        break; // a column without a sort order: all keys equal, nothing moves
-    }
-    return keys;
+    std::vector<int> sorted(rows.size());
+    for (std::size_t r = 0; r < entries.size(); ++r)
+        sorted[r] = rows[entries[r].position];
+    return sorted;
 }
 
 std::vector<int> CResultsSorter::Sort(const std::vector<int> &rows, bool ascending) const
@@ -291,23 +352,73 @@ std::vector<int> CResultsSorter::Sort(const std::vector<int> &rows, bool ascendi
         if (!m_store.IsValidIndex(index))
             return rows; // not ours to judge: leave the list as it is
     }
-    if (m_column == kColumnFile)
-        return SortByName(rows, ascending); // names are mostly distinct: order them directly
-    struct Item
-    {
-        std::uint64_t key;
-        std::uint32_t position;
-    };
-    const std::vector<std::uint64_t> keys = KeysOf(rows);
-    std::vector<Item> items(rows.size());
-    for (std::size_t r = 0; r < rows.size(); ++r)
-        items[r] = Item{ascending ? keys[r] : ~keys[r], std::uint32_t(r)};
-    // The old position breaks ties, which makes the order total and the sort stable.
-    std::sort(items.begin(), items.end(), [](const Item &a, const Item &b) {
-        return a.key != b.key ? a.key < b.key : a.position < b.position;
-    });
+    switch (m_column) {
+    case kColumnFile:
+        return SortByName(rows, ascending);
+    case kColumnLocation: {
+        const std::vector<std::uint32_t> ranks = FolderRanks();
+        const CPathArray &paths = m_store.GetPaths();
+        return SortByRank(rows, ascending, [&](int index) { return ranks[std::size_t(paths.GetFolderIndex(index))]; });
+    }
+    case kColumnReason: {
+        const std::vector<std::uint32_t> ranks = ReasonRanks();
+        return SortByRank(rows, ascending, [&](int index) { return ranks[m_store.GetReasonId(index)]; });
+    }
+    case kColumnSize:
+        return SortByValue(rows, ascending, [this](int index) { return m_store.GetSize(index); });
+    case kColumnCreated:
+        return SortByValue(rows, ascending, [this](int index) { return m_store.GetCreationTime(index); });
+    case kColumnModified:
+        return SortByValue(rows, ascending, [this](int index) { return m_store.GetModifiedTime(index); });
+    case kColumnAccessed:
+        return SortByValue(rows, ascending, [this](int index) { return m_store.GetAccessedTime(index); });
+    default:
+        return rows; // a column without a sort order: nothing moves
+    }
+}
+
+template <typename RankOf>
+std::vector<int> CResultsSorter::SortByRank(const std::vector<int> &rows, bool ascending, RankOf rankOf)
+{
+    std::vector<CRadixOrder::Entry32> entries(rows.size());
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const std::uint32_t rank = rankOf(rows[r]);
+        entries[r] = CRadixOrder::Entry32{ascending ? rank : ~rank, std::uint32_t(r)};
+    }
+    CRadixOrder::Sort(entries);
     std::vector<int> sorted(rows.size());
-    for (std::size_t r = 0; r < items.size(); ++r)
-        sorted[r] = rows[items[r].position];
+    for (std::size_t r = 0; r < entries.size(); ++r)
+        sorted[r] = rows[entries[r].position];
+    return sorted;
+}
+
+template <typename ValueOf>
+std::vector<int> CResultsSorter::SortByValue(const std::vector<int> &rows, bool ascending, ValueOf valueOf)
+{
+    if (rows.empty())
+        return rows;
+    std::int64_t low = valueOf(rows[0]);
+    std::int64_t high = low;
+    for (int index : rows) {
+        const std::int64_t value = valueOf(index);
+        low = std::min(low, value);
+        high = std::max(high, value);
+    }
+    // Sizes and times of one drive nearly always lie within four billion of
+    // each other: then each key is its distance from the lowest, in half
+    // the memory.
+    if (Biased(high) - Biased(low) <= 0xFFFFFFFFull) {
+        return SortByRank(rows, ascending,
+                          [&](int index) { return std::uint32_t(Biased(valueOf(index)) - Biased(low)); });
+    }
+    std::vector<CRadixOrder::Entry64> entries(rows.size());
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const std::uint64_t key = Biased(valueOf(rows[r]));
+        entries[r] = CRadixOrder::Entry64{ascending ? key : ~key, std::uint32_t(r)};
+    }
+    CRadixOrder::Sort(entries);
+    std::vector<int> sorted(rows.size());
+    for (std::size_t r = 0; r < entries.size(); ++r)
+        sorted[r] = rows[entries[r].position];
     return sorted;
 }

@@ -2,6 +2,8 @@
 
 #include "platform/CDiskSpace.h"
 
+#include <QLocale>
+
 #include <limits>
 
 namespace {
@@ -13,7 +15,13 @@ QString WithFraction(std::int64_t whole, std::int64_t hundredths, const char *un
 {
     if (hundredths == 0)
         return QStringLiteral("%1 %2").arg(whole).arg(QLatin1String(unit));
-    return QStringLiteral("%1.%2 %3").arg(whole).arg(hundredths, 2, 10, QLatin1Char('0')).arg(QLatin1String(unit));
+    // The user's decimal separator ("1,50 MB" in German); the C locale of
+    // scripts and tests keeps the point.
+    return QStringLiteral("%1%2%3 %4")
+        .arg(whole)
+        .arg(QLocale().decimalPoint())
+        .arg(hundredths, 2, 10, QLatin1Char('0'))
+        .arg(QLatin1String(unit));
 }
 
 } // namespace

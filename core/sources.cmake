@@ -1,8 +1,29 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  core/CBackupFolders.cpp
+  core/CBackupFolders.h
+  core/CDesktopSessionCaches.cpp
+  core/CDesktopSessionCaches.h
+  core/CLiveWorkItems.cpp
+  core/CLiveWorkItems.h
+  core/CRemovability.cpp
+  core/CRemovability.h
   core/CBrowserCommand.cpp
   core/CBrowserCommand.h
+  core/CEmptiedFolders.cpp
+  core/CEmptiedFolders.h
+  core/CBytePages.cpp
+  core/CBytePages.h
+  core/CChunkedArray.h
   core/CFreeForecast.cpp
+  core/CTrashEntryRemover.cpp
+  core/CTrashEntryRemover.h
+  core/CTrashInfo.cpp
+  core/CTrashItems.cpp
+  core/CTrashItems.h
+  core/CTrashGrouper.cpp
+  core/CTrashGrouper.h
+  core/CTrashInfo.h
   core/CFreeForecast.h
   core/CHeldOpenFiles.cpp
   core/CHeldOpenFiles.h
@@ -44,6 +65,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultsSorter.h
   core/CCsvListWriter.cpp
   core/CCsvListWriter.h
+  core/CRadixOrder.cpp
+  core/CRadixOrder.h
   core/CReasonTable.cpp
   core/CReasonTable.h
   core/MatchReason.h

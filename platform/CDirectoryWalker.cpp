@@ -1,5 +1,6 @@
 #include "platform/CDirectoryWalker.h"
 
+#include "platform/CacheDirTag.h"
 #include "platform/CMountInfo.h"
 #include "platform/CReaderCount.h"
 #include "platform/DirectoryEntries.h"
@@ -112,8 +113,9 @@ bool CDirectoryWalker::IsMountPoint(const QByteArray &path) const
     return m_mountPoints.contains(relative);
 }
 
-bool CDirectoryWalker::ReadListing(int fd, std::vector<char> &listing)
+bool CDirectoryWalker::ReadListing(int fd, Level &level)
 {
+    std::vector<char> &listing = level.listing;
     if (m_readBuffer.empty())
         m_readBuffer.resize(kBufferSize);
     for (;;) {
@@ -130,6 +132,8 @@ bool CDirectoryWalker::ReadListing(int fd, std::vector<char> &listing)
             if (IsDots(entry->d_name) || !IsWalkedType(type))
                 continue;
             const std::size_t length = std::strlen(entry->d_name);
+            if (type != DT_DIR && CacheDirTag::IsTagName(entry->d_name, length))
+                level.cacheTagListed = true;
             listing.push_back(char(type));
             listing.insert(listing.end(), entry->d_name, entry->d_name + length + 1);
         }
@@ -173,10 +177,14 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
         StartReadAhead(readers);
     } else {
         m_levels.emplace_back();
-        if (!ReadListing(rootFd, m_levels.back().listing))
+        if (!ReadListing(rootFd, m_levels.back()))
             ++m_nSkippedFolders;
     }
-    m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), 0, rootPath.size()});
+    WalkFolder rootFolder = FolderFacts(st);
+    rootFolder.serial = g_nextFolderSerial.fetch_add(1);
+    rootFolder.nameLength = rootPath.size();
+    m_path.push_back(rootFolder);
+    m_path.back().cacheTag = IsTaggedCache(m_levels.back());
     if (m_onFolder)
         m_onFolder(m_record.folder);
 
@@ -255,7 +263,7 @@ void CDirectoryWalker::StartReadAhead(int readers)
         // Not even a descriptor to spare: the walk reads on its own.
         level.node.reset();
         m_readAhead.reset();
-        if (!ReadListing(rootFd, level.listing))
+        if (!ReadListing(rootFd, level))
             ++m_nSkippedFolders;
     } else {
         m_nReadersUsed = readers;
@@ -339,8 +347,9 @@ void CDirectoryWalker::EnterReadAhead(const char *name, std::size_t nameLength)
     if (child->readFailed)
         ++m_nSkippedFolders;
     m_chain.PushKnown(QByteArray(name, qsizetype(nameLength)), child->device, child->inode);
+    const WalkFolder facts = child->facts;
     level.node = std::move(child);
-    PushLevel(std::move(level), nameBegin, nameLength);
+    PushLevel(std::move(level), nameBegin, nameLength, facts);
 }
 
 void CDirectoryWalker::LeaveFolder()
@@ -393,11 +402,11 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
     }
     Level level;
     level.parentPathLength = parentLength;
-    if (!ReadListing(fd, level.listing))
+    if (!ReadListing(fd, level))
         ++m_nSkippedFolders;
     m_chain.PushOpen(QByteArray(name, qsizetype(nameLength)), fd, makedev(st.stx_dev_major, st.stx_dev_minor),
                      st.stx_ino);
-    PushLevel(std::move(level), nameBegin, nameLength);
+    PushLevel(std::move(level), nameBegin, nameLength, FolderFacts(st));
 }
 
 bool CDirectoryWalker::AppendFolderName(const char *name, std::size_t nameLength, qsizetype &parentLength,
@@ -417,12 +426,25 @@ bool CDirectoryWalker::AppendFolderName(const char *name, std::size_t nameLength
     return true;
 }
 
-void CDirectoryWalker::PushLevel(Level &&level, qsizetype nameBegin, std::size_t nameLength)
+void CDirectoryWalker::PushLevel(Level &&level, qsizetype nameBegin, std::size_t nameLength, WalkFolder facts)
 {
     m_levels.push_back(std::move(level));
-    m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), nameBegin, qsizetype(nameLength)});
+    facts.serial = g_nextFolderSerial.fetch_add(1);
+    facts.nameBegin = nameBegin;
+    facts.nameLength = qsizetype(nameLength);
+    m_path.push_back(facts);
+    m_path.back().cacheTag = IsTaggedCache(m_levels.back());
     if (m_onFolder)
         m_onFolder(m_record.folder);
+}
+
+bool CDirectoryWalker::IsTaggedCache(const Level &level)
+{
+    if (!(level.node ? level.node->cacheTagListed : level.cacheTagListed))
+        return false;
+    FileOpResult reopened;
+    const int fd = m_chain.GetLastFd(reopened);
+    return fd >= 0 && CacheDirTag::HasValidSignature(fd);
 }
 
 void CDirectoryWalker::ReportFile(const char *name, std::size_t nameLength, const struct statx &st)
@@ -435,6 +457,7 @@ void CDirectoryWalker::ReportFile(const char *name, std::size_t nameLength, cons
     m_record.size = std::int64_t(st.stx_size);
     m_record.modifiedTime = st.stx_mtime.tv_sec;
     m_record.accessedTime = st.stx_atime.tv_sec;
+    m_record.changeTime = st.stx_ctime.tv_sec;
     if (st.stx_mask & STATX_BTIME)
         m_record.creationTime = st.stx_btime.tv_sec;
     else
@@ -444,6 +467,8 @@ void CDirectoryWalker::ReportFile(const char *name, std::size_t nameLength, cons
     m_record.identity = FileIdentity::FromStatx(st);
     m_record.allocatedBytes = std::int64_t(st.stx_blocks) * 512;
     m_record.linkCount = st.stx_nlink;
+    m_record.ownerId = st.stx_uid;
+    m_record.attributes = st.stx_attributes & st.stx_attributes_mask;
     m_record.chain = m_path.data();
     m_record.chainLength = int(m_path.size());
     m_onFile(m_record);

@@ -1,5 +1,6 @@
 #include "platform/CFolderReadAhead.h"
 
+#include "platform/CacheDirTag.h"
 #include "platform/DirectoryEntries.h"
 
 #include <cerrno>
@@ -73,6 +74,8 @@ CFolderReadAhead::CompactStat CFolderReadAhead::CompactStat::From(const struct s
     c.devMinor = st.stx_dev_minor;
     c.nlink = st.stx_nlink;
     c.mask = st.stx_mask;
+    c.uid = st.stx_uid;
+    c.attributes = st.stx_attributes & st.stx_attributes_mask; // only what the file system reports
     c.mode = st.stx_mode;
     return c;
 }
@@ -91,6 +94,9 @@ void CFolderReadAhead::CompactStat::To(struct statx &st) const
     st.stx_dev_minor = devMinor;
     st.stx_nlink = nlink;
     st.stx_mask = mask;
+    st.stx_uid = uid;
+    st.stx_attributes = attributes;
+    st.stx_attributes_mask = attributes;
     st.stx_mode = mode;
 }
 
@@ -313,6 +319,7 @@ void CFolderReadAhead::ReadFolder(Node &node, std::vector<char> &buffer)
     node.inode = st.stx_ino;
     node.mtime = st.stx_mtime;
     node.ctime = st.stx_ctime;
+    node.facts = FolderFacts(st);
     node.self = std::make_shared<Descriptor>(fd, m_nDescriptors);
     // Judged before listing: whatever changes from here on either is in
     // the listing or gives the folder new times.
@@ -391,6 +398,8 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
                 addFolder(entry->d_name, length);
             } else if (S_ISREG(st.stx_mode) || S_ISLNK(st.stx_mode)) {
                 const CompactStat compact = CompactStat::From(st);
+                if (S_ISREG(st.stx_mode) && CacheDirTag::IsTagName(entry->d_name, length))
+                    node.cacheTagListed = true;
                 listing.push_back(kFile);
                 const char *bytes = reinterpret_cast<const char *>(&compact);
                 listing.insert(listing.end(), bytes, bytes + sizeof compact);

@@ -25,6 +25,13 @@ public:
 
     // Hands each file to `handler`, possibly more than once.
     Stats Read(const FileHandler &handler) const;
+    // Hands each file or folder that holds a lock (POSIX, flock, open file
+    // description, lease) to `handler`, from the system's table of locks;
+    // false when there is no table to read.
+    bool ReadLocks(const FileHandler &handler) const;
+    // The lock table's text, one lock a line; a line the format does not
+    // allow is passed over.
+    static void ParseLocks(const char *text, std::size_t length, const FileHandler &handler);
 
 private:
     static bool ReadDescriptors(int pidFd, const FileHandler &handler, bool &denied);

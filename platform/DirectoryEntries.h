@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/WalkRecord.h"
+
 #include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 
 // What the drive walk asks of the kernel, the same on every thread that
@@ -23,14 +26,17 @@ struct LinuxDirent64
     char d_name[1];
 };
 
-constexpr unsigned kWantedFields = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE | STATX_BLOCKS
+constexpr unsigned kWantedFields = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_UID
                                    | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME | STATX_MNT_ID;
 // Never trigger an automount, and take cached attributes on network file
 // systems rather than a round trip per file.
 constexpr int kStatFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC;
 
-// What a folder's own check asks when it is opened.
-constexpr unsigned kFolderFields = STATX_TYPE | STATX_INO | STATX_MNT_ID;
+// What a folder's own check asks when it is opened: the owner, mode and
+// times ride along, so that who may remove its entries is known without a
+// call of its own.
+constexpr unsigned kFolderFields = STATX_TYPE | STATX_MODE | STATX_INO | STATX_MNT_ID | STATX_UID | STATX_GID
+                                   | STATX_MTIME | STATX_CTIME;
 constexpr int kFolderOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // The longest entry getdents64 can write: its header, 255 bytes of name and
@@ -62,6 +68,21 @@ inline bool FillsListingBuffer(int fd)
 inline bool IsLastReply(long read, bool fillsBuffer)
 {
     return read == 0 || (fillsBuffer && read > 0 && read <= kBufferSize - kLongestEntry);
+}
+
+// What a walked folder's record keeps of its own statx.
+inline WalkFolder FolderFacts(const struct statx &st)
+{
+    WalkFolder folder;
+    folder.device = makedev(st.stx_dev_major, st.stx_dev_minor);
+    folder.inode = st.stx_ino;
+    folder.mode = st.stx_mode;
+    folder.ownerId = st.stx_uid;
+    folder.groupId = st.stx_gid;
+    folder.attributes = st.stx_attributes & st.stx_attributes_mask;
+    folder.modifiedTime = st.stx_mtime.tv_sec;
+    folder.changeTime = st.stx_ctime.tv_sec;
+    return folder;
 }
 
 inline bool IsDots(const char *name)

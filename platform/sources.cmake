@@ -2,6 +2,12 @@
 list(APPEND BV_CORE_SOURCES
   platform/CDesktopOpener.cpp
   platform/CDesktopOpener.h
+  platform/CMarkerFiles.cpp
+  platform/CMarkerFiles.h
+  platform/CUserCredentials.cpp
+  platform/CUserCredentials.h
+  platform/CacheDirTag.cpp
+  platform/CacheDirTag.h
   platform/CDetachedProcess.cpp
   platform/CDetachedProcess.h
   platform/CDirectoryWalker.cpp
@@ -10,7 +16,11 @@ list(APPEND BV_CORE_SOURCES
   platform/CDiskSpace.h
   platform/DeviceOf.cpp
   platform/DeviceOf.h
+  platform/CEmptyFolderRemover.cpp
+  platform/CEmptyFolderRemover.h
   platform/CFileDeleter.cpp
+  platform/CTrashFiles.cpp
+  platform/CTrashFiles.h
   platform/CFileDeleter.h
   platform/CFileMover.cpp
   platform/CFileMover.h

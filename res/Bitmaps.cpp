@@ -3,6 +3,7 @@
 #include "res/ResourceIds.h"
 
 #include <QGuiApplication>
+#include <QPalette>
 
 // The pictures live in a static library: naming the resource here makes the
 // linker keep it. (The macro must stay outside any namespace.)
@@ -17,10 +18,16 @@ static void EnsureImagesRegistered()
 
 namespace {
 
+bool IsDarkFace()
+{
+    return qGuiApp && QGuiApplication::palette().color(QPalette::Button).lightness() < 128;
+}
+
 QString BaseName(int id)
 {
     switch (id) {
-    case IDB_LOGO: return QStringLiteral("logo");
+    // The word mark is dark blue; on a dark button face its pale variant.
+    case IDB_LOGO: return IsDarkFace() ? QStringLiteral("logo-light") : QStringLiteral("logo");
     case IDB_PAGE_PICTURE: return QStringLiteral("page");
     case IDB_DRIVES: return QStringLiteral("drives");
     case IDB_SPLASH: return QStringLiteral("splash");

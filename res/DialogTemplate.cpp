@@ -1,8 +1,14 @@
 #include "res/DialogTemplateData.h"
 
+#include "res/StringTable.h"
 #include "res/templates/TemplateTables.h"
 
 #include <algorithm>
+
+QString DialogControlTemplate::Text() const
+{
+    return textId ? LoadString(textId) : text;
+}
 
 const DialogControlTemplate *DialogTemplate::control(int id) const
 {

@@ -47,6 +47,11 @@ struct DialogControlTemplate
     Qt::Alignment alignment = {};
     bool sunken = false;   // sunken edge (pictures)
     bool disabled = false; // disabled until the dialog enables it
+
+    // The text to show now: string `textId` through the installed
+    // translation (which may have come after the templates were read), else
+    // the template's own text.
+    QString Text() const;
 };
 
 struct DialogTemplate

@@ -309,6 +309,15 @@ constexpr int IDS_PROTECTED_IN_USE = 374;
 constexpr int IDS_PROTECTED_FOLDER = 375;
 constexpr int IDS_PROTECTED_UNREADABLE = 376;  // %d processes whose open files could not be read
 constexpr int IDS_PROTECTED_TOOLTIP = 377;     // %s the reason
+constexpr int IDS_PROTECTED_BACKUP = 520;
+constexpr int IDS_PROTECTED_DESKTOP = 521;
+constexpr int IDS_PROTECTED_NEEDS_ADMIN = 522;
+constexpr int IDS_PROTECTED_IMMUTABLE = 523;
+constexpr int IDS_NOT_REMOVABLE_LEFT_OUT = 524; // %d files
+constexpr int IDS_LIVE_LEFT_UNCHECKED = 525;    // %d files, %d hours
+constexpr int IDS_WHY_LIVE_HOURS = 526;         // %d hours
+constexpr int IDS_WHY_LIVE_ONE_HOUR = 527;
+constexpr int IDS_WHY_LIVE_RECENT = 528;
 
 // About dialog
 constexpr int IDS_ABOUT_CAPTION = 320;
@@ -448,3 +457,9 @@ constexpr int IDS_SAVE_LIST_FAILED = 479;       // %s: file, %s: system reason
 constexpr int IDS_UNDO_MOVE = 490;
 constexpr int IDS_UNDOING_MOVE = 491;
 constexpr int IDS_UNDO_MOVE_FAILED = 492;
+
+// Whole items: tagged cache folders, trash entries, folders an action emptied
+constexpr int IDS_WHY_TAGGED_CACHE = 530;       // %s: folder
+constexpr int IDS_WHY_TRASH = 531;              // %s: original path, %s: deletion date
+constexpr int IDS_WHY_TRASH_ORPHAN = 532;
+constexpr int IDS_FOLDERS_REMOVED = 533;        // %s: number of folders

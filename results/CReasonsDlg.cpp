@@ -1,5 +1,7 @@
 #include "results/CReasonsDlg.h"
 
+#include "controls/AccessibleFactory.h"
+#include "controls/TextFit.h"
 #include "controls/CCheckBoxListCtrl.h"
 #include "controls/CFlatPushButton.h"
 #include "controls/CSortArrowHeader.h"
@@ -83,6 +85,8 @@ CReasonsDlg::CReasonsDlg(CResultsModel &model, QWidget *parent)
     // A folder reason ends in the folder's path: a reason too long for its
     // column keeps its start and that end, the whole text in the tooltip.
     m_listReasons->setTextElideMode(Qt::ElideMiddle);
+    NameControlsByLabels(this);
+    FitTextsInside(this);
     m_headerReasons = m_listReasons->SortHeader();
     if (m_headerReasons) {
         m_headerReasons->SetSortColumn(-1, true);

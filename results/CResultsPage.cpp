@@ -21,6 +21,7 @@
 #include "core/CResultsModel.h"
 #include "core/CProcOpenFileSource.h"
 #include "core/CProtectionFilter.h"
+#include "core/CTrashGrouper.h"
 #include "core/SizeText.h"
 #include "core/CEventPump.h"
 #include "platform/CDiskSpace.h"
@@ -266,14 +267,19 @@ void CResultsPage::StartScan()
     std::unique_ptr<CProtection> protection =
         m_protectionFactory ? m_protectionFactory(m_strScannedDrive) : nullptr;
     m_bProtectedLocked = m_pScan && !m_pScan->m_bExpress;
-    CProtectionFilter filter(protection.get(), *this, m_bProtectedLocked);
+    // A trash entry (its file or folder and its information) is one row.
+    CTrashGrouper trash(*this, m_pModel->GetStore(), m_pModel->GetTrash(), m_strScannedDrive,
+                        CTrashGrouper::HomeTrash());
+    CProtectionFilter filter(protection.get(), trash, m_bProtectedLocked);
 
     CScanDlg dlg(m_pScan, &filter);
     m_bScanning = 1;
     EnableSheet(false);
     dlg.Create(window(), m_strScannedDrive);
+    // The lists are read while the walk begins; a file that must wait for
+    // them keeps the window alive meanwhile.
     if (protection)
-        protection->Load();
+        protection->StartLoad([] { QCoreApplication::processEvents(); });
     // What a file held open frees is nothing, so the forecast needs the open
     // files even where protection does not look for them.
     m_pScanProtection = protection.get();
@@ -283,6 +289,7 @@ void CResultsPage::StartScan()
             m_heldOpen.Load(*source);
     }
     dlg.ScanFolder(m_strScannedDrive);
+    trash.Flush();
     m_pScanProtection = nullptr;
     m_heldOpen = CHeldOpenFiles();
     if (protection) {
@@ -489,7 +496,8 @@ void CResultsPage::LayoutTotalsLine()
         if (m_nFreeSpaceWidth == 0)
             m_nFreeSpaceWidth = space->width(); // the template's, before any change
         const int right = space->geometry().right();
-        const int left = qMax(right + 1 - m_nFreeSpaceWidth, frees->geometry().right() + 1 + gap);
+        const int wanted = qMax(m_nFreeSpaceWidth, space->sizeHint().width());
+        const int left = qMax(right + 1 - wanted, frees->geometry().right() + 1 + gap);
         space->setGeometry(left, space->y(), qMax(0, right - left + 1), space->height());
     }
 }
@@ -498,6 +506,7 @@ void CResultsPage::UpdateFreeSpaceText()
 {
     if (QLabel *label = Static(IDC_FREE_SPACE_TEXT))
         label->setText(FillFormat(LoadString(IDS_FREE_SPACE_FORMAT), GetFreeSpaceText()));
+    LayoutTotalsLine();
 }
 
 void CResultsPage::UpdateSkippedFoldersText(std::int64_t nSkippedFolders)
@@ -602,6 +611,9 @@ QList<FailedFile> CResultsPage::RunStep(CActionStep &step)
         UpdateFreeSpaceText();
     }
     m_arrFreedItems.clear();
+    // The scan's note on skipped folders gives way to what the action tidied.
+    if (QLabel *label = step.GetRemovedFolders() > 0 ? Static(IDC_SKIPPED_FOLDERS_TEXT) : nullptr)
+        label->setText(FormatString(IDS_FOLDERS_REMOVED, {QString::number(step.GetRemovedFolders())}));
     if (!failed.isEmpty() && step.GetFailedMessageId() != 0) {
         CFailedFilesDlg failedDlg(this);
         failedDlg.SetMessage(LoadString(step.GetFailedMessageId()));

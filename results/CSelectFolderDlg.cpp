@@ -1,5 +1,7 @@
 #include "results/CSelectFolderDlg.h"
 
+#include "controls/AccessibleFactory.h"
+#include "controls/TextFit.h"
 #include "controls/CCheckButton.h"
 #include "controls/CFlatPushButton.h"
 #include "controls/CMessageBoxDlg.h"
@@ -48,6 +50,7 @@ CSelectFolderDlg::CSelectFolderDlg(QWidget *parent, const QList<CShellTree::Root
     connect(m_btnMove, &QPushButton::clicked, this, &CSelectFolderDlg::accept);
     connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_pTree, &CShellTree::FolderSelected, this, &CSelectFolderDlg::OnSelChanged);
+    FitTextsInside(this);
 }
 
 void CSelectFolderDlg::setVisible(bool visible)
@@ -56,6 +59,7 @@ void CSelectFolderDlg::setVisible(bool visible)
     if (visible && !m_bInitialised) {
         m_bInitialised = true;
         OnInitDialog();
+        NameControlsByLabels(this);
     }
     QDialog::setVisible(visible);
 }

@@ -22,6 +22,8 @@ CScanDlg::CScanDlg(const CFileScan *pScan, CMatchSink *pSink)
     if (const DialogTemplate *dialogTemplate = FindDialogTemplate(IDD_SCAN))
         PlaceControl(m_wndPath, *dialogTemplate, IDC_SCAN_PATH);
     m_wndPath->SetWindowText(LoadString(IDS_SCAN));
+    // The window has no caption and its only line shows the path.
+    GetProgress()->setAccessibleName(LoadString(IDS_SCAN));
 }
 
 CScanDlg::~CScanDlg() = default;

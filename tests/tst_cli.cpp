@@ -12,6 +12,7 @@
 #include <QMap>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QDirIterator>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -505,6 +506,12 @@ void TestCli::unreadableFolderIsCountedNotFatal()
         QSKIP("needs root and setpriv to run the program as another user");
     QVERIFY(m_drive->makeFile("Temp/locked/hidden.tmp", 1));
     QCOMPARE(::chmod(m_drive->root().constData(), 0755), 0);
+    // Folders the other user may write, so that it may remove what it lists
+    // (it is not offered what it may not remove), all but the locked one.
+    QDirIterator folders(QFile::decodeName(m_drive->root()), QDir::Dirs | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+    while (folders.hasNext())
+        QCOMPARE(::chmod(QFile::encodeName(folders.next()).constData(), 0777), 0);
     QCOMPARE(::chmod(m_drive->path("Temp/locked").constData(), 0700), 0);
     const Run run = RunCli(QStringList{"scan", "--summary"} + Drive(), setpriv,
                            {"--reuid=65534", "--regid=65534", "--clear-groups"});

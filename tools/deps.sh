@@ -3,10 +3,13 @@
 # desktop-file-utils and appstream validate the installed desktop entry and
 # metainfo; dpkg-dev (dpkg-shlibdeps, with file and binutils) works out the
 # Debian package's dependencies; qt6-svg-dev lets tools/artwork/draw.sh
-# draw the SVG icon.
+# draw the SVG icon; qt6-l10n-tools (lrelease, lupdate) compiles the
+# translations; qt6-base-private-dev lets the accessibility tests switch the
+# accessibility layer on without a screen reader.
 # Not needed to build or test, so not installed here: xvfb, to look at the
-# real windows on a headless machine (xvfb-run -a ./build/brimvale).
-BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools zlib1g-dev zip unzip python3 fonts-dejavu-core desktop-file-utils appstream dpkg-dev file binutils qt6-svg-dev e2fsprogs"
+# real windows on a headless machine (xvfb-run -a ./build/brimvale), and
+# python3-pyatspi with at-spi2-core for bench/atspi_tree.py.
+BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools zlib1g-dev zip unzip python3 fonts-dejavu-core desktop-file-utils appstream dpkg-dev file binutils qt6-svg-dev qt6-base-private-dev qt6-l10n-tools e2fsprogs"
 
 bv_missing_packages() {
     local missing="" pkg

@@ -1,5 +1,7 @@
 #include "wizard/CWizard.h"
 
+#include "controls/TextFit.h"
+
 #include "wizard/CWizardPage.h"
 #include "controls/FlatFrames.h"
 #include "controls/SystemColors.h"
@@ -120,6 +122,8 @@ bool CWizard::SetActivePage(int nPage)
     }
     if (!target->IsInitialized()) {
         target->EnsureInitialized();
+        // Its texts may have made it larger than the template.
+        LayOut();
         // The program's push buttons are owner-drawn and never become the
         // default button: Enter stays the sheet's Next wherever the focus is.
         for (QPushButton *button : target->findChildren<QPushButton *>())
@@ -306,7 +310,12 @@ void CWizard::LayOut()
 
     const int marginX = units.toPixelsX(kMarginDlu);
     const int marginY = units.toPixelsY(kMarginDlu);
-    const int buttonWidth = units.toPixelsX(kButtonWidthDlu);
+    // Longer texts (a translation) widen all four alike; Next also carries
+    // Restart on the results page.
+    int buttonWidth = units.toPixelsX(kButtonWidthDlu);
+    for (const QString &text : {m_btnBack.text(), m_btnNext.text(), m_btnClose.text(), m_btnHelp.text(),
+                                LoadString(IDS_RESTART)})
+        buttonWidth = qMax(buttonWidth, PushButtonWidthFor(&m_btnNext, text));
     const int buttonHeight = units.toPixelsY(kButtonHeightDlu);
     const int gap = units.toPixelsX(kButtonGapDlu);
     const int grow = buttonHeight / 3;

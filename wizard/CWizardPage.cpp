@@ -1,10 +1,12 @@
 #include "wizard/CWizardPage.h"
 
 #include "wizard/CWizard.h"
+#include "controls/AccessibleFactory.h"
 #include "controls/CCheckButton.h"
 #include "controls/CFlatFrameCombo.h"
 #include "controls/CFlatPushButton.h"
 #include "controls/CRadioButton.h"
+#include "controls/TextFit.h"
 #include "res/Bitmaps.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
@@ -57,6 +59,7 @@ void CWizardPage::CreateControls()
 {
     if (!m_pTemplate)
         return;
+    std::vector<std::pair<QWidget *, const DialogControlTemplate *>> created;
     for (const DialogControlTemplate &control : m_pTemplate->controls) {
         QWidget *widget = CreateControl(control);
         if (!widget)
@@ -70,7 +73,15 @@ void CWizardPage::CreateControls()
             widget->setEnabled(false);
         if (control.id >= 0)
             m_controls.insert(control.id, widget);
-        if (const int anchor = GetAnchor(control))
+        created.emplace_back(widget, &control);
+    }
+    NameControlsByLabels(this);
+    // A text longer than the template planned for (a translation) makes the
+    // page larger; the larger page is then the one anchors start from.
+    if (!FitTextsInside(this).isNull())
+        m_templateSize = minimumSize();
+    for (const auto &[widget, control] : created) {
+        if (const int anchor = GetAnchor(*control))
             m_anchored.push_back({widget, widget->geometry(), anchor});
         widget->show();
     }
@@ -119,7 +130,7 @@ QWidget *CWizardPage::CreateControl(const DialogControlTemplate &control)
 {
     switch (control.kind) {
     case DialogControlKind::Static: {
-        auto *label = new QLabel(control.text, this);
+        auto *label = new QLabel(control.Text(), this);
         label->setTextFormat(Qt::PlainText);
         label->setWordWrap(true);
         label->setAlignment(control.alignment ? control.alignment : Qt::AlignLeft | Qt::AlignTop);
@@ -145,21 +156,21 @@ QWidget *CWizardPage::CreateControl(const DialogControlTemplate &control)
     }
     case DialogControlKind::PushButton:
     case DialogControlKind::DefPushButton: {
-        auto *button = new CFlatPushButton(control.text, this);
+        auto *button = new CFlatPushButton(control.Text(), this);
         // Enter belongs to the sheet, where it means Next.
         button->setAutoDefault(false);
         return button;
     }
     case DialogControlKind::CheckBox:
-        return new CCheckButton(control.text, this);
+        return new CCheckButton(control.Text(), this);
     case DialogControlKind::RadioButton:
-        return new CRadioButton(control.text, this);
+        return new CRadioButton(control.Text(), this);
     case DialogControlKind::ComboBox:
         return new CFlatFrameCombo(this);
     case DialogControlKind::Edit:
-        return new QLineEdit(control.text, this);
+        return new QLineEdit(control.Text(), this);
     case DialogControlKind::GroupBox:
-        return new QGroupBox(control.text, this);
+        return new QGroupBox(control.Text(), this);
     default:
         return nullptr;
     }

@@ -44,6 +44,7 @@ expected=(
     usr/share/applications/$APP_ID.desktop
     usr/share/metainfo/$APP_ID.metainfo.xml
     usr/share/icons/hicolor/scalable/apps/$APP_ID.svg
+    usr/share/brimvale/translations/brimvale_de.qm
 )
 sizes=(16 22 24 32 48 64 128 256)
 for size in "${sizes[@]}"; do

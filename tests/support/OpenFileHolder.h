@@ -4,11 +4,13 @@
 #include <sys/types.h>
 
 // A child process that holds one file open until the holder goes: what a
-// running program keeping a log open looks like to the scan.
+// running program keeping a log open looks like to the scan. With `bLock`
+// it also holds an exclusive lock on it (`flock`), as a tool that locks a
+// folder to keep cleaners off it does; `path` may then be a folder.
 class OpenFileHolder
 {
 public:
-    explicit OpenFileHolder(const QByteArray &path);
+    explicit OpenFileHolder(const QByteArray &path, bool bLock = false);
     ~OpenFileHolder();
     OpenFileHolder(const OpenFileHolder &) = delete;
     OpenFileHolder &operator=(const OpenFileHolder &) = delete;

@@ -224,10 +224,10 @@ void drawIcon(QPainter &p, qreal s)
         drawSparkle(p, QPointF(s * 0.42, s * 0.16), s * 0.05, QColor(255, 255, 255, 220));
 }
 
-void drawLogo(QPainter &p)
+// Mark on the left, then the name in `ink`. Transparent, so the button face
+// shows through in whatever colours the desktop uses.
+void drawLogoIn(QPainter &p, const QColor &ink)
 {
-    // Mark on the left, then the name. Transparent, so the button face shows
-    // through in whatever colours the desktop uses.
     p.save();
     p.translate(2, 2);
     drawIcon(p, 21);
@@ -237,8 +237,20 @@ void drawLogo(QPainter &p)
     font.setPixelSize(17);
     font.setBold(true);
     p.setFont(font);
-    p.setPen(kDeep);
+    p.setPen(ink);
     p.drawText(QRectF(27, 0, 92, 25), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Brimvale"));
+}
+
+void drawLogo(QPainter &p)
+{
+    drawLogoIn(p, kDeep);
+}
+
+// The same word mark for dark button faces: the name in a pale tint of the
+// same blue keeps its contrast where the deep blue would vanish.
+void drawLogoLight(QPainter &p)
+{
+    drawLogoIn(p, QColor(0xdd, 0xee, 0xf6));
 }
 
 void drawPagePicture(QPainter &p)
@@ -537,6 +549,7 @@ int main(int argc, char *argv[])
     }
     ok = saveSvgIcon(folder, 256) && ok;
     ok = saveBoth(folder, QStringLiteral("logo"), QSize(119, 25), drawLogo) && ok;
+    ok = saveBoth(folder, QStringLiteral("logo-light"), QSize(119, 25), drawLogoLight) && ok;
     ok = saveBoth(folder, QStringLiteral("page"), QSize(155, 292), drawPagePicture) && ok;
     ok = saveBoth(folder, QStringLiteral("drives"), QSize(9 * 18, 18), drawDriveStrip, true) && ok;
     ok = saveBoth(folder, QStringLiteral("splash"), QSize(375, 250), drawSplash) && ok;

@@ -1,0 +1,216 @@
+// Drives the real results page offscreen and prints, for each thing a user
+// does, the longest time the window went without a turn of its event loop
+// (no click, key or repaint could be handled meanwhile): the scan, a sort by
+// each column both ways, unchecking and checking by reason, Eliminate of
+// every row, Restart, and Delete of the checked files of a folder of its
+// own making. Targets: no gap over 100 ms, none over 50 ms during the scan.
+//
+//   bench_stall DIR [--delete N] [--verbose]
+//
+// --verbose also prints every gap over 50 ms, with when in the operation it
+// began.
+// DIR is scanned with every file listed (make it with bench/gen_tree.py
+// --million). Delete runs on N files (100,000 unless given) that this
+// program makes in a temporary folder and scans as a drive of their own, so
+// DIR is only ever read. A heartbeat timer firing every millisecond marks
+// each turn of the loop; the gap is the longest time between two beats.
+// BV_PROTECT=0 scans without protection, as for bench_scan.
+#include "controls/CSortArrowHeader.h"
+#include "core/CDeleteStep.h"
+#include "core/CFileScan.h"
+#include "core/CResultsModel.h"
+#include "core/ResultColumns.h"
+#include "results/CResultsPage.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Beats once per turn of the event loop (at most every millisecond) and
+// keeps the longest gap since the last Reset.
+class CHeartbeat
+{
+public:
+    CHeartbeat()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Beat(); });
+        m_clock.start();
+        m_timer.start();
+    }
+    void Reset()
+    {
+        m_nLast = m_nStart = m_clock.nsecsElapsed();
+        m_nLongest = 0;
+    }
+    // Prints every gap over 50 ms as it ends, with when it began.
+    void SetVerbose(bool bVerbose) { m_bVerbose = bVerbose; }
+    double LongestMs() const { return double(m_nLongest) / 1e6; }
+
+private:
+    void Beat()
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        m_nLongest = std::max(m_nLongest, now - m_nLast);
+        if (m_bVerbose && now - m_nLast > 50000000)
+            std::printf("    gap of %.0f ms from %.3f s\n", double(now - m_nLast) / 1e6, double(m_nLast - m_nStart) / 1e9);
+        m_nLast = now;
+    }
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_nStart = 0;
+    qint64 m_nLast = 0;
+    qint64 m_nLongest = 0;
+    bool m_bVerbose = false;
+};
+
+// CPU seconds of this thread: on a loaded machine the wall clock also counts
+// the time other programs had the processor.
+double CpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// Runs `operation` from the event loop, as a click would, then lets the
+// loop run on for a while so that what the operation left to do later (a
+// relayout, a repaint) is measured with it. Prints the longest gap.
+double Measure(CHeartbeat &beat, const char *label, const std::function<void()> &operation, double &worst)
+{
+    QEventLoop loop;
+    double busy = 0;
+    double cpu = 0;
+    beat.Reset();
+    QTimer::singleShot(0, &loop, [&] {
+        QElapsedTimer clock;
+        clock.start();
+        const double cpuBefore = CpuSeconds();
+        operation();
+        busy = double(clock.nsecsElapsed()) / 1e9;
+        cpu = CpuSeconds() - cpuBefore;
+        QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    });
+    loop.exec();
+    const double gap = beat.LongestMs();
+    worst = std::max(worst, gap);
+    std::printf("%-30s longest gap %7.1f ms   (operation %.3f s, cpu %.3f s)\n", label, gap, busy, cpu);
+    std::fflush(stdout);
+    return gap;
+}
+
+// `count` empty files in folders of 1,000 below `root`.
+bool MakeFiles(const QByteArray &root, int count)
+{
+    QByteArray folder;
+    for (int i = 0; i < count; ++i) {
+        if (i % 1000 == 0) {
+            folder = root + "/d" + QByteArray::number(i / 1000);
+            if (::mkdir(folder.constData(), 0755) != 0)
+                return false;
+        }
+        const QByteArray path = folder + "/f" + QByteArray::number(i) + ".tmp";
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return false;
+        ::close(fd);
+    }
+    return true;
+}
+
+void ListEveryFile(CFileScan &scan, const QByteArray &drive)
+{
+    scan.m_strDrive = QFile::decodeName(drive);
+    scan.m_bExpress = 0;
+    scan.m_bSize = 1;
+    scan.m_nSizeMode = 2; // larger than 0 KB: every file
+    scan.m_nSizeFrom = 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s DIR [--delete N] [--verbose]\n", argv[0]);
+        return 2;
+    }
+    int deleteCount = 100000;
+    bool verbose = false;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--delete") == 0 && i + 1 < argc)
+            deleteCount = std::max(1, std::atoi(argv[i + 1]));
+        verbose = verbose || std::strcmp(argv[i], "--verbose") == 0;
+    }
+
+    CFileScan scan;
+    CResultsPage page;
+    page.SetScan(&scan);
+    if (qEnvironmentVariableIsSet("BV_PROTECT") && qEnvironmentVariableIntValue("BV_PROTECT") == 0)
+        page.SetProtectionFactory({});
+    page.EnsureInitialized();
+    page.resize(900, 600);
+    page.show();
+    QCoreApplication::processEvents();
+
+    CHeartbeat beat;
+    beat.SetVerbose(verbose);
+    double worst = 0;
+    double worstScan = 0;
+    const QByteArray drive(argv[1]);
+    ListEveryFile(scan, drive);
+    worstScan = Measure(beat, "scan", [&] { page.StartScan(); }, worst);
+    const int rows = page.GetModel()->rowCount();
+    std::printf("(%d files listed)\n", rows);
+
+    CSortArrowHeader *header = page.GetHeader();
+    for (int column = 0; column < kColumnCount; ++column) {
+        const QByteArray title = page.GetModel()->headerData(column, Qt::Horizontal).toString().toUtf8();
+        header->SetSortColumn(-1, true);
+        const QByteArray up = "sort by " + title + " ascending";
+        const QByteArray down = "sort by " + title + " descending";
+        Measure(beat, up.constData(), [&] { header->SortByColumn(column); }, worst);
+        Measure(beat, down.constData(), [&] { header->SortByColumn(column); }, worst);
+    }
+    if (rows > 0) {
+        Measure(beat, "uncheck by reason", [&] { page.OnCheckReason(0, false); }, worst);
+        Measure(beat, "check by reason", [&] { page.OnCheckReason(0, true); }, worst);
+    }
+    Measure(beat, "Eliminate all", [&] { page.OnEliminate(); }, worst);
+    Measure(beat, "Restart", [&] { page.OnRestart(); }, worst);
+
+    // Delete runs on files of our own, never on DIR.
+    QTemporaryDir own;
+    const QByteArray ownRoot = QFile::encodeName(own.path());
+    if (!own.isValid() || !MakeFiles(ownRoot, deleteCount)) {
+        std::fprintf(stderr, "cannot make %d files to delete\n", deleteCount);
+        return 1;
+    }
+    ListEveryFile(scan, ownRoot);
+    Measure(beat, "scan of the files to delete", [&] { page.StartScan(); }, worst);
+    const int listed = page.GetModel()->rowCount();
+    Measure(beat, "Delete", [&] {
+        CDeleteStep step(page.GetModel()->GetStore(), ownRoot);
+        page.RunStep(step);
+    }, worst);
+    std::printf("(%d files listed, %d left after Delete)\n", listed, page.GetModel()->rowCount());
+    std::printf("longest gap: %.1f ms overall (target 100), %.1f ms during the scan (target 50)\n", worst,
+                worstScan);
+    return 0;
+}
