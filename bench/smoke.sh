@@ -32,6 +32,7 @@ bench_frees) cmd=("$bin" 64) ;;
 bench_gallery) cmd=("$bin" --grab "$work/gallery.png") ;;
 bench_match) cmd=("$bin" 2000) ;;
 bench_model) cmd=("$bin" 3000) ;;
+bench_pages) cmd=("$bin" --out "$work/pages" --lang de) ;;
 bench_move) mkdir -p "$work/a" "$work/b" && cmd=("$bin" 40 "$work/a" "$work/b") ;;
 bench_protection) cmd=("$bin" "$(tree)") ;;
 bench_scan) cmd=("$bin" "$(tree)" --all --ops) ;;

@@ -4,14 +4,13 @@
 #include "cli/CListFile.h"
 #include "cli/COutput.h"
 #include "cli/CliText.h"
-#include "cli/ProtectionHook.h"
 #include "core/CCsvListWriter.h"
-#include "core/CFileMatcher.h"
 #include "core/CResultsSorter.h"
+#include "core/MatchReason.h"
 #include "core/PathEscape.h"
 #include "core/SizeText.h"
-#include "platform/CDirectoryWalker.h"
 #include "platform/CPathInfo.h"
+#include "platform/WalkRecord.h"
 #include "res/ResourceIds.h"
 
 #include <QFile>
@@ -210,33 +209,31 @@ void CCliScan::FlushIfDue()
     }
 }
 
-void CCliScan::OnFile(const WalkRecord &record)
+void CCliScan::OnFileMet(const WalkRecord &)
 {
     ++m_nExamined;
     if (m_bProgress && (m_nExamined & 255) == 0)
         ShowProgress(false);
-    if (!m_pMatcher->MatchFile(record))
-        return;
-    if (IsProtectedFile(m_root, record)) {
-        ++m_nProtected;
-        return;
-    }
+}
+
+void CCliScan::AddMatch(const ScanMatch &match)
+{
+    const WalkRecord &record = match.record;
     ++m_nListed;
     m_nListedBytes += record.size;
-    const QString &reason = m_pMatcher->GetReason(record).text;
     if (m_bKeep) {
-        m_store.AddResult(record, m_pMatcher->GetReason(record));
+        m_store.AddResult(record, match.why);
         m_identities.push_back(record.identity);
     }
     if (m_bStream && m_request.csv) {
-        WriteCsvRecord(record, reason);
+        WriteCsvRecord(record, match.why.text);
     } else if (m_bStream) {
         m_path.clear();
         m_path += record.folder;
         if (!m_path.endsWith('/'))
             m_path += '/';
         m_path += record.name;
-        WriteLine(m_path.constData(), m_path.size(), record.size, record.modifiedTime, reason);
+        WriteLine(m_path.constData(), m_path.size(), record.size, record.modifiedTime, match.why.text);
     }
 }
 
@@ -272,18 +269,22 @@ bool CCliScan::SaveList(const std::vector<int> &order)
     return true;
 }
 
-void CCliScan::PrintSummary() const
+void CCliScan::PrintSummary(const ScanOutcome &outcome) const
 {
+    std::int64_t protectedFiles = 0;
+    for (std::int64_t count : outcome.protectedCounts)
+        protectedFiles += count;
+    const std::int64_t unreadable = outcome.skippedFolders + (outcome.rootUnavailable ? 1 : 0);
     const QString free = GetFreeSpaceText(m_root);
     QStringList lines = {
         CliText(IDS_SELECTION_FORMAT, {FormatSize(m_nListedBytes), Number(m_nListed)}),
         CliText(IDS_FREE_SPACE_FORMAT, {free.isEmpty() ? QStringLiteral("?") : free}),
         CliText(IDS_CLI_SUMMARY_LISTED, {Number(m_nListed), Number(m_nListedBytes)}),
         CliText(IDS_CLI_SUMMARY_EXAMINED, {Number(m_nExamined)}),
-        CliText(IDS_CLI_SUMMARY_UNREADABLE, {Number(m_nUnreadable)}),
-        CliText(IDS_CLI_SUMMARY_PROTECTED, {Number(m_nProtected)}),
+        CliText(IDS_CLI_SUMMARY_UNREADABLE, {Number(unreadable)}),
+        CliText(IDS_CLI_SUMMARY_PROTECTED, {Number(protectedFiles)}),
     };
-    const QString why = ProtectionSummary(m_root);
+    const QString why = CProtection::SummaryText(outcome.protectedCounts, false, outcome.unreadableProcesses);
     if (!why.isEmpty())
         lines.append(why);
     const QByteArray text = lines.join(QLatin1Char('\n')).toUtf8() + '\n';
@@ -299,8 +300,6 @@ int CCliScan::Run()
 
     CFileScan criteria = m_request.criteria;
     criteria.m_strDrive = QFile::decodeName(m_root);
-    CFileMatcher matcher(criteria);
-    m_pMatcher = &matcher;
     COutput out(stdout);
     m_pOut = &out;
 
@@ -314,10 +313,10 @@ int CCliScan::Run()
     if (m_request.csv)
         CCsvListWriter::AppendHeader(out.Buffer());
 
-    CDirectoryWalker walker;
-    walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
-    const CDirectoryWalker::Result result = walker.Walk(m_root);
-    m_nUnreadable = walker.GetSkippedFolders() + (result == CDirectoryWalker::Result::RootUnavailable ? 1 : 0);
+    CScanSession session(criteria, m_root);
+    // Only files an action may take are listed: nothing here shows a file locked.
+    session.SetListProtectedLocked(false);
+    const ScanOutcome outcome = session.Run(*this, *this);
     if (m_bProgress)
         ShowProgress(true);
 
@@ -341,11 +340,11 @@ int CCliScan::Run()
         ok = false;
     }
     // A drive that could not be read leaves an earlier list as it was.
-    if (!m_request.savePath.isEmpty() && result != CDirectoryWalker::Result::RootUnavailable && !SaveList(order))
+    if (!m_request.savePath.isEmpty() && !outcome.rootUnavailable && !SaveList(order))
         ok = false;
     if (m_request.summary)
-        PrintSummary();
-    if (result == CDirectoryWalker::Result::RootUnavailable) {
+        PrintSummary(outcome);
+    if (outcome.rootUnavailable) {
         PrintError(CliText(IDS_CLI_NO_SUCH_PATH, {QString::fromUtf8(EscapeForMessage(m_request.drive)),
                                                   SystemReason(EACCES)}));
         ok = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CResultStore.h"
+#include "core/CScanSession.h"
 #include "platform/FileIdentity.h"
 
 #include <QByteArray>
@@ -10,16 +11,19 @@
 
 struct CliRequest;
 class COutput;
-class CFileMatcher;
 
-// `brimvale-cli scan`: walks DRIVE as the wizard's scan does, matches every
-// file with the same matcher, and writes the listed files to standard output
-// (and to a list file with --save). Returns the exit status.
-class CCliScan
+// `brimvale-cli scan`: runs the wizard's scan session on DRIVE (the same
+// walk, matching and protection; protected files are always left out) and
+// writes the listed files to standard output (and to a list file with
+// --save). Returns the exit status.
+class CCliScan : public CMatchSink, public CScanProgress
 {
 public:
     explicit CCliScan(const CliRequest &request);
     int Run();
+
+    void AddMatch(const ScanMatch &match) override;
+    void OnFileMet(const WalkRecord &record) override;
 
     // The modification time as ISO 8601 local time with its UTC offset.
     static void AppendLocalTime(std::int64_t seconds, QByteArray &out);
@@ -27,14 +31,13 @@ public:
 private:
     bool ResolveDrive();
     bool CheckSaveTarget();
-    void OnFile(const WalkRecord &record);
     void WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified,
                    const QString &reason);
     void WriteCsvRecord(const WalkRecord &record, const QString &reason);
     void FlushIfDue();
     void WriteStored(const std::vector<int> &order);
     bool SaveList(const std::vector<int> &order);
-    void PrintSummary() const;
+    void PrintSummary(const ScanOutcome &outcome) const;
     void ShowProgress(bool force);
     void ClearProgress();
 
@@ -48,14 +51,11 @@ private:
     CResultStore m_store;
     std::vector<FileIdentity> m_identities;  // by result index
     COutput *m_pOut = nullptr;
-    CFileMatcher *m_pMatcher = nullptr;
     QByteArray m_path;              // scratch: folder + '/' + name
 
     std::int64_t m_nExamined = 0;
     std::int64_t m_nListed = 0;
     std::int64_t m_nListedBytes = 0;
-    std::int64_t m_nProtected = 0;
-    std::int64_t m_nUnreadable = 0;
 
     QElapsedTimer m_clock;
     std::int64_t m_nNextProgressMs = 0;

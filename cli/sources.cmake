@@ -6,6 +6,8 @@ list(APPEND BV_CLI_SOURCES
   cli/CCliAction.h
   cli/CCliScan.cpp
   cli/CCliScan.h
+  cli/CDryRunStep.cpp
+  cli/CDryRunStep.h
   cli/CCommandLine.cpp
   cli/CCommandLine.h
   cli/CListFile.cpp
@@ -16,6 +18,6 @@ list(APPEND BV_CLI_SOURCES
   cli/CliStepFactory.h
   cli/CliText.cpp
   cli/CliText.h
-  cli/ProtectionHook.cpp
-  cli/ProtectionHook.h
+  cli/CStopSignals.cpp
+  cli/CStopSignals.h
 )

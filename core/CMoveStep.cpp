@@ -86,6 +86,7 @@ FileOpResult CMoveStep::Run(int index)
         m_bPreservePath ? FolderBelowRoot(m_strDriveRoot, m_store.GetPaths().GetFolder(index)) : QByteArray();
     const int toFd = m_destination.Reach(CFolderMaker::SplitLevels(below), true, result);
     FileIdentity arrived;
+    m_mover.SetCopyProgress(GetByteProgress());
     if (toFd >= 0)
         result = m_mover.Move(fromFd, name, m_store.GetIdentity(index), toFd, toName, &arrived);
     if (!result.ok()) {

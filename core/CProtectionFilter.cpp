@@ -7,19 +7,19 @@ CProtectionFilter::CProtectionFilter(CProtection *pProtection, CMatchSink &next,
 {
 }
 
-void CProtectionFilter::AddResult(const WalkRecord &record, const MatchReason &why)
+void CProtectionFilter::AddMatch(const ScanMatch &match)
 {
-    const ProtectionReason reason = m_pProtection ? m_pProtection->Check(record) : ProtectionReason::None;
-    if (reason == ProtectionReason::None)
-        m_next.AddResult(record, why);
-    else
-        AddProtectedResult(record, reason);
-}
-
-void CProtectionFilter::AddProtectedResult(const WalkRecord &record, ProtectionReason reason)
-{
-    if (m_bListLocked)
-        m_next.AddProtectedResult(record, reason);
+    const ProtectionReason reason = m_pProtection ? m_pProtection->Check(match.record) : ProtectionReason::None;
+    if (reason == ProtectionReason::None && match.protection == ProtectionReason::None) {
+        m_next.AddMatch(match);
+        return;
+    }
+    if (!m_bListLocked)
+        return;
+    ScanMatch locked = match;
+    if (locked.protection == ProtectionReason::None)
+        locked.protection = reason;
+    m_next.AddMatch(locked);
 }
 
 void CProtectionFilter::RefreshWhileBusy(bool bShowRows)

@@ -12,8 +12,7 @@ class CProtectionFilter : public CMatchSink
 public:
     CProtectionFilter(CProtection *pProtection, CMatchSink &next, bool bListLocked);
 
-    void AddResult(const WalkRecord &record, const MatchReason &why) override;
-    void AddProtectedResult(const WalkRecord &record, ProtectionReason reason) override;
+    void AddMatch(const ScanMatch &match) override;
     void RefreshWhileBusy(bool bShowRows) override;
 
 private:

@@ -77,6 +77,7 @@ FileOpResult CUndoMoveStep::Run(int index)
     const int toFd = m_source.Reach(CFolderMaker::SplitLevels(below), true, result);
     const QByteArray name = store.GetPaths().GetName(index);
     FileIdentity back;
+    m_mover.SetCopyProgress(GetByteProgress());
     if (toFd >= 0)
         result = m_mover.Move(fromFd, entry->arrivedName.isEmpty() ? name : entry->arrivedName, entry->arrived, toFd,
                               name, &back);

@@ -31,6 +31,8 @@ list(APPEND BV_CORE_SOURCES
   core/CHelpFile.h
   core/CLinkOpener.cpp
   core/CLinkOpener.h
+  core/CActionRunner.cpp
+  core/CActionRunner.h
   core/CActionStep.h
   core/CCompressStep.cpp
   core/CCompressStep.h
@@ -63,6 +65,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultsModel.h
   core/CResultsSorter.cpp
   core/CResultsSorter.h
+  core/CScanSession.cpp
+  core/CScanSession.h
   core/CCsvListWriter.cpp
   core/CCsvListWriter.h
   core/CRadixOrder.cpp

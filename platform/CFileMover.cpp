@@ -50,14 +50,38 @@ bool WriteAll(int fd, const char *data, std::size_t size, off_t offset)
     return true;
 }
 
+// Whoever follows a copy hears of it after every block and may stop it.
+struct CopyWatch
+{
+    const CFileMover::CopyProgress *progress = nullptr;
+    off_t total = 0;
+
+    // False, with errno ECANCELED, when the copy is to stop at `done`.
+    bool GoOn(off_t done) const
+    {
+        if (!progress || !*progress || (*progress)(done, total))
+            return true;
+        errno = ECANCELED;
+        return false;
+    }
+    // A block small enough that a Cancel is seen soon after it is asked for.
+    std::size_t Block(off_t left) const
+    {
+        constexpr off_t kWatchedBlock = off_t(8) << 20;
+        return std::size_t(progress && *progress ? std::min(left, kWatchedBlock) : left);
+    }
+};
+
 // Copies bytes [from, to) of `in` to the same place in `out`.
-bool CopyRange(int in, int out, off_t from, off_t to, bool &useCopyRange)
+bool CopyRange(int in, int out, off_t from, off_t to, bool &useCopyRange, const CopyWatch &watch)
 {
     while (from < to && useCopyRange) {
         loff_t inOff = from, outOff = from;
-        const ssize_t n = ::copy_file_range(in, &inOff, out, &outOff, std::size_t(to - from), 0);
+        const ssize_t n = ::copy_file_range(in, &inOff, out, &outOff, watch.Block(to - from), 0);
         if (n > 0) {
             from += n;
+            if (!watch.GoOn(from))
+                return false;
             continue;
         }
         if (n == 0)
@@ -82,12 +106,14 @@ bool CopyRange(int in, int out, off_t from, off_t to, bool &useCopyRange)
         if (!WriteAll(out, buffer.data(), std::size_t(n), from))
             return false;
         from += n;
+        if (!watch.GoOn(from))
+            return false;
     }
     return true;
 }
 
 // Copies the data of `in` to `out`, leaving holes where `in` has them.
-bool CopyData(int in, int out, off_t size)
+bool CopyData(int in, int out, off_t size, const CopyWatch &watch)
 {
     bool useCopyRange = true;
     off_t pos = 0;
@@ -105,7 +131,7 @@ bool CopyData(int in, int out, off_t size)
             hole = size;
         if (hole > size)
             hole = size;
-        if (!CopyRange(in, out, data, hole, useCopyRange))
+        if (!CopyRange(in, out, data, hole, useCopyRange, watch))
             return false;
         pos = hole;
     }
@@ -232,7 +258,7 @@ FileOpResult CopyLink(CSetAsideEntry &entry, int toFd, const QByteArray &toName,
 
 // Copies the held regular file to `toName`.
 FileOpResult CopyFile(CSetAsideEntry &entry, int toFd, const QByteArray &toName, const FileIdentity &expected,
-                      bool namedTemporary, FileIdentity *arrived)
+                      bool namedTemporary, const CFileMover::CopyProgress &progress, FileIdentity *arrived)
 {
     FileOpResult result;
     Fd in(entry.OpenForReading(result));
@@ -258,7 +284,7 @@ FileOpResult CopyFile(CSetAsideEntry &entry, int toFd, const QByteArray &toName,
             ::unlinkat(toFd, tmpName.constData(), 0);
         return failed;
     };
-    if (!CopyData(in.fd, out.fd, info.st_size))
+    if (!CopyData(in.fd, out.fd, info.st_size, CopyWatch{&progress, info.st_size}))
         return discard();
     CopyExtendedAttributes(in.fd, out.fd);
     // The owner first: changing it clears set-user-id bits that fchmod sets.
@@ -328,7 +354,7 @@ FileOpResult CFileMover::Move(int fromFd, const QByteArray &name, const FileIden
         return FileOpResult::Make(FileOpCode::Failed, EINVAL);
     FileIdentity copy;
     const FileOpResult copied = isLink ? CopyLink(entry, toFd, toName, &copy)
-                                       : CopyFile(entry, toFd, toName, expected, m_bNamedTemporary, &copy);
+                                       : CopyFile(entry, toFd, toName, expected, m_bNamedTemporary, m_copyProgress, &copy);
     if (!copied.ok())
         return copied;
     // A last look: the entry set aside must still be the listed file.

@@ -4,6 +4,8 @@
 #include "platform/FileOpResult.h"
 
 #include <QByteArray>
+#include <cstdint>
+#include <functional>
 
 // Moves one listed file into another folder, never replacing anything there.
 //
@@ -29,6 +31,13 @@ public:
     FileOpResult Move(int fromFd, const QByteArray &name, const FileIdentity &expected,
                       int toFd, const QByteArray &toName, FileIdentity *arrived = nullptr);
 
+    // Told the bytes copied so far of the file's whole between two blocks of
+    // a copy across file systems; answering false stops the copy there: the
+    // source stays as it was, nothing is left at the destination, and Move
+    // fails with ECANCELED.
+    using CopyProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+    void SetCopyProgress(CopyProgress progress) { m_copyProgress = std::move(progress); }
+
     // Only for tests: pretend every move crosses file systems.
     void SetAlwaysCopy(bool always) { m_bAlwaysCopy = always; }
     // Only for tests: copy through a named temporary file, as on a file
@@ -36,6 +45,7 @@ public:
     void SetNamedTemporary(bool named) { m_bNamedTemporary = named; }
 
 private:
+    CopyProgress m_copyProgress;
     bool m_bAlwaysCopy = false;
     bool m_bNamedTemporary = false;
 };

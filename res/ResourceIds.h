@@ -458,6 +458,11 @@ constexpr int IDS_UNDO_MOVE = 490;
 constexpr int IDS_UNDOING_MOVE = 491;
 constexpr int IDS_UNDO_MOVE_FAILED = 492;
 
+// Actions: one long file's progress, a run stopped by a signal, a file refused
+constexpr int IDS_ACTION_BYTES = 560;           // %s: status text, %s: bytes done, %s: bytes in all
+constexpr int IDS_CLI_ACTION_CANCELLED = 561;   // %s: action, %d done, %d failed
+constexpr int IDS_REASON_PROTECTED = 562;
+
 // Whole items: tagged cache folders, trash entries, folders an action emptied
 constexpr int IDS_WHY_TAGGED_CACHE = 530;       // %s: folder
 constexpr int IDS_WHY_TRASH = 531;              // %s: original path, %s: deletion date

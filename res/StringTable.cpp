@@ -304,6 +304,9 @@ constexpr StringEntry kStrings[] = {
     {IDS_WHY_TRASH_ORPHAN, QT_TRANSLATE_NOOP("StringTable", "Trash: information without a file")},
     {IDS_FOLDERS_REMOVED, QT_TRANSLATE_NOOP("StringTable", "Emptied folders removed: %s")},
     {IDS_UNDO_MOVE_FAILED, QT_TRANSLATE_NOOP("StringTable", "   Some files couldn't be moved back. They were changed or replaced where they were moved to, or their old place is taken. They stay where they are.\n   Press 'Details' to see the a list of these files now.")},
+    {IDS_ACTION_BYTES, QT_TRANSLATE_NOOP("StringTable", "%s %s of %s")},
+    {IDS_CLI_ACTION_CANCELLED, "%s: cancelled; %d done, %d failed, the rest left as it was", kEnglishOnly},
+    {IDS_REASON_PROTECTED, QT_TRANSLATE_NOOP("StringTable", "Installed software or a running program needs this file.")},
 };
 
 const QHash<int, const StringEntry *> &table()

@@ -515,10 +515,12 @@ void TestProtection::filterLeavesOutOrLocks()
         QList<QByteArray> listed;
         QList<QPair<QByteArray, ProtectionReason>> locked;
         int refreshes = 0;
-        void AddResult(const WalkRecord &record, const MatchReason &) override { listed.append(record.name); }
-        void AddProtectedResult(const WalkRecord &record, ProtectionReason reason) override
+        void AddMatch(const ScanMatch &match) override
         {
-            locked.append({record.name, reason});
+            if (match.protection == ProtectionReason::None)
+                listed.append(match.record.name);
+            else
+                locked.append({match.record.name, match.protection});
         }
         void RefreshWhileBusy(bool) override { ++refreshes; }
     };
@@ -533,8 +535,9 @@ void TestProtection::filterLeavesOutOrLocks()
 
     Sink express;
     CProtectionFilter leaveOut(&protection, express, false);
-    leaveOut.AddResult(kept, MatchReason());
-    leaveOut.AddResult(guarded, MatchReason());
+    const MatchReason why;
+    leaveOut.AddMatch({kept, why});
+    leaveOut.AddMatch({guarded, why});
     leaveOut.RefreshWhileBusy(true);
     QCOMPARE(express.listed, QList<QByteArray>{"a.tmp"});
     QVERIFY(express.locked.isEmpty());
@@ -542,8 +545,8 @@ void TestProtection::filterLeavesOutOrLocks()
 
     Sink custom;
     CProtectionFilter lock(&protection, custom, true);
-    lock.AddResult(kept, MatchReason());
-    lock.AddResult(guarded, MatchReason());
+    lock.AddMatch({kept, why});
+    lock.AddMatch({guarded, why});
     QCOMPARE(custom.listed, QList<QByteArray>{"a.tmp"});
     QCOMPARE(custom.locked.size(), 1);
     QCOMPARE(custom.locked[0].second, ProtectionReason::ProtectedFolder);
@@ -551,7 +554,7 @@ void TestProtection::filterLeavesOutOrLocks()
 
     Sink unprotected;
     CProtectionFilter none(nullptr, unprotected, false);
-    none.AddResult(guarded, MatchReason());
+    none.AddMatch({guarded, why});
     QCOMPARE(unprotected.listed, QList<QByteArray>{"cd.debug"});
 }
 

@@ -18,10 +18,10 @@
 #include "core/CFileScan.h"
 #include "core/CProcOpenFileSource.h"
 #include "core/CProtection.h"
-#include "core/CProtectionFilter.h"
 #include "core/CResultsModel.h"
 #include "platform/RealPath.h"
 #include "res/ResourceIds.h"
+#include "results/CActionRun.h"
 #include "results/CResultsPage.h"
 #include "scan/CScanDlg.h"
 
@@ -339,7 +339,7 @@ void TestProtectionE2E::actionsNeverReachLockedRows()
 
     // The loop hands the step free files only.
     CRecordingStep step;
-    m_page->RunAction(step);
+    CActionRun(*m_page).Run(step);
     QVERIFY(!step.seen.isEmpty());
     for (int item : step.seen)
         QVERIFY2(!store.IsLocked(item), store.GetPath(item).constData());
@@ -417,18 +417,22 @@ void TestProtectionE2E::protectedFilesStillCountInTheProgress()
     struct Sink : CMatchSink
     {
         int listed = 0;
-        void AddResult(const WalkRecord &, const MatchReason &) override { ++listed; }
+        void AddMatch(const ScanMatch &match) override { listed += match.protection == ProtectionReason::None; }
     } sink;
-    std::unique_ptr<CProtection> protection = MakeProtection(m_drive->root());
-    protection->Load();
-    CProtectionFilter filter(protection.get(), sink, false);
-    CScanDlg dlg(m_scan.get(), &filter);
+    CScanSession session(*m_scan, m_drive->root());
+    session.SetProtectionFactory([this](const QByteArray &drive) { return MakeProtection(drive); });
+    session.SetListProtectedLocked(false);
+    CScanDlg dlg;
     dlg.Create(m_page.get(), m_drive->root());
-    QCOMPARE(dlg.ScanFolder(m_drive->root()), 1);
+    const ScanOutcome outcome = session.Run(sink, dlg);
+    QVERIFY(!outcome.rootUnavailable);
     dlg.hide();
     QCOMPARE(std::int64_t(dlg.GetDoneBytes()), total);
     QCOMPARE(sink.listed, kExpressListed.size());
-    QCOMPARE(protection->GetProtectedCount(), kPackageOwned.size() + kProtectedFolder.size());
+    std::int64_t protectedFiles = 0;
+    for (std::int64_t count : outcome.protectedCounts)
+        protectedFiles += count;
+    QCOMPARE(protectedFiles, kPackageOwned.size() + kProtectedFolder.size());
 }
 
 void TestProtectionE2E::withoutProtectionEverythingMatchingIsListed()

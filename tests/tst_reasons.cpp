@@ -322,9 +322,9 @@ void TestReasons::menuOffersWhatTheRowAllows()
     const MatchReason temp{QStringLiteral("Folder \"Temp\": /t"), QString()};
     const MatchReason log{QStringLiteral("Extension \"log\""), QString()};
     for (int i = 0; i < 4; ++i)
-        page.AddResult(Record("/t", "f" + QByteArray::number(i)), temp);
-    page.AddResult(Record("/d", "x.log", 500), log);
-    page.AddProtectedResult(Record("/d", "y.log"), ProtectionReason::PackageOwned);
+        page.AddMatch({Record("/t", "f" + QByteArray::number(i)), temp});
+    page.AddMatch({Record("/d", "x.log", 500), log});
+    page.AddMatch({Record("/d", "y.log"), log, ProtectionReason::PackageOwned});
     page.GetModel()->FlushPendingRows();
 
     const auto enabled = [](QMenu *menu) {
@@ -466,7 +466,8 @@ void TestReasons::failedSaveTellsAndLeavesNothing()
     CResultsPage page;
     page.SetScan(&scan);
     page.EnsureInitialized();
-    page.AddResult(Record("/d", "a.log"), MatchReason{QStringLiteral("why"), QString()});
+    const MatchReason why{QStringLiteral("why"), QString()};
+    page.AddMatch({Record("/d", "a.log"), why});
     page.GetModel()->FlushPendingRows();
 
     // Into a folder that is not there.
@@ -477,7 +478,7 @@ void TestReasons::failedSaveTellsAndLeavesNothing()
         box->reject();
     });
     const QByteArray missing = drive.path("no/such/list.csv");
-    QVERIFY(!CSaveListAction::Save(page, missing));
+    QVERIFY(!CSaveListAction::Save(*page.GetModel(), missing, &page));
     QVERIFY2(told.contains(QFile::decodeName(missing)), qPrintable(told));
     QVERIFY(!QFileInfo::exists(QFile::decodeName(drive.path("no"))));
 

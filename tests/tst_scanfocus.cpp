@@ -65,11 +65,11 @@ class CallbackSink : public CMatchSink
 public:
     std::function<void(const WalkRecord &)> onResult;
     int results = 0;
-    void AddResult(const WalkRecord &record, const MatchReason &) override
+    void AddMatch(const ScanMatch &match) override
     {
         ++results;
         if (onResult)
-            onResult(record);
+            onResult(match.record);
     }
 };
 
@@ -78,10 +78,7 @@ public:
 class FixedTotalScanDlg : public CScanDlg
 {
 public:
-    FixedTotalScanDlg(const CFileScan *scan, CMatchSink *sink, std::int64_t total)
-        : CScanDlg(scan, sink), m_nTotal(total)
-    {
-    }
+    explicit FixedTotalScanDlg(std::int64_t total) : m_nTotal(total) {}
 
 protected:
     std::int64_t QueryBytesInUse(const QByteArray &) const override { return m_nTotal; }
@@ -89,6 +86,15 @@ protected:
 private:
     std::int64_t m_nTotal;
 };
+
+// Runs a scan session without protection, shown by `dlg`.
+ScanOutcome Scan(const CFileScan &scan, const QByteArray &root, CMatchSink &sink, CScanDlg &dlg)
+{
+    CScanSession session(scan, root);
+    session.SetProtectionFactory({});
+    session.SetOpenFileSourceFactory({});
+    return session.Run(sink, dlg);
+}
 
 CWizardPage *RealMethodAndCriteriaPages(int nPage)
 {
@@ -127,7 +133,7 @@ private slots:
         QVERIFY(drive.makeFile("a/one.tmp", 10));
         const CFileScan scan = CustomEverything(drive.root());
         CallbackSink sink;
-        CScanDlg dlg(&scan, &sink);
+        CScanDlg dlg;
         PaintCounter counter(&dlg);
         int paintsAtFirstFile = -1;
         sink.onResult = [&](const WalkRecord &) {
@@ -135,7 +141,7 @@ private slots:
                 paintsAtFirstFile = counter.paints();
         };
         dlg.Create(nullptr, drive.root());
-        dlg.ScanFolder(drive.root());
+        Scan(scan, drive.root(), sink, dlg);
         QCOMPARE(sink.results, 1);
         QVERIFY2(paintsAtFirstFile > 0, "the scan window was not painted before the walk");
         dlg.hide();
@@ -151,7 +157,7 @@ private slots:
         QWidget owner;
         owner.show();
         QVERIFY(QTest::qWaitForWindowActive(&owner));
-        CScanDlg dlg(&scan, &sink);
+        CScanDlg dlg;
         int resultsAtEscape = -1;
         sink.onResult = [&](const WalkRecord &) {
             if (sink.results != 5)
@@ -163,7 +169,7 @@ private slots:
             QTest::keyClick(focused, Qt::Key_Escape);
         };
         dlg.Create(&owner, drive.root());
-        dlg.ScanFolder(drive.root());
+        Scan(scan, drive.root(), sink, dlg);
         QCOMPARE(resultsAtEscape, 5);
         QVERIFY(dlg.IsCancelled());
         QCOMPARE(sink.results, 5); // not one entry more
@@ -190,7 +196,7 @@ private slots:
         }
         const CFileScan scan = CustomEverything(drive.root());
         CallbackSink sink;
-        FixedTotalScanDlg dlg(&scan, &sink, total);
+        FixedTotalScanDlg dlg(total);
         std::int64_t met = 0;
         int checked = 0;
         sink.onResult = [&](const WalkRecord &record) {
@@ -202,7 +208,7 @@ private slots:
             ++checked;
         };
         dlg.Create(nullptr, drive.root());
-        dlg.ScanFolder(drive.root());
+        Scan(scan, drive.root(), sink, dlg);
         QCOMPARE(checked, 9);
         QCOMPARE(met, total);
         dlg.hide();

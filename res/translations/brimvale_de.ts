@@ -676,6 +676,14 @@ kein Programm zugeordnet.</translation>
         <translation>Die Datei wurde beiseitegelegt und konnte nicht unter ihrem Namen zurückgelegt werden.</translation>
     </message>
     <message>
+        <source>Installed software or a running program needs this file.</source>
+        <translation>Installierte Software oder ein laufendes Programm braucht diese Datei.</translation>
+    </message>
+    <message>
+        <source>%s %s of %s</source>
+        <translation>%s %s von %s</translation>
+    </message>
+    <message>
         <source>Open in File Manager</source>
         <translation>Im Dateimanager öffnen</translation>
     </message>

@@ -1,0 +1,90 @@
+#include "core/CScanSession.h"
+
+#include "core/CFileMatcher.h"
+#include "core/CFileScan.h"
+#include "core/CProcOpenFileSource.h"
+#include "core/CProtectionFilter.h"
+#include "platform/CDirectoryWalker.h"
+
+CScanSession::CScanSession(const CFileScan &criteria, const QByteArray &drive)
+    : m_criteria(criteria)
+    , m_drive(drive)
+    , m_protectionFactory(MachineProtection())
+    , m_openFileSourceFactory(MachineOpenFiles())
+    , m_bListLocked(!criteria.m_bExpress)
+{
+}
+
+CScanSession::~CScanSession() = default;
+
+CScanSession::ProtectionFactory CScanSession::MachineProtection()
+{
+    return &CProtection::ForDrive;
+}
+
+CScanSession::OpenFileSourceFactory CScanSession::MachineOpenFiles()
+{
+    return [] { return std::make_unique<CProcOpenFileSource>(); };
+}
+
+ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
+{
+    ScanOutcome outcome;
+    outcome.protectedLocked = m_bListLocked;
+    m_pProtection = m_protectionFactory ? m_protectionFactory(m_drive) : nullptr;
+    // The lists are read while the walk begins; a file that must wait for
+    // them keeps whoever shows the scan alive meanwhile.
+    if (m_pProtection)
+        m_pProtection->StartLoad([&progress] { progress.WhileWaiting(); });
+    // What a file held open frees is nothing, so the forecast needs the open
+    // files even where protection does not look for them.
+    m_heldOpen = CHeldOpenFiles();
+    if (!(m_pProtection && m_pProtection->KnowsOpenFiles()) && m_openFileSourceFactory) {
+        if (const std::unique_ptr<COpenFileSource> source = m_openFileSourceFactory())
+            m_heldOpen.Load(*source);
+    }
+
+    CProtectionFilter filter(m_pProtection.get(), sink, m_bListLocked);
+    m_pSink = &filter;
+    m_pProgress = &progress;
+    m_pMatcher = std::make_unique<CFileMatcher>(m_criteria);
+    m_nExamined = 0;
+
+    CDirectoryWalker walker;
+    walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
+    walker.SetCancelCheck([this] { return m_pProgress->OnBetweenEntries(*m_pSink); });
+    const CDirectoryWalker::Result result = walker.Walk(m_drive);
+
+    outcome.rootUnavailable = result == CDirectoryWalker::Result::RootUnavailable;
+    outcome.cancelled = result == CDirectoryWalker::Result::Cancelled;
+    outcome.examined = m_nExamined;
+    outcome.skippedFolders = walker.GetSkippedFolders();
+    if (m_pProtection) {
+        outcome.protectedCounts = m_pProtection->GetCounts();
+        outcome.unreadableProcesses = m_pProtection->GetUnreadableProcesses();
+    }
+    m_pSink = nullptr;
+    m_pProgress = nullptr;
+    m_pMatcher.reset();
+    m_pProtection.reset();
+    m_heldOpen = CHeldOpenFiles();
+    return outcome;
+}
+
+void CScanSession::OnFile(const WalkRecord &record)
+{
+    ++m_nExamined;
+    m_pProgress->OnFileMet(record);
+    if (!m_pMatcher->MatchFile(record))
+        return;
+    ScanMatch match{record, m_pMatcher->GetReason(record)};
+    match.heldOpen = IsHeldOpen(record);
+    m_pSink->AddMatch(match);
+}
+
+bool CScanSession::IsHeldOpen(const WalkRecord &record) const
+{
+    if (m_pProtection && m_pProtection->KnowsOpenFiles())
+        return m_pProtection->IsHeldOpen(record);
+    return m_heldOpen.Contains(record.device, record.inode);
+}
