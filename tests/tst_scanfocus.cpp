@@ -275,7 +275,7 @@ private slots:
         const QByteArray seen = "/proc/" + QByteArray::number(child) + "/root" + mountPoint;
         struct statvfs fs {};
         const bool stated = ::statvfs(seen.constData(), &fs) == 0;
-        CScanDlg dlg(nullptr, nullptr);
+        CScanDlg dlg;
         dlg.Create(nullptr, seen);
         const std::uint64_t total = dlg.GetTotalBytes();
         dlg.hide();
