@@ -137,7 +137,7 @@ void AppendJsonString(const char *raw, qsizetype size, QByteArray &out)
             continue;
         }
         std::uint32_t codePoint = 0;
-        const int length = ValidSequenceLength(bytes + i, size - i, codePoint);
+        const int length = Utf8SequenceLength(bytes + i, size - i, codePoint);
         if (length == 0) {
             appendUnicodeEscape(0xDC00 | b);
             ++i;
