@@ -37,6 +37,13 @@ public:
     bool ChangesDisk() const override { return true; }
     FileOpResult Run(int index) override;
 
+    // The plug-in's count of files it stored under a numbered name, asked
+    // after each stored file; without it nothing is counted.
+    void SetRenamedCounter(CompressRenamedFn counter) { m_pRenamed = counter; }
+    // Files stored under a numbered name so far, their names being taken in
+    // the archive by other content.
+    int GetRenamedCount() const { return m_nRenamed; }
+
 private:
     FileOpResult CheckIdentity(int index) const;
     // Notes a new archive in the journal before its first file; false with
@@ -49,4 +56,6 @@ private:
     CompressFn m_pCompress;
     ErrorHandler m_onError;
     int m_nArchiveTicket = 0;
+    CompressRenamedFn m_pRenamed = nullptr;
+    int m_nRenamed = 0;
 };

@@ -2,6 +2,8 @@
 list(APPEND BV_CORE_SOURCES
   platform/CActionJournal.cpp
   platform/CActionJournal.h
+  platform/CDesktopOpener.cpp
+  platform/CDesktopOpener.h
   platform/CJournalRecovery.cpp
   platform/CJournalRecovery.h
   platform/FolderPath.cpp
