@@ -6,6 +6,7 @@
 #include "cli/CliText.h"
 #include "core/CCsvListWriter.h"
 #include "core/CResultsSorter.h"
+#include "core/FreesText.h"
 #include "core/MatchReason.h"
 #include "core/PathEscape.h"
 #include "core/SizeText.h"
@@ -221,6 +222,7 @@ void CCliScan::AddMatch(const ScanMatch &match)
     const WalkRecord &record = match.record;
     ++m_nListed;
     m_nListedBytes += record.size;
+    m_forecast.AddFile(record.device, record.inode, record.allocatedBytes, record.linkCount, match.heldOpen, true);
     if (m_bKeep) {
         m_store.AddResult(record, match.why);
         m_identities.push_back(record.identity);
@@ -277,7 +279,10 @@ void CCliScan::PrintSummary(const ScanOutcome &outcome) const
     const std::int64_t unreadable = outcome.skippedFolders + (outcome.rootUnavailable ? 1 : 0);
     const QString free = GetFreeSpaceText(m_root);
     QStringList lines = {
-        CliText(IDS_SELECTION_FORMAT, {FormatSize(m_nListedBytes), Number(m_nListed)}),
+        // The results page's totals line: what the files take, and what
+        // removing them would really give back.
+        CliText(IDS_SELECTION_FORMAT, {FormatSize(m_nListedBytes), Number(m_nListed)}) + QLatin1String("  ")
+            + FormatFrees(m_forecast.GetForecast(), m_forecast.GetForecast()),
         CliText(IDS_FREE_SPACE_FORMAT, {free.isEmpty() ? QStringLiteral("?") : free}),
         CliText(IDS_CLI_SUMMARY_LISTED, {Number(m_nListed), Number(m_nListedBytes)}),
         CliText(IDS_CLI_SUMMARY_EXAMINED, {Number(m_nExamined)}),
@@ -287,6 +292,7 @@ void CCliScan::PrintSummary(const ScanOutcome &outcome) const
     const QString why = CProtection::SummaryText(outcome.protectedCounts, false, outcome.unreadableProcesses);
     if (!why.isEmpty())
         lines.append(why);
+    lines.append(outcome.GetSpaceNotes());
     const QByteArray text = lines.join(QLatin1Char('\n')).toUtf8() + '\n';
     std::fflush(stdout);
     std::fwrite(text.constData(), 1, std::size_t(text.size()), stderr);

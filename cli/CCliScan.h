@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CFreeForecast.h"
 #include "core/CResultStore.h"
 #include "core/CScanSession.h"
 #include "platform/FileIdentity.h"
@@ -56,6 +57,7 @@ private:
     std::int64_t m_nExamined = 0;
     std::int64_t m_nListed = 0;
     std::int64_t m_nListedBytes = 0;
+    CFreeForecast m_forecast;       // what removing every listed file frees
 
     QElapsedTimer m_clock;
     std::int64_t m_nNextProgressMs = 0;

@@ -5,6 +5,7 @@
 #include "core/CProcOpenFileSource.h"
 #include "core/CProtectionFilter.h"
 #include "platform/CDirectoryWalker.h"
+#include "platform/CFileSystemInfo.h"
 
 CScanSession::CScanSession(const CFileScan &criteria, const QByteArray &drive)
     : m_criteria(criteria)
@@ -63,12 +64,27 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
         outcome.protectedCounts = m_pProtection->GetCounts();
         outcome.unreadableProcesses = m_pProtection->GetUnreadableProcesses();
     }
+    const FileSystemInfo drive = CFileSystemInfo::Query(m_drive);
+    if (drive.ok) {
+        const CHeldOpenFiles &held = m_pProtection && m_pProtection->KnowsOpenFiles()
+                                         ? m_pProtection->GetHeldOpenFiles()
+                                         : m_heldOpen;
+        outcome.deletedOpen.Collect(held.GetDeletedOpen(), drive.device, drive.mountId);
+    }
     m_pSink = nullptr;
     m_pProgress = nullptr;
     m_pMatcher.reset();
     m_pProtection.reset();
     m_heldOpen = CHeldOpenFiles();
     return outcome;
+}
+
+QStringList ScanOutcome::GetSpaceNotes() const
+{
+    QStringList notes;
+    if (const QString held = deletedOpen.SummaryText(); !held.isEmpty())
+        notes.append(held);
+    return notes;
 }
 
 void CScanSession::OnFile(const WalkRecord &record)

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/CDeletedOpenSpace.h"
 #include "core/CHeldOpenFiles.h"
 #include "core/CMatchSink.h"
 #include "core/CProtection.h"
 
 #include <QByteArray>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -42,6 +44,12 @@ struct ScanOutcome
     CProtection::Counts protectedCounts{};
     int unreadableProcesses = 0;
     bool protectedLocked = false; // protected files were listed locked, not left out
+    // Space on the drive that files deleted but still open hold.
+    CDeletedOpenSpace deletedOpen;
+
+    // What both front ends say about space no listed file shows, one text
+    // per fact; empty when there is nothing to say.
+    QStringList GetSpaceNotes() const;
 };
 
 // One scan of one drive, the same for every front end: the walk, the

@@ -1,5 +1,8 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  platform/CFileSystemInfo.cpp
+  platform/CFileSystemInfo.h
+  platform/DeletedOpenFile.h
   platform/CMarkerFiles.cpp
   platform/CMarkerFiles.h
   platform/CUserCredentials.cpp
