@@ -1,11 +1,13 @@
 #include "cli/CCliScan.h"
 
 #include "cli/CCommandLine.h"
+#include "cli/CJsonListWriter.h"
 #include "cli/CListFile.h"
 #include "cli/COutput.h"
 #include "cli/CliText.h"
 #include "core/CCsvListWriter.h"
 #include "core/CResultsSorter.h"
+#include "core/CTrashGrouper.h"
 #include "core/FreesText.h"
 #include "core/MatchReason.h"
 #include "core/PathEscape.h"
@@ -183,6 +185,16 @@ void CCliScan::WriteLine(const char *path, qsizetype pathSize, std::int64_t size
     FlushIfDue();
 }
 
+void CCliScan::WriteRow(const CCsvListWriter::Row &row)
+{
+    if (m_request.json)
+        CJsonListWriter::AppendFile(row, m_nWritten == 0, m_pOut->Buffer());
+    else
+        CCsvListWriter::AppendRow(row, m_pOut->Buffer());
+    ++m_nWritten;
+    FlushIfDue();
+}
+
 void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason)
 {
     CCsvListWriter::Row row;
@@ -197,8 +209,7 @@ void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason)
     row.accessed = record.accessedTime;
     row.reason = &reason;
     row.checked = true; // every file listed here is one an action would take
-    CCsvListWriter::AppendRow(row, m_pOut->Buffer());
-    FlushIfDue();
+    WriteRow(row);
 }
 
 void CCliScan::FlushIfDue()
@@ -227,7 +238,7 @@ void CCliScan::AddMatch(const ScanMatch &match)
         m_store.AddResult(record, match.why);
         m_identities.push_back(record.identity);
     }
-    if (m_bStream && m_request.csv) {
+    if (m_bStream && (m_request.csv || m_request.json)) {
         WriteCsvRecord(record, match.why.text);
     } else if (m_bStream) {
         m_path.clear();
@@ -241,10 +252,11 @@ void CCliScan::AddMatch(const ScanMatch &match)
 
 void CCliScan::WriteStored(const std::vector<int> &order)
 {
+    QByteArray name;
+    QByteArray folder;
     for (int index : order) {
-        if (m_request.csv) {
-            CCsvListWriter::AppendStoreRow(m_store, index, m_pOut->Buffer());
-            FlushIfDue();
+        if (m_request.csv || m_request.json) {
+            WriteRow(CCsvListWriter::StoreRow(m_store, index, name, folder));
             continue;
         }
         const QByteArray path = m_store.GetPath(index);
@@ -258,8 +270,13 @@ bool CCliScan::SaveList(const std::vector<int> &order)
     QByteArray text;
     CListFile::AppendHeader(text, m_root);
     for (int index : order) {
+        if (m_store.GetTrash().Find(index)) {
+            AppendTrashEntry(text, index);
+            continue;
+        }
         const QByteArray path = m_store.GetPath(index);
-        CListFile::AppendEntry(text, path.constData(), path.size(), m_identities[std::size_t(index)]);
+        CListFile::AppendEntry(text, path.constData(), path.size(), m_identities[std::size_t(index)],
+                               m_store.GetRuleFolderDepth(m_store.GetPaths().GetFolderIndex(index)));
     }
     CListFile::AppendFooter(text);
     int error = 0;
@@ -269,6 +286,24 @@ bool CCliScan::SaveList(const std::vector<int> &order)
         return false;
     }
     return true;
+}
+
+void CCliScan::AppendTrashEntry(QByteArray &text, int index) const
+{
+    const CTrashItem &item = *m_store.GetTrash().Find(index);
+    const QByteArray row = m_store.GetPath(index);
+    if (item.isFolder) {
+        for (const CTrashItem::Member &member : item.members) {
+            const QByteArray path = row + '/' + member.relativePath;
+            CListFile::AppendEntry(text, path.constData(), path.size(), member.identity);
+        }
+    } else {
+        CListFile::AppendEntry(text, row.constData(), row.size(), m_identities[std::size_t(index)]);
+    }
+    if (item.hasInfo) {
+        const QByteArray info = item.InfoFolder() + '/' + item.InfoName();
+        CListFile::AppendEntry(text, info.constData(), info.size(), item.infoIdentity);
+    }
 }
 
 void CCliScan::PrintSummary(const ScanOutcome &outcome) const
@@ -313,16 +348,23 @@ int CCliScan::Run()
     const bool sorted = m_request.sortColumn >= 0 || m_request.reverse;
     m_bKeep = sorted || !m_request.savePath.isEmpty();
     m_bStream = !sorted;
-    m_bProgress = CPathInfo::IsTerminal(2);
+    // A progress line is drawn with control sequences: only on a terminal
+    // that takes them, and never into a file or a pipe.
+    m_bProgress = !m_request.noProgress && COutput::TakesControlSequences(2);
     m_bOutOnTerminal = m_bProgress && CPathInfo::IsTerminal(1);
     m_clock.start();
     if (m_request.csv)
         CCsvListWriter::AppendHeader(out.Buffer());
+    if (m_request.json)
+        CJsonListWriter::AppendStart(m_root, out.Buffer());
 
     CScanSession session(criteria, m_root);
     // Only files an action may take are listed: nothing here shows a file locked.
     session.SetListProtectedLocked(false);
-    const ScanOutcome outcome = session.Run(*this, *this);
+    // A trash entry is one line, as on the results page.
+    CTrashGrouper trash(*this, m_store, m_store.GetTrash(), m_root, CTrashGrouper::HomeTrash());
+    const ScanOutcome outcome = session.Run(trash, *this);
+    trash.Flush();
     if (m_bProgress)
         ShowProgress(true);
 
@@ -336,6 +378,16 @@ int CCliScan::Run()
         else
             std::reverse(order.begin(), order.end());
         WriteStored(order);
+    }
+    if (m_request.json) {
+        CJsonListWriter::Figures figures;
+        figures.examined = m_nExamined;
+        figures.listed = m_nListed;
+        figures.listedBytes = m_nListedBytes;
+        figures.unreadableFolders = outcome.skippedFolders + (outcome.rootUnavailable ? 1 : 0);
+        for (std::int64_t count : outcome.protectedCounts)
+            figures.protectedFiles += count;
+        CJsonListWriter::AppendEnd(figures, out.Buffer());
     }
     ClearProgress();
     out.Flush();
@@ -351,9 +403,12 @@ int CCliScan::Run()
     if (m_request.summary)
         PrintSummary(outcome);
     if (outcome.rootUnavailable) {
+        // As a missing drive: nothing could be listed, nothing was touched.
         PrintError(CliText(IDS_CLI_NO_SUCH_PATH, {QString::fromUtf8(EscapeForMessage(m_request.drive)),
                                                   SystemReason(EACCES)}));
-        ok = false;
+        return kExitUsage;
     }
-    return ok ? kExitOk : kExitFailed;
+    // Folders that could not be read leave the list incomplete: a script
+    // must not take it for the whole drive (as du and find say too).
+    return ok && outcome.skippedFolders == 0 ? kExitOk : kExitFailed;
 }

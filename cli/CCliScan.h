@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CCsvListWriter.h"
 #include "core/CFreeForecast.h"
 #include "core/CResultStore.h"
 #include "core/CScanSession.h"
@@ -16,7 +17,8 @@ class COutput;
 // `brimvale-cli scan`: runs the wizard's scan session on DRIVE (the same
 // walk, matching and protection; protected files are always left out) and
 // writes the listed files to standard output (and to a list file with
-// --save). Returns the exit status.
+// --save). Returns the exit status. A trash entry is one line, as on the
+// results page (CTrashGrouper hands it on).
 class CCliScan : public CMatchSink, public CScanProgress
 {
 public:
@@ -35,9 +37,13 @@ private:
     void WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified,
                    const QString &reason);
     void WriteCsvRecord(const WalkRecord &record, const QString &reason);
+    // A row of the CSV or JSON list.
+    void WriteRow(const CCsvListWriter::Row &row);
     void FlushIfDue();
     void WriteStored(const std::vector<int> &order);
     bool SaveList(const std::vector<int> &order);
+    // A trash entry's files, each with its identity, and its information.
+    void AppendTrashEntry(QByteArray &text, int index) const;
     void PrintSummary(const ScanOutcome &outcome) const;
     void ShowProgress(bool force);
     void ClearProgress();
@@ -58,6 +64,7 @@ private:
     std::int64_t m_nListed = 0;
     std::int64_t m_nListedBytes = 0;
     CFreeForecast m_forecast;       // what removing every listed file frees
+    std::int64_t m_nWritten = 0;    // rows of a CSV or JSON list
 
     QElapsedTimer m_clock;
     std::int64_t m_nNextProgressMs = 0;

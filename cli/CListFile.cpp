@@ -41,7 +41,7 @@ bool ParseUInt64(const QByteArray &field, std::uint64_t &value)
 bool ParseEntry(const QByteArray &line, ListEntry &entry)
 {
     const QList<QByteArray> fields = line.split('\t');
-    if (fields.size() != 7)
+    if (fields.size() != 7 && fields.size() != 8)
         return false;
     if (!UnescapePath(fields[0], entry.path))
         return false;
@@ -68,6 +68,10 @@ bool ParseEntry(const QByteArray &line, ListEntry &entry)
         if (!ParseInt64(fields[6], id.birthNs, true))
             return false;
     }
+    std::int64_t depth = -1;
+    if (fields.size() == 8 && (!ParseInt64(fields[7], depth, false) || depth > 1000000))
+        return false;
+    entry.ruleDepth = int(depth);
     return true;
 }
 
@@ -83,7 +87,8 @@ void CListFile::AppendHeader(QByteArray &out, const QByteArray &root)
     out += '\n';
 }
 
-void CListFile::AppendEntry(QByteArray &out, const char *path, qsizetype pathSize, const FileIdentity &identity)
+void CListFile::AppendEntry(QByteArray &out, const char *path, qsizetype pathSize, const FileIdentity &identity,
+                            int ruleDepth)
 {
     AppendEscapedPath(path, pathSize, out);
     out += '\t';
@@ -99,6 +104,10 @@ void CListFile::AppendEntry(QByteArray &out, const char *path, qsizetype pathSiz
         out += QByteArray::number(qint64(identity.birthNs));
     else
         out += '-';
+    if (ruleDepth >= 0) {
+        out += '\t';
+        out += QByteArray::number(ruleDepth);
+    }
     out += '\n';
 }
 

@@ -10,6 +10,10 @@ struct ListEntry
 {
     QByteArray path;
     FileIdentity identity;
+    // Levels below the list's root of the folder whose rule listed the file
+    // (0 the root itself), -1 when none did: an action removes the folders
+    // it empties below that one.
+    int ruleDepth = -1;
 };
 
 // The text file `scan --save` writes and the actions read. One line per file,
@@ -19,6 +23,7 @@ struct ListEntry
 //   brimvale-list <TAB> 1
 //   root <TAB> /drive/root
 //   /drive/root/a.tmp <TAB> device <TAB> inode <TAB> file|link <TAB> size <TAB> mtime-ns <TAB> birth-ns|-
+//       [<TAB> rule-depth]
 //   end
 //
 // The closing line tells a complete list from one cut short. Removing file
@@ -30,7 +35,8 @@ public:
     static const char *Magic() { return "brimvale-list"; }
 
     static void AppendHeader(QByteArray &out, const QByteArray &root);
-    static void AppendEntry(QByteArray &out, const char *path, qsizetype pathSize, const FileIdentity &identity);
+    static void AppendEntry(QByteArray &out, const char *path, qsizetype pathSize, const FileIdentity &identity,
+                            int ruleDepth = -1);
     static void AppendFooter(QByteArray &out);
 
     // Whether `text` starts like a list of any version (so that saving over

@@ -76,10 +76,9 @@ CProtection::CProtection(const QByteArray &driveRoot, CProtectedTrees trees,
 std::unique_ptr<CProtection> CProtection::ForDrive(const QByteArray &driveRoot)
 {
     const QByteArray root = NormalisedRoot(driveRoot);
-    const QByteArray database = (root == "/" ? QByteArray() : root) + "/var/lib/dpkg";
     const QByteArray home = HomeFolder();
     auto protection = std::make_unique<CProtection>(root, CProtectedTrees(home.isEmpty() ? home : RealPath(home)),
-                                                    std::make_unique<CDpkgFileSource>(database),
+                                                    std::make_unique<CDpkgFileSource>(root),
                                                     std::make_unique<CProcOpenFileSource>());
     protection->SetUser(CUserCredentials::Current());
     return protection;

@@ -102,6 +102,55 @@ void AppendEscapedPath(const char *raw, qsizetype size, QByteArray &out)
     }
 }
 
+void AppendJsonString(const char *raw, qsizetype size, QByteArray &out)
+{
+    const auto *bytes = reinterpret_cast<const std::uint8_t *>(raw);
+    const auto appendUnicodeEscape = [&out](std::uint32_t value) {
+        const char escape[6] = {'\\', 'u', kHex[(value >> 12) & 0x0F], kHex[(value >> 8) & 0x0F],
+                                kHex[(value >> 4) & 0x0F], kHex[value & 0x0F]};
+        out.append(escape, 6);
+    };
+    out += '"';
+    qsizetype i = 0;
+    while (i < size) {
+        qsizetype run = i;
+        while (run < size && bytes[run] >= 0x20 && bytes[run] < 0x7F && bytes[run] != '\\' && bytes[run] != '"')
+            ++run;
+        if (run > i) {
+            out.append(raw + i, run - i);
+            i = run;
+            continue;
+        }
+        const std::uint8_t b = bytes[i];
+        switch (b) {
+        case '\\': out.append("\\\\", 2); ++i; continue;
+        case '"': out.append("\\\"", 2); ++i; continue;
+        case '\t': out.append("\\t", 2); ++i; continue;
+        case '\n': out.append("\\n", 2); ++i; continue;
+        case '\r': out.append("\\r", 2); ++i; continue;
+        default: break;
+        }
+        if (b < 0x80) {
+            appendUnicodeEscape(b);
+            ++i;
+            continue;
+        }
+        std::uint32_t codePoint = 0;
+        const int length = ValidSequenceLength(bytes + i, size - i, codePoint);
+        if (length == 0) {
+            appendUnicodeEscape(0xDC00 | b);
+            ++i;
+        } else if (codePoint <= 0x9F) {
+            appendUnicodeEscape(codePoint);
+            i += length;
+        } else {
+            out.append(raw + i, length);
+            i += length;
+        }
+    }
+    out += '"';
+}
+
 QByteArray EscapePath(const QByteArray &raw)
 {
     QByteArray out;

@@ -17,3 +17,11 @@ void AppendEscapedPath(const char *raw, qsizetype size, QByteArray &out);
 // a backslash that does not start one of the escapes above, or a control
 // character that should have been escaped.
 bool UnescapePath(const QByteArray &text, QByteArray &raw);
+
+// Appends `raw` as a JSON string, quotes included. Valid UTF-8 is kept as
+// it is (quote, backslash and control characters escaped, C1 controls as
+// \u0080...); each byte that is not part of valid UTF-8 becomes the lone
+// surrogate \udcHH (HH its value, 80 to ff), the form Python's
+// "surrogateescape" reads back to the very byte (os.fsencode). No valid
+// UTF-8 text holds a surrogate, so the form is never ambiguous.
+void AppendJsonString(const char *raw, qsizetype size, QByteArray &out);

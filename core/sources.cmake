@@ -20,6 +20,8 @@ list(APPEND BV_CORE_SOURCES
   core/CBytePages.h
   core/CChunkedArray.h
   core/CFreeForecast.cpp
+  core/CRecordChain.cpp
+  core/CRecordChain.h
   core/CTrashEntryRemover.cpp
   core/CTrashEntryRemover.h
   core/CTrashInfo.cpp

@@ -9,6 +9,8 @@ list(APPEND BV_CORE_SOURCES
   platform/CUserCredentials.h
   platform/CacheDirTag.cpp
   platform/CacheDirTag.h
+  platform/CCommandPipe.cpp
+  platform/CCommandPipe.h
   platform/CDetachedProcess.cpp
   platform/CDetachedProcess.h
   platform/CDirectoryWalker.cpp
