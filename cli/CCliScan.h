@@ -36,7 +36,8 @@ private:
     bool CheckSaveTarget();
     void WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified,
                    const QString &reason);
-    void WriteCsvRecord(const WalkRecord &record, const QString &reason);
+    // `item`: the file's index in the forecast.
+    void WriteCsvRecord(const WalkRecord &record, const QString &reason, int item);
     // A row of the CSV or JSON list.
     void WriteRow(const CCsvListWriter::Row &row);
     void FlushIfDue();

@@ -376,8 +376,10 @@ QVariant CResultsModel::data(const QModelIndex &index, int role) const
     case Qt::UserRole:
         return item;
     case Qt::ToolTipRole:
-        if (!m_store.IsLocked(item))
-            return QVariant();
+        if (!m_store.IsLocked(item)) {
+            const std::int64_t shared = m_store.GetForecast().GetSharedBytes(item);
+            return shared > 0 ? QVariant(FormatString(IDS_WHY_SHARED, {FormatSize(shared)})) : QVariant();
+        }
         return LoadString(IDS_PROTECTED_TOOLTIP)
             .replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(m_store.GetLockReason(item))));
     case kCheckLockedRole:

@@ -363,7 +363,8 @@ void CResultsPage::SetActionButtons(bool bEnable)
 void CResultsPage::UpdateSelectionText()
 {
     m_bSelectionTextStale = false;
-    m_totals.ShowSelection(m_nSelectedBytes, m_nSelectedCount, m_nForecastBytes);
+    m_totals.ShowSelection(m_nSelectedBytes, m_nSelectedCount, m_nForecastBytes,
+                           m_pModel->GetStore().GetUpToBytes());
 }
 
 void CResultsPage::UpdateFreeSpaceText()

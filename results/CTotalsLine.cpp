@@ -44,12 +44,13 @@ void CTotalsLine::Attach(QWidget *page, QLabel *selection, QLabel *frees, QLabel
         m_nFreeSpaceWidth = m_pFreeSpace->width();
 }
 
-void CTotalsLine::ShowSelection(std::int64_t selectedBytes, int selectedCount, std::int64_t forecastBytes)
+void CTotalsLine::ShowSelection(std::int64_t selectedBytes, int selectedCount, std::int64_t forecastBytes,
+                                std::int64_t upToBytes)
 {
     if (m_pSelection)
         m_pSelection->setText(FillFormat(LoadString(IDS_SELECTION_FORMAT), FormatSize(selectedBytes), selectedCount));
     if (m_pFrees)
-        m_pFrees->setText(FormatFrees(forecastBytes, forecastBytes));
+        m_pFrees->setText(FormatFrees(forecastBytes, upToBytes));
     Layout();
 }
 

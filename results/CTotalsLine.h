@@ -21,7 +21,9 @@ public:
     void Attach(QWidget *page, QLabel *selection, QLabel *frees, QLabel *freeSpace, QLabel *protectedLine,
                 QLabel *skippedFolders, QLabel *spaceNotes = nullptr);
 
-    void ShowSelection(std::int64_t selectedBytes, int selectedCount, std::int64_t forecastBytes);
+    // `forecastBytes` surely come back, `upToBytes` at most.
+    void ShowSelection(std::int64_t selectedBytes, int selectedCount, std::int64_t forecastBytes,
+                       std::int64_t upToBytes);
     void ShowFreeSpace(const QString &freeSpace);
     void ShowProtected(const CProtection::Counts &counts, bool bLocked, int unreadableProcesses);
     // Space no listed file shows (files deleted but still open, snapshots),

@@ -1,5 +1,6 @@
 // What the scan tells about space no listed file shows, and what removing the
 // listed files frees, as the results page and the command line report it.
+#include "LoopImage.h"
 #include "OpenFileHolder.h"
 #include "ResultsPageOnDrive.h"
 #include "ScanIntoStore.h"
@@ -40,21 +41,6 @@ CliRun RunCliSummary(const QByteArray &root, const QStringList &criteria = {})
     run.exitCode = process.exitCode();
     run.err = process.readAllStandardError();
     return run;
-}
-
-// A file of `size` bytes of data (not a hole), so that it takes its blocks.
-bool WriteData(const QByteArray &path, std::int64_t size)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const QByteArray block(65536, 'x');
-    bool ok = true;
-    for (std::int64_t done = 0; ok && done < size; done += block.size())
-        ok = ::write(fd, block.constData(), std::size_t(qMin<std::int64_t>(block.size(), size - done))) > 0;
-    ok = ::fsync(fd) == 0 && ok;
-    ::close(fd);
-    return ok;
 }
 
 QByteArray OwnProgramName()
@@ -100,6 +86,7 @@ private slots:
     void deletedOpenFilesAreCountedOnTheDriveOnly();
     void aProcessHoldingADeletedFileIsNamedUntilItEnds();
     void summaryTellsWhatRemovingTheListFrees();
+    void sharedDataOnTheCommandLine();
 };
 
 using Files = std::vector<DeletedOpenFile>;
@@ -155,7 +142,7 @@ void TestSpaceReport::aProcessHoldingADeletedFileIsNamedUntilItEnds()
     TempDrive drive;
     QVERIFY(drive.makeFolder("logs"));
     const std::int64_t size = 10 * 1048576;
-    QVERIFY(WriteData(drive.path("logs/held.log"), size));
+    QVERIFY(LoopImage::WriteData(drive.path("logs/held.log"), size));
     struct stat st;
     QCOMPARE(::stat(drive.path("logs/held.log").constData(), &st), 0);
     const std::int64_t allocated = std::int64_t(st.st_blocks) * 512;
@@ -204,9 +191,9 @@ void TestSpaceReport::summaryTellsWhatRemovingTheListFrees()
     // nothing, a hard link the list does not hold keeps its file.
     TempDrive drive;
     QVERIFY(drive.makeFolder("Cache"));
-    QVERIFY(WriteData(drive.path("Cache/data"), 1048576));
+    QVERIFY(LoopImage::WriteData(drive.path("Cache/data"), 1048576));
     QVERIFY(drive.makeFile("Cache/sparse", 50 * 1048576));
-    QVERIFY(WriteData(drive.path("Cache/linked"), 2 * 1048576));
+    QVERIFY(LoopImage::WriteData(drive.path("Cache/linked"), 2 * 1048576));
     QCOMPARE(::link(drive.path("Cache/linked").constData(), drive.path("kept-link").constData()), 0);
     struct stat st;
     QCOMPARE(::stat(drive.path("Cache/data").constData(), &st), 0);
@@ -217,6 +204,31 @@ void TestSpaceReport::summaryTellsWhatRemovingTheListFrees()
     const QString err = QString::fromUtf8(cli.err);
     QVERIFY2(err.contains(QStringLiteral("Selected : 53 MB in 3 files  frees about ") + FormatSize(frees) + '\n'),
              qPrintable(err));
+}
+
+void TestSpaceReport::sharedDataOnTheCommandLine()
+{
+    LoopImage image(LoopImage::Btrfs);
+    if (!image.isMounted())
+        QSKIP(image.whyNot().constData());
+    QVERIFY(LoopImage::Run({"mkdir", "-p", image.path("docs"), image.path("Cache")}));
+    QVERIFY(LoopImage::WriteData(image.path("docs/orig.bin"), 64 * 1048576));
+    QVERIFY(LoopImage::Reflink(image.path("docs/orig.bin"), image.path("Cache/copy.bin")));
+    QVERIFY(image.Sync());
+    const CliRun cli = RunCliSummary(image.root());
+    QCOMPARE(cli.exitCode, 0);
+    QVERIFY2(cli.err.contains("Selected : 64 MB in 1 files  frees about 0 B (up to 64 MB)\n"), cli.err.constData());
+
+    // Each row says what removing that file alone frees: none of the shared
+    // data surely, all of it at most.
+    QProcess process;
+    process.start(QStringLiteral(BV_CLI_PATH), {QStringLiteral("scan"), QStringLiteral("--format"), QStringLiteral("csv"),
+                                                QStringLiteral("--"), QFile::decodeName(image.root())});
+    QVERIFY(process.waitForFinished(60000));
+    const QByteArray csv = process.readAllStandardOutput();
+    QVERIFY2(csv.startsWith("file,folder,size,allocated,created,modified,accessed,reason,checked,frees_min,frees_max\r\n"),
+             csv.constData());
+    QVERIFY2(csv.contains(",1,0,67108864\r\n"), csv.constData());
 }
 
 QTEST_MAIN(TestSpaceReport)
