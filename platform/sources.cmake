@@ -8,6 +8,8 @@ list(APPEND BV_CORE_SOURCES
   platform/CFileSystemInfo.cpp
   platform/CFileSystemInfo.h
   platform/DeletedOpenFile.h
+  platform/CDesktopOpener.cpp
+  platform/CDesktopOpener.h
   platform/CMarkerFiles.cpp
   platform/CMarkerFiles.h
   platform/CUserCredentials.cpp
