@@ -2,6 +2,14 @@
 list(APPEND BV_CORE_SOURCES
   platform/CActionJournal.cpp
   platform/CActionJournal.h
+  platform/CBtrfsSnapshots.cpp
+  platform/CBtrfsSnapshots.h
+  platform/CFileExtents.cpp
+  platform/CFileExtents.h
+  platform/SharedExtent.h
+  platform/CFileSystemInfo.cpp
+  platform/CFileSystemInfo.h
+  platform/DeletedOpenFile.h
   platform/CDesktopOpener.cpp
   platform/CDesktopOpener.h
   platform/CJournalRecovery.cpp
