@@ -74,7 +74,8 @@ QString CCliAction::ReasonText(const FileOpResult &result)
     case FileOpCode::Replaced:
     case FileOpCode::Changed: return CliText(IDS_CLI_REASON_REPLACED);
     case FileOpCode::Permission: return CliText(IDS_CLI_REASON_PERMISSION);
-    case FileOpCode::LeftAside: return DescribeFileOp(result);
+    case FileOpCode::LeftAside:
+    case FileOpCode::AlreadyThere: return DescribeFileOp(result);
     case FileOpCode::Protected: return CliText(IDS_CLI_REASON_PROTECTED);
     case FileOpCode::Failed: break;
     }

@@ -85,6 +85,8 @@ FileOpResult CCompressStep::Store(const QByteArray &path, const QByteArray &entr
             m_onError(path);
         return FileOpResult::Make(FileOpCode::Failed, EIO);
     }
+    if (m_pRenamed)
+        m_nRenamed += m_pRenamed();
     if (g_nCompressCallbacks >= 3)
         return FileOpResult::Make(FileOpCode::Failed, EAGAIN);
     return FileOpResult::Success();

@@ -274,6 +274,7 @@ QString CProtection::SummaryText(const Counts &counts, bool bLocked, int unreada
         sentences.append(Fill(Fill(LoadString(IDS_LIVE_LEFT_UNCHECKED), counts[kLeftUnchecked]),
                               CLiveWorkItems::kLiveWorkHours));
     if (unreadableProcesses > 0)
-        sentences.append(Fill(LoadString(IDS_PROTECTED_UNREADABLE), unreadableProcesses));
+        sentences.append(unreadableProcesses == 1 ? LoadString(IDS_PROTECTED_UNREADABLE_ONE)
+                                                  : Fill(LoadString(IDS_PROTECTED_UNREADABLE), unreadableProcesses));
     return sentences.join(QStringLiteral("; "));
 }

@@ -6,10 +6,9 @@ namespace {
 
 const char kHex[] = "0123456789abcdef";
 
-// Length of the valid UTF-8 sequence at `p` (at most `left` bytes), 0 when
-// the bytes there are not one: overlong forms, surrogates and code points
-// above U+10FFFF are refused as a strict decoder refuses them.
-int ValidSequenceLength(const std::uint8_t *p, qsizetype left, std::uint32_t &codePoint)
+} // namespace
+
+int Utf8SequenceLength(const unsigned char *p, qsizetype left, std::uint32_t &codePoint)
 {
     const std::uint8_t b0 = p[0];
     int length;
@@ -40,6 +39,8 @@ int ValidSequenceLength(const std::uint8_t *p, qsizetype left, std::uint32_t &co
         return 0;
     return length;
 }
+
+namespace {
 
 void AppendHex(std::uint8_t byte, QByteArray &out)
 {
@@ -88,7 +89,7 @@ void AppendEscapedPath(const char *raw, qsizetype size, QByteArray &out)
             continue;
         }
         std::uint32_t codePoint = 0;
-        const int length = ValidSequenceLength(bytes + i, size - i, codePoint);
+        const int length = Utf8SequenceLength(bytes + i, size - i, codePoint);
         if (length == 0 || (codePoint >= 0x80 && codePoint <= 0x9F)) {
             // Not UTF-8, or a C1 control a terminal might obey: byte by byte.
             const int count = length == 0 ? 1 : length;
@@ -136,7 +137,7 @@ void AppendJsonString(const char *raw, qsizetype size, QByteArray &out)
             continue;
         }
         std::uint32_t codePoint = 0;
-        const int length = ValidSequenceLength(bytes + i, size - i, codePoint);
+        const int length = Utf8SequenceLength(bytes + i, size - i, codePoint);
         if (length == 0) {
             appendUnicodeEscape(0xDC00 | b);
             ++i;

@@ -84,6 +84,8 @@ list(APPEND BV_CORE_SOURCES
   core/FileOpReason.h
   core/PageSequence.cpp
   core/PageSequence.h
+  core/NameText.cpp
+  core/NameText.h
   core/PathEscape.cpp
   core/PathEscape.h
   core/ResultColumns.h

@@ -1,5 +1,7 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  platform/CDesktopOpener.cpp
+  platform/CDesktopOpener.h
   platform/CMarkerFiles.cpp
   platform/CMarkerFiles.h
   platform/CUserCredentials.cpp

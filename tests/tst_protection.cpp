@@ -698,6 +698,8 @@ void TestProtection::summaryLine()
                             "open files of 3 processes could not be read"));
     QCOMPARE(CProtection::SummaryText(CProtection::Counts{}, true, 2),
              QStringLiteral("open files of 2 processes could not be read"));
+    QCOMPARE(CProtection::SummaryText(CProtection::Counts{}, true, 1),
+             QStringLiteral("open files of 1 process could not be read"));
 }
 
 QTEST_MAIN(TestProtection)

@@ -10,7 +10,7 @@
 # Not needed to build or test, so not installed here: xvfb, to look at the
 # real windows on a headless machine (xvfb-run -a ./build/brimvale), and
 # python3-pyatspi with at-spi2-core for bench/atspi_tree.py.
-BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools zlib1g-dev zip unzip python3 fonts-dejavu-core desktop-file-utils appstream dpkg-dev file binutils qt6-svg-dev qt6-base-private-dev qt6-l10n-tools lintian"
+BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools zlib1g-dev zip unzip python3 fonts-dejavu-core desktop-file-utils appstream dpkg-dev file binutils qt6-svg-dev qt6-base-private-dev qt6-l10n-tools lintian e2fsprogs"
 
 bv_missing_packages() {
     local missing="" pkg
