@@ -1,8 +1,12 @@
 #include "platform/CDiskSpace.h"
 
+#include "platform/CFileSystemInfo.h"
+
 #include <cerrno>
 #include <limits>
+#include <fcntl.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,4 +36,15 @@ DiskSpace CDiskSpace::Query(const QByteArray &path)
     space.freeBytes = Bytes(info.f_bavail, unit);
     space.unusedBytes = Bytes(info.f_bfree, unit);
     return space;
+}
+
+DiskSpace CDiskSpace::QuerySettled(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        if (CFileSystemInfo::QueryOpen(fd).canShareExtents)
+            ::syncfs(fd);
+        ::close(fd);
+    }
+    return Query(path);
 }

@@ -1,5 +1,6 @@
 #include "results/CTotalsLine.h"
 
+#include "core/FreesText.h"
 #include "core/SizeText.h"
 #include "res/DialogUnits.h"
 #include "res/ResourceIds.h"
@@ -24,7 +25,7 @@ QString FillFormat(QString format, const QString &text, qint64 number = 0)
 } // namespace
 
 void CTotalsLine::Attach(QWidget *page, QLabel *selection, QLabel *frees, QLabel *freeSpace, QLabel *protectedLine,
-                         QLabel *skippedFolders)
+                         QLabel *skippedFolders, QLabel *spaceNotes)
 {
     m_pPage = page;
     m_pSelection = selection;
@@ -32,6 +33,7 @@ void CTotalsLine::Attach(QWidget *page, QLabel *selection, QLabel *frees, QLabel
     m_pFreeSpace = freeSpace;
     m_pProtected = protectedLine;
     m_pSkipped = skippedFolders;
+    m_pSpaceNotes = spaceNotes;
     // The totals line is laid out by the widths of its texts, each on one
     // line: a label allowed to wrap would show only its first line there.
     for (QLabel *label : {m_pSelection, m_pFrees, m_pFreeSpace}) {
@@ -42,12 +44,13 @@ void CTotalsLine::Attach(QWidget *page, QLabel *selection, QLabel *frees, QLabel
         m_nFreeSpaceWidth = m_pFreeSpace->width();
 }
 
-void CTotalsLine::ShowSelection(std::int64_t selectedBytes, int selectedCount, std::int64_t forecastBytes)
+void CTotalsLine::ShowSelection(std::int64_t selectedBytes, int selectedCount, std::int64_t forecastBytes,
+                                std::int64_t upToBytes)
 {
     if (m_pSelection)
         m_pSelection->setText(FillFormat(LoadString(IDS_SELECTION_FORMAT), FormatSize(selectedBytes), selectedCount));
     if (m_pFrees)
-        m_pFrees->setText(FillFormat(LoadString(IDS_FREES_ABOUT), FormatSize(forecastBytes)));
+        m_pFrees->setText(FormatFrees(forecastBytes, upToBytes));
     Layout();
 }
 
@@ -70,6 +73,18 @@ void CTotalsLine::ShowProtected(const CProtection::Counts &counts, bool bLocked,
     const int room = m_pProtected->contentsRect().width() - 2 * m_pProtected->margin();
     m_pProtected->setText(m_pProtected->fontMetrics().elidedText(text, Qt::ElideRight, room));
     m_pProtected->setToolTip(text);
+}
+
+void CTotalsLine::ShowSpaceNotes(const QStringList &notes)
+{
+    if (!m_pSpaceNotes)
+        return;
+    // One line like the protected files' line: cut at the edge, whole in
+    // the tooltip.
+    const QString text = notes.join(QStringLiteral("  "));
+    m_pSpaceNotes->setWordWrap(false);
+    m_pSpaceNotes->setText(text);
+    m_pSpaceNotes->setToolTip(text);
 }
 
 void CTotalsLine::ShowSkippedFolders(std::int64_t nSkippedFolders)
