@@ -24,6 +24,6 @@ public:
     // The same once the file system has settled what it owes: btrfs gives
     // freed blocks back only when its transaction commits, xfs when its
     // background inode work has run, so their figure is read after
-    // flushing them (syncfs); elsewhere as Query.
+    // flushing them (syncfs) until it holds still; elsewhere as Query.
     static DiskSpace QuerySettled(const QByteArray &path);
 };

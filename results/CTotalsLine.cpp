@@ -65,26 +65,26 @@ void CTotalsLine::ShowProtected(const CProtection::Counts &counts, bool bLocked,
 {
     if (!m_pProtected)
         return;
-    const QString text = CProtection::SummaryText(counts, bLocked, unreadableProcesses);
+    ShowOneLine(m_pProtected, CProtection::SummaryText(counts, bLocked, unreadableProcesses));
+}
+
+void CTotalsLine::ShowOneLine(QLabel *label, const QString &text)
+{
     // One line, never wrapped under the totals: what does not fit ends in
     // an ellipsis, so that the cut shows, and the whole text is in the
-    // tooltip (a wider sheet shows more of it).
-    m_pProtected->setWordWrap(false);
-    const int room = m_pProtected->contentsRect().width() - 2 * m_pProtected->margin();
-    m_pProtected->setText(m_pProtected->fontMetrics().elidedText(text, Qt::ElideRight, room));
-    m_pProtected->setToolTip(text);
+    // tooltip (a wider sheet shows more of it). The notes name programs,
+    // so their length is anybody's guess.
+    label->setWordWrap(false);
+    const int room = label->contentsRect().width() - 2 * label->margin();
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, room));
+    label->setToolTip(text);
 }
 
 void CTotalsLine::ShowSpaceNotes(const QStringList &notes)
 {
     if (!m_pSpaceNotes)
         return;
-    // One line like the protected files' line: cut at the edge, whole in
-    // the tooltip.
-    const QString text = notes.join(QStringLiteral("  "));
-    m_pSpaceNotes->setWordWrap(false);
-    m_pSpaceNotes->setText(text);
-    m_pSpaceNotes->setToolTip(text);
+    ShowOneLine(m_pSpaceNotes, notes.join(QStringLiteral("  ")));
 }
 
 void CTotalsLine::ShowSkippedFolders(std::int64_t nSkippedFolders)

@@ -39,6 +39,8 @@ public:
     void Layout();
 
 private:
+    static void ShowOneLine(QLabel *label, const QString &text);
+
     QWidget *m_pPage = nullptr;
     QLabel *m_pSelection = nullptr;
     QLabel *m_pFrees = nullptr;
