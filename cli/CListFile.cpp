@@ -38,9 +38,32 @@ bool ParseUInt64(const QByteArray &field, std::uint64_t &value)
     return ok;
 }
 
-bool ParseEntry(const QByteArray &line, ListEntry &entry)
+const char *StateWord(CListFile::State state)
 {
-    const QList<QByteArray> fields = line.split('\t');
+    switch (state) {
+    case CListFile::State::Unchecked:
+        return "unchecked";
+    case CListFile::State::Locked:
+        return "locked";
+    case CListFile::State::Checked:
+        break;
+    }
+    return nullptr;
+}
+
+bool ParseEntry(const QByteArray &line, ListEntry &entry, CListFile::State &state)
+{
+    QList<QByteArray> fields = line.split('\t');
+    state = CListFile::State::Checked;
+    if (fields.size() > 7) {
+        if (fields.last() == StateWord(CListFile::State::Unchecked))
+            state = CListFile::State::Unchecked;
+        else if (fields.last() == StateWord(CListFile::State::Locked))
+            state = CListFile::State::Locked;
+        else
+            return false;
+        fields.removeLast();
+    }
     if (fields.size() != 7)
         return false;
     if (!UnescapePath(fields[0], entry.path))
@@ -83,7 +106,8 @@ void CListFile::AppendHeader(QByteArray &out, const QByteArray &root)
     out += '\n';
 }
 
-void CListFile::AppendEntry(QByteArray &out, const char *path, qsizetype pathSize, const FileIdentity &identity)
+void CListFile::AppendEntry(QByteArray &out, const char *path, qsizetype pathSize, const FileIdentity &identity,
+                            State state)
 {
     AppendEscapedPath(path, pathSize, out);
     out += '\t';
@@ -99,6 +123,10 @@ void CListFile::AppendEntry(QByteArray &out, const char *path, qsizetype pathSiz
         out += QByteArray::number(qint64(identity.birthNs));
     else
         out += '-';
+    if (const char *word = StateWord(state)) {
+        out += '\t';
+        out += word;
+    }
     out += '\n';
 }
 
@@ -173,8 +201,9 @@ CListFile::Parsed CListFile::Parse(const QByteArray &text)
     parsed.entries.reserve(std::size_t(lines.size() - 3));
     for (qsizetype i = 2; i + 1 < lines.size(); ++i) {
         ListEntry entry;
+        State state = State::Checked;
         const int lineNo = int(i + 1);
-        if (!ParseEntry(lines[i], entry) || !IsCleanAbsolute(entry.path)) {
+        if (!ParseEntry(lines[i], entry, state) || !IsCleanAbsolute(entry.path)) {
             parsed.error = Error::BadLine;
             parsed.line = lineNo;
             return parsed;
@@ -190,7 +219,10 @@ CListFile::Parsed CListFile::Parse(const QByteArray &text)
             return parsed;
         }
         seen.insert(entry.path);
-        parsed.entries.push_back(std::move(entry));
+        if (state == State::Checked)
+            parsed.entries.push_back(std::move(entry));
+        else
+            ++parsed.notChecked;
     }
     return parsed;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CFileMatcher;
 class CFileScan;
@@ -49,7 +50,7 @@ struct ScanOutcome
 // and running programs need, and which files are held open. Each match goes
 // to the sink with its reason and state; progress and Cancel go through a
 // CScanProgress. Express leaves protected files out, Custom hands them on
-// locked.
+// locked; Express hands live work in temporary folders on unchecked.
 class CScanSession
 {
 public:
@@ -71,6 +72,10 @@ public:
     void SetOpenFileSourceFactory(OpenFileSourceFactory factory) { m_openFileSourceFactory = std::move(factory); }
     // Protected files are handed on locked (Custom's default) or left out.
     void SetListProtectedLocked(bool bLocked) { m_bListLocked = bLocked; }
+    // The time live work is judged against, in seconds since 1970 (the
+    // clock when the scan starts by default): a fixed time makes a scan
+    // reproducible.
+    void SetNow(std::int64_t seconds) { m_now = seconds; }
 
     static ProtectionFactory MachineProtection();
     static OpenFileSourceFactory MachineOpenFiles();
@@ -87,6 +92,7 @@ private:
     ProtectionFactory m_protectionFactory;
     OpenFileSourceFactory m_openFileSourceFactory;
     bool m_bListLocked;
+    std::optional<std::int64_t> m_now;
 
     // During Run only.
     std::unique_ptr<CProtection> m_pProtection;

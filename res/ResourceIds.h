@@ -395,6 +395,7 @@ constexpr int IDS_CLI_SUMMARY_PROTECTED = 437;   // %d
 constexpr int IDS_CLI_ARCHIVE_IS_FOLDER = 438;   // %s: archive
 constexpr int IDS_CLI_ACTION_DONE = 439;         // %s: action, %d done, %d failed
 constexpr int IDS_CLI_EMPTY_PATTERN = 440;       // %s: option
+constexpr int IDS_CLI_BAD_NOW = 640;             // %s: the variable's value
 // Results page: folders the walk could not read
 constexpr int IDS_SKIPPED_ONE_FOLDER = 380;
 constexpr int IDS_SKIPPED_FOLDERS = 381;        // %d: number of folders

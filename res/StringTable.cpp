@@ -238,6 +238,7 @@ constexpr StringEntry kStrings[] = {
     {IDS_CLI_ARCHIVE_IS_FOLDER, "%s: the archive's name is taken by a folder", kEnglishOnly},
     {IDS_CLI_ACTION_DONE, "%s: %d done, %d failed", kEnglishOnly},
     {IDS_CLI_EMPTY_PATTERN, "option %s needs a pattern that is not empty", kEnglishOnly},
+    {IDS_CLI_BAD_NOW, "BRIMVALE_NOW is not an ISO 8601 date and time: %s", kEnglishOnly},
     // Protection texts are this program's own wording.
     {IDS_PROTECTED_LEFT_OUT, QT_TRANSLATE_NOOP("StringTable", "Left out as protected : %d files (%s)")},
     {IDS_PROTECTED_LOCKED, QT_TRANSLATE_NOOP("StringTable", "Locked as protected : %d files (%s)")},
