@@ -6,17 +6,33 @@
 #include "cli/CStopSignals.h"
 #include "cli/CliText.h"
 #include "core/CActionStep.h"
+#include "core/CMatchSink.h"
 #include "core/CProtection.h"
+#include "core/CRecordChain.h"
+#include "core/CTrashGrouper.h"
 #include "core/FileOpReason.h"
+#include "core/MatchReason.h"
 #include "core/PathEscape.h"
 #include "platform/CPathInfo.h"
 #include "platform/WalkRecord.h"
 #include "res/ResourceIds.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace {
+
+// Where the files of a list read back go: straight into the store.
+class CStoreAdder : public CMatchSink
+{
+public:
+    explicit CStoreAdder(CResultStore &store) : m_store(store) {}
+    void AddMatch(const ScanMatch &match) override { m_store.AddResult(match.record, match.why); }
+
+private:
+    CResultStore &m_store;
+};
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
@@ -58,7 +74,8 @@ QString CCliAction::ReasonText(const FileOpResult &result)
     case FileOpCode::Replaced:
     case FileOpCode::Changed: return CliText(IDS_CLI_REASON_REPLACED);
     case FileOpCode::Permission: return CliText(IDS_CLI_REASON_PERMISSION);
-    case FileOpCode::LeftAside: return DescribeFileOp(result);
+    case FileOpCode::LeftAside:
+    case FileOpCode::AlreadyThere: return DescribeFileOp(result);
     case FileOpCode::Protected: return CliText(IDS_CLI_REASON_PROTECTED);
     case FileOpCode::Failed: break;
     }
@@ -161,6 +178,13 @@ bool CCliAction::ResolveTarget()
 
 void CCliAction::FillStore()
 {
+    // The files join the store's folder tree as walked files do, so that
+    // the folders an action empties are known by their depth; the files
+    // of a trash entry become its one row again.
+    CRecordChain chain(m_root);
+    CStoreAdder adder(m_store);
+    CTrashGrouper trash(adder, m_store, m_store.GetTrash(), m_root, CTrashGrouper::HomeTrash());
+    MatchReason why;
     WalkRecord record;
     for (const ListEntry &entry : m_entries) {
         const qsizetype slash = entry.path.lastIndexOf('/');
@@ -173,8 +197,11 @@ void CCliAction::FillStore()
         record.modifiedTime = entry.identity.modifiedNs / 1000000000;
         record.creationTime = entry.identity.hasBirth ? entry.identity.birthNs / 1000000000 : record.modifiedTime;
         record.accessedTime = 0;
-        m_store.AddResult(record);
+        chain.Attach(record);
+        why.folderLevel = entry.ruleDepth;
+        trash.AddMatch(ScanMatch{record, why});
     }
+    trash.Flush();
 }
 
 ActionOutcome CCliAction::RunStep(CActionStep &step, CProtection *protection)
@@ -268,5 +295,12 @@ int CCliAction::Run()
         PrintError(unavailable);
         return kExitUsage;
     }
-    return Report(RunStep(*step, protection.get()));
+    const ActionOutcome outcome = RunStep(*step, protection.get());
+    if (m_request.summary) {
+        const QByteArray line =
+            CliText(IDS_FOLDERS_REMOVED, {QString::number(step->GetRemovedFolders())}).toUtf8() + '\n';
+        std::fflush(stdout);
+        std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
+    }
+    return Report(outcome);
 }

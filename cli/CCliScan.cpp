@@ -1,11 +1,13 @@
 #include "cli/CCliScan.h"
 
 #include "cli/CCommandLine.h"
+#include "cli/CJsonListWriter.h"
 #include "cli/CListFile.h"
 #include "cli/COutput.h"
 #include "cli/CliText.h"
 #include "core/CCsvListWriter.h"
 #include "core/CResultsSorter.h"
+#include "core/CTrashGrouper.h"
 #include "core/MatchReason.h"
 #include "core/PathEscape.h"
 #include "core/SizeText.h"
@@ -214,6 +216,16 @@ void CCliScan::WriteLine(const char *path, qsizetype pathSize, std::int64_t size
     FlushIfDue();
 }
 
+void CCliScan::WriteRow(const CCsvListWriter::Row &row)
+{
+    if (m_request.json)
+        CJsonListWriter::AppendFile(row, m_nWritten == 0, m_pOut->Buffer());
+    else
+        CCsvListWriter::AppendRow(row, m_pOut->Buffer());
+    ++m_nWritten;
+    FlushIfDue();
+}
+
 void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason, bool bChecked)
 {
     CCsvListWriter::Row row;
@@ -228,8 +240,7 @@ void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason, b
     row.accessed = record.accessedTime;
     row.reason = &reason;
     row.checked = bChecked;
-    CCsvListWriter::AppendRow(row, m_pOut->Buffer());
-    FlushIfDue();
+    WriteRow(row);
 }
 
 void CCliScan::FlushIfDue()
@@ -272,7 +283,7 @@ void CCliScan::AddMatch(const ScanMatch &match)
         return;
     const QString lockedWhy = locked ? LockedReasonText(match.protection) : QString();
     const QString &why = locked ? lockedWhy : match.why.text;
-    if (m_request.csv) {
+    if (m_request.csv || m_request.json) {
         WriteCsvRecord(record, why, checked);
     } else {
         m_path.clear();
@@ -286,10 +297,11 @@ void CCliScan::AddMatch(const ScanMatch &match)
 
 void CCliScan::WriteStored(const std::vector<int> &order)
 {
+    QByteArray name;
+    QByteArray folder;
     for (int index : order) {
-        if (m_request.csv) {
-            CCsvListWriter::AppendStoreRow(m_store, index, m_pOut->Buffer());
-            FlushIfDue();
+        if (m_request.csv || m_request.json) {
+            WriteRow(CCsvListWriter::StoreRow(m_store, index, name, folder));
             continue;
         }
         const QByteArray path = m_store.GetPath(index);
@@ -303,11 +315,16 @@ bool CCliScan::SaveList(const std::vector<int> &order)
     QByteArray text;
     CListFile::AppendHeader(text, m_root);
     for (int index : order) {
+        if (m_store.GetTrash().Find(index)) {
+            AppendTrashEntry(text, index);
+            continue;
+        }
         const QByteArray path = m_store.GetPath(index);
         const CListFile::State state = m_store.IsLocked(index)     ? CListFile::State::Locked
                                        : m_store.IsChecked(index) ? CListFile::State::Checked
                                                                   : CListFile::State::Unchecked;
-        CListFile::AppendEntry(text, path.constData(), path.size(), m_identities[std::size_t(index)], state);
+        CListFile::AppendEntry(text, path.constData(), path.size(), m_identities[std::size_t(index)],
+                               m_store.GetRuleFolderDepth(m_store.GetPaths().GetFolderIndex(index)), state);
     }
     CListFile::AppendFooter(text);
     int error = 0;
@@ -319,14 +336,26 @@ bool CCliScan::SaveList(const std::vector<int> &order)
     return true;
 }
 
+void CCliScan::AppendTrashEntry(QByteArray &text, int index) const
+{
+    const CTrashItem &item = *m_store.GetTrash().Find(index);
+    const QByteArray row = m_store.GetPath(index);
+    if (item.isFolder) {
+        for (const CTrashItem::Member &member : item.members) {
+            const QByteArray path = row + '/' + member.relativePath;
+            CListFile::AppendEntry(text, path.constData(), path.size(), member.identity);
+        }
+    } else {
+        CListFile::AppendEntry(text, row.constData(), row.size(), m_identities[std::size_t(index)]);
+    }
+    if (item.hasInfo) {
+        const QByteArray info = item.InfoFolder() + '/' + item.InfoName();
+        CListFile::AppendEntry(text, info.constData(), info.size(), item.infoIdentity);
+    }
+}
+
 void CCliScan::PrintSummary(const ScanOutcome &outcome) const
 {
-    // Files listed locked or unchecked are not left out: they are in the list.
-    std::int64_t leftOut = 0;
-    if (!outcome.protectedLocked) {
-        for (int reason = 1; reason < kProtectionReasonCount; ++reason)
-            leftOut += outcome.protectedCounts[std::size_t(reason)];
-    }
     const std::int64_t unreadable = outcome.skippedFolders + (outcome.rootUnavailable ? 1 : 0);
     const QString free = GetFreeSpaceText(m_root);
     QStringList lines = {
@@ -335,7 +364,7 @@ void CCliScan::PrintSummary(const ScanOutcome &outcome) const
         CliText(IDS_CLI_SUMMARY_LISTED, {Number(m_nListed), Number(m_nListedBytes)}),
         CliText(IDS_CLI_SUMMARY_EXAMINED, {Number(m_nExamined)}),
         CliText(IDS_CLI_SUMMARY_UNREADABLE, {Number(unreadable)}),
-        CliText(IDS_CLI_SUMMARY_PROTECTED, {Number(leftOut)}),
+        CliText(IDS_CLI_SUMMARY_PROTECTED, {Number(outcome.LeftOutCount())}),
     };
     const QString why =
         CProtection::SummaryText(outcome.protectedCounts, outcome.protectedLocked, outcome.unreadableProcesses);
@@ -362,18 +391,25 @@ int CCliScan::Run()
     const bool sorted = m_request.sortColumn >= 0 || m_request.reverse;
     m_bKeep = sorted || !m_request.savePath.isEmpty();
     m_bStream = !sorted;
-    m_bProgress = CPathInfo::IsTerminal(2);
+    // A progress line is drawn with control sequences: only on a terminal
+    // that takes them, and never into a file or a pipe.
+    m_bProgress = !m_request.noProgress && COutput::TakesControlSequences(2);
     m_bOutOnTerminal = m_bProgress && CPathInfo::IsTerminal(1);
     m_clock.start();
     if (m_request.csv)
         CCsvListWriter::AppendHeader(out.Buffer());
+    if (m_request.json)
+        CJsonListWriter::AppendStart(m_root, out.Buffer());
 
     // Express leaves protected files out and Custom lists them locked, as
     // the session decides for every front end.
     CScanSession session(criteria, m_root);
     if (now)
         session.SetNow(*now);
-    const ScanOutcome outcome = session.Run(*this, *this);
+    // A trash entry is one line, as on the results page.
+    CTrashGrouper trash(*this, m_store, m_store.GetTrash(), m_root, CTrashGrouper::HomeTrash());
+    const ScanOutcome outcome = session.Run(trash, *this);
+    trash.Flush();
     if (m_bProgress)
         ShowProgress(true);
 
@@ -387,6 +423,15 @@ int CCliScan::Run()
         else
             std::reverse(order.begin(), order.end());
         WriteStored(order);
+    }
+    if (m_request.json) {
+        CJsonListWriter::Figures figures;
+        figures.examined = m_nExamined;
+        figures.listed = m_nListed;
+        figures.listedBytes = m_nListedBytes;
+        figures.unreadableFolders = outcome.skippedFolders + (outcome.rootUnavailable ? 1 : 0);
+        figures.protectedFiles = outcome.LeftOutCount();
+        CJsonListWriter::AppendEnd(figures, out.Buffer());
     }
     ClearProgress();
     out.Flush();
@@ -402,9 +447,12 @@ int CCliScan::Run()
     if (m_request.summary)
         PrintSummary(outcome);
     if (outcome.rootUnavailable) {
+        // As a missing drive: nothing could be listed, nothing was touched.
         PrintError(CliText(IDS_CLI_NO_SUCH_PATH, {QString::fromUtf8(EscapeForMessage(m_request.drive)),
                                                   SystemReason(EACCES)}));
-        ok = false;
+        return kExitUsage;
     }
-    return ok ? kExitOk : kExitFailed;
+    // Folders that could not be read leave the list incomplete: a script
+    // must not take it for the whole drive (as du and find say too).
+    return ok && outcome.skippedFolders == 0 ? kExitOk : kExitFailed;
 }

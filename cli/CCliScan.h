@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CCsvListWriter.h"
 #include "core/CResultStore.h"
 #include "core/CScanSession.h"
 #include "platform/FileIdentity.h"
@@ -17,7 +18,8 @@ class COutput;
 // walk, matching and protection, the same rows in the same states: checked,
 // unchecked live work, locked protected files) and writes the listed files
 // to standard output (and to a list file with --save). Only checked files
-// are ones an action takes. Returns the exit status.
+// are ones an action takes. Returns the exit status. A trash entry is one
+// line, as on the results page (CTrashGrouper hands it on).
 class CCliScan : public CMatchSink, public CScanProgress
 {
 public:
@@ -41,9 +43,13 @@ private:
     void WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified,
                    const QString &reason, bool bChecked);
     void WriteCsvRecord(const WalkRecord &record, const QString &reason, bool bChecked);
+    // A row of the CSV or JSON list.
+    void WriteRow(const CCsvListWriter::Row &row);
     void FlushIfDue();
     void WriteStored(const std::vector<int> &order);
     bool SaveList(const std::vector<int> &order);
+    // A trash entry's files, each with its identity, and its information.
+    void AppendTrashEntry(QByteArray &text, int index) const;
     void PrintSummary(const ScanOutcome &outcome) const;
     void ShowProgress(bool force);
     void ClearProgress();
@@ -65,6 +71,7 @@ private:
     std::int64_t m_nListedBytes = 0;
     std::int64_t m_nSelected = 0;   // listed checked: what an action would take
     std::int64_t m_nSelectedBytes = 0;
+    std::int64_t m_nWritten = 0;    // rows of a CSV or JSON list
 
     QElapsedTimer m_clock;
     std::int64_t m_nNextProgressMs = 0;

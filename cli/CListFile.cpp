@@ -55,16 +55,17 @@ bool ParseEntry(const QByteArray &line, ListEntry &entry, CListFile::State &stat
 {
     QList<QByteArray> fields = line.split('\t');
     state = CListFile::State::Checked;
+    // The state, when there is one, is the last field.
     if (fields.size() > 7) {
-        if (fields.last() == StateWord(CListFile::State::Unchecked))
-            state = CListFile::State::Unchecked;
-        else if (fields.last() == StateWord(CListFile::State::Locked))
-            state = CListFile::State::Locked;
-        else
-            return false;
-        fields.removeLast();
+        for (CListFile::State word : {CListFile::State::Unchecked, CListFile::State::Locked}) {
+            if (fields.last() == StateWord(word)) {
+                state = word;
+                fields.removeLast();
+                break;
+            }
+        }
     }
-    if (fields.size() != 7)
+    if (fields.size() != 7 && fields.size() != 8)
         return false;
     if (!UnescapePath(fields[0], entry.path))
         return false;
@@ -91,6 +92,10 @@ bool ParseEntry(const QByteArray &line, ListEntry &entry, CListFile::State &stat
         if (!ParseInt64(fields[6], id.birthNs, true))
             return false;
     }
+    std::int64_t depth = -1;
+    if (fields.size() == 8 && (!ParseInt64(fields[7], depth, false) || depth > 1000000))
+        return false;
+    entry.ruleDepth = int(depth);
     return true;
 }
 
@@ -107,7 +112,7 @@ void CListFile::AppendHeader(QByteArray &out, const QByteArray &root)
 }
 
 void CListFile::AppendEntry(QByteArray &out, const char *path, qsizetype pathSize, const FileIdentity &identity,
-                            State state)
+                            int ruleDepth, State state)
 {
     AppendEscapedPath(path, pathSize, out);
     out += '\t';
@@ -123,6 +128,10 @@ void CListFile::AppendEntry(QByteArray &out, const char *path, qsizetype pathSiz
         out += QByteArray::number(qint64(identity.birthNs));
     else
         out += '-';
+    if (ruleDepth >= 0) {
+        out += '\t';
+        out += QByteArray::number(ruleDepth);
+    }
     if (const char *word = StateWord(state)) {
         out += '\t';
         out += word;

@@ -11,6 +11,10 @@ struct ListEntry
 {
     QByteArray path;
     FileIdentity identity;
+    // Levels below the list's root of the folder whose rule listed the file
+    // (0 the root itself), -1 when none did: an action removes the folders
+    // it empties below that one.
+    int ruleDepth = -1;
 };
 
 // The text file `scan --save` writes and the actions read. One line per file,
@@ -20,7 +24,7 @@ struct ListEntry
 //   brimvale-list <TAB> 1
 //   root <TAB> /drive/root
 //   /drive/root/a.tmp <TAB> device <TAB> inode <TAB> file|link <TAB> size <TAB> mtime-ns <TAB> birth-ns|-
-//       [<TAB> unchecked|locked]
+//       [<TAB> rule-depth] [<TAB> unchecked|locked]
 //   end
 //
 // The closing line tells a complete list from one cut short. Removing file
@@ -39,7 +43,7 @@ public:
     enum class State { Checked, Unchecked, Locked };
 
     static void AppendEntry(QByteArray &out, const char *path, qsizetype pathSize, const FileIdentity &identity,
-                            State state = State::Checked);
+                            int ruleDepth = -1, State state = State::Checked);
     static void AppendFooter(QByteArray &out);
 
     // Whether `text` starts like a list of any version (so that saving over

@@ -1,6 +1,7 @@
 #include "cli/CCliAction.h"
 #include "cli/CCliScan.h"
 #include "cli/CCommandLine.h"
+#include "cli/CliOptions.h"
 #include "cli/CliText.h"
 #include "res/ResourceIds.h"
 
@@ -35,7 +36,7 @@ int main(int argc, char *argv[])
     }
     switch (request.command) {
     case CliRequest::Help:
-        PrintOut(CliText(IDS_CLI_USAGE));
+        PrintOut(CliHelpText());
         return std::fflush(stdout) == 0 ? 0 : 1;
     case CliRequest::Version:
         PrintOut(CliText(IDS_CLI_VERSION, {QStringLiteral(BV_VERSION)}));

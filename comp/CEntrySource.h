@@ -47,6 +47,10 @@ public:
 
     bool Changed() const { return m_bChanged; }
 
+    // The CRC of a regular file's bytes, read without moving the position
+    // its data is read from. Links fit in memory and get theirs there.
+    bool ComputeCrc(std::uint32_t &crc) const;
+
 private:
     bool ReadLink(std::string &data);
     void CheckUnchanged(const struct stat &after, std::uint64_t bytesRead);

@@ -117,6 +117,7 @@ bool CZipArchive::Open(const std::string &path, State &cache)
         cache.fileSize == m_stat.st_size && SameTime(cache.modified, m_stat.st_mtim)) {
         m_state = std::move(cache);
         cache.valid = false;
+        m_bFromCache = true;
         return true;
     }
     cache.valid = false;

@@ -52,6 +52,8 @@ FileOpResult CCompressStep::Run(int index)
             m_onError(path);
         return FileOpResult::Make(FileOpCode::Failed, EIO);
     }
+    if (m_pRenamed)
+        m_nRenamed += m_pRenamed();
     if (g_nCompressCallbacks >= 3)
         return FileOpResult::Make(FileOpCode::Failed, EAGAIN);
     return FileOpResult::Success();

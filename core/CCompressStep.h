@@ -34,6 +34,13 @@ public:
     bool ChangesDisk() const override { return true; }
     FileOpResult Run(int index) override;
 
+    // The plug-in's count of files it stored under a numbered name, asked
+    // after each stored file; without it nothing is counted.
+    void SetRenamedCounter(CompressRenamedFn counter) { m_pRenamed = counter; }
+    // Files stored under a numbered name so far, their names being taken in
+    // the archive by other content.
+    int GetRenamedCount() const { return m_nRenamed; }
+
 private:
     FileOpResult CheckIdentity(int index) const;
 
@@ -42,4 +49,6 @@ private:
     QByteArray m_strArchive;
     CompressFn m_pCompress;
     ErrorHandler m_onError;
+    CompressRenamedFn m_pRenamed = nullptr;
+    int m_nRenamed = 0;
 };

@@ -113,11 +113,11 @@ void CCsvListWriter::AppendRow(const Row &row, QByteArray &out)
     out += "\r\n";
 }
 
-void CCsvListWriter::AppendStoreRow(const CResultStore &store, int index, QByteArray &out)
+CCsvListWriter::Row CCsvListWriter::StoreRow(const CResultStore &store, int index, QByteArray &name, QByteArray &folder)
 {
     const CPathArray &paths = store.GetPaths();
-    const QByteArray name = paths.GetName(index);
-    const QByteArray folder = paths.GetFolder(index);
+    name = paths.GetName(index);
+    folder = paths.GetFolder(index);
     Row row;
     row.name = name.constData();
     row.nameSize = name.size();
@@ -130,7 +130,14 @@ void CCsvListWriter::AppendStoreRow(const CResultStore &store, int index, QByteA
     row.accessed = store.GetAccessedTime(index);
     row.reason = &store.GetReasonText(index);
     row.checked = store.IsChecked(index);
-    AppendRow(row, out);
+    return row;
+}
+
+void CCsvListWriter::AppendStoreRow(const CResultStore &store, int index, QByteArray &out)
+{
+    QByteArray name;
+    QByteArray folder;
+    AppendRow(StoreRow(store, index, name, folder), out);
 }
 
 QByteArray CCsvListWriter::Write(const CResultStore &store, const std::vector<int> &indices)

@@ -37,7 +37,9 @@ public:
 
     static void AppendHeader(QByteArray &out);
     static void AppendRow(const Row &row, QByteArray &out);
-    // The store's file `index` as a row.
+    // The store's file `index` as a row; `name` and `folder` keep the bytes
+    // the row points at.
+    static Row StoreRow(const CResultStore &store, int index, QByteArray &name, QByteArray &folder);
     static void AppendStoreRow(const CResultStore &store, int index, QByteArray &out);
     // Header and the given files (store indices) in the given order.
     static QByteArray Write(const CResultStore &store, const std::vector<int> &indices);

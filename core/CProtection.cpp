@@ -81,10 +81,9 @@ CProtection::CProtection(const QByteArray &driveRoot, CProtectedTrees trees,
 std::unique_ptr<CProtection> CProtection::ForDrive(const QByteArray &driveRoot)
 {
     const QByteArray root = NormalisedRoot(driveRoot);
-    const QByteArray database = (root == "/" ? QByteArray() : root) + "/var/lib/dpkg";
     const QByteArray home = HomeFolder();
     auto protection = std::make_unique<CProtection>(root, CProtectedTrees(home.isEmpty() ? home : RealPath(home)),
-                                                    std::make_unique<CDpkgFileSource>(database),
+                                                    std::make_unique<CDpkgFileSource>(root),
                                                     std::make_unique<CProcOpenFileSource>());
     protection->SetUser(CUserCredentials::Current());
     return protection;
@@ -280,6 +279,7 @@ QString CProtection::SummaryText(const Counts &counts, bool bLocked, int unreada
         sentences.append(Fill(Fill(LoadString(IDS_LIVE_LEFT_UNCHECKED), counts[kLeftUnchecked]),
                               CLiveWorkItems::kLiveWorkHours));
     if (unreadableProcesses > 0)
-        sentences.append(Fill(LoadString(IDS_PROTECTED_UNREADABLE), unreadableProcesses));
+        sentences.append(unreadableProcesses == 1 ? LoadString(IDS_PROTECTED_UNREADABLE_ONE)
+                                                  : Fill(LoadString(IDS_PROTECTED_UNREADABLE), unreadableProcesses));
     return sentences.join(QStringLiteral("; "));
 }

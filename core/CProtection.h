@@ -55,10 +55,11 @@ public:
     CProtection &operator=(const CProtection &) = delete;
 
     // This machine's rules for the drive at `driveRoot`: the Debian package
-    // database the drive holds (driveRoot/var/lib/dpkg, read only when it
-    // is there), the processes of /proc and its lock table, the default
-    // folder table with the current user's home, the backup tools' settings
-    // of the drive and of this system, the current user's rights.
+    // database of the system whose "/" the drive is (read through dpkg's
+    // query programs; none when the drive holds no system), the processes
+    // of /proc and its lock table, the default folder table with the current
+    // user's home, the backup tools' settings of the drive and of this
+    // system, the current user's rights.
     static std::unique_ptr<CProtection> ForDrive(const QByteArray &driveRoot);
 
     // Who may remove files: without credentials (the constructor's default)

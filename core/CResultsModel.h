@@ -110,6 +110,9 @@ signals:
 
 private:
     QString DisplayText(int item, int column) const;
+    // The raw name where the shown one has escapes, and why a locked file
+    // cannot be checked; null when there is nothing to add.
+    QVariant ToolTipText(int item, int column) const;
 
     CResultStore m_store;
     std::vector<int> m_rows; // row position -> file index

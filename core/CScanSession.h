@@ -43,6 +43,16 @@ struct ScanOutcome
     CProtection::Counts protectedCounts{};
     int unreadableProcesses = 0;
     bool protectedLocked = false; // protected files were listed locked, not left out
+
+    // Protected files left out of the list: none when they were listed
+    // locked; never the files listed unchecked.
+    std::int64_t LeftOutCount() const
+    {
+        std::int64_t count = 0;
+        for (int reason = 1; !protectedLocked && reason < kProtectionReasonCount; ++reason)
+            count += protectedCounts[std::size_t(reason)];
+        return count;
+    }
 };
 
 // One scan of one drive, the same for every front end: the walk, the

@@ -22,6 +22,8 @@ QString DescribeFileOp(const FileOpResult &result)
         return LoadString(IDS_REASON_LEFT_ASIDE);
     case FileOpCode::Protected:
         return LoadString(IDS_REASON_PROTECTED);
+    case FileOpCode::AlreadyThere:
+        return LoadString(IDS_REASON_ALREADY_THERE);
     case FileOpCode::Failed:
         break;
     }

@@ -16,6 +16,8 @@ list(APPEND BV_CORE_SOURCES
   core/CBytePages.h
   core/CChunkedArray.h
   core/CFreeForecast.cpp
+  core/CRecordChain.cpp
+  core/CRecordChain.h
   core/CTrashEntryRemover.cpp
   core/CTrashEntryRemover.h
   core/CTrashInfo.cpp
@@ -80,6 +82,8 @@ list(APPEND BV_CORE_SOURCES
   core/FileOpReason.h
   core/PageSequence.cpp
   core/PageSequence.h
+  core/NameText.cpp
+  core/NameText.h
   core/PathEscape.cpp
   core/PathEscape.h
   core/ResultColumns.h

@@ -194,6 +194,15 @@ bool LinkIntoPlace(int tmpFd, int toFd, const QByteArray &tmpName, const QByteAr
     return ::linkat(AT_FDCWD, proc.constData(), toFd, toName.constData(), AT_SYMLINK_FOLLOW) == 0;
 }
 
+// Whether two folder descriptors reach one folder (bind mounts and links
+// included): the same device and inode.
+bool SameFolder(int a, int b)
+{
+    struct stat first, second;
+    return ::fstat(a, &first) == 0 && ::fstat(b, &second) == 0 && first.st_dev == second.st_dev
+           && first.st_ino == second.st_ino;
+}
+
 FileOpResult Failure()
 {
     const int error = errno ? errno : EIO;
@@ -319,6 +328,11 @@ FileOpResult CFileMover::Move(int fromFd, const QByteArray &name, const FileIden
 {
     if (toName.isEmpty() || toName.contains('/') || toName == "." || toName == "..")
         return FileOpResult::Make(FileOpCode::Failed, EINVAL);
+    // Onto its own place: set aside first, the file would leave its name
+    // free and the rename would put it straight back, a move that moved
+    // nothing.
+    if (toName == name && SameFolder(fromFd, toFd))
+        return FileOpResult::Make(FileOpCode::AlreadyThere, EEXIST);
     CSetAsideEntry entry(fromFd, name, expected);
     if (!entry.IsHeld())
         return entry.GetResult();

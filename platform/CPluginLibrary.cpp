@@ -55,6 +55,7 @@ CPluginLibrary::Status CPluginLibrary::Load(const QList<QByteArray> &folders, co
             m_strError = error ? QByteArray(error) : QByteArray();
             return m_status = Status::MissingLibrary;
         }
+        m_pHandle = handle;
         ::dlerror();
         m_pEntry = ::dlsym(handle, entryName);
         if (!m_pEntry) {
@@ -66,4 +67,9 @@ CPluginLibrary::Status CPluginLibrary::Load(const QList<QByteArray> &folders, co
     }
     m_strPath = tried.join('\n');
     return m_status = Status::MissingLibrary;
+}
+
+void *CPluginLibrary::GetOptionalEntry(const char *name) const
+{
+    return m_pHandle ? ::dlsym(m_pHandle, name) : nullptr;
 }

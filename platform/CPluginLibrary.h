@@ -27,6 +27,8 @@ public:
 
     Status GetStatus() const { return m_status; }
     void *GetEntry() const { return m_pEntry; }
+    // Another entry point of the loaded library, null when it has none.
+    void *GetOptionalEntry(const char *name) const;
     // The full path loaded or tried; when the library was in no folder,
     // every path looked for, one a line.
     QByteArray GetPath() const { return m_strPath; }
@@ -36,6 +38,7 @@ public:
 private:
     Status m_status = Status::NotLoaded;
     void *m_pEntry = nullptr;
+    void *m_pHandle = nullptr;
     QByteArray m_strPath;
     QByteArray m_strError;
 };

@@ -15,6 +15,7 @@ enum class FileOpCode {
                  // it stays in its folder under the set-aside name
     Protected,   // installed software or a running program needs the file:
                  // it is never touched
+    AlreadyThere, // the destination is the file's own place: nothing to move
 };
 
 struct FileOpResult

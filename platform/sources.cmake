@@ -1,11 +1,15 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  platform/CDesktopOpener.cpp
+  platform/CDesktopOpener.h
   platform/CMarkerFiles.cpp
   platform/CMarkerFiles.h
   platform/CUserCredentials.cpp
   platform/CUserCredentials.h
   platform/CacheDirTag.cpp
   platform/CacheDirTag.h
+  platform/CCommandPipe.cpp
+  platform/CCommandPipe.h
   platform/CDetachedProcess.cpp
   platform/CDetachedProcess.h
   platform/CDirectoryWalker.cpp

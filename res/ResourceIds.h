@@ -411,6 +411,7 @@ constexpr int IDS_REASON_PERMISSION = 388;
 constexpr int IDS_REASON_FAILED = 389;          // %s: the system's error text
 constexpr int IDS_REASON_CHANGED = 390;
 constexpr int IDS_REASON_LEFT_ASIDE = 391;
+constexpr int IDS_REASON_ALREADY_THERE = 581;
 
 // Folder tree of the Select Folder dialog: its context menu
 constexpr int IDS_TREE_OPEN_IN_FILE_MANAGER = 450;
@@ -418,6 +419,17 @@ constexpr int IDS_TREE_NEW_FOLDER = 451;        // also the new folder's first n
 constexpr int IDS_TREE_RENAME = 452;
 constexpr int IDS_TREE_CANT_CREATE = 453;       // %s: folder name, %s: reason
 constexpr int IDS_TREE_CANT_RENAME = 454;       // %s: folder name, %s: reason
+constexpr int IDS_TREE_NAME_NOT_TEXT = 582;
+
+// Compress: files stored under a numbered name, their own being taken
+constexpr int IDS_ZIP_RENAMED_ONE = 583;
+constexpr int IDS_ZIP_RENAMED = 584;            // %d: number of files
+
+// Results page: open files of a single process could not be read
+constexpr int IDS_PROTECTED_UNREADABLE_ONE = 585;
+
+// Caption of the Reasons window
+constexpr int IDS_REASONS_TITLE = 586;
 
 // Why each file is listed, the results list's menu, its reasons window and
 // the saved list

@@ -109,6 +109,13 @@ void CCompressAction::Run(CResultsHost &host)
                        reinterpret_cast<CompressFn>(library.GetEntry()), [sheet](const QByteArray &path) {
                            CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_COMPRESS_ERROR, path));
                        });
+    step.SetRenamedCounter(reinterpret_cast<CompressRenamedFn>(library.GetOptionalEntry(BV_COMPRESS_RENAMED_NAME)));
     // The archive took room on the disk; files not stored are listed after.
     CActionRun(host).Run(step);
+    // Stored, but not under the name the user will look for.
+    if (const int renamed = step.GetRenamedCount(); renamed > 0) {
+        const QString text = renamed == 1 ? LoadString(IDS_ZIP_RENAMED_ONE)
+                                          : LoadString(IDS_ZIP_RENAMED).replace(QLatin1String("%d"), QString::number(renamed));
+        CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, text);
+    }
 }

@@ -58,7 +58,8 @@ CReasonsDlg::CReasonsDlg(CResultsModel &model, QWidget *parent)
 {
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setFont(DialogFont());
-    setWindowTitle(LoadString(IDS_PRODUCT_NAME));
+    // A window of its own beside the wizard, named for what it shows.
+    setWindowTitle(LoadString(IDS_REASONS_TITLE));
     if (const DialogTemplate *dialogTemplate = FindDialogTemplate(IDD_REASONS)) {
         setFixedSize(DialogPixelSize(*dialogTemplate));
         PlaceControl(m_listReasons, *dialogTemplate, IDC_REASONS_LIST);
@@ -81,6 +82,9 @@ CReasonsDlg::CReasonsDlg(CResultsModel &model, QWidget *parent)
     m_listReasons->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_listReasons->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listReasons->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A folder reason ends in the folder's path: a reason too long for its
+    // column keeps its start and that end, the whole text in the tooltip.
+    m_listReasons->setTextElideMode(Qt::ElideMiddle);
     NameControlsByLabels(this);
     FitTextsInside(this);
     m_headerReasons = m_listReasons->SortHeader();

@@ -90,6 +90,8 @@ void CResultsPage::resizeEvent(QResizeEvent *event)
     m_columns.Fit();
     // The anchors put the totals line back where the template has it.
     m_totals.Layout();
+    // The protection line is shortened to the width it has now.
+    UpdateProtectedText();
 }
 
 QLabel *CResultsPage::Static(int id) const

@@ -63,11 +63,12 @@ void CTotalsLine::ShowProtected(const CProtection::Counts &counts, bool bLocked,
     if (!m_pProtected)
         return;
     const QString text = CProtection::SummaryText(counts, bLocked, unreadableProcesses);
-    // One line: what does not fit is cut at the edge, never wrapped under
-    // the totals, and the whole text is in the tooltip (a wider sheet shows
-    // it all).
+    // One line, never wrapped under the totals: what does not fit ends in
+    // an ellipsis, so that the cut shows, and the whole text is in the
+    // tooltip (a wider sheet shows more of it).
     m_pProtected->setWordWrap(false);
-    m_pProtected->setText(text);
+    const int room = m_pProtected->contentsRect().width() - 2 * m_pProtected->margin();
+    m_pProtected->setText(m_pProtected->fontMetrics().elidedText(text, Qt::ElideRight, room));
     m_pProtected->setToolTip(text);
 }
 

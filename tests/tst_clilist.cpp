@@ -127,6 +127,8 @@ private slots:
         QTest::newRow("field missing") << replaced("\tfile\t10\t", "\tfile\t") << int(E::BadLine) << 3;
         QTest::newRow("number too long") << replaced("\t1\tfile", "\t123456789012345678901234\tfile")
                                          << int(E::BadLine) << 3;
+        QTest::newRow("word for rule depth") << replaced("\nend\n", "\tdeep\nend\n") << int(E::BadLine) << 3;
+        QTest::newRow("field too many") << replaced("\nend\n", "\t1\t2\nend\n") << int(E::BadLine) << 3;
         QTest::newRow("listed twice") << replaced("end\n", "/d/one\t1\t1\tfile\t10\t4\t-\nend\n")
                                       << int(E::Duplicate) << 4;
     }

@@ -2,6 +2,7 @@
 // own package database and a home of its own: Express never lists a
 // protected file, Custom lists it locked, and no click, key, check-all or
 // action ever checks or reaches a locked row.
+#include "FakeDpkgDatabase.h"
 #include "ModalWatcher.h"
 #include "OpenFileHolder.h"
 #include "ResultsPageOnDrive.h"
@@ -41,12 +42,6 @@ bool Exists(const QByteArray &path)
 {
     struct stat st;
     return ::lstat(path.constData(), &st) == 0;
-}
-
-bool WriteFile(const QByteArray &path, const QByteArray &content)
-{
-    QFile file(QFile::decodeName(path));
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
 }
 
 // Records every index an action is handed.
@@ -119,7 +114,7 @@ std::unique_ptr<CProtection> TestProtectionE2E::MakeProtection(const QByteArray 
     // only where a test needs them: some may be unreadable even to root,
     // which would add to the line the other tests compare word for word.
     return std::make_unique<CProtection>(drive, CProtectedTrees(RealPath(m_drive->path("home/u"))),
-                                         std::make_unique<CDpkgFileSource>(drive + "/var/lib/dpkg"),
+                                         std::make_unique<CDpkgFileSource>(drive),
                                          bProcesses ? std::make_unique<CProcOpenFileSource>() : nullptr);
 }
 
@@ -134,11 +129,10 @@ void TestProtectionE2E::init()
             QVERIFY(m_drive->makeFile(file, 100 + file.size()));
     }
     QVERIFY(m_drive->makeFile("docs/keep.txt", 10)); // matches nothing
-    QVERIFY(m_drive->makeFolder("var/lib/dpkg/info"));
     // The list names the diverted file by its original path; the diversion
     // put it at Temp/tool.distrib, and a local file took the original name.
-    QVERIFY(WriteFile(m_drive->path("var/lib/dpkg/info/pkg.list"), "/.\n/Temp\n/Temp/owned.txt\n/Temp/tool\n"));
-    QVERIFY(WriteFile(m_drive->path("var/lib/dpkg/diversions"), "/Temp/tool\n/Temp/tool.distrib\n:\n"));
+    QVERIFY(WriteDpkgDatabase(m_drive->root(), {{"pkg", "/.\n/Temp\n/Temp/owned.txt\n/Temp/tool\n"}},
+                              "/Temp/tool\n/Temp/tool.distrib\n:\n"));
 
     m_scan = std::make_unique<CFileScan>();
     m_scan->m_strDrive = QFile::decodeName(m_drive->root());
@@ -411,7 +405,8 @@ void TestProtectionE2E::protectedFilesStillCountInTheProgress()
     }
     QVERIFY(protectedBytes > 0);
     total += allocated("docs/keep.txt");
-    for (const char *db : {"var/lib/dpkg/info/pkg.list", "var/lib/dpkg/diversions"})
+    for (const char *db : {"var/lib/dpkg/status", "var/lib/dpkg/info/format", "var/lib/dpkg/info/pkg.list",
+                           "var/lib/dpkg/diversions"})
         total += allocated(db);
 
     struct Sink : CMatchSink

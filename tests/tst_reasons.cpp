@@ -379,6 +379,8 @@ void TestReasons::reasonsWindowChecksWholeReasons()
     model.FlushPendingRows();
 
     CReasonsDlg dlg(model);
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("Reasons"));
+    QCOMPARE(dlg.GetList()->textElideMode(), Qt::ElideMiddle);
     QStandardItemModel *rows = dlg.GetReasonModel();
     QCOMPARE(rows->rowCount(), 3);
     int rowA = -1;
@@ -388,6 +390,7 @@ void TestReasons::reasonsWindowChecksWholeReasons()
     }
     QVERIFY(rowA >= 0);
     QCOMPARE(rows->item(rowA, 1)->text(), QStringLiteral("2"));
+    QCOMPARE(rows->item(rowA, 0)->toolTip(), QStringLiteral("a"));
     QCOMPARE(rows->item(rowA, 3)->text(), QStringLiteral("12 KB")); // two 4 KB-rounded files, allocated
     QCOMPARE(rows->item(rowA, 0)->data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
 

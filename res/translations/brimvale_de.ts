@@ -648,6 +648,30 @@ kein Programm zugeordnet.</translation>
         <translation>Die Datei wurde seit der Suche geändert.</translation>
     </message>
     <message>
+        <source>The file is already there.</source>
+        <translation>Die Datei ist bereits dort.</translation>
+    </message>
+    <message>
+        <source>open files of 1 process could not be read</source>
+        <translation>offene Dateien von 1 Prozess konnten nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>1 file was stored under a numbered name, such as &quot;name (2).ext&quot;: the archive already held another file of its name.</source>
+        <translation>1 Datei wurde unter einem nummerierten Namen wie &quot;name (2).ext&quot; gespeichert: das Archiv enthielt schon eine andere Datei dieses Namens.</translation>
+    </message>
+    <message>
+        <source>%d files were stored under numbered names, such as &quot;name (2).ext&quot;: the archive already held other files of their names.</source>
+        <translation>%d Dateien wurden unter nummerierten Namen wie &quot;name (2).ext&quot; gespeichert: das Archiv enthielt schon andere Dateien dieser Namen.</translation>
+    </message>
+    <message>
+        <source>Its name holds bytes that are not text: they can be kept, but not typed.</source>
+        <translation>Sein Name enthält Bytes, die kein Text sind: sie können erhalten, aber nicht getippt werden.</translation>
+    </message>
+    <message>
+        <source>Reasons</source>
+        <translation>Gründe</translation>
+    </message>
+    <message>
         <source>The file was set aside and could not be put back under its name.</source>
         <translation>Die Datei wurde beiseitegelegt und konnte nicht unter ihrem Namen zurückgelegt werden.</translation>
     </message>
