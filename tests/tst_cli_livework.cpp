@@ -58,6 +58,15 @@ QString LabelText(const CResultsPage &page, int id)
     return label ? label->text() : QString();
 }
 
+// What was held back, without the processes that could not be read: other
+// programs come and go between two scans.
+QString WithoutProcesses(const QString &held)
+{
+    QStringList sentences = held.split(QStringLiteral("; "));
+    sentences.removeIf([](const QString &sentence) { return sentence.startsWith(QLatin1String("open files of")); });
+    return sentences.join(QStringLiteral("; "));
+}
+
 // The line of `text` that starts with `start`, or nothing.
 QString LineStarting(const QString &text, const QString &start)
 {
@@ -122,7 +131,9 @@ QByteArrayList TestCliLiveWork::PageRows(CFileScan &scan, QString &selection, QS
     }
     std::sort(rows.begin(), rows.end());
     selection = LabelText(*page, IDC_SELECTION_TEXT);
-    held = LabelText(*page, IDC_PROTECTED_TEXT);
+    // The line may be cut at the page's edge; its tooltip holds it whole.
+    auto *line = page->GetDlgItemAs<QLabel>(IDC_PROTECTED_TEXT);
+    held = line ? line->toolTip() : QString();
     return rows;
 }
 
@@ -140,7 +151,8 @@ QByteArrayList TestCliLiveWork::CliRows(const QStringList &criteria, QString &se
     for (const QByteArray &line : file.readAll().split('\n')) {
         const QList<QByteArray> fields = line.split('\t');
         if (fields.size() >= 7)
-            states.insert(fields[0], fields.size() == 8 ? fields[7] : QByteArray("checked"));
+            states.insert(fields[0], fields.last() == "unchecked" || fields.last() == "locked" ? fields.last()
+                                                                                              : QByteArray("checked"));
     }
     QByteArrayList rows;
     for (const QByteArray &line : run.out.split('\n')) {
@@ -220,8 +232,8 @@ void TestCliLiveWork::wizardAndCommandLineAgree()
     QCOMPARE(cliRows, expected);
     QCOMPARE(pageSelection, selection);
     QCOMPARE(cliSelection, selection);
-    QCOMPARE(pageHeld, held);
-    QCOMPARE(cliHeld, held);
+    QCOMPARE(WithoutProcesses(pageHeld), held);
+    QCOMPARE(WithoutProcesses(cliHeld), held);
 }
 
 void TestCliLiveWork::onlyCheckedFilesLeaveTheCommandLine()
@@ -241,7 +253,7 @@ void TestCliLiveWork::onlyCheckedFilesLeaveTheCommandLine()
     QCOMPARE(print0.out, drive.path("tmp/old.txt") + '\0');
     // CSV says so in its last column, sorted or streamed.
     for (const QStringList &extra : {QStringList{}, QStringList{"--sort", "file"}}) {
-        const Run csv = RunCli(QStringList{"scan", "--express", "--format", "csv"} + extra + root, nowText);
+        const Run csv = RunCli(QStringList{"scan", "--express", "--format", "csv"} + extra + QStringList{root}, nowText);
         QCOMPARE(csv.exitCode, 0);
         QVERIFY2(csv.out.contains(",In use: changed less than an hour ago,0\r\n"), csv.out.constData());
         QVERIFY(csv.out.contains(",1\r\n"));
@@ -273,7 +285,7 @@ void TestCliLiveWork::aBadClockIsRefused_data()
 void TestCliLiveWork::aBadClockIsRefused()
 {
     QFETCH(QByteArray, now);
-    const Run run = RunCli({"scan", "--express", "--format", "csv"} + Drive(), now);
+    const Run run = RunCli(QStringList{"scan", "--express", "--format", "csv"} + Drive(), now);
     QCOMPARE(run.exitCode, 2);
     QVERIFY(run.out.isEmpty());
     QVERIFY2(run.err.contains("BRIMVALE_NOW"), run.err.constData());
