@@ -8,6 +8,7 @@
 #include "core/CCsvListWriter.h"
 #include "core/CResultsSorter.h"
 #include "core/CTrashGrouper.h"
+#include "core/FreesText.h"
 #include "core/MatchReason.h"
 #include "core/PathEscape.h"
 #include "core/SizeText.h"
@@ -226,7 +227,7 @@ void CCliScan::WriteRow(const CCsvListWriter::Row &row)
     FlushIfDue();
 }
 
-void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason, bool bChecked)
+void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason, bool bChecked, int item)
 {
     CCsvListWriter::Row row;
     row.name = record.name.constData();
@@ -240,6 +241,7 @@ void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason, b
     row.accessed = record.accessedTime;
     row.reason = &reason;
     row.checked = bChecked;
+    row.freesMin = m_forecast.FreedBy({item}, &row.freesMax);
     WriteRow(row);
 }
 
@@ -270,6 +272,8 @@ void CCliScan::AddMatch(const ScanMatch &match)
         ++m_nSelected;
         m_nSelectedBytes += record.size;
     }
+    const int item = m_forecast.AddFile(record.device, record.inode, record.allocatedBytes, record.linkCount,
+                                        match.heldOpen, checked, &record.sharedExtents);
     if (m_bKeep) {
         if (locked)
             m_store.AddLockedResult(record, match.protection, match.heldOpen);
@@ -284,7 +288,7 @@ void CCliScan::AddMatch(const ScanMatch &match)
     const QString lockedWhy = locked ? LockedReasonText(match.protection) : QString();
     const QString &why = locked ? lockedWhy : match.why.text;
     if (m_request.csv || m_request.json) {
-        WriteCsvRecord(record, why, checked);
+        WriteCsvRecord(record, why, checked, item);
     } else {
         m_path.clear();
         m_path += record.folder;
@@ -359,7 +363,10 @@ void CCliScan::PrintSummary(const ScanOutcome &outcome) const
     const std::int64_t unreadable = outcome.skippedFolders + (outcome.rootUnavailable ? 1 : 0);
     const QString free = GetFreeSpaceText(m_root);
     QStringList lines = {
-        CliText(IDS_SELECTION_FORMAT, {FormatSize(m_nSelectedBytes), Number(m_nSelected)}),
+        // The results page's totals line: what the files take, and what
+        // removing them would really give back.
+        CliText(IDS_SELECTION_FORMAT, {FormatSize(m_nSelectedBytes), Number(m_nSelected)}) + QLatin1String("  ")
+            + FormatFrees(m_forecast.GetForecast(), m_forecast.GetUpTo()),
         CliText(IDS_FREE_SPACE_FORMAT, {free.isEmpty() ? QStringLiteral("?") : free}),
         CliText(IDS_CLI_SUMMARY_LISTED, {Number(m_nListed), Number(m_nListedBytes)}),
         CliText(IDS_CLI_SUMMARY_EXAMINED, {Number(m_nExamined)}),
@@ -370,6 +377,7 @@ void CCliScan::PrintSummary(const ScanOutcome &outcome) const
         CProtection::SummaryText(outcome.protectedCounts, outcome.protectedLocked, outcome.unreadableProcesses);
     if (!why.isEmpty())
         lines.append(why);
+    lines.append(outcome.GetSpaceNotes());
     const QByteArray text = lines.join(QLatin1Char('\n')).toUtf8() + '\n';
     std::fflush(stdout);
     std::fwrite(text.constData(), 1, std::size_t(text.size()), stderr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CCsvListWriter.h"
+#include "core/CFreeForecast.h"
 #include "core/CResultStore.h"
 #include "core/CScanSession.h"
 #include "platform/FileIdentity.h"
@@ -42,7 +43,8 @@ private:
     bool ReadNow(std::optional<std::int64_t> &now) const;
     void WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified,
                    const QString &reason, bool bChecked);
-    void WriteCsvRecord(const WalkRecord &record, const QString &reason, bool bChecked);
+    // `item`: the file's index in the forecast.
+    void WriteCsvRecord(const WalkRecord &record, const QString &reason, bool bChecked, int item);
     // A row of the CSV or JSON list.
     void WriteRow(const CCsvListWriter::Row &row);
     void FlushIfDue();
@@ -71,6 +73,7 @@ private:
     std::int64_t m_nListedBytes = 0;
     std::int64_t m_nSelected = 0;   // listed checked: what an action would take
     std::int64_t m_nSelectedBytes = 0;
+    CFreeForecast m_forecast;       // what removing every listed file frees
     std::int64_t m_nWritten = 0;    // rows of a CSV or JSON list
 
     QElapsedTimer m_clock;

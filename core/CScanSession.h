@@ -1,15 +1,19 @@
 #pragma once
 
+#include "core/CDeletedOpenSpace.h"
 #include "core/CHeldOpenFiles.h"
 #include "core/CMatchSink.h"
 #include "core/CProtection.h"
+#include "platform/WalkRecord.h"
 
 #include <QByteArray>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 
+class CFileExtents;
 class CFileMatcher;
 class CFileScan;
 class COpenFileSource;
@@ -53,6 +57,16 @@ struct ScanOutcome
             count += protectedCounts[std::size_t(reason)];
         return count;
     }
+    // Space on the drive that files deleted but still open hold.
+    CDeletedOpenSpace deletedOpen;
+    // Matched files whose data other files or snapshots may own too, and
+    // whether read-only snapshots of the drive exist (btrfs).
+    std::int64_t sharedFiles = 0;
+    bool snapshots = false;
+
+    // What both front ends say about space no listed file shows, one text
+    // per fact; empty when there is nothing to say.
+    QStringList GetSpaceNotes() const;
 };
 
 // One scan of one drive, the same for every front end: the walk, the
@@ -86,6 +100,9 @@ public:
     // clock when the scan starts by default): a fixed time makes a scan
     // reproducible.
     void SetNow(std::int64_t seconds) { m_now = seconds; }
+    // Whether what matched files share with others is read, on a file
+    // system that shares data (on by default; off only to measure it).
+    void SetReadSharedData(bool bRead) { m_bReadShared = bRead; }
 
     static ProtectionFactory MachineProtection();
     static OpenFileSourceFactory MachineOpenFiles();
@@ -96,6 +113,8 @@ public:
 private:
     void OnFile(const WalkRecord &record);
     bool IsHeldOpen(const WalkRecord &record) const;
+    // The record with the runs of data it shares, or `record` itself.
+    const WalkRecord &WithSharedExtents(const WalkRecord &record);
 
     const CFileScan &m_criteria;
     QByteArray m_drive;
@@ -111,4 +130,11 @@ private:
     CMatchSink *m_pSink = nullptr;
     CScanProgress *m_pProgress = nullptr;
     std::int64_t m_nExamined = 0;
+    // On a file system that shares data between files.
+    bool m_bReadShared = true;
+    std::unique_ptr<CFileExtents> m_pExtents;
+    bool m_bSnapshots = false;
+    std::int64_t m_nSharedFiles = 0;
+    std::vector<SharedExtent> m_shared; // scratch
+    WalkRecord m_withExtents;           // scratch
 };

@@ -124,7 +124,6 @@ bool CDirectoryWalker::ReadListing(int fd, Level &level)
             return true;
         if (read < 0)
             return false; // what was listed so far is still walked
-        const bool last = IsLastReply(read, m_bFillsListingBuffer);
         for (long pos = 0; pos < read;) {
             const auto *entry = reinterpret_cast<const LinuxDirent64 *>(m_readBuffer.data() + pos);
             pos += entry->d_reclen;
@@ -137,8 +136,6 @@ bool CDirectoryWalker::ReadListing(int fd, Level &level)
             listing.push_back(char(type));
             listing.insert(listing.end(), entry->d_name, entry->d_name + length + 1);
         }
-        if (last)
-            return true;
     }
 }
 
@@ -166,8 +163,6 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
     m_rootDevice = makedev(st.stx_dev_major, st.stx_dev_minor);
     m_bHaveMountId = (st.stx_mask & STATX_MNT_ID) != 0;
     m_rootMountId = m_bHaveMountId ? st.stx_mnt_id : 0;
-    // Only folders of the root's mount are read, so its file system decides for all.
-    m_bFillsListingBuffer = FillsListingBuffer(rootFd);
     LoadMountPoints(rootPath);
 
     m_record.folder = rootPath;
@@ -253,7 +248,6 @@ void CDirectoryWalker::StartReadAhead(int readers)
     settings.rootDevice = m_rootDevice;
     settings.rootMountId = m_rootMountId;
     settings.haveMountId = m_bHaveMountId;
-    settings.fillsListingBuffer = m_bFillsListingBuffer;
     m_readAhead = std::make_unique<CFolderReadAhead>(std::move(settings));
     FileOpResult result;
     const int rootFd = m_chain.GetFd(0, result);

@@ -120,7 +120,6 @@ private:
     dev_t m_rootDevice = 0;
     std::uint64_t m_rootMountId = 0;
     bool m_bHaveMountId = false;
-    bool m_bFillsListingBuffer = false; // see DirectoryEntries::FillsListingBuffer
     // Mount points below the root, as paths relative to it ("/proc" for "/"),
     // so that a mounted folder is not even opened (a dead network mount
     // would hang the walk); the mount id of every opened folder is checked

@@ -376,7 +376,6 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
             node.readFailed = true; // what was listed so far is still walked
             return;
         }
-        const bool last = IsLastReply(read, m_settings.fillsListingBuffer);
         ReserveFor(node, buffer.data(), read);
         for (long pos = 0; pos < read;) {
             if (m_bStop.load(std::memory_order_relaxed))
@@ -408,7 +407,5 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
                 listing.push_back(kSkip);
             }
         }
-        if (last)
-            return;
     }
 }

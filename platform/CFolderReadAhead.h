@@ -107,7 +107,6 @@ public:
         dev_t rootDevice = 0;
         std::uint64_t rootMountId = 0;
         bool haveMountId = false;
-        bool fillsListingBuffer = false; // see DirectoryEntries::FillsListingBuffer
     };
 
     // Every node must be dropped before the read-ahead is destroyed: a

@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/vfs.h>
 
 // What the drive walk asks of the kernel, the same on every thread that
 // reads folders for it, so that a listing means the same wherever it was read.
@@ -38,37 +37,6 @@ constexpr int kStatFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT
 constexpr unsigned kFolderFields = STATX_TYPE | STATX_MODE | STATX_INO | STATX_MNT_ID | STATX_UID | STATX_GID
                                    | STATX_MTIME | STATX_CTIME;
 constexpr int kFolderOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-// The longest entry getdents64 can write: its header, 255 bytes of name and
-// the NUL, rounded up to 8.
-constexpr long kLongestEntry = 280;
-
-// Whether the file system under `fd` fills a getdents64 buffer for as long
-// as entries are left, so that a reply with room left for the longest entry
-// is the last one and the call that would return 0 can be saved (a folder
-// in most trees fits in one reply). Network and FUSE file systems may reply
-// short in the middle of a folder; they are read until the call returns 0.
-inline bool FillsListingBuffer(int fd)
-{
-    struct statfs fs;
-    if (::fstatfs(fd, &fs) != 0)
-        return false;
-    switch (static_cast<unsigned long>(fs.f_type)) {
-    case 0xEF53:     // ext2, ext3, ext4
-    case 0x58465342: // xfs
-    case 0x9123683E: // btrfs
-    case 0x01021994: // tmpfs
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Whether a getdents64 reply of `read` bytes ended the folder.
-inline bool IsLastReply(long read, bool fillsBuffer)
-{
-    return read == 0 || (fillsBuffer && read > 0 && read <= kBufferSize - kLongestEntry);
-}
 
 // What a walked folder's record keeps of its own statx.
 inline WalkFolder FolderFacts(const struct statx &st)

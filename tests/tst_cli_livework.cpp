@@ -231,7 +231,8 @@ void TestCliLiveWork::wizardAndCommandLineAgree()
     QCOMPARE(pageRows, expected);
     QCOMPARE(cliRows, expected);
     QCOMPARE(pageSelection, selection);
-    QCOMPARE(cliSelection, selection);
+    // The command line adds what removing them frees.
+    QVERIFY2(cliSelection.startsWith(selection + QLatin1String("  ")), qPrintable(cliSelection));
     QCOMPARE(WithoutProcesses(pageHeld), held);
     QCOMPARE(WithoutProcesses(cliHeld), held);
 }
