@@ -256,8 +256,8 @@ void TestCliLiveWork::onlyCheckedFilesLeaveTheCommandLine()
     for (const QStringList &extra : {QStringList{}, QStringList{"--sort", "file"}}) {
         const Run csv = RunCli(QStringList{"scan", "--express", "--format", "csv"} + extra + QStringList{root}, nowText);
         QCOMPARE(csv.exitCode, 0);
-        QVERIFY2(csv.out.contains(",In use: changed less than an hour ago,0\r\n"), csv.out.constData());
-        QVERIFY(csv.out.contains(",1\r\n"));
+        QVERIFY2(csv.out.contains(",In use: changed less than an hour ago,0,"), csv.out.constData());
+        QVERIFY(csv.out.contains(",1,"));
     }
 
     const Run scan = RunCli({"scan", "--express", "--save", list, root}, nowText);
