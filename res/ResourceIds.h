@@ -402,6 +402,7 @@ constexpr int IDS_CLI_RECOVER_LEFT = 602;        // %s: path
 constexpr int IDS_CLI_RECOVER_NOTHING = 603;
 constexpr int IDS_CLI_ARCHIVE_NOT_ZIP = 604;     // %s: archive
 constexpr int IDS_ARCHIVE_NOT_ZIP = 605;         // %s: archive
+constexpr int IDS_CLI_BAD_NOW = 640;             // %s: the variable's value
 // Results page: folders the walk could not read
 constexpr int IDS_SKIPPED_ONE_FOLDER = 380;
 constexpr int IDS_SKIPPED_FOLDERS = 381;        // %d: number of folders
