@@ -41,11 +41,15 @@ std::unique_ptr<CActionStep> CreateActionStep(CliRequest::Command command, const
             unavailable = CliText(IDS_CANT_LOAD_LIBRARY, {QString::fromUtf8(EscapeForMessage(library.GetPath()))});
             return nullptr;
         }
-        return std::make_unique<CCompressStep>(
+        auto step = std::make_unique<CCompressStep>(
             store, target.driveRoot, target.archive, reinterpret_cast<CompressFn>(library.GetEntry()),
             [](const QByteArray &path) {
                 PrintError(CliText(IDS_COMPRESS_ERROR, {QString::fromUtf8(EscapeForMessage(path))}));
             });
+        step->SetRefusalHandler([](const QByteArray &archive) {
+            PrintError(CliText(IDS_CLI_ARCHIVE_NOT_ZIP, {QString::fromUtf8(EscapeForMessage(archive))}));
+        });
+        return step;
     }
     default:
         unavailable = CliText(IDS_CLI_UNKNOWN_COMMAND, {QString::number(int(command))});

@@ -109,6 +109,9 @@ void CCompressAction::Run(CResultsHost &host)
                        reinterpret_cast<CompressFn>(library.GetEntry()), [sheet](const QByteArray &path) {
                            CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_COMPRESS_ERROR, path));
                        });
+    step.SetRefusalHandler([sheet](const QByteArray &path) {
+        CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_ARCHIVE_NOT_ZIP, path));
+    });
     step.SetRenamedCounter(reinterpret_cast<CompressRenamedFn>(library.GetOptionalEntry(BV_COMPRESS_RENAMED_NAME)));
     // The archive took room on the disk; files not stored are listed after.
     CActionRun(host).Run(step);
