@@ -25,7 +25,6 @@ public:
     // exists and resolves `entryName` in it.
     Status Load(const QList<QByteArray> &folders, const QByteArray &fileName, const char *entryName);
 
-    Status GetStatus() const { return m_status; }
     void *GetEntry() const { return m_pEntry; }
     // Another entry point of the loaded library, null when it has none.
     void *GetOptionalEntry(const char *name) const;
@@ -36,7 +35,6 @@ public:
     QByteArray GetError() const { return m_strError; }
 
 private:
-    Status m_status = Status::NotLoaded;
     void *m_pEntry = nullptr;
     void *m_pHandle = nullptr;
     QByteArray m_strPath;
