@@ -27,8 +27,6 @@ public:
     void AddMatch(const ScanMatch &match) override;
     void OnFileMet(const WalkRecord &record) override;
 
-    // The modification time as ISO 8601 local time with its UTC offset.
-    static void AppendLocalTime(std::int64_t seconds, QByteArray &out);
 
 private:
     bool ResolveDrive();
