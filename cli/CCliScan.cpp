@@ -8,6 +8,7 @@
 #include "core/CCsvListWriter.h"
 #include "core/CResultsSorter.h"
 #include "core/CTrashGrouper.h"
+#include "core/FreesText.h"
 #include "core/MatchReason.h"
 #include "core/PathEscape.h"
 #include "core/SizeText.h"
@@ -154,7 +155,7 @@ void CCliScan::WriteRow(const CCsvListWriter::Row &row)
     FlushIfDue();
 }
 
-void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason)
+void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason, int item)
 {
     CCsvListWriter::Row row;
     row.name = record.name.constData();
@@ -168,6 +169,7 @@ void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason)
     row.accessed = record.accessedTime;
     row.reason = &reason;
     row.checked = true; // every file listed here is one an action would take
+    row.freesMin = m_forecast.FreedBy({item}, &row.freesMax);
     WriteRow(row);
 }
 
@@ -192,12 +194,14 @@ void CCliScan::AddMatch(const ScanMatch &match)
     const WalkRecord &record = match.record;
     ++m_nListed;
     m_nListedBytes += record.size;
+    const int item = m_forecast.AddFile(record.device, record.inode, record.allocatedBytes, record.linkCount,
+                                        match.heldOpen, true, &record.sharedExtents);
     if (m_bKeep) {
         m_store.AddResult(record, match.why);
         m_identities.push_back(record.identity);
     }
     if (m_bStream && (m_request.csv || m_request.json)) {
-        WriteCsvRecord(record, match.why.text);
+        WriteCsvRecord(record, match.why.text, item);
     } else if (m_bStream) {
         m_path.clear();
         m_path += record.folder;
@@ -272,7 +276,10 @@ void CCliScan::PrintSummary(const ScanOutcome &outcome) const
     const std::int64_t unreadable = outcome.skippedFolders + (outcome.rootUnavailable ? 1 : 0);
     const QString free = GetFreeSpaceText(m_root);
     QStringList lines = {
-        CliText(IDS_SELECTION_FORMAT, {FormatSize(m_nListedBytes), Number(m_nListed)}),
+        // The results page's totals line: what the files take, and what
+        // removing them would really give back.
+        CliText(IDS_SELECTION_FORMAT, {FormatSize(m_nListedBytes), Number(m_nListed)}) + QLatin1String("  ")
+            + FormatFrees(m_forecast.GetForecast(), m_forecast.GetUpTo()),
         CliText(IDS_FREE_SPACE_FORMAT, {free.isEmpty() ? QStringLiteral("?") : free}),
         CliText(IDS_CLI_SUMMARY_LISTED, {Number(m_nListed), Number(m_nListedBytes)}),
         CliText(IDS_CLI_SUMMARY_EXAMINED, {Number(m_nExamined)}),
@@ -282,6 +289,7 @@ void CCliScan::PrintSummary(const ScanOutcome &outcome) const
     const QString why = CProtection::SummaryText(outcome.protectedCounts, false, outcome.unreadableProcesses);
     if (!why.isEmpty())
         lines.append(why);
+    lines.append(outcome.GetSpaceNotes());
     const QByteArray text = lines.join(QLatin1Char('\n')).toUtf8() + '\n';
     std::fflush(stdout);
     std::fwrite(text.constData(), 1, std::size_t(text.size()), stderr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CCsvListWriter.h"
+#include "core/CFreeForecast.h"
 #include "core/CResultStore.h"
 #include "core/CScanSession.h"
 #include "platform/FileIdentity.h"
@@ -33,7 +34,8 @@ private:
     bool CheckSaveTarget();
     void WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified,
                    const QString &reason);
-    void WriteCsvRecord(const WalkRecord &record, const QString &reason);
+    // `item`: the file's index in the forecast.
+    void WriteCsvRecord(const WalkRecord &record, const QString &reason, int item);
     // A row of the CSV or JSON list.
     void WriteRow(const CCsvListWriter::Row &row);
     void FlushIfDue();
@@ -60,6 +62,7 @@ private:
     std::int64_t m_nExamined = 0;
     std::int64_t m_nListed = 0;
     std::int64_t m_nListedBytes = 0;
+    CFreeForecast m_forecast;       // what removing every listed file frees
     std::int64_t m_nWritten = 0;    // rows of a CSV or JSON list
 
     QElapsedTimer m_clock;

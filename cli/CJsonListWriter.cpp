@@ -38,6 +38,8 @@ void CJsonListWriter::AppendFile(const CCsvListWriter::Row &row, bool first, QBy
     AppendJsonString(row.folder, row.folderSize, out);
     AppendNumber(", \"size\": ", row.size, out);
     AppendNumber(", \"allocated\": ", row.allocated, out);
+    AppendNumber(", \"frees_min\": ", row.freesMin, out);
+    AppendNumber(", \"frees_max\": ", row.freesMax, out);
     AppendTime(", \"created\": ", row.created, out);
     AppendTime(", \"modified\": ", row.modified, out);
     AppendTime(", \"accessed\": ", row.accessed, out);

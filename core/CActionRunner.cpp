@@ -38,7 +38,7 @@ ActionOutcome CActionRunner::Run(const std::vector<ActionRow> &rows, CActionHook
     // blocks are counted whoever may use them: near a full disk the blocks
     // kept for root fill first, and the user's share would understate it.
     const bool bMeasure = m_step.ChangesDisk();
-    const DiskSpace before = bMeasure ? CDiskSpace::Query(m_strDriveRoot) : DiskSpace();
+    const DiskSpace before = bMeasure ? CDiskSpace::QuerySettled(m_strDriveRoot) : DiskSpace();
 
     // Files of the step's own (not rows of the list), or the rows given.
     std::vector<ActionRow> own;
@@ -90,7 +90,7 @@ ActionOutcome CActionRunner::Run(const std::vector<ActionRow> &rows, CActionHook
 
     outcome.forecastFreedBytes = m_store.GetForecast().FreedBy(outcome.freedItems);
     if (bMeasure) {
-        const DiskSpace after = CDiskSpace::Query(m_strDriveRoot);
+        const DiskSpace after = CDiskSpace::QuerySettled(m_strDriveRoot);
         outcome.measured = before.ok && after.ok;
         outcome.measuredFreedBytes = outcome.measured ? after.unusedBytes - before.unusedBytes : 0;
     }

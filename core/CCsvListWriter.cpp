@@ -6,7 +6,7 @@
 
 void CCsvListWriter::AppendHeader(QByteArray &out)
 {
-    out += "file,folder,size,allocated,created,modified,accessed,reason,checked\r\n";
+    out += "file,folder,size,allocated,created,modified,accessed,reason,checked,frees_min,frees_max\r\n";
 }
 
 void CCsvListWriter::AppendField(const char *data, qsizetype size, QByteArray &out)
@@ -55,6 +55,10 @@ void CCsvListWriter::AppendRow(const Row &row, QByteArray &out)
     }
     out += ',';
     out += row.checked ? '1' : '0';
+    out += ',';
+    out += QByteArray::number(qint64(row.freesMin));
+    out += ',';
+    out += QByteArray::number(qint64(row.freesMax));
     out += "\r\n";
 }
 
@@ -75,6 +79,7 @@ CCsvListWriter::Row CCsvListWriter::StoreRow(const CResultStore &store, int inde
     row.accessed = store.GetAccessedTime(index);
     row.reason = &store.GetReasonText(index);
     row.checked = store.IsChecked(index);
+    row.freesMin = store.GetForecast().FreedBy({index}, &row.freesMax);
     return row;
 }
 

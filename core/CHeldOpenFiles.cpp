@@ -26,8 +26,10 @@ COpenFileSource::OpenFiles CHeldOpenFiles::Load(COpenFileSource &source)
     SortUnique(open.locked);
     m_files = std::move(open.files);
     m_locked = std::move(open.locked);
+    m_deleted = std::move(open.deleted);
     open.files.clear();
     open.locked.clear();
+    open.deleted.clear();
     return open; // the counts of processes, without the files
 }
 

@@ -19,6 +19,8 @@ public:
     bool IsLocked(dev_t device, ino_t inode) const;
     bool HasLocks() const { return !m_locked.empty(); }
     bool IsEmpty() const { return m_files.empty(); }
+    // What processes held open after its names were gone, on any drive.
+    const std::vector<DeletedOpenFile> &GetDeletedOpen() const { return m_deleted; }
     std::size_t GetCount() const { return m_files.size(); }
     std::size_t GetMemoryBytes() const
     {
@@ -28,4 +30,5 @@ public:
 private:
     std::vector<COpenFileSource::FileKey> m_files;  // sorted, unique
     std::vector<COpenFileSource::FileKey> m_locked; // sorted, unique
+    std::vector<DeletedOpenFile> m_deleted;
 };

@@ -132,7 +132,7 @@ int CResultStore::Append(const WalkRecord &record, std::uint8_t flags, bool bHel
     // Links are told apart by the inode the walk saw, whatever the identity
     // holds; a symbolic link is a file of its own, whatever it points to.
     m_forecast.AddFile(record.device, record.inode, record.allocatedBytes, record.linkCount, bHeldOpen,
-                       (flags & kChecked) != 0);
+                       (flags & kChecked) != 0, &record.sharedExtents);
     return index;
 }
 

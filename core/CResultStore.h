@@ -94,6 +94,8 @@ public:
     // What deleting the checked files would really free (see CFreeForecast),
     // kept in step with every check like the totals above.
     std::int64_t GetForecastBytes() const { return m_forecast.GetForecast(); }
+    // At most, with data other files or snapshots may share.
+    std::int64_t GetUpToBytes() const { return m_forecast.GetUpTo(); }
     const CFreeForecast &GetForecast() const { return m_forecast; }
 
     // Bytes the store holds for its files (paths and forecast included).

@@ -369,6 +369,8 @@ QVariant CResultsModel::ToolTipText(int item, int column) const
     if (m_store.IsLocked(item))
         lines << LoadString(IDS_PROTECTED_TOOLTIP)
                      .replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(m_store.GetLockReason(item))));
+    else if (const std::int64_t shared = m_store.GetForecast().GetSharedBytes(item); shared > 0)
+        lines << FormatString(IDS_WHY_SHARED, {FormatSize(shared)});
     return lines.isEmpty() ? QVariant() : QVariant(lines.join(QLatin1Char('\n')));
 }
 

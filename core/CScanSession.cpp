@@ -4,7 +4,14 @@
 #include "core/CFileScan.h"
 #include "core/CProcOpenFileSource.h"
 #include "core/CProtectionFilter.h"
+#include "platform/CBtrfsSnapshots.h"
 #include "platform/CDirectoryWalker.h"
+#include "platform/CFileExtents.h"
+#include "platform/CFileSystemInfo.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+#include <sys/stat.h>
 
 CScanSession::CScanSession(const CFileScan &criteria, const QByteArray &drive)
     : m_criteria(criteria)
@@ -44,6 +51,14 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
             m_heldOpen.Load(*source);
     }
 
+    // Where files may share data, what a match shares is read as it is
+    // met (the walk itself never opens a file); a drive with snapshots
+    // shares with owners no scan can list.
+    const FileSystemInfo drive = CFileSystemInfo::Query(m_drive);
+    m_nSharedFiles = 0;
+    m_bSnapshots = drive.isBtrfs && CBtrfsSnapshots::Find(m_drive) == CBtrfsSnapshots::Answer::Some;
+    m_pExtents.reset(drive.canShareExtents && m_bReadShared ? new CFileExtents(m_drive) : nullptr);
+
     CProtectionFilter filter(m_pProtection.get(), sink, m_bListLocked);
     m_pSink = &filter;
     m_pProgress = &progress;
@@ -63,6 +78,16 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
         outcome.protectedCounts = m_pProtection->GetCounts();
         outcome.unreadableProcesses = m_pProtection->GetUnreadableProcesses();
     }
+    outcome.sharedFiles = m_nSharedFiles;
+    outcome.snapshots = m_bSnapshots;
+    m_pExtents.reset();
+    m_withExtents = WalkRecord();
+    if (drive.ok) {
+        const CHeldOpenFiles &held = m_pProtection && m_pProtection->KnowsOpenFiles()
+                                         ? m_pProtection->GetHeldOpenFiles()
+                                         : m_heldOpen;
+        outcome.deletedOpen.Collect(held.GetDeletedOpen(), drive.device, drive.mountId);
+    }
     m_pSink = nullptr;
     m_pProgress = nullptr;
     m_pMatcher.reset();
@@ -71,15 +96,43 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     return outcome;
 }
 
+QStringList ScanOutcome::GetSpaceNotes() const
+{
+    QStringList notes;
+    if (const QString held = deletedOpen.SummaryText(); !held.isEmpty())
+        notes.append(held);
+    if (snapshots && sharedFiles > 0)
+        notes.append(LoadString(IDS_SNAPSHOTS_KEEP));
+    return notes;
+}
+
 void CScanSession::OnFile(const WalkRecord &record)
 {
     ++m_nExamined;
     m_pProgress->OnFileMet(record);
     if (!m_pMatcher->MatchFile(record))
         return;
-    ScanMatch match{record, m_pMatcher->GetReason(record)};
+    ScanMatch match{WithSharedExtents(record), m_pMatcher->GetReason(record)};
     match.heldOpen = IsHeldOpen(record);
     m_pSink->AddMatch(match);
+}
+
+const WalkRecord &CScanSession::WithSharedExtents(const WalkRecord &record)
+{
+    if (!m_pExtents || record.allocatedBytes <= 0 || (record.identity.type & S_IFMT) != S_IFREG)
+        return record;
+    if (m_pExtents->ReadShared(record, m_shared) != CFileExtents::Result::Read || m_shared.empty())
+        return record;
+    ++m_nSharedFiles;
+    // Whatever a snapshot shares, it keeps: no owner the scan meets can
+    // let it go.
+    if (m_bSnapshots) {
+        for (SharedExtent &extent : m_shared)
+            extent.kept = true;
+    }
+    m_withExtents = record;
+    m_withExtents.sharedExtents = m_shared;
+    return m_withExtents;
 }
 
 bool CScanSession::IsHeldOpen(const WalkRecord &record) const

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "core/CDeletedOpenSpace.h"
 #include "core/CHeldOpenFiles.h"
 #include "core/CMatchSink.h"
 #include "core/CProtection.h"
+#include "platform/WalkRecord.h"
 
 #include <QByteArray>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
+class CFileExtents;
 class CFileMatcher;
 class CFileScan;
 class COpenFileSource;
@@ -42,6 +46,16 @@ struct ScanOutcome
     CProtection::Counts protectedCounts{};
     int unreadableProcesses = 0;
     bool protectedLocked = false; // protected files were listed locked, not left out
+    // Space on the drive that files deleted but still open hold.
+    CDeletedOpenSpace deletedOpen;
+    // Matched files whose data other files or snapshots may own too, and
+    // whether read-only snapshots of the drive exist (btrfs).
+    std::int64_t sharedFiles = 0;
+    bool snapshots = false;
+
+    // What both front ends say about space no listed file shows, one text
+    // per fact; empty when there is nothing to say.
+    QStringList GetSpaceNotes() const;
 };
 
 // One scan of one drive, the same for every front end: the walk, the
@@ -71,6 +85,9 @@ public:
     void SetOpenFileSourceFactory(OpenFileSourceFactory factory) { m_openFileSourceFactory = std::move(factory); }
     // Protected files are handed on locked (Custom's default) or left out.
     void SetListProtectedLocked(bool bLocked) { m_bListLocked = bLocked; }
+    // Whether what matched files share with others is read, on a file
+    // system that shares data (on by default; off only to measure it).
+    void SetReadSharedData(bool bRead) { m_bReadShared = bRead; }
 
     static ProtectionFactory MachineProtection();
     static OpenFileSourceFactory MachineOpenFiles();
@@ -81,6 +98,8 @@ public:
 private:
     void OnFile(const WalkRecord &record);
     bool IsHeldOpen(const WalkRecord &record) const;
+    // The record with the runs of data it shares, or `record` itself.
+    const WalkRecord &WithSharedExtents(const WalkRecord &record);
 
     const CFileScan &m_criteria;
     QByteArray m_drive;
@@ -95,4 +114,11 @@ private:
     CMatchSink *m_pSink = nullptr;
     CScanProgress *m_pProgress = nullptr;
     std::int64_t m_nExamined = 0;
+    // On a file system that shares data between files.
+    bool m_bReadShared = true;
+    std::unique_ptr<CFileExtents> m_pExtents;
+    bool m_bSnapshots = false;
+    std::int64_t m_nSharedFiles = 0;
+    std::vector<SharedExtent> m_shared; // scratch
+    WalkRecord m_withExtents;           // scratch
 };

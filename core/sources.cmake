@@ -1,5 +1,11 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  core/CSharedExtentGroups.cpp
+  core/CSharedExtentGroups.h
+  core/FreesText.cpp
+  core/FreesText.h
+  core/CDeletedOpenSpace.cpp
+  core/CDeletedOpenSpace.h
   core/CBackupFolders.cpp
   core/CBackupFolders.h
   core/CDesktopSessionCaches.cpp

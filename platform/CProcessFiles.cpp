@@ -75,11 +75,32 @@ void SkipField(const char *&cursor, const char *end)
         ++cursor;
 }
 
+constexpr unsigned kDescriptorFields = STATX_TYPE | STATX_INO | STATX_NLINK | STATX_BLOCKS | STATX_MNT_ID;
+
+// The process's short name ("comm"), without its line end.
+QByteArray ReadProgramName(int pidFd)
+{
+    const int fd = ::openat(pidFd, "comm", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QByteArrayLiteral("?");
+    char text[64];
+    ssize_t got;
+    do
+        got = ::read(fd, text, sizeof text);
+    while (got < 0 && errno == EINTR);
+    ::close(fd);
+    QByteArray name(text, got > 0 ? qsizetype(got) : 0);
+    while (name.endsWith('\n'))
+        name.chop(1);
+    return name.isEmpty() ? QByteArrayLiteral("?") : name;
+}
+
 } // namespace
 
 CProcessFiles::CProcessFiles(QByteArray procRoot) : m_strProcRoot(std::move(procRoot)) {}
 
-bool CProcessFiles::ReadDescriptors(int pidFd, const FileHandler &handler, bool &denied)
+bool CProcessFiles::ReadDescriptors(int pidFd, const FileHandler &handler, const DeletedHandler &deleted, pid_t pid,
+                                    bool &denied)
 {
     const int fdDir = ::openat(pidFd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fdDir < 0) {
@@ -91,14 +112,23 @@ bool CProcessFiles::ReadDescriptors(int pidFd, const FileHandler &handler, bool 
         ::close(fdDir);
         return false;
     }
+    QByteArray program; // read once, for the first deleted file
     while (const dirent *entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue;
         // Following the descriptor's link reaches the open file itself, even
         // one whose name was removed since.
-        struct stat st;
-        if (::fstatat(fdDir, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
-            handler(st.st_dev, st.st_ino);
+        struct statx st;
+        if (::statx(fdDir, entry->d_name, AT_STATX_SYNC_AS_STAT, kDescriptorFields, &st) != 0 || !S_ISREG(st.stx_mode))
+            continue;
+        const dev_t device = makedev(st.stx_dev_major, st.stx_dev_minor);
+        handler(device, st.stx_ino);
+        if (deleted && st.stx_nlink == 0) {
+            if (program.isEmpty())
+                program = ReadProgramName(pidFd);
+            deleted(DeletedOpenFile{device, st.stx_ino, (st.stx_mask & STATX_MNT_ID) ? st.stx_mnt_id : 0,
+                                    std::int64_t(st.stx_blocks) * 512, pid, program});
+        }
     }
     ::closedir(dir);
     return true;
@@ -151,7 +181,7 @@ bool CProcessFiles::ReadMaps(int pidFd, const FileHandler &handler, bool &denied
     return true;
 }
 
-CProcessFiles::Stats CProcessFiles::Read(const FileHandler &handler) const
+CProcessFiles::Stats CProcessFiles::Read(const FileHandler &handler, const DeletedHandler &deleted) const
 {
     Stats stats;
     const int procFd = ::open(m_strProcRoot.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -170,7 +200,7 @@ CProcessFiles::Stats CProcessFiles::Read(const FileHandler &handler) const
             continue; // gone since the listing
         bool fdDenied = false;
         bool mapsDenied = false;
-        const bool fds = ReadDescriptors(pidFd, handler, fdDenied);
+        const bool fds = ReadDescriptors(pidFd, handler, deleted, pid_t(std::atol(entry->d_name)), fdDenied);
         const bool maps = ReadMaps(pidFd, handler, mapsDenied);
         ::close(pidFd);
         if (fds || maps || fdDenied || mapsDenied)

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/FileIdentity.h"
+#include "platform/SharedExtent.h"
 
 #include <QByteArray>
 #include <cstdint>
 #include <sys/types.h>
+#include <vector>
 
 // One folder on the way from the walk's root down to a file's folder, with
 // what the walk's own statx of it said when it was entered: who may change
@@ -43,6 +45,10 @@ struct WalkRecord
     std::uint32_t linkCount = 1;
     std::uint32_t ownerId = 0;
     std::uint64_t attributes = 0;     // statx attributes: immutable, append-only...
+    // Runs of its data other files or snapshots may own too, on a file
+    // system that shares data; filled by the scan for files that matched,
+    // never by the walk.
+    std::vector<SharedExtent> sharedExtents;
 
     // The folders from the root (entry 0) down to `folder` (the last entry),
     // as the walk holds them: valid only while the record is being handled.

@@ -1,5 +1,13 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  platform/CBtrfsSnapshots.cpp
+  platform/CBtrfsSnapshots.h
+  platform/CFileExtents.cpp
+  platform/CFileExtents.h
+  platform/SharedExtent.h
+  platform/CFileSystemInfo.cpp
+  platform/CFileSystemInfo.h
+  platform/DeletedOpenFile.h
   platform/CDesktopOpener.cpp
   platform/CDesktopOpener.h
   platform/CMarkerFiles.cpp

@@ -124,6 +124,7 @@ constexpr int IDC_ELIMINATE = 1056;
 constexpr int IDC_PROTECTED_TEXT = 1100;     // our own: what was held back as protected
 constexpr int IDC_SKIPPED_FOLDERS_TEXT = 1090;
 constexpr int IDC_FREES_TEXT = 1180;          // our own: what deleting the checked files frees
+constexpr int IDC_SPACE_NOTES_TEXT = 1181;    // our own: space held where no listed file shows it
 
 // Scan dialog (133)
 constexpr int IDC_SCAN_PROGRESS = 1061;
@@ -375,6 +376,11 @@ constexpr int IDS_SKIPPED_FOLDERS = 381;        // %d: number of folders
 
 // Results page: what the checked files really take on disk
 constexpr int IDS_FREES_ABOUT = 480;            // %s size text
+constexpr int IDS_FREES_ABOUT_UP_TO = 481;      // %s: what surely comes back, %s: with shared data
+constexpr int IDS_HELD_BY_DELETED = 482;        // %s: size text, %s: "program (pid)" list
+constexpr int IDS_SNAPSHOTS_KEEP = 484;
+constexpr int IDS_REASONS_SHARED = 485;
+constexpr int IDS_WHY_SHARED = 486;             // %s: size text of the shared data
 
 // Why an action left a file alone, one text per result code
 constexpr int IDS_REASON_OK = 385;

@@ -64,6 +64,7 @@ int CResultsPage::GetAnchor(const DialogControlTemplate &control) const
     case IDC_RESULTS_TITLE:
     case IDC_RESULTS_DESCRIPTION:
         return GrowX;
+    case IDC_SPACE_NOTES_TEXT:
     case IDC_PROTECTED_TEXT:
     case IDC_SKIPPED_FOLDERS_TEXT:
         // Lines that run wider than the page show more of themselves.
@@ -144,7 +145,7 @@ void CResultsPage::OnInitDialog()
     wire(m_btnCompress, &CResultsPage::OnCompress);
 
     m_totals.Attach(this, Static(IDC_SELECTION_TEXT), Static(IDC_FREES_TEXT), Static(IDC_FREE_SPACE_TEXT),
-                    Static(IDC_PROTECTED_TEXT), Static(IDC_SKIPPED_FOLDERS_TEXT));
+                    Static(IDC_PROTECTED_TEXT), Static(IDC_SKIPPED_FOLDERS_TEXT), Static(IDC_SPACE_NOTES_TEXT));
     UpdateFreeSpaceText();
     m_nNextPage = 0;
 }
@@ -168,6 +169,7 @@ bool CResultsPage::OnSetActive()
     m_protectedCounts.fill(0);
     m_nUnreadableProcesses = 0;
     UpdateProtectedText();
+    m_totals.ShowSpaceNotes({});
     if (m_nTimerId)
         killTimer(m_nTimerId);
     m_nTimerId = startTimer(10);
@@ -211,6 +213,7 @@ void CResultsPage::StartScan()
     m_nUnreadableProcesses = outcome.unreadableProcesses;
     m_bProtectedLocked = outcome.protectedLocked;
     UpdateProtectedText();
+    m_totals.ShowSpaceNotes(outcome.GetSpaceNotes());
     m_pModel->FlushPendingRows();
     if (!dlg.IsCancelled())
         dlg.FinishProgress();
@@ -314,7 +317,8 @@ void CResultsPage::SetActionButtons(bool bEnable)
 void CResultsPage::UpdateSelectionText()
 {
     m_bSelectionTextStale = false;
-    m_totals.ShowSelection(m_nSelectedBytes, m_nSelectedCount, m_nForecastBytes);
+    m_totals.ShowSelection(m_nSelectedBytes, m_nSelectedCount, m_nForecastBytes,
+                           m_pModel->GetStore().GetUpToBytes());
 }
 
 void CResultsPage::UpdateFreeSpaceText()

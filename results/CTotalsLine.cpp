@@ -1,5 +1,6 @@
 #include "results/CTotalsLine.h"
 
+#include "core/FreesText.h"
 #include "core/SizeText.h"
 #include "res/DialogUnits.h"
 #include "res/ResourceIds.h"
@@ -24,7 +25,7 @@ QString FillFormat(QString format, const QString &text, qint64 number = 0)
 } // namespace
 
 void CTotalsLine::Attach(QWidget *page, QLabel *selection, QLabel *frees, QLabel *freeSpace, QLabel *protectedLine,
-                         QLabel *skippedFolders)
+                         QLabel *skippedFolders, QLabel *spaceNotes)
 {
     m_pPage = page;
     m_pSelection = selection;
@@ -32,6 +33,7 @@ void CTotalsLine::Attach(QWidget *page, QLabel *selection, QLabel *frees, QLabel
     m_pFreeSpace = freeSpace;
     m_pProtected = protectedLine;
     m_pSkipped = skippedFolders;
+    m_pSpaceNotes = spaceNotes;
     // The totals line is laid out by the widths of its texts, each on one
     // line: a label allowed to wrap would show only its first line there.
     for (QLabel *label : {m_pSelection, m_pFrees, m_pFreeSpace}) {
@@ -42,12 +44,13 @@ void CTotalsLine::Attach(QWidget *page, QLabel *selection, QLabel *frees, QLabel
         m_nFreeSpaceWidth = m_pFreeSpace->width();
 }
 
-void CTotalsLine::ShowSelection(std::int64_t selectedBytes, int selectedCount, std::int64_t forecastBytes)
+void CTotalsLine::ShowSelection(std::int64_t selectedBytes, int selectedCount, std::int64_t forecastBytes,
+                                std::int64_t upToBytes)
 {
     if (m_pSelection)
         m_pSelection->setText(FillFormat(LoadString(IDS_SELECTION_FORMAT), FormatSize(selectedBytes), selectedCount));
     if (m_pFrees)
-        m_pFrees->setText(FillFormat(LoadString(IDS_FREES_ABOUT), FormatSize(forecastBytes)));
+        m_pFrees->setText(FormatFrees(forecastBytes, upToBytes));
     Layout();
 }
 
@@ -62,14 +65,26 @@ void CTotalsLine::ShowProtected(const CProtection::Counts &counts, bool bLocked,
 {
     if (!m_pProtected)
         return;
-    const QString text = CProtection::SummaryText(counts, bLocked, unreadableProcesses);
+    ShowOneLine(m_pProtected, CProtection::SummaryText(counts, bLocked, unreadableProcesses));
+}
+
+void CTotalsLine::ShowOneLine(QLabel *label, const QString &text)
+{
     // One line, never wrapped under the totals: what does not fit ends in
     // an ellipsis, so that the cut shows, and the whole text is in the
-    // tooltip (a wider sheet shows more of it).
-    m_pProtected->setWordWrap(false);
-    const int room = m_pProtected->contentsRect().width() - 2 * m_pProtected->margin();
-    m_pProtected->setText(m_pProtected->fontMetrics().elidedText(text, Qt::ElideRight, room));
-    m_pProtected->setToolTip(text);
+    // tooltip (a wider sheet shows more of it). The notes name programs,
+    // so their length is anybody's guess.
+    label->setWordWrap(false);
+    const int room = label->contentsRect().width() - 2 * label->margin();
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, room));
+    label->setToolTip(text);
+}
+
+void CTotalsLine::ShowSpaceNotes(const QStringList &notes)
+{
+    if (!m_pSpaceNotes)
+        return;
+    ShowOneLine(m_pSpaceNotes, notes.join(QStringLiteral("  ")));
 }
 
 void CTotalsLine::ShowSkippedFolders(std::int64_t nSkippedFolders)

@@ -3,6 +3,7 @@
 #include "core/CProtection.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 class QLabel;
@@ -18,11 +19,16 @@ class CTotalsLine
 public:
     // Takes the page's labels (any may be missing) after its controls exist.
     void Attach(QWidget *page, QLabel *selection, QLabel *frees, QLabel *freeSpace, QLabel *protectedLine,
-                QLabel *skippedFolders);
+                QLabel *skippedFolders, QLabel *spaceNotes = nullptr);
 
-    void ShowSelection(std::int64_t selectedBytes, int selectedCount, std::int64_t forecastBytes);
+    // `forecastBytes` surely come back, `upToBytes` at most.
+    void ShowSelection(std::int64_t selectedBytes, int selectedCount, std::int64_t forecastBytes,
+                       std::int64_t upToBytes);
     void ShowFreeSpace(const QString &freeSpace);
     void ShowProtected(const CProtection::Counts &counts, bool bLocked, int unreadableProcesses);
+    // Space no listed file shows (files deleted but still open, snapshots),
+    // one line; nothing when `notes` is empty.
+    void ShowSpaceNotes(const QStringList &notes);
     // Empty when the scan read every folder.
     void ShowSkippedFolders(std::int64_t nSkippedFolders);
     // In the skipped folders' place: how many folders an action emptied
@@ -33,11 +39,14 @@ public:
     void Layout();
 
 private:
+    static void ShowOneLine(QLabel *label, const QString &text);
+
     QWidget *m_pPage = nullptr;
     QLabel *m_pSelection = nullptr;
     QLabel *m_pFrees = nullptr;
     QLabel *m_pFreeSpace = nullptr;
     QLabel *m_pProtected = nullptr;
     QLabel *m_pSkipped = nullptr;
+    QLabel *m_pSpaceNotes = nullptr;
     int m_nFreeSpaceWidth = 0; // the free-space line's own width, from the template
 };

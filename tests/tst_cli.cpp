@@ -324,7 +324,8 @@ void TestCli::csvFormatMatchesTheSavedList()
     for (const QStringList &extra : {QStringList{}, QStringList{"--sort", "reason"}}) {
         const Run run = RunCli(QStringList{"scan", "--format", "csv"} + extra + Drive());
         QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.out.startsWith("file,folder,size,allocated,created,modified,accessed,reason,checked\r\n"));
+        QVERIFY(run.out.startsWith(
+            "file,folder,size,allocated,created,modified,accessed,reason,checked,frees_min,frees_max\r\n"));
         QProcess python;
         python.start(QStringLiteral("python3"),
                      {QStringLiteral("-c"),
@@ -342,7 +343,7 @@ void TestCli::csvFormatMatchesTheSavedList()
         QStringList reasons;
         for (qsizetype r = 1; r < rows.size(); ++r) {
             const QJsonArray row = rows[r].toArray();
-            QCOMPARE(row.size(), qsizetype(9));
+            QCOMPARE(row.size(), qsizetype(11));
             QByteArray name;
             QByteArray folder;
             QVERIFY(UnescapePath(row[0].toString().toUtf8(), name));
@@ -354,6 +355,9 @@ void TestCli::csvFormatMatchesTheSavedList()
             QCOMPARE(row[2].toString().toLongLong(), qint64(st.st_size));
             QCOMPARE(row[7].toString().toUtf8(), reasonOf.value(path));
             QCOMPARE(row[8].toString(), QStringLiteral("1"));
+            // Nothing shared on this file system: alone, each frees its blocks.
+            QCOMPARE(row[9].toString(), row[3].toString());
+            QCOMPARE(row[10].toString(), row[3].toString());
             QVERIFY(row[5].toString().endsWith(QLatin1Char('Z')));
             reasons << row[7].toString();
         }

@@ -437,11 +437,11 @@ void TestReasons::csvReadsBackExactly()
         QFAIL(qPrintable(why2));
     QCOMPARE(rows.size(), names.size() + 1);
     QCOMPARE(rows[0], (QStringList{"file", "folder", "size", "allocated", "created", "modified", "accessed", "reason",
-                                   "checked"}));
+                                   "checked", "frees_min", "frees_max"}));
     for (int r = 1; r < rows.size(); ++r) {
         const QStringList &row = rows[r];
         const int index = order[std::size_t(r - 1)];
-        QCOMPARE(row.size(), 9);
+        QCOMPARE(row.size(), 11);
         QCOMPARE(Unescaped(row[0]), names[index]);
         QCOMPARE(Unescaped(row[1]), QByteArray("/dir, with\"odd\xff"));
         QCOMPARE(row[2], QStringLiteral("1234"));
@@ -449,6 +449,9 @@ void TestReasons::csvReadsBackExactly()
         QCOMPARE(row[4], QStringLiteral("2023-11-14T22:13:20Z"));
         QCOMPARE(row[7], why.text);
         QCOMPARE(row[8], index == 1 ? QStringLiteral("0") : QStringLiteral("1"));
+        // Alone, checked or not, each frees its blocks.
+        QCOMPARE(row[9], QStringLiteral("4096"));
+        QCOMPARE(row[10], QStringLiteral("4096"));
     }
 
 }

@@ -6,11 +6,13 @@
 # draw the SVG icon; qt6-l10n-tools (lrelease, lupdate) compiles the
 # translations; qt6-base-private-dev lets the accessibility tests switch the
 # accessibility layer on without a screen reader; lintian checks the package
-# as Debian would (tools/package.sh and the package test).
+# as Debian would (tools/package.sh and the package test). btrfs-progs and
+# xfsprogs make the small file-system images on which the tests and
+# bench_frees check what deleting shared (reflinked, snapshotted) data frees.
 # Not needed to build or test, so not installed here: xvfb, to look at the
 # real windows on a headless machine (xvfb-run -a ./build/brimvale), and
 # python3-pyatspi with at-spi2-core for bench/atspi_tree.py.
-BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools zlib1g-dev zip unzip python3 fonts-dejavu-core desktop-file-utils appstream dpkg-dev file binutils qt6-svg-dev qt6-base-private-dev qt6-l10n-tools lintian e2fsprogs"
+BV_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools zlib1g-dev zip unzip python3 fonts-dejavu-core desktop-file-utils appstream dpkg-dev file binutils qt6-svg-dev qt6-base-private-dev qt6-l10n-tools lintian e2fsprogs btrfs-progs xfsprogs"
 
 bv_missing_packages() {
     local missing="" pkg

@@ -612,6 +612,26 @@ kein Programm zugeordnet.</translation>
         <translation>gibt etwa %s frei</translation>
     </message>
     <message>
+        <source>frees about %s (up to %s)</source>
+        <translation>gibt etwa %s frei (bis zu %s)</translation>
+    </message>
+    <message>
+        <source>%s are held by deleted files that are still open: %s</source>
+        <translation>%s belegen gelöschte Dateien, die noch geöffnet sind: %s</translation>
+    </message>
+    <message>
+        <source>Snapshots of this drive keep some of this space until they are removed.</source>
+        <translation>Schnappschüsse dieses Laufwerks behalten einen Teil dieses Platzes, bis sie entfernt werden.</translation>
+    </message>
+    <message>
+        <source>Shared</source>
+        <translation>Geteilt</translation>
+    </message>
+    <message>
+        <source>%s of its data is shared with other files or snapshots</source>
+        <translation>%s seiner Daten teilt es mit anderen Dateien oder Schnappschüssen</translation>
+    </message>
+    <message>
         <source>Done.</source>
         <translation>Erledigt.</translation>
     </message>
