@@ -104,6 +104,7 @@ public:
     // Whether a running process held the file when Load() ran, whatever
     // other reason may protect it.
     bool IsHeldOpen(const WalkRecord &record) const;
+    const CHeldOpenFiles &GetHeldOpenFiles() const { WaitForLoad(); return m_openFiles; }
     int GetProcessCount() const { WaitForLoad(); return m_nProcesses; }
     int GetUnreadableProcesses() const { WaitForLoad(); return m_nUnreadableProcesses; }
     // Bytes held for the lookups (package paths and open files).
