@@ -79,10 +79,10 @@ CEntrySource::~CEntrySource()
         ::close(m_fd);
 }
 
-bool CEntrySource::Open(const char *path, const struct stat &excluded)
+bool CEntrySource::Open(const char *path, const struct stat &excluded, const char *entryName)
 {
     m_strPath = path ? path : "";
-    if (!EntryName(m_strPath, m_info.name))
+    if (!EntryName(entryName ? std::string(entryName) : m_strPath, m_info.name))
         return false;
     if (::lstat(path, &m_stat) != 0)
         return false;

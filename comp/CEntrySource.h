@@ -27,8 +27,9 @@ public:
     // Looks at `path` and opens it for reading. Fails for anything that is
     // not a regular file or a link, for a path whose name would climb out of
     // its folder (".." components), and for the file `excluded` (the archive
-    // itself, by device and inode).
-    bool Open(const char *path, const struct stat &excluded);
+    // itself, by device and inode). The entry is named `entryName` when
+    // given (under the same rules), else after the path.
+    bool Open(const char *path, const struct stat &excluded, const char *entryName = nullptr);
 
     const ZipFormat::EntryInfo &Info() const { return m_info; }
     ZipFormat::EntryInfo &Info() { return m_info; }

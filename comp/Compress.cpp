@@ -1,4 +1,4 @@
-// The plug-in's one entry point. Everything else in this folder is hidden.
+// The plug-in's entry points. Everything else in this folder is hidden.
 #include "platform/CompressApi.h"
 
 #include "comp/CEntryNames.h"
@@ -26,10 +26,8 @@ int Kilobytes(std::uint64_t bytes)
     return kb > std::uint64_t(INT_MAX) ? INT_MAX : int(kb);
 }
 
-} // namespace
-
-extern "C" __attribute__((visibility("default"))) int Compress(const char *archivePath, const char *const *filePaths,
-                                                                int count, CompressCallbackFn callback)
+int StoreFiles(const char *archivePath, const char *const *filePaths, const char *const *entryNames, int count,
+               CompressCallbackFn callback)
 {
     if (!archivePath || count < 0 || (count > 0 && !filePaths))
         return 1;
@@ -47,7 +45,8 @@ extern "C" __attribute__((visibility("default"))) int Compress(const char *archi
     int failures = 0;
     for (int i = 0; i < count; ++i) {
         CEntrySource source;
-        if (!filePaths[i] || !source.Open(filePaths[i], zip.FileStat())) {
+        const char *entryName = entryNames ? entryNames[i] : nullptr;
+        if (!filePaths[i] || !source.Open(filePaths[i], zip.FileStat(), entryName)) {
             ++failures;
             continue;
         }
@@ -96,6 +95,22 @@ extern "C" __attribute__((visibility("default"))) int Compress(const char *archi
     if (!zip.Finish(g_cache))
         return 1;
     return failures == 0 ? 0 : 1;
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int Compress(const char *archivePath, const char *const *filePaths,
+                                                                int count, CompressCallbackFn callback)
+{
+    return StoreFiles(archivePath, filePaths, nullptr, count, callback);
+}
+
+extern "C" __attribute__((visibility("default"))) int CompressNamed(const char *archivePath,
+                                                                     const char *const *filePaths,
+                                                                     const char *const *entryNames, int count,
+                                                                     CompressCallbackFn callback)
+{
+    return StoreFiles(archivePath, filePaths, entryNames, count, callback);
 }
 
 extern "C" __attribute__((visibility("default"))) int CompressRenamed(void)

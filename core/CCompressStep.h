@@ -8,6 +8,7 @@
 #include <functional>
 
 class CResultStore;
+struct CTrashItem;
 
 // Calls of the progress callback since the last reset; the step resets it
 // before each call of the plug-in and reads it after.
@@ -21,6 +22,8 @@ extern "C" int CompressCallback(int nDoneKB, int nTotalKB);
 // error handler (the program shows a message; a command line prints a line)
 // and counts as failed; so, silently, does a file for which the plug-in
 // called back three times or more (it changed while being read).
+// A trash entry is stored under the path it had before it was trashed (a
+// trashed folder with all of its files), where the plug-in can name entries.
 class CCompressStep : public CActionStep
 {
 public:
@@ -43,11 +46,15 @@ public:
 
 private:
     FileOpResult CheckIdentity(int index) const;
+    // Stores one file; `entryName` empty: named after its path.
+    FileOpResult Store(const QByteArray &path, const QByteArray &entryName);
+    FileOpResult StoreTrashFolder(const CTrashItem &trash);
 
     const CResultStore &m_store;
     QByteArray m_strDriveRoot;
     QByteArray m_strArchive;
     CompressFn m_pCompress;
+    CompressNamedFn m_pCompressNamed = nullptr;
     ErrorHandler m_onError;
     CompressRenamedFn m_pRenamed = nullptr;
     int m_nRenamed = 0;

@@ -176,6 +176,7 @@ void CTrashGrouper::Flush()
             item.infoIdentity = info->identity;
             if (parsed.IsValid()) {
                 item.originalName = parsed.GetOriginalName();
+                item.originalPath = parsed.GetOriginalPath();
                 why.text = TrashReason(parsed);
                 why.group = LoadString(IDS_WHY_TRASH).section(QLatin1Char(':'), 0, 0);
             }

@@ -26,6 +26,8 @@ list(APPEND BV_CORE_SOURCES
   core/CRecordChain.h
   core/CTrashEntryRemover.cpp
   core/CTrashEntryRemover.h
+  core/CTrashFolderMover.cpp
+  core/CTrashFolderMover.h
   core/CTrashInfo.cpp
   core/CTrashItems.cpp
   core/CTrashItems.h

@@ -25,6 +25,11 @@ public:
     // exists and resolves `entryName` in it.
     Status Load(const QList<QByteArray> &folders, const QByteArray &fileName, const char *entryName);
 
+    // Another entry point `name` of the library that holds `entry` (an
+    // entry point handed out by Load), or null when it has none: lets a
+    // caller given one entry use a newer one beside it where there is one.
+    static void *FindSibling(const void *entry, const char *name);
+
     void *GetEntry() const { return m_pEntry; }
     // Another entry point of the loaded library, null when it has none.
     void *GetOptionalEntry(const char *name) const;

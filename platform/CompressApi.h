@@ -27,6 +27,12 @@ typedef int (*CompressCallbackFn)(int nDoneKB, int nTotalKB);
 typedef int (*CompressFn)(const char *archivePath, const char *const *filePaths, int count,
                           CompressCallbackFn callback);
 typedef int (*CompressRenamedFn)(void);
+// The same, with each file's entry name given (raw bytes, '/'-separated;
+// a leading '/' and empty levels are dropped, a "." or ".." level refuses
+// the file); a null name, or a null array, names the entry after the path.
+// A plug-in may lack it: the program then stores every file under its path.
+typedef int (*CompressNamedFn)(const char *archivePath, const char *const *filePaths, const char *const *entryNames,
+                               int count, CompressCallbackFn callback);
 
 #ifdef __cplusplus
 }
@@ -36,3 +42,4 @@ typedef int (*CompressRenamedFn)(void);
 #define BV_COMPRESS_LIBRARY_NAME "libcomp.so"
 #define BV_COMPRESS_ENTRY_NAME "Compress"
 #define BV_COMPRESS_RENAMED_NAME "CompressRenamed"
+#define BV_COMPRESS_NAMED_ENTRY_NAME "CompressNamed"

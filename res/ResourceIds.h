@@ -331,7 +331,6 @@ constexpr int IDS_LINK_DLL_NOT_FOUND = 363;     // code 32
 constexpr int IDS_LINK_UNKNOWN_ERROR = 364;     // %d: any other code
 
 // Command line: the help text, messages and report lines of brimvale-cli
-constexpr int IDS_CLI_USAGE = 400;               // whole --help text
 constexpr int IDS_CLI_VERSION = 401;             // %s: version
 constexpr int IDS_CLI_TRY_HELP = 402;
 constexpr int IDS_CLI_UNKNOWN_OPTION = 403;      // %s: the option

@@ -1,6 +1,8 @@
 #include <QtTest>
 
 #include "TempDrive.h"
+#include "TrashFixture.h"
+#include "ZipReader.h"
 
 #include <QProcess>
 #include <sys/stat.h>
@@ -47,8 +49,6 @@ QStringList Names(const TempDrive &drive, const QByteArray &relative)
     return QDir(QFile::decodeName(drive.path(relative))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
 }
 
-const QByteArray kTrash = "home/u/.local/share/Trash";
-
 } // namespace
 
 class TestCliWholeItems : public QObject
@@ -56,6 +56,7 @@ class TestCliWholeItems : public QObject
     Q_OBJECT
 private slots:
     void trashEntriesAndEmptiedFolders();
+    void trashZipsAndMovesUnderOriginalNames();
 };
 
 void TestCliWholeItems::trashEntriesAndEmptiedFolders()
@@ -87,6 +88,31 @@ void TestCliWholeItems::trashEntriesAndEmptiedFolders()
     QCOMPARE(Names(drive, kTrash + "/files"), QStringList());
     QCOMPARE(Names(drive, kTrash + "/info"), QStringList());
     QVERIFY(Exists(drive, kTrash + "/directorysizes"));
+}
+
+void TestCliWholeItems::trashZipsAndMovesUnderOriginalNames()
+{
+    TempDrive drive;
+    TempDrive away;
+    QVERIFY(MakeTrash(drive));
+    QTemporaryDir lists;
+    const QString list = lists.filePath(QStringLiteral("l.list"));
+    QCOMPARE(RunCli({"scan", "--save", list, QFile::decodeName(drive.root())}).exitCode, 0);
+
+    const QString archive = lists.filePath(QStringLiteral("t.zip"));
+    const Run zip = RunCli({"zip", list, archive});
+    QVERIFY2(zip.exitCode == 0, zip.err.constData());
+    const QByteArrayList names = ReadZip(QFile::encodeName(archive)).Names();
+    QVERIFY2(names.contains("home/u/Documents/report final.odt"), names.join(' ').constData());
+    QVERIFY(names.contains("home/u/proj/sub/c.txt"));
+    QCOMPARE(names.size(), 6);
+
+    const Run move = RunCli({"move", list, QFile::decodeName(away.root())});
+    QVERIFY2(move.exitCode == 0, move.err.constData());
+    QCOMPARE(Names(away, ""), QStringList({"ghost.trashinfo", "lost.bin", "proj", "report final.odt"}));
+    QCOMPARE(Names(away, "proj/sub"), QStringList({"b.txt", "c.txt"}));
+    QCOMPARE(Names(drive, kTrash + "/files"), QStringList());
+    QCOMPARE(Names(drive, kTrash + "/info"), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestCliWholeItems)
