@@ -1,5 +1,6 @@
 #include "app/CWizardApp.h"
 #include "app/CWizardOptions.h"
+#include "platform/CJournalRecovery.h"
 #include "res/Bitmaps.h"
 #include "res/CTranslationLoader.h"
 
@@ -19,6 +20,10 @@ bool PrintLine(std::FILE *stream, const QString &text)
 
 int main(int argc, char *argv[])
 {
+    // Before anything else: a file an interrupted action set aside must not
+    // stay hidden, nor a partial copy or archive stay behind.
+    CJournalRecovery::Recover();
+
     // Judged before QApplication exists: it would open the display first.
     QList<QByteArray> args;
     for (int i = 1; i < argc; ++i)

@@ -24,6 +24,7 @@ tree() {
 
 case $name in
 bench_compress) cmd=("$bin" "$work" 1 100) ;;
+bench_crash) cmd=("$bin" 2 20) ;;
 bench_deep) cmd=("$bin" 40 "$work") ;;
 bench_delete) cmd=("$bin" 200 "$work") ;;
 bench_emptied) cmd=("$bin" 300 "$work") ;;

@@ -17,6 +17,7 @@
 #include "platform/WalkRecord.h"
 #include "res/ResourceIds.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <cstdio>
 #include <cstring>
@@ -45,6 +46,33 @@ QString SystemReason(int error)
 } // namespace
 
 CCliScan::CCliScan(const CliRequest &request) : m_request(request) {}
+
+bool CCliScan::ParseNow(const QByteArray &text, std::int64_t &seconds)
+{
+    const QString trimmed = QString::fromLatin1(text).trimmed();
+    // A date and a time, nothing less: a bare date is too easily a mistake.
+    if (!trimmed.contains(QLatin1Char('T')))
+        return false;
+    const QDateTime time = QDateTime::fromString(trimmed, Qt::ISODateWithMs);
+    if (!time.isValid())
+        return false;
+    seconds = time.toSecsSinceEpoch();
+    return true;
+}
+
+bool CCliScan::ReadNow(std::optional<std::int64_t> &now) const
+{
+    const QByteArray text = qgetenv("BRIMVALE_NOW");
+    if (text.isEmpty())
+        return true;
+    std::int64_t seconds = 0;
+    if (!ParseNow(text, seconds)) {
+        PrintError(CliText(IDS_CLI_BAD_NOW, {QString::fromUtf8(EscapeForMessage(text))}));
+        return false;
+    }
+    now = seconds;
+    return true;
+}
 
 bool CCliScan::ResolveDrive()
 {
@@ -124,10 +152,14 @@ void CCliScan::ClearProgress()
 }
 
 void CCliScan::WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified,
-                         const QString &reason)
+                         const QString &reason, bool bChecked)
 {
     QByteArray &out = m_pOut->Buffer();
     if (m_request.print0) {
+        // Paths for another program to act on: only the files an action
+        // would take.
+        if (!bChecked)
+            return;
         out.append(path, pathSize);
         out += '\0';
     } else {
@@ -155,7 +187,7 @@ void CCliScan::WriteRow(const CCsvListWriter::Row &row)
     FlushIfDue();
 }
 
-void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason, int item)
+void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason, bool bChecked, int item)
 {
     CCsvListWriter::Row row;
     row.name = record.name.constData();
@@ -168,7 +200,7 @@ void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason, i
     row.modified = record.modifiedTime;
     row.accessed = record.accessedTime;
     row.reason = &reason;
-    row.checked = true; // every file listed here is one an action would take
+    row.checked = bChecked;
     row.freesMin = m_forecast.FreedBy({item}, &row.freesMax);
     WriteRow(row);
 }
@@ -192,23 +224,38 @@ void CCliScan::OnFileMet(const WalkRecord &)
 void CCliScan::AddMatch(const ScanMatch &match)
 {
     const WalkRecord &record = match.record;
+    const bool locked = match.protection != ProtectionReason::None;
+    const bool checked = !locked && !match.unchecked;
     ++m_nListed;
     m_nListedBytes += record.size;
+    if (checked) {
+        ++m_nSelected;
+        m_nSelectedBytes += record.size;
+    }
     const int item = m_forecast.AddFile(record.device, record.inode, record.allocatedBytes, record.linkCount,
-                                        match.heldOpen, true, &record.sharedExtents);
+                                        match.heldOpen, checked, &record.sharedExtents);
     if (m_bKeep) {
-        m_store.AddResult(record, match.why);
+        if (locked)
+            m_store.AddLockedResult(record, match.protection, match.heldOpen);
+        else if (match.unchecked)
+            m_store.AddUncheckedResult(record, match.why, match.heldOpen);
+        else
+            m_store.AddResult(record, match.why, match.heldOpen);
         m_identities.push_back(record.identity);
     }
-    if (m_bStream && (m_request.csv || m_request.json)) {
-        WriteCsvRecord(record, match.why.text, item);
-    } else if (m_bStream) {
+    if (!m_bStream)
+        return;
+    const QString lockedWhy = locked ? LockedReasonText(match.protection) : QString();
+    const QString &why = locked ? lockedWhy : match.why.text;
+    if (m_request.csv || m_request.json) {
+        WriteCsvRecord(record, why, checked, item);
+    } else {
         m_path.clear();
         m_path += record.folder;
         if (!m_path.endsWith('/'))
             m_path += '/';
         m_path += record.name;
-        WriteLine(m_path.constData(), m_path.size(), record.size, record.modifiedTime, match.why.text);
+        WriteLine(m_path.constData(), m_path.size(), record.size, record.modifiedTime, why, checked);
     }
 }
 
@@ -223,7 +270,7 @@ void CCliScan::WriteStored(const std::vector<int> &order)
         }
         const QByteArray path = m_store.GetPath(index);
         WriteLine(path.constData(), path.size(), m_store.GetSize(index), m_store.GetModifiedTime(index),
-                  m_store.GetReasonText(index));
+                  m_store.GetReasonText(index), m_store.IsChecked(index));
     }
 }
 
@@ -237,8 +284,11 @@ bool CCliScan::SaveList(const std::vector<int> &order)
             continue;
         }
         const QByteArray path = m_store.GetPath(index);
+        const CListFile::State state = m_store.IsLocked(index)     ? CListFile::State::Locked
+                                       : m_store.IsChecked(index) ? CListFile::State::Checked
+                                                                  : CListFile::State::Unchecked;
         CListFile::AppendEntry(text, path.constData(), path.size(), m_identities[std::size_t(index)],
-                               m_store.GetRuleFolderDepth(m_store.GetPaths().GetFolderIndex(index)));
+                               m_store.GetRuleFolderDepth(m_store.GetPaths().GetFolderIndex(index)), state);
     }
     CListFile::AppendFooter(text);
     int error = 0;
@@ -270,23 +320,21 @@ void CCliScan::AppendTrashEntry(QByteArray &text, int index) const
 
 void CCliScan::PrintSummary(const ScanOutcome &outcome) const
 {
-    std::int64_t protectedFiles = 0;
-    for (std::int64_t count : outcome.protectedCounts)
-        protectedFiles += count;
     const std::int64_t unreadable = outcome.skippedFolders + (outcome.rootUnavailable ? 1 : 0);
     const QString free = GetFreeSpaceText(m_root);
     QStringList lines = {
         // The results page's totals line: what the files take, and what
         // removing them would really give back.
-        CliText(IDS_SELECTION_FORMAT, {FormatSize(m_nListedBytes), Number(m_nListed)}) + QLatin1String("  ")
+        CliText(IDS_SELECTION_FORMAT, {FormatSize(m_nSelectedBytes), Number(m_nSelected)}) + QLatin1String("  ")
             + FormatFrees(m_forecast.GetForecast(), m_forecast.GetUpTo()),
         CliText(IDS_FREE_SPACE_FORMAT, {free.isEmpty() ? QStringLiteral("?") : free}),
         CliText(IDS_CLI_SUMMARY_LISTED, {Number(m_nListed), Number(m_nListedBytes)}),
         CliText(IDS_CLI_SUMMARY_EXAMINED, {Number(m_nExamined)}),
         CliText(IDS_CLI_SUMMARY_UNREADABLE, {Number(unreadable)}),
-        CliText(IDS_CLI_SUMMARY_PROTECTED, {Number(protectedFiles)}),
+        CliText(IDS_CLI_SUMMARY_PROTECTED, {Number(outcome.LeftOutCount())}),
     };
-    const QString why = CProtection::SummaryText(outcome.protectedCounts, false, outcome.unreadableProcesses);
+    const QString why =
+        CProtection::SummaryText(outcome.protectedCounts, outcome.protectedLocked, outcome.unreadableProcesses);
     if (!why.isEmpty())
         lines.append(why);
     lines.append(outcome.GetSpaceNotes());
@@ -298,7 +346,8 @@ void CCliScan::PrintSummary(const ScanOutcome &outcome) const
 
 int CCliScan::Run()
 {
-    if (!ResolveDrive() || !CheckSaveTarget())
+    std::optional<std::int64_t> now;
+    if (!ResolveDrive() || !CheckSaveTarget() || !ReadNow(now))
         return kExitUsage;
 
     CFileScan criteria = m_request.criteria;
@@ -320,9 +369,11 @@ int CCliScan::Run()
     if (m_request.json)
         CJsonListWriter::AppendStart(m_root, out.Buffer());
 
+    // Express leaves protected files out and Custom lists them locked, as
+    // the session decides for every front end.
     CScanSession session(criteria, m_root);
-    // Only files an action may take are listed: nothing here shows a file locked.
-    session.SetListProtectedLocked(false);
+    if (now)
+        session.SetNow(*now);
     // A trash entry is one line, as on the results page.
     CTrashGrouper trash(*this, m_store, m_store.GetTrash(), m_root, CTrashGrouper::HomeTrash());
     const ScanOutcome outcome = session.Run(trash, *this);
@@ -347,8 +398,7 @@ int CCliScan::Run()
         figures.listed = m_nListed;
         figures.listedBytes = m_nListedBytes;
         figures.unreadableFolders = outcome.skippedFolders + (outcome.rootUnavailable ? 1 : 0);
-        for (std::int64_t count : outcome.protectedCounts)
-            figures.protectedFiles += count;
+        figures.protectedFiles = outcome.LeftOutCount();
         CJsonListWriter::AppendEnd(figures, out.Buffer());
     }
     ClearProgress();

@@ -9,16 +9,18 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 struct CliRequest;
 class COutput;
 
 // `brimvale-cli scan`: runs the wizard's scan session on DRIVE (the same
-// walk, matching and protection; protected files are always left out) and
-// writes the listed files to standard output (and to a list file with
-// --save). Returns the exit status. A trash entry is one line, as on the
-// results page (CTrashGrouper hands it on).
+// walk, matching and protection, the same rows in the same states: checked,
+// unchecked live work, locked protected files) and writes the listed files
+// to standard output (and to a list file with --save). Only checked files
+// are ones an action takes. Returns the exit status. A trash entry is one
+// line, as on the results page (CTrashGrouper hands it on).
 class CCliScan : public CMatchSink, public CScanProgress
 {
 public:
@@ -28,14 +30,19 @@ public:
     void AddMatch(const ScanMatch &match) override;
     void OnFileMet(const WalkRecord &record) override;
 
+    // An ISO 8601 date and time (local time without an offset) in seconds
+    // since 1970; false when `text` is none.
+    static bool ParseNow(const QByteArray &text, std::int64_t &seconds);
 
 private:
     bool ResolveDrive();
     bool CheckSaveTarget();
+    // The fixed time of BRIMVALE_NOW, when set, for the scan to judge live work by.
+    bool ReadNow(std::optional<std::int64_t> &now) const;
     void WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified,
-                   const QString &reason);
+                   const QString &reason, bool bChecked);
     // `item`: the file's index in the forecast.
-    void WriteCsvRecord(const WalkRecord &record, const QString &reason, int item);
+    void WriteCsvRecord(const WalkRecord &record, const QString &reason, bool bChecked, int item);
     // A row of the CSV or JSON list.
     void WriteRow(const CCsvListWriter::Row &row);
     void FlushIfDue();
@@ -62,6 +69,8 @@ private:
     std::int64_t m_nExamined = 0;
     std::int64_t m_nListed = 0;
     std::int64_t m_nListedBytes = 0;
+    std::int64_t m_nSelected = 0;   // listed checked: what an action would take
+    std::int64_t m_nSelectedBytes = 0;
     CFreeForecast m_forecast;       // what removing every listed file frees
     std::int64_t m_nWritten = 0;    // rows of a CSV or JSON list
 

@@ -330,12 +330,15 @@ bool CCommandLine::Parse(const QList<QByteArray> &args, CliRequest &request, QSt
         request.command = CliRequest::Move;
     } else if (word == "zip") {
         request.command = CliRequest::Zip;
+    } else if (word == "recover") {
+        request.command = CliRequest::Recover;
     } else {
         error = word.startsWith('-') ? CliText(IDS_CLI_UNKNOWN_OPTION, {Arg(word)})
                                      : CliText(IDS_CLI_UNKNOWN_COMMAND, {Arg(word)});
         return false;
     }
-    if (request.command == CliRequest::Help || request.command == CliRequest::Version) {
+    if (request.command == CliRequest::Help || request.command == CliRequest::Version
+        || request.command == CliRequest::Recover) {
         if (!reader.AtEnd()) {
             error = CliText(IDS_CLI_UNKNOWN_OPTION, {Arg(reader.Peek())});
             return false;

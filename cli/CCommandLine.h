@@ -9,7 +9,7 @@
 // Everything one run of brimvale-cli was asked to do.
 struct CliRequest
 {
-    enum Command { None, Help, Version, Scan, Delete, Move, Zip };
+    enum Command { None, Help, Version, Scan, Delete, Move, Zip, Recover };
 
     Command command = None;
 

@@ -170,6 +170,8 @@ QByteArray CCompletionScripts::Zsh()
         for (int i = 0; command.kinds[i]; ++i)
             s += QByteArray("            '") + QByteArray::number(i + 1) + ":" + operands.value(i) + ":"
                  + ZshOperand(command.kinds[i]) + "'" + (command.kinds[i + 1] ? " \\\n" : " ;;\n");
+        if (!command.kinds[0])
+            s += "            ;;\n";
     }
     s += "      esac\n";
     s += "      ;;\n";
@@ -222,8 +224,9 @@ QByteArray CCompletionScripts::Fish()
     }
     // Operands: a folder for scan, file names for the actions.
     for (const CliCommand &command : CliCommands()) {
-        s += QByteArray("complete -c brimvale-cli -n '__fish_seen_subcommand_from ") + command.name + "' "
-             + (command.kinds[0] == 'd' ? "-x -a '(__fish_complete_directories)'" : "-F") + "\n";
+        if (command.kinds[0])
+            s += QByteArray("complete -c brimvale-cli -n '__fish_seen_subcommand_from ") + command.name + "' "
+                 + (command.kinds[0] == 'd' ? "-x -a '(__fish_complete_directories)'" : "-F") + "\n";
     }
     return s;
 }

@@ -38,9 +38,33 @@ bool ParseUInt64(const QByteArray &field, std::uint64_t &value)
     return ok;
 }
 
-bool ParseEntry(const QByteArray &line, ListEntry &entry)
+const char *StateWord(CListFile::State state)
 {
-    const QList<QByteArray> fields = line.split('\t');
+    switch (state) {
+    case CListFile::State::Unchecked:
+        return "unchecked";
+    case CListFile::State::Locked:
+        return "locked";
+    case CListFile::State::Checked:
+        break;
+    }
+    return nullptr;
+}
+
+bool ParseEntry(const QByteArray &line, ListEntry &entry, CListFile::State &state)
+{
+    QList<QByteArray> fields = line.split('\t');
+    state = CListFile::State::Checked;
+    // The state, when there is one, is the last field.
+    if (fields.size() > 7) {
+        for (CListFile::State word : {CListFile::State::Unchecked, CListFile::State::Locked}) {
+            if (fields.last() == StateWord(word)) {
+                state = word;
+                fields.removeLast();
+                break;
+            }
+        }
+    }
     if (fields.size() != 7 && fields.size() != 8)
         return false;
     if (!UnescapePath(fields[0], entry.path))
@@ -88,7 +112,7 @@ void CListFile::AppendHeader(QByteArray &out, const QByteArray &root)
 }
 
 void CListFile::AppendEntry(QByteArray &out, const char *path, qsizetype pathSize, const FileIdentity &identity,
-                            int ruleDepth)
+                            int ruleDepth, State state)
 {
     AppendEscapedPath(path, pathSize, out);
     out += '\t';
@@ -107,6 +131,10 @@ void CListFile::AppendEntry(QByteArray &out, const char *path, qsizetype pathSiz
     if (ruleDepth >= 0) {
         out += '\t';
         out += QByteArray::number(ruleDepth);
+    }
+    if (const char *word = StateWord(state)) {
+        out += '\t';
+        out += word;
     }
     out += '\n';
 }
@@ -182,8 +210,9 @@ CListFile::Parsed CListFile::Parse(const QByteArray &text)
     parsed.entries.reserve(std::size_t(lines.size() - 3));
     for (qsizetype i = 2; i + 1 < lines.size(); ++i) {
         ListEntry entry;
+        State state = State::Checked;
         const int lineNo = int(i + 1);
-        if (!ParseEntry(lines[i], entry) || !IsCleanAbsolute(entry.path)) {
+        if (!ParseEntry(lines[i], entry, state) || !IsCleanAbsolute(entry.path)) {
             parsed.error = Error::BadLine;
             parsed.line = lineNo;
             return parsed;
@@ -199,7 +228,10 @@ CListFile::Parsed CListFile::Parse(const QByteArray &text)
             return parsed;
         }
         seen.insert(entry.path);
-        parsed.entries.push_back(std::move(entry));
+        if (state == State::Checked)
+            parsed.entries.push_back(std::move(entry));
+        else
+            ++parsed.notChecked;
     }
     return parsed;
 }

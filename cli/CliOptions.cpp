@@ -49,6 +49,7 @@ constexpr CliCommand kCommands[] = {
     {"delete", kOnDelete, "LIST", "f", "delete the files of a saved list"},
     {"move", kOnMove, "LIST FOLDER", "fd", "move the files of a saved list into FOLDER"},
     {"zip", kOnZip, "LIST ARCHIVE", "ff", "add the files of a saved list to ARCHIVE and remove them"},
+    {"recover", kOnRecover, "", "", "put back what an interrupted action left, and nothing else"},
 };
 
 constexpr qsizetype kHelpColumn = 30;
@@ -65,6 +66,9 @@ const char kNotes[] = "The default output: path, size in bytes, modification tim
                       "\n"
                       "Every file is checked to be the one the scan saw before it is touched; a file\n"
                       "changed since, or protected, is left alone and reported on stderr.\n"
+                      "\n"
+                      "Every command first puts right what an interrupted action left (a file set\n"
+                      "aside, a partial copy or archive); recover does only that.\n"
                       "\n"
                       "Exit status: 0 all done; 1 some files failed, some folders could not be read,\n"
                       "or the output could not be written; 2 bad usage, or a drive or list that\n"
@@ -123,7 +127,9 @@ QString CliHelpText()
                     line += QStringLiteral(" [%1]").arg(QLatin1String(option.name));
             }
         }
-        lines << line + QLatin1Char(' ') + QLatin1String(command.operands);
+        if (*command.operands)
+            line += QLatin1Char(' ') + QLatin1String(command.operands);
+        lines << line;
     }
     lines << QStringLiteral("  brimvale-cli -h | --help | -V | --version") << QString() << QLatin1String(kWhat);
     for (CliSection section : {CliSection::Criteria, CliSection::Output, CliSection::Action, CliSection::General}) {

@@ -17,6 +17,7 @@ enum CliCommandBit : unsigned {
     kOnZip = 8,
     kOnActions = kOnDelete | kOnMove | kOnZip,
     kOnStart = 16, // before any command, alone: --help, --version
+    kOnRecover = 32,
 };
 
 enum class CliValue {

@@ -1,5 +1,6 @@
 #include "core/CCompressStep.h"
 
+#include "platform/CActionJournal.h"
 #include "platform/CPluginLibrary.h"
 #include "platform/CVerifiedEntry.h"
 #include "res/ResourceIds.h"
@@ -7,6 +8,8 @@
 #include "core/CTrashItems.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 std::uint32_t g_nCompressCallbacks = 0;
 
@@ -28,7 +31,27 @@ CCompressStep::CCompressStep(const CResultStore &store, const QByteArray &driveR
         CPluginLibrary::FindSibling(reinterpret_cast<const void *>(compress), BV_COMPRESS_NAMED_ENTRY_NAME));
 }
 
+CCompressStep::~CCompressStep()
+{
+    CActionJournal::Get().Clear(m_nArchiveTicket);
+}
+
 int CCompressStep::GetStatusTextId() const { return IDS_COMPRESSING; }
+
+bool CCompressStep::NoteNewArchive()
+{
+    if (m_nArchiveTicket != 0 || ::faccessat(AT_FDCWD, m_strArchive.constData(), F_OK, AT_SYMLINK_NOFOLLOW) == 0)
+        return true;
+    // A new archive is written unnamed where the file system can; where it
+    // cannot, under a temporary name beside it that a killed process would
+    // leave behind, so the next start is told where to look.
+    const qsizetype slash = m_strArchive.lastIndexOf('/');
+    if (slash < 0)
+        return true;
+    m_nArchiveTicket =
+        CActionJournal::Get().NoteArchive(slash == 0 ? QByteArray("/") : m_strArchive.left(slash), m_strArchive.mid(slash + 1));
+    return m_nArchiveTicket != 0;
+}
 
 int CCompressStep::GetFailedMessageId() const { return IDS_DELETE_FAILED; }
 
@@ -74,6 +97,8 @@ FileOpResult CCompressStep::StoreTrashFolder(const CTrashItem &trash)
 
 FileOpResult CCompressStep::Store(const QByteArray &path, const QByteArray &entryName)
 {
+    if (!NoteNewArchive())
+        return FileOpResult::Make(FileOpCode::Failed, errno ? errno : EIO);
     const char *paths[1] = {path.constData()};
     const char *names[1] = {entryName.constData()};
     g_nCompressCallbacks = 0;

@@ -31,6 +31,9 @@ public:
 
     CCompressStep(const CResultStore &store, const QByteArray &driveRoot, const QByteArray &archivePath,
                   CompressFn compress, ErrorHandler onError);
+    ~CCompressStep() override;
+    CCompressStep(const CCompressStep &) = delete;
+    CCompressStep &operator=(const CCompressStep &) = delete;
 
     int GetStatusTextId() const override;
     int GetFailedMessageId() const override;
@@ -46,6 +49,9 @@ public:
 
 private:
     FileOpResult CheckIdentity(int index) const;
+    // Notes a new archive in the journal before its first file; false with
+    // errno set when the note could not be written.
+    bool NoteNewArchive();
     // Stores one file; `entryName` empty: named after its path.
     FileOpResult Store(const QByteArray &path, const QByteArray &entryName);
     FileOpResult StoreTrashFolder(const CTrashItem &trash);
@@ -56,6 +62,7 @@ private:
     CompressFn m_pCompress;
     CompressNamedFn m_pCompressNamed = nullptr;
     ErrorHandler m_onError;
+    int m_nArchiveTicket = 0;
     CompressRenamedFn m_pRenamed = nullptr;
     int m_nRenamed = 0;
 };

@@ -125,9 +125,9 @@ bool CLiveWorkItems::Enter(const WalkRecord &record)
     return true;
 }
 
-void CLiveWorkItems::Hold(const WalkRecord &record, const MatchReason &why)
+void CLiveWorkItems::Hold(const ScanMatch &match)
 {
-    Held held{record, why};
+    Held held{match.record, match.why, match.protection, match.heldOpen};
     held.record.chain = nullptr; // the walk's chain is gone by the time it is handed on
     held.record.chainLength = 0;
     m_held.push_back(std::move(held));
@@ -147,14 +147,19 @@ void CLiveWorkItems::Decide()
     // machine) is as recent as it gets.
     const std::int64_t age = m_nLatest > m_nNow ? 0 : m_nNow - m_nLatest;
     const bool live = age < std::int64_t(kLiveWorkHours) * 3600;
-    if (live && !m_held.empty()) {
-        const MatchReason reason = LiveReason(age);
-        for (const Held &held : m_held)
-            m_forward(held.record, reason, true);
-        m_nLeftUnchecked += std::int64_t(m_held.size());
-    } else {
-        for (const Held &held : m_held)
-            m_forward(held.record, held.why, false);
+    MatchReason liveReason;
+    if (live)
+        liveReason = LiveReason(age);
+    for (const Held &held : m_held) {
+        const bool unchecked = live && held.protection == ProtectionReason::None;
+        // The rule's folder stays what it was: a file checked by hand and
+        // removed takes the folders it empties with it, as any other.
+        if (unchecked)
+            liveReason.folderLevel = held.why.folderLevel;
+        ScanMatch match{held.record, unchecked ? liveReason : held.why, held.protection, held.heldOpen};
+        match.unchecked = unchecked;
+        m_nLeftUnchecked += unchecked ? 1 : 0;
+        m_forward(match);
     }
     m_held.clear();
     if (m_held.capacity() > kKeptHeldRoom)

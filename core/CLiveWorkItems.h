@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CMatchSink.h"
 #include "core/CPatternList.h"
 #include "core/MatchReason.h"
 #include "platform/WalkRecord.h"
@@ -27,8 +28,9 @@ public:
     // Anything changed this recently makes an item live work.
     static constexpr int kLiveWorkHours = 24;
 
-    // Where decided files go: `bLive` files go unchecked with the live reason.
-    using Forward = std::function<void(const WalkRecord &record, const MatchReason &why, bool bLive)>;
+    // Where decided files go, in walk order: the offered files of a live
+    // item go unchecked with the live reason; the rest as they came.
+    using Forward = std::function<void(const ScanMatch &match)>;
 
     // `driveRoot` as the walk names it; `now` in seconds since 1970.
     CLiveWorkItems(const QByteArray &driveRoot, std::int64_t now, Forward forward);
@@ -37,9 +39,9 @@ public:
     // held so far when the file lies outside it; returns whether the file
     // lies in a temporary item (its times then count for that item).
     bool Enter(const WalkRecord &record);
-    // An offered file of the item Enter just placed it in: held until the
-    // item is decided.
-    void Hold(const WalkRecord &record, const MatchReason &why);
+    // A listed file of the item Enter just placed it in: held until the
+    // item is decided (a locked one stays locked).
+    void Hold(const ScanMatch &match);
     // The walk is over (or cancelled): the item held so far is decided.
     void Finish();
 
@@ -62,6 +64,8 @@ private:
     {
         WalkRecord record;
         MatchReason why;
+        ProtectionReason protection;
+        bool heldOpen;
     };
 
     QByteArray m_strRoot;

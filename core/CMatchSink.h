@@ -17,6 +17,9 @@ struct ScanMatch
     // A running process held the file when the scan began: removing it
     // takes its name away but frees none of its blocks.
     bool heldOpen = false;
+    // Listed but not checked: live work the user may still check by hand.
+    // `why` then says why it was left unchecked.
+    bool unchecked = false;
 };
 
 // Where a scan hands the files that matched. The scan knows nothing of who

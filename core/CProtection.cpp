@@ -60,6 +60,11 @@ int ProtectionReasonTextId(ProtectionReason reason)
     return 0;
 }
 
+QString LockedReasonText(ProtectionReason reason)
+{
+    return LoadString(IDS_WHY_PROTECTED).replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(reason)));
+}
+
 CProtection::CProtection(const QByteArray &driveRoot, CProtectedTrees trees,
                          std::unique_ptr<CPackageFileSource> packages, std::unique_ptr<COpenFileSource> openFiles)
     : m_strRoot(NormalisedRoot(driveRoot))

@@ -92,8 +92,6 @@ public:
     const Counts &GetCounts() const { return m_counts; }
     std::int64_t GetProtectedCount() const;
     void ResetCounts() { m_counts.fill(0); }
-    // Files a scan listed unchecked as live work, for the summary.
-    void CountLeftUnchecked(std::int64_t files) { m_counts[kLeftUnchecked] += files; }
 
     bool HasPackageDatabase() const { WaitForLoad(); return m_bHavePackages; }
     std::size_t GetOwnedPathCount() const { WaitForLoad(); return m_owned.GetCount(); }

@@ -25,6 +25,9 @@ public:
     // frees nothing for now.
     int AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen = false);
     int AddResult(const WalkRecord &record, bool bHeldOpen = false);
+    // Adds a found file listed but unchecked (live work): out of the totals
+    // until the user checks it.
+    int AddUncheckedResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen = false);
     // Adds a found file that must never be acted on: listed, unchecked, and
     // it can never become checked. Its reason is its protection; a file
     // locked as in use is held open.
@@ -103,6 +106,7 @@ public:
 
 private:
     void NoteRuleFolder(int folder, int depth);
+    void SetReason(int index, const MatchReason &why);
     // Everything about one file but its path and its forecast, each fact
     // once: the shown times are the identity's nanoseconds in seconds, the
     // shown size is the identity's size, the device is a number into a

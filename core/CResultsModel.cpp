@@ -36,6 +36,11 @@ int CResultsModel::AddResult(const WalkRecord &record, bool bHeldOpen)
     return m_store.AddResult(record, bHeldOpen);
 }
 
+int CResultsModel::AddUncheckedResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen)
+{
+    return m_store.AddUncheckedResult(record, why, bHeldOpen);
+}
+
 int CResultsModel::AddLockedResult(const WalkRecord &record, ProtectionReason reason, bool bHeldOpen)
 {
     return m_store.AddLockedResult(record, reason, bHeldOpen);

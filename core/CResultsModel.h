@@ -35,6 +35,8 @@ public:
     // `bHeldOpen`: a running process holds the file (see CResultStore).
     int AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen = false);
     int AddResult(const WalkRecord &record, bool bHeldOpen = false);
+    // Adds a found file as an unchecked row the user may check.
+    int AddUncheckedResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen = false);
     // Adds a protected file as a locked row: unchecked, and it stays so.
     int AddLockedResult(const WalkRecord &record, ProtectionReason reason, bool bHeldOpen = false);
     void FlushPendingRows();

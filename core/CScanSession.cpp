@@ -2,6 +2,7 @@
 
 #include "core/CFileMatcher.h"
 #include "core/CFileScan.h"
+#include "core/CLiveWorkItems.h"
 #include "core/CProcOpenFileSource.h"
 #include "core/CProtectionFilter.h"
 #include "platform/CBtrfsSnapshots.h"
@@ -12,6 +13,8 @@
 #include "res/StringTable.h"
 
 #include <sys/stat.h>
+
+#include <ctime>
 
 CScanSession::CScanSession(const CFileScan &criteria, const QByteArray &drive)
     : m_criteria(criteria)
@@ -59,7 +62,12 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     m_bSnapshots = drive.isBtrfs && CBtrfsSnapshots::Find(m_drive) == CBtrfsSnapshots::Answer::Some;
     m_pExtents.reset(drive.canShareExtents && m_bReadShared ? new CFileExtents(m_drive) : nullptr);
 
-    CProtectionFilter filter(m_pProtection.get(), sink, m_bListLocked);
+    // Live work is an Express rule: Custom has time criteria of its own.
+    std::optional<CLiveWorkItems> liveWork;
+    if (m_criteria.m_bExpress)
+        liveWork.emplace(m_drive, m_now.value_or(std::int64_t(std::time(nullptr))),
+                         [&sink](const ScanMatch &match) { sink.AddMatch(match); });
+    CProtectionFilter filter(m_pProtection.get(), sink, m_bListLocked, liveWork ? &*liveWork : nullptr);
     m_pSink = &filter;
     m_pProgress = &progress;
     m_pMatcher = std::make_unique<CFileMatcher>(m_criteria);
@@ -69,6 +77,7 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
     walker.SetCancelCheck([this] { return m_pProgress->OnBetweenEntries(*m_pSink); });
     const CDirectoryWalker::Result result = walker.Walk(m_drive);
+    filter.Finish();
 
     outcome.rootUnavailable = result == CDirectoryWalker::Result::RootUnavailable;
     outcome.cancelled = result == CDirectoryWalker::Result::Cancelled;
@@ -78,6 +87,8 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
         outcome.protectedCounts = m_pProtection->GetCounts();
         outcome.unreadableProcesses = m_pProtection->GetUnreadableProcesses();
     }
+    if (liveWork)
+        outcome.protectedCounts[CProtection::kLeftUnchecked] = liveWork->GetLeftUnchecked();
     outcome.sharedFiles = m_nSharedFiles;
     outcome.snapshots = m_bSnapshots;
     m_pExtents.reset();

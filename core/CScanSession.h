@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CFileExtents;
 class CFileMatcher;
@@ -46,6 +47,16 @@ struct ScanOutcome
     CProtection::Counts protectedCounts{};
     int unreadableProcesses = 0;
     bool protectedLocked = false; // protected files were listed locked, not left out
+
+    // Protected files left out of the list: none when they were listed
+    // locked; never the files listed unchecked.
+    std::int64_t LeftOutCount() const
+    {
+        std::int64_t count = 0;
+        for (int reason = 1; !protectedLocked && reason < kProtectionReasonCount; ++reason)
+            count += protectedCounts[std::size_t(reason)];
+        return count;
+    }
     // Space on the drive that files deleted but still open hold.
     CDeletedOpenSpace deletedOpen;
     // Matched files whose data other files or snapshots may own too, and
@@ -63,7 +74,7 @@ struct ScanOutcome
 // and running programs need, and which files are held open. Each match goes
 // to the sink with its reason and state; progress and Cancel go through a
 // CScanProgress. Express leaves protected files out, Custom hands them on
-// locked.
+// locked; Express hands live work in temporary folders on unchecked.
 class CScanSession
 {
 public:
@@ -85,6 +96,10 @@ public:
     void SetOpenFileSourceFactory(OpenFileSourceFactory factory) { m_openFileSourceFactory = std::move(factory); }
     // Protected files are handed on locked (Custom's default) or left out.
     void SetListProtectedLocked(bool bLocked) { m_bListLocked = bLocked; }
+    // The time live work is judged against, in seconds since 1970 (the
+    // clock when the scan starts by default): a fixed time makes a scan
+    // reproducible.
+    void SetNow(std::int64_t seconds) { m_now = seconds; }
     // Whether what matched files share with others is read, on a file
     // system that shares data (on by default; off only to measure it).
     void SetReadSharedData(bool bRead) { m_bReadShared = bRead; }
@@ -106,6 +121,7 @@ private:
     ProtectionFactory m_protectionFactory;
     OpenFileSourceFactory m_openFileSourceFactory;
     bool m_bListLocked;
+    std::optional<std::int64_t> m_now;
 
     // During Run only.
     std::unique_ptr<CProtection> m_pProtection;

@@ -95,8 +95,9 @@ void CTrashGrouper::AddMatch(const ScanMatch &match)
     const qsizetype length = TrashFolderLength(match.record.folder);
     if (length < 0)
         Flush();
-    // A protected file is never part of a row it cannot leave with.
-    if (length < 0 || match.protection != ProtectionReason::None) {
+    // A protected or unchecked file is never part of a row it cannot leave
+    // with.
+    if (length < 0 || match.protection != ProtectionReason::None || match.unchecked) {
         m_next.AddMatch(match);
         return;
     }

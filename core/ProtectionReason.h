@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 
 // Why a file is never offered for an action. The order is the order of the
@@ -27,3 +28,6 @@ constexpr bool IsRemovalRefused(ProtectionReason reason)
 
 // String id of the reason's short text; 0 for None.
 int ProtectionReasonTextId(ProtectionReason reason);
+
+// Why a file protected for `reason` is listed locked, as a list shows it.
+QString LockedReasonText(ProtectionReason reason);

@@ -32,7 +32,7 @@ int ReaderDescriptorBudget()
     struct rlimit limit;
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return 256;
-    return int(std::clamp<rlim_t>(limit.rlim_cur / 4, 16, 256));
+    return int(std::clamp<rlim_t>(limit.rlim_cur / 4, 2, 256));
 }
 
 // Gone, or replaced by a file or a link, since it was listed: nothing was
@@ -165,6 +165,7 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
     LoadMountPoints(rootPath);
 
     m_record.folder = rootPath;
+    m_chain.SetOpenLimit(m_nOpenLimit > 0 ? m_nOpenLimit : CFolderChain::DefaultOpenLimit());
     m_chain.AdoptRoot(rootFd, m_rootDevice, st.stx_ino);
     const int readers = m_nReaders > 0 ? m_nReaders : CReaderCount::ForDrive(m_rootDevice, m_rootMountId);
     if (readers > 1) {
@@ -220,14 +221,19 @@ bool CDirectoryWalker::Step()
     if (fd < 0) {
         // The folder was closed to spare descriptors and is not there any
         // more as it was: the rest of it cannot be reached.
-        ++m_nSkippedFolders;
-        level.pos = level.listing.size();
+        AbandonFolder();
         return true;
     }
     // The listing may be stale by now: what counts is what statx finds.
     struct statx st;
-    if (::statx(fd, name, kStatFlags, kWantedFields, &st) != 0)
+    if (StatEntry(fd, name, st) != 0) {
+        // A file that cannot be looked at leaves its folder not read whole.
+        if (IsUnreadableEntry(errno) && !level.countedUnreadable) {
+            level.countedUnreadable = true;
+            ++m_nSkippedFolders;
+        }
         return true;
+    }
     if (!IsOnRootMount(st))
         return true;
     if (S_ISDIR(st.stx_mode))
@@ -337,12 +343,29 @@ void CDirectoryWalker::EnterReadAhead(const char *name, std::size_t nameLength)
     ++m_nFoldersReadAhead;
     Level level;
     level.parentPathLength = parentLength;
-    if (child->readFailed)
+    if (child->readFailed) {
+        level.countedUnreadable = true;
         ++m_nSkippedFolders;
+    }
     m_chain.PushKnown(QByteArray(name, qsizetype(nameLength)), child->device, child->inode);
     const WalkFolder facts = child->facts;
     level.node = std::move(child);
     PushLevel(std::move(level), nameBegin, nameLength, facts);
+}
+
+void CDirectoryWalker::AbandonFolder()
+{
+    // The deepest folder was closed to spare descriptors and cannot be
+    // opened again as the folder it was (renamed away, removed, replaced):
+    // what is left of its listing cannot be reached, and it counts as a
+    // folder that could not be read. Its listing is the read-ahead's when
+    // it came read ahead, its own otherwise.
+    Level &level = m_levels.back();
+    level.pos = level.node ? level.node->listing.size() : level.listing.size();
+    if (!level.countedUnreadable) {
+        level.countedUnreadable = true;
+        ++m_nSkippedFolders;
+    }
 }
 
 void CDirectoryWalker::LeaveFolder()
@@ -368,14 +391,13 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
     FileOpResult reopened;
     const int parentFd = m_chain.GetLastFd(reopened);
     if (parentFd < 0) {
-        ++m_nSkippedFolders;
         path.truncate(parentLength);
-        m_levels.back().pos = m_levels.back().listing.size();
+        AbandonFolder();
         return;
     }
     const int flags = kFolderOpenFlags;
     int fd = ::openat(parentFd, name, flags);
-    if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
+    for (int tries = 0; fd < 0 && (errno == EMFILE || errno == ENFILE) && tries < 4; ++tries) {
         m_chain.MakeRoom();
         fd = ::openat(parentFd, name, flags);
     }
@@ -395,8 +417,10 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
     }
     Level level;
     level.parentPathLength = parentLength;
-    if (!ReadListing(fd, level))
+    if (!ReadListing(fd, level)) {
+        level.countedUnreadable = true;
         ++m_nSkippedFolders;
+    }
     m_chain.PushOpen(QByteArray(name, qsizetype(nameLength)), fd, makedev(st.stx_dev_major, st.stx_dev_minor),
                      st.stx_ino);
     PushLevel(std::move(level), nameBegin, nameLength, FolderFacts(st));

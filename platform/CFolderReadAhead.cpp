@@ -391,7 +391,12 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
                 continue;
             }
             // The same questions, in the same order, as a walk on one thread asks.
-            if (::statx(fd, entry->d_name, kStatFlags, kWantedFields, &st) != 0 || !IsOnRootMount(st)) {
+            if (StatEntry(fd, entry->d_name, st) != 0) {
+                // A file that cannot be looked at leaves the folder not read whole.
+                if (IsUnreadableEntry(errno))
+                    node.readFailed = true;
+                listing.push_back(kSkip);
+            } else if (!IsOnRootMount(st)) {
                 listing.push_back(kSkip);
             } else if (S_ISDIR(st.stx_mode)) {
                 addFolder(entry->d_name, length);

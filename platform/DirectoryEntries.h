@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cerrno>
 #include "platform/WalkRecord.h"
 
 #include <cstdint>
+#include <cstring>
 #include <dirent.h>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -56,6 +59,28 @@ inline WalkFolder FolderFacts(const struct statx &st)
 inline bool IsDots(const char *name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Only for tests: the entry name whose statx fails with `error`, as an I/O
+// error on one file would. Set before a walk starts, never during one.
+inline std::string g_testStatFailureName;
+inline int g_testStatFailureError = 0;
+
+// statx of one listed entry, as every reader of the walk asks it.
+inline int StatEntry(int folderFd, const char *name, struct statx &st)
+{
+    if (!g_testStatFailureName.empty() && g_testStatFailureName == name) {
+        errno = g_testStatFailureError;
+        return -1;
+    }
+    return ::statx(folderFd, name, kStatFlags, kWantedFields, &st);
+}
+
+// Whether a failed statx of a listed entry means the file could not be
+// read: an entry removed since it was listed is merely gone.
+inline bool IsUnreadableEntry(int error)
+{
+    return error != ENOENT;
 }
 
 // Devices, pipes and sockets are not files to clean up; an unknown type is

@@ -1,5 +1,7 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  platform/CActionJournal.cpp
+  platform/CActionJournal.h
   platform/CBtrfsSnapshots.cpp
   platform/CBtrfsSnapshots.h
   platform/CFileExtents.cpp
@@ -10,6 +12,12 @@ list(APPEND BV_CORE_SOURCES
   platform/DeletedOpenFile.h
   platform/CDesktopOpener.cpp
   platform/CDesktopOpener.h
+  platform/CJournalRecovery.cpp
+  platform/CJournalRecovery.h
+  platform/FolderPath.cpp
+  platform/FolderPath.h
+  platform/JournalRecord.cpp
+  platform/JournalRecord.h
   platform/CMarkerFiles.cpp
   platform/CMarkerFiles.h
   platform/CUserCredentials.cpp

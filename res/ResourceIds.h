@@ -369,6 +369,14 @@ constexpr int IDS_CLI_SUMMARY_PROTECTED = 437;   // %d
 constexpr int IDS_CLI_ARCHIVE_IS_FOLDER = 438;   // %s: archive
 constexpr int IDS_CLI_ACTION_DONE = 439;         // %s: action, %d done, %d failed
 constexpr int IDS_CLI_EMPTY_PATTERN = 440;       // %s: option
+// What a start found left by an interrupted action, and a zip archive that is not one
+constexpr int IDS_CLI_RECOVERED = 600;           // %d put back, %d finished, %d removed
+constexpr int IDS_CLI_RECOVERED_RENAMED = 601;   // %s: new path
+constexpr int IDS_CLI_RECOVER_LEFT = 602;        // %s: path
+constexpr int IDS_CLI_RECOVER_NOTHING = 603;
+constexpr int IDS_CLI_ARCHIVE_NOT_ZIP = 604;     // %s: archive
+constexpr int IDS_ARCHIVE_NOT_ZIP = 605;         // %s: archive
+constexpr int IDS_CLI_BAD_NOW = 640;             // %s: the variable's value
 // Results page: folders the walk could not read
 constexpr int IDS_SKIPPED_ONE_FOLDER = 380;
 constexpr int IDS_SKIPPED_FOLDERS = 381;        // %d: number of folders

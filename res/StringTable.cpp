@@ -181,6 +181,13 @@ constexpr StringEntry kStrings[] = {
     {IDS_CLI_ARCHIVE_IS_FOLDER, "%s: the archive's name is taken by a folder", kEnglishOnly},
     {IDS_CLI_ACTION_DONE, "%s: %d done, %d failed", kEnglishOnly},
     {IDS_CLI_EMPTY_PATTERN, "option %s needs a pattern that is not empty", kEnglishOnly},
+    {IDS_CLI_RECOVERED, "an interrupted action was put right: %d files put back, %d moves finished, %d partial files removed", kEnglishOnly},
+    {IDS_CLI_RECOVERED_RENAMED, "%s: put back under this name, its own name being taken", kEnglishOnly},
+    {IDS_CLI_RECOVER_LEFT, "%s: set aside by an interrupted action and not found again", kEnglishOnly},
+    {IDS_CLI_RECOVER_NOTHING, "nothing to put right", kEnglishOnly},
+    {IDS_CLI_ARCHIVE_NOT_ZIP, "%s: not a zip archive; it was left as it is", kEnglishOnly},
+    {IDS_ARCHIVE_NOT_ZIP, QT_TRANSLATE_NOOP("StringTable", "The file \"%s\" is not a zip archive.\nIt was left as it is. Please choose another name.")},
+    {IDS_CLI_BAD_NOW, "BRIMVALE_NOW is not an ISO 8601 date and time: %s", kEnglishOnly},
     // Protection texts are this program's own wording.
     {IDS_PROTECTED_LEFT_OUT, QT_TRANSLATE_NOOP("StringTable", "Left out as protected : %d files (%s)")},
     {IDS_PROTECTED_LOCKED, QT_TRANSLATE_NOOP("StringTable", "Locked as protected : %d files (%s)")},

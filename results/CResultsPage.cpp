@@ -203,6 +203,8 @@ void CResultsPage::StartScan()
         CScanSession session(*m_pScan, m_strScannedDrive);
         session.SetProtectionFactory(m_protectionFactory);
         session.SetOpenFileSourceFactory(m_openFileSourceFactory);
+        if (m_nNow)
+            session.SetNow(*m_nNow);
         // A trash entry (its file or folder and its information) is one row.
         CTrashGrouper trash(*this, m_pModel->GetStore(), m_pModel->GetTrash(), m_strScannedDrive,
                             CTrashGrouper::HomeTrash());
@@ -244,6 +246,10 @@ void CResultsPage::AddMatch(const ScanMatch &match)
 {
     if (match.protection != ProtectionReason::None) {
         m_pModel->AddLockedResult(match.record, match.protection, match.heldOpen);
+        return;
+    }
+    if (match.unchecked) {
+        m_pModel->AddUncheckedResult(match.record, match.why, match.heldOpen);
         return;
     }
     m_pModel->AddResult(match.record, match.why, match.heldOpen);

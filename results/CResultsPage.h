@@ -13,6 +13,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class CCheckBoxListCtrl;
 class CFileIconProvider;
@@ -47,7 +48,8 @@ public:
     // Scans the drive of the criteria record, start to end (or to Cancel).
     void StartScan();
 
-    // A file the scan found: listed checked and counted, or locked.
+    // A file the scan found: listed checked and counted, unchecked (live
+    // work), or locked.
     void AddMatch(const ScanMatch &match) override;
     // Called between files while the page is busy: shows the rows and the
     // totals gathered since the last call.
@@ -77,6 +79,8 @@ public:
     {
         m_openFileSourceFactory = std::move(factory);
     }
+    // The time each scan judges live work by (the clock by default).
+    void SetNow(std::int64_t seconds) { m_nNow = seconds; }
 
     // CResultsHost: what the actions reach.
     CCheckBoxListCtrl *GetList() const override { return m_listResults; }
@@ -148,6 +152,7 @@ private:
 
     CScanSession::ProtectionFactory m_protectionFactory;
     CScanSession::OpenFileSourceFactory m_openFileSourceFactory;
+    std::optional<std::int64_t> m_nNow;
     CProtection::Counts m_protectedCounts{};
     int m_nUnreadableProcesses = 0;
     bool m_bProtectedLocked = false;

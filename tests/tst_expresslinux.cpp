@@ -102,9 +102,9 @@ QByteArrayList WalkLiveWork(const QByteArray &root, std::int64_t now, int reader
     criteria.m_strDrive = QFile::decodeName(root);
     CFileMatcher matcher(criteria);
     QByteArrayList out;
-    const auto hand = [&out, &root](const WalkRecord &record, const MatchReason &why, bool live) {
-        out.append((record.folder + '/' + record.name).mid(root.size() + 1) + ' '
-                   + (live ? why.text.toUtf8() : QByteArray("checked")));
+    const auto hand = [&out, &root](const ScanMatch &match) {
+        out.append((match.record.folder + '/' + match.record.name).mid(root.size() + 1) + ' '
+                   + (match.unchecked ? match.why.text.toUtf8() : QByteArray("checked")));
     };
     CLiveWorkItems live(root, now, hand);
     CDirectoryWalker walker;
@@ -112,10 +112,12 @@ QByteArrayList WalkLiveWork(const QByteArray &root, std::int64_t now, int reader
     walker.SetFileHandler([&](const WalkRecord &record) {
         if (!matcher.MatchFile(record))
             return;
+        const MatchReason why = matcher.GetReason(record);
+        const ScanMatch match{record, why};
         if (live.Enter(record))
-            live.Hold(record, matcher.GetReason(record));
+            live.Hold(match);
         else
-            hand(record, matcher.GetReason(record), false);
+            hand(match);
     });
     walker.Walk(root);
     live.Finish();
@@ -442,20 +444,31 @@ void TestExpressLinux::anItemIsDecidedAsTheWalkLeavesIt()
     // Records made by hand, in walk order: an item's files are held until
     // a file outside it comes, and handed on before that file.
     QByteArrayList handed;
-    CLiveWorkItems live("/d", 100000, [&handed](const WalkRecord &record, const MatchReason &, bool bLive) {
-        handed.append(record.name + (bLive ? "-live" : "-old"));
+    CLiveWorkItems live("/d", 100000, [&handed](const ScanMatch &match) {
+        // A locked file stays locked; a live one keeps its rule's folder.
+        const QByteArray state = match.protection != ProtectionReason::None ? "-locked"
+                                 : match.unchecked                         ? "-live"
+                                                                           : "-old";
+        handed.append(match.record.name + state + (match.why.folderLevel == 2 ? "@2" : ""));
+        QCOMPARE(match.heldOpen, match.protection == ProtectionReason::InUse);
     });
-    const auto enter = [&live, &handed](const QByteArray &folder, const QByteArray &name, std::int64_t time) {
+    const auto enter = [&live, &handed](const QByteArray &folder, const QByteArray &name, std::int64_t time,
+                                        ProtectionReason protection = ProtectionReason::None) {
         WalkRecord record;
         record.folder = folder;
         record.name = name;
         record.modifiedTime = record.changeTime = time;
+        MatchReason why;
+        why.folderLevel = 2;
+        ScanMatch match{record, why, protection};
+        match.heldOpen = protection == ProtectionReason::InUse;
         if (live.Enter(record))
-            live.Hold(record, MatchReason{});
+            live.Hold(match);
         else
             handed.append(name + "-outside");
     };
     enter("/d/tmp/a", "1", 10);
+    enter("/d/tmp/a", "1b", 10, ProtectionReason::InUse);
     enter("/d/tmp/a/b", "2", 99000);
     QVERIFY(handed.isEmpty());
     enter("/d/tmp", "3", 10);        // leaves a: a is decided first
@@ -477,13 +490,13 @@ void TestExpressLinux::anItemIsDecidedAsTheWalkLeavesIt()
         record.chain = chain;
         record.chainLength = 4;
         QVERIFY(live.Enter(record));
-        live.Hold(record, MatchReason{});
+        live.Hold(ScanMatch{record, MatchReason{}});
         live.Finish();
     };
     enterBelowFolders("8", 99999, 10); // only /d/tmp changed lately
     enterBelowFolders("9", 10, 99999); // b, inside the item, did
-    QCOMPARE(handed, (QByteArrayList{"1-live", "2-live", "3-old", "4-live", "5-outside", "6-old", "7-outside",
-                                     "8-old", "9-live"}));
+    QCOMPARE(handed, (QByteArrayList{"1-live@2", "1b-locked@2", "2-live@2", "3-old@2", "4-live@2", "5-outside",
+                                     "6-old@2", "7-outside", "8-old", "9-live"}));
     QCOMPARE(live.GetLeftUnchecked(), 4);
 }
 

@@ -298,6 +298,7 @@ private slots:
         scan.m_strDrive = QFile::decodeName(drive.root());
         CResultsPage page;
         page.SetScan(&scan);
+        page.SetNow(kOldWorkNow);
         page.EnsureInitialized();
         page.show();
         QVERIFY(QTest::qWaitForWindowActive(&page));

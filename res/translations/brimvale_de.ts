@@ -312,6 +312,12 @@ The file wasn&apos;t compressed.</source>
 Die Datei wurde nicht komprimiert.</translation>
     </message>
     <message>
+        <source>The file &quot;%s&quot; is not a zip archive.
+It was left as it is. Please choose another name.</source>
+        <translation>Die Datei „%s“ ist kein ZIP-Archiv.
+Sie wurde nicht verändert. Bitte wählen Sie einen anderen Namen.</translation>
+    </message>
+    <message>
         <source>&amp;Details &gt;&gt;</source>
         <translation>&amp;Details &gt;&gt;</translation>
     </message>

@@ -143,7 +143,7 @@ while IFS='|' read -r words expected; do
     got=$(eval offer "$words")
     [ "$got" = "$expected" ] || fail "bash completes '$words' to '$got', not '$expected'"
 done <<EOF
-''|delete move scan zip 
+''|delete move recover scan zip 
 -|--help --version -V -h 
 scan --for|--format 
 scan --format ''|csv json lines 
