@@ -1,5 +1,7 @@
 #include "core/CProtectedTrees.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 const std::vector<CProtectedTrees::Entry> &CProtectedTrees::DefaultTable()
@@ -65,6 +67,8 @@ CProtectedTrees::CProtectedTrees(const QByteArray &home, const std::vector<Entry
         rule.depth = entry.depth;
         rule.protect = entry.protect;
         rule.text = entry.path;
+        if (entry.depth != kAllBelow && entry.depth > m_nLimitedReach)
+            m_nLimitedReach = entry.depth;
         switch (entry.anchor) {
         case Anchor::Absolute:
             m_paths.push_back(rule);
@@ -106,31 +110,64 @@ int CProtectedTrees::Verdict(const std::vector<Rule> &rules, const char *text, s
     return verdict;
 }
 
+int CProtectedTrees::LevelVerdict(const char *folder, std::size_t nameStart, std::size_t end, int depth) const
+{
+    const int byPath = Verdict(m_paths, folder, end, depth, false);
+    const int byName = end > nameStart ? Verdict(m_names, folder + nameStart, end - nameStart, depth, true) : -1;
+    if (byPath == 1 || byName == 1)
+        return 1;
+    return byPath == 0 || byName == 0 ? 0 : -1;
+}
+
+void CProtectedTrees::KeepLevelsOf(const char *folder, std::size_t length) const
+{
+    // The levels shared with the folder asked last stay as they were.
+    std::size_t same = 0;
+    const std::size_t lastLength = m_lastFolder.size();
+    while (same < length && same < lastLength && folder[same] == m_lastFolder[same])
+        ++same;
+    std::size_t kept = 0;
+    while (kept < m_levelEnds.size() && m_levelEnds[kept] <= same
+           && (m_levelEnds[kept] == length || folder[m_levelEnds[kept]] == '/'))
+        ++kept;
+    m_levelEnds.resize(kept);
+    m_levelNames.resize(kept);
+    m_levelFarVerdicts.resize(kept);
+    m_lastFolder.assign(folder, length);
+    // Each further level, from its name's start to the next slash.
+    std::size_t pos = kept > 0 ? m_levelEnds.back() : 0;
+    while (pos < length) {
+        while (pos < length && folder[pos] == '/')
+            ++pos;
+        if (pos >= length)
+            break;
+        const std::size_t nameStart = pos;
+        while (pos < length && folder[pos] != '/')
+            ++pos;
+        // Only entries that reach every level below count this far up.
+        const int verdict = LevelVerdict(folder, nameStart, pos, INT_MAX);
+        const signed char above = m_levelFarVerdicts.empty() ? -1 : m_levelFarVerdicts.back();
+        m_levelEnds.push_back(pos);
+        m_levelNames.push_back(nameStart);
+        m_levelFarVerdicts.push_back(verdict >= 0 ? static_cast<signed char>(verdict) : above);
+    }
+}
+
 bool CProtectedTrees::IsProtectedFolder(const char *folder, std::size_t length) const
 {
     while (length > 1 && folder[length - 1] == '/')
         --length;
-    // From the folder itself up to the root: `end` is where the ancestor's
-    // path ends, `depth` how many levels the file lies below it.
-    std::size_t end = length;
-    int depth = 0;
-    for (;;) {
-        std::size_t nameStart = end;
-        while (nameStart > 0 && folder[nameStart - 1] != '/')
-            --nameStart;
-        const int byPath = Verdict(m_paths, folder, end, depth, false);
-        const int byName = end > nameStart ? Verdict(m_names, folder + nameStart, end - nameStart, depth, true) : -1;
-        if (byPath == 1 || byName == 1)
-            return true;
-        if (byPath == 0 || byName == 0)
-            return false;
-        if (nameStart == 0)
-            return false;
-        end = nameStart - 1;
-        while (end > 0 && folder[end - 1] == '/')
-            --end;
-        if (end == 0)
-            return false; // "/" itself has no entry
-        ++depth;
+    KeepLevelsOf(folder, length);
+    // The deepest level with an entry that reaches the folder decides: the
+    // few nearest levels are judged with every entry, the rest by what the
+    // levels above them keep.
+    const int levels = int(m_levelEnds.size());
+    for (int depth = 0; depth < levels && depth <= m_nLimitedReach; ++depth) {
+        const std::size_t level = std::size_t(levels - 1 - depth);
+        const int verdict = LevelVerdict(folder, m_levelNames[level], m_levelEnds[level], depth);
+        if (verdict >= 0)
+            return verdict == 1;
     }
+    const int far = levels - 1 - std::max(m_nLimitedReach + 1, 0);
+    return far >= 0 && m_levelFarVerdicts[std::size_t(far)] == 1;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 // Folders whose files are never offered, and the exceptions inside them that
@@ -35,7 +36,9 @@ public:
     explicit CProtectedTrees(const QByteArray &home, const std::vector<Entry> &table = DefaultTable());
 
     // Whether files directly in `folder` (a real path from "/", no trailing
-    // slash) are protected.
+    // slash) are protected. What it learnt of the folder's ancestors is kept
+    // for the next folder (not for two threads at once): a walk down a deep
+    // chain judges each level once, not each level's whole way up again.
     bool IsProtectedFolder(const char *folder, std::size_t length) const;
     bool IsProtectedFolder(const QByteArray &folder) const
     {
@@ -52,7 +55,24 @@ private:
     };
     // 1 protected, 0 open, -1 no entry here reaches that deep.
     static int Verdict(const std::vector<Rule> &rules, const char *text, std::size_t length, int depth, bool byName);
+    // The verdict of the folder whose path ends at `end` (its name begins at
+    // `nameStart`) for a folder `depth` levels below it.
+    int LevelVerdict(const char *folder, std::size_t nameStart, std::size_t end, int depth) const;
+    // Brings the levels kept to the ancestors of `folder` (`length` bytes).
+    void KeepLevelsOf(const char *folder, std::size_t length) const;
 
     std::vector<Rule> m_paths;
     std::vector<Rule> m_names;
+    // How many levels below its folder the furthest entry that does not
+    // reach every level reaches (-1: every entry reaches every level).
+    // Above that, a level's verdict is the same for any folder below it.
+    int m_nLimitedReach = -1;
+
+    // The levels of the folder asked last, from the top: where each one's
+    // path ends, and the verdict of the deepest level at or above it that
+    // has one, for a folder further below than any limited entry reaches.
+    mutable std::string m_lastFolder;
+    mutable std::vector<std::size_t> m_levelEnds;
+    mutable std::vector<std::size_t> m_levelNames;
+    mutable std::vector<signed char> m_levelFarVerdicts;
 };

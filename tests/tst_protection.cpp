@@ -137,6 +137,59 @@ std::unique_ptr<CProtection> ProtectionWithRealProcesses(const QByteArray &root)
                                          std::make_unique<CProcOpenFileSource>());
 }
 
+// Folders under the default table with the home /home/u/, and whether
+// files directly in each are protected.
+const std::vector<std::pair<const char *, bool>> &FolderRows()
+{
+    static const std::vector<std::pair<const char *, bool>> rows = {
+        {"/", false},
+        {"/usr", true},
+        {"/usr/lib/debug/.build-id/ab", true},
+        {"/usr/share/perl/5.36.0/CPAN/Meta/History", true},
+        {"/usr2/cache", false},
+        {"/us", false},
+        {"/lib64", true},
+        {"/library/Temp", false},
+        {"/etc/apt", true},
+        {"/var/lib/dpkg/info", true},
+        {"/var/lib", true},
+        {"/var/library", false},
+        {"/var/log", false},
+        {"/var/tmp", false},
+        {"/var/tmp/build/x", false},
+        {"/var/cache/apt/archives", false},
+        {"/var/cache/debconf", true},
+        {"/var/backups", true},
+        {"/tmp", false},
+        {"/tmp/work/node_modules/m/tmp", true},
+        {"/tmp/work/node_modules", true},
+        {"/tmp/work/node_modulesX", false},
+        {"/home/u/proj/.git/objects/ab", true},
+        {"/home/u/proj/.github", false},
+        {"/home/u/venv/lib/python3.11/site-packages/werkzeug/debug", true},
+        {"/home/u/venv/lib/python3/dist-packages/awscli/customizations/history", true},
+        {"/home/u/.ssh", true},
+        {"/home/other/.ssh", true},
+        {"/home/u/.gnupg/private-keys-v1.d", true},
+        {"/home/u/.local/share/keyrings", true},
+        {"/home/u/.local/share/Trash/files", false},
+        {"/home/u/.local/share", false},
+        {"/home/u/.config", true},
+        {"/home/u/.config/app", true},
+        {"/home/u/.config/app/Cache", false},
+        {"/home/u/.config/app/Cache/deeper", false},
+        {"/home/u/.cache/pip", false},
+        {"/home/u/.cache/tool/node_modules/x", true},
+        {"/home/u/Documents/Temp", false},
+        {"/srv/data", true},
+        {"/srv/data/.Trash-1000/files", false},
+        {"/srv/data/.Trash/files", false},
+        {"/srv/data/.Trashy", true},
+        {"/home/u//.ssh/", true}, // doubled and trailing slashes name the same folder
+    };
+    return rows;
+}
+
 } // namespace
 
 class TestProtection : public QObject
@@ -151,6 +204,7 @@ private slots:
     void missingOrFailingDatabase();
     void folderTable_data();
     void folderTable();
+    void oneTableAskedInAnyOrderAnswersAsAFreshOne();
     void homeInsideAProtectedTreeKeepsItsCacheOpen();
     void checkOrderCountsAndFolderMemo();
     void packagePathsAreNamedFromTheDriveRoot();
@@ -332,51 +386,8 @@ void TestProtection::folderTable_data()
 {
     QTest::addColumn<QByteArray>("folder");
     QTest::addColumn<bool>("isProtected");
-    const auto row = [](const char *folder, bool isProtected) { QTest::newRow(folder) << QByteArray(folder) << isProtected; };
-    row("/", false);
-    row("/usr", true);
-    row("/usr/lib/debug/.build-id/ab", true);
-    row("/usr/share/perl/5.36.0/CPAN/Meta/History", true);
-    row("/usr2/cache", false);
-    row("/us", false);
-    row("/lib64", true);
-    row("/library/Temp", false);
-    row("/etc/apt", true);
-    row("/var/lib/dpkg/info", true);
-    row("/var/lib", true);
-    row("/var/library", false);
-    row("/var/log", false);
-    row("/var/tmp", false);
-    row("/var/tmp/build/x", false);
-    row("/var/cache/apt/archives", false);
-    row("/var/cache/debconf", true);
-    row("/var/backups", true);
-    row("/tmp", false);
-    row("/tmp/work/node_modules/m/tmp", true);
-    row("/tmp/work/node_modules", true);
-    row("/tmp/work/node_modulesX", false);
-    row("/home/u/proj/.git/objects/ab", true);
-    row("/home/u/proj/.github", false);
-    row("/home/u/venv/lib/python3.11/site-packages/werkzeug/debug", true);
-    row("/home/u/venv/lib/python3/dist-packages/awscli/customizations/history", true);
-    row("/home/u/.ssh", true);
-    row("/home/other/.ssh", true);
-    row("/home/u/.gnupg/private-keys-v1.d", true);
-    row("/home/u/.local/share/keyrings", true);
-    row("/home/u/.local/share/Trash/files", false);
-    row("/home/u/.local/share", false);
-    row("/home/u/.config", true);
-    row("/home/u/.config/app", true);
-    row("/home/u/.config/app/Cache", false);
-    row("/home/u/.config/app/Cache/deeper", false);
-    row("/home/u/.cache/pip", false);
-    row("/home/u/.cache/tool/node_modules/x", true);
-    row("/home/u/Documents/Temp", false);
-    row("/srv/data", true);
-    row("/srv/data/.Trash-1000/files", false);
-    row("/srv/data/.Trash/files", false);
-    row("/srv/data/.Trashy", true);
-    row("/home/u//.ssh/", true); // doubled and trailing slashes name the same folder
+    for (const auto &[folder, isProtected] : FolderRows())
+        QTest::newRow(folder) << QByteArray(folder) << isProtected;
 }
 
 void TestProtection::folderTable()
@@ -385,6 +396,38 @@ void TestProtection::folderTable()
     QFETCH(bool, isProtected);
     const CProtectedTrees trees("/home/u/");
     QCOMPARE(trees.IsProtectedFolder(folder), isProtected);
+}
+
+void TestProtection::oneTableAskedInAnyOrderAnswersAsAFreshOne()
+{
+    // What one folder's answer kept of its ancestors must not leak into the
+    // next: every row after every other, forwards and backwards.
+    const CProtectedTrees trees("/home/u/");
+    const auto &rows = FolderRows();
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const auto &[folder, isProtected] = rows[pass == 0 ? i : rows.size() - 1 - i];
+            QVERIFY2(trees.IsProtectedFolder(QByteArray(folder)) == isProtected, folder);
+        }
+    }
+    // Down a chain and up again, with entries that reach a few levels only.
+    const std::vector<CProtectedTrees::Entry> table = {
+        {CProtectedTrees::Anchor::Name, "two", 2, true},
+        {CProtectedTrees::Anchor::Name, "open", CProtectedTrees::kAllBelow, false},
+        {CProtectedTrees::Anchor::Name, "shut", CProtectedTrees::kAllBelow, true},
+    };
+    const CProtectedTrees own(QByteArray(), table);
+    QByteArray chain = "/shut";
+    QList<bool> down;
+    for (const char *name : {"a", "two", "b", "c", "d", "open", "two", "e", "f", "g", "shut", "x"}) {
+        chain += QByteArray("/") + name;
+        down.append(own.IsProtectedFolder(chain));
+    }
+    QCOMPARE(down, (QList<bool>{true, true, true, true, true, false, true, true, true, false, true, true}));
+    for (qsizetype i = down.size() - 1; i >= 0; --i) {
+        QCOMPARE(own.IsProtectedFolder(chain), down[i]);
+        chain.truncate(chain.lastIndexOf('/'));
+    }
 }
 
 void TestProtection::homeInsideAProtectedTreeKeepsItsCacheOpen()
