@@ -92,20 +92,17 @@ double RunProgram(const QByteArray &archive, const FileSet &set, const QByteArra
     // What the walk would have listed, gathered before the clock starts.
     CResultStore store;
     for (const QByteArray &path : set.paths) {
-        // The whole identity, as the walk records it: the step acts only on
-        // a file that is still the one listed.
         struct statx st {};
         ::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st);
         WalkRecord record;
         record.folder = path.left(path.lastIndexOf('/'));
         record.name = path.mid(path.lastIndexOf('/') + 1);
+        // The whole identity, as the walk records it: the step compares it
+        // before it stores the file.
         record.identity = FileIdentity::FromStatx(st);
         record.size = record.identity.size;
         record.device = record.identity.device;
         record.inode = record.identity.inode;
-        record.modifiedTime = std::int64_t(st.stx_mtime.tv_sec);
-        record.creationTime = (st.stx_mask & STATX_BTIME) ? std::int64_t(st.stx_btime.tv_sec) : record.modifiedTime;
-        record.accessedTime = std::int64_t(st.stx_atime.tv_sec);
         store.AddResult(record);
     }
     int failures = 0;

@@ -26,6 +26,7 @@ case $name in
 bench_compress) cmd=("$bin" "$work" 1 100) ;;
 bench_deep) cmd=("$bin" 40 "$work") ;;
 bench_delete) cmd=("$bin" 200 "$work") ;;
+bench_emptied) cmd=("$bin" 300 "$work") ;;
 bench_exit) cmd=("$bin" 2000) ;;
 bench_frees) cmd=("$bin" 64) ;;
 bench_gallery) cmd=("$bin" --grab "$work/gallery.png") ;;

@@ -45,4 +45,7 @@ public:
     virtual QByteArray GetFailedPath(int) const { return {}; }
     // Called once after the loop, whether it ran to the end or was cancelled.
     virtual void Finish() {}
+    // Folders that the files acted on left empty and that Finish removed
+    // (see CEmptiedFolders).
+    virtual int GetRemovedFolders() const { return 0; }
 };

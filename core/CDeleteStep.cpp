@@ -6,7 +6,11 @@
 #include <cerrno>
 
 CDeleteStep::CDeleteStep(const CResultStore &store, const QByteArray &driveRoot)
-    : m_store(store), m_strDriveRoot(CStoreFolderChain::WithoutTrailingSlashes(driveRoot)), m_chain(store, driveRoot)
+    : m_store(store)
+    , m_strDriveRoot(CStoreFolderChain::WithoutTrailingSlashes(driveRoot))
+    , m_chain(store, driveRoot)
+    , m_trash(m_strDriveRoot)
+    , m_emptied(store, m_strDriveRoot)
 {
 }
 
@@ -18,6 +22,27 @@ FileOpResult CDeleteStep::Run(int index)
 {
     if (!m_store.IsValidIndex(index))
         return FileOpResult::Make(FileOpCode::Failed, EINVAL);
+    const CTrashItem *item = m_store.GetTrash().Find(index);
+    if (!item) {
+        const FileOpResult result = DeleteFile(index);
+        if (result.ok())
+            m_emptied.NoteLeft(index);
+        return result;
+    }
+    // A trash entry goes whole or keeps its information.
+    const FileOpResult result = item->isFolder ? m_trash.DeleteFolderEntry(*item) : DeleteFile(index);
+    if (result.ok())
+        m_trash.ForgetEntry(*item);
+    return result;
+}
+
+void CDeleteStep::Finish()
+{
+    m_emptied.RemoveEmptied();
+}
+
+FileOpResult CDeleteStep::DeleteFile(int index)
+{
     const FileIdentity expected = m_store.GetIdentity(index);
     FileOpResult reached;
     const int fd = m_chain.Reach(m_store.GetPaths().GetFolderIndex(index), reached);

@@ -2,13 +2,16 @@
 
 #include "platform/CFileDeleter.h"
 #include "core/CActionStep.h"
+#include "core/CEmptiedFolders.h"
 #include "core/CStoreFolderChain.h"
+#include "core/CTrashEntryRemover.h"
 
 #include <QByteArray>
 
 class CResultStore;
 
-// Deletes a listed file for good, provided it is still the file the walk
+// Deletes a listed file for good (a trash entry with all that belongs to
+// it, see CTrashEntryRemover), provided it is still the file the walk
 // found: its whole identity is compared before and after it is set aside
 // (see CSetAsideEntry), and its folder is reached from the drive root
 // without following links.
@@ -28,10 +31,17 @@ public:
     bool ChangesDisk() const override { return true; }
     bool FreesSpace(int) const override { return true; }
     FileOpResult Run(int index) override;
+    // Removes the folders the deleted files left empty.
+    void Finish() override;
+    int GetRemovedFolders() const override { return m_emptied.GetRemovedCount(); }
 
 private:
+    FileOpResult DeleteFile(int index);
+
     const CResultStore &m_store;
     QByteArray m_strDriveRoot;
     CFileDeleter m_deleter;
     CStoreFolderChain m_chain;
+    CTrashEntryRemover m_trash;
+    CEmptiedFolders m_emptied;
 };

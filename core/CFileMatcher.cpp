@@ -2,6 +2,7 @@
 
 #include "core/CFileScan.h"
 #include "core/PathEscape.h"
+#include "platform/CacheDirTag.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
@@ -45,26 +46,6 @@ QByteArray NormalisedRoot(const QString &drive)
     return root;
 }
 
-// A string-table text with its %s fields filled in order, in one pass, so
-// that a filled-in value holding "%s" stays as it is.
-QString FillText(int id, const QStringList &values)
-{
-    const QString format = LoadString(id);
-    QString out;
-    qsizetype next = 0;
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype at = format.indexOf(QLatin1String("%s"), from);
-        if (at < 0 || next >= values.size())
-            break;
-        out += QStringView(format).mid(from, at - from);
-        out += values[next++];
-        from = at + 2;
-    }
-    out += QStringView(format).mid(from);
-    return out;
-}
-
 // A folder as a reason shows it: bytes that are not text are escaped the way
 // the command line writes paths, so the text says exactly which folder.
 QString FolderText(const char *data, qsizetype size)
@@ -83,13 +64,14 @@ QString DayText(std::int64_t seconds)
 
 const QStringList &CFileMatcher::ExpressFolders()
 {
-    // Linux keeps deleted files under "Trash" and per-user caches under
-    // ".cache"; both are as discardable as the classic names before them.
+    // Linux keeps deleted files under "Trash" (".Trash-UID" and ".Trash/UID"
+    // at the top of a drive) and per-user caches under ".cache"; they are as
+    // discardable as the classic names before them.
     static const QStringList folders = {
         QStringLiteral("Recycled"), QStringLiteral("Temp"),    QStringLiteral("Tmp"),
         QStringLiteral("Debug"),    QStringLiteral("Cache"),   QStringLiteral("Temporary Internet Files"),
         QStringLiteral("Recent"),   QStringLiteral("History"), QStringLiteral("Trash"),
-        QStringLiteral(".cache")};
+        QStringLiteral(".cache"),   QStringLiteral(".Trash*")};
     return folders;
 }
 
@@ -172,7 +154,7 @@ bool CFileMatcher::MatchFile(const WalkRecord &file) const
     if (!m_anyCriterion)
         return false;
     if (m_location
-        && !MatchLocation(file, m_locations, m_rootMatchesLocations, m_locationMemo, m_locationChain))
+        && !MatchLocation(file, m_locations, m_rootMatchesLocations, false, m_locationMemo, m_locationChain))
         return false;
     if (m_name && !MatchName(file.name))
         return false;
@@ -189,14 +171,20 @@ bool CFileMatcher::MatchFile(const WalkRecord &file) const
     return true;
 }
 
+bool CFileMatcher::IsCacheTag(const WalkRecord &file)
+{
+    return file.chain && file.chainLength > 0 && file.chain[file.chainLength - 1].cacheTag
+           && CacheDirTag::IsTagName(file.name.constData(), std::size_t(file.name.size()));
+}
+
 bool CFileMatcher::MatchExpress(const WalkRecord &file) const
 {
-    if (MatchLocation(file, m_expressFolders, m_rootMatchesExpress, m_expressMemo, m_expressChain))
-        return true;
+    if (MatchLocation(file, m_expressFolders, m_rootMatchesExpress, true, m_expressMemo, m_expressChain))
+        return !IsCacheTag(file);
     return MatchExtension(file.name, m_expressExtensions);
 }
 
-bool CFileMatcher::MatchLocation(const WalkRecord &file, const CPatternList &list, bool rootMatches,
+bool CFileMatcher::MatchLocation(const WalkRecord &file, const CPatternList &list, bool rootMatches, bool useTags,
                                  FolderMemo &memo, VerdictChain &chain) const
 {
     if (!file.chain || file.chainLength <= 0)
@@ -226,6 +214,7 @@ bool CFileMatcher::MatchLocation(const WalkRecord &file, const CPatternList &lis
                 verdict = list.Match(m_scratch);
             }
         }
+        verdict = verdict || (useTags && folder.cacheTag);
         chain.serials.push_back(folder.serial);
         chain.verdicts.push_back(verdict ? 1 : 0);
     }
@@ -323,12 +312,13 @@ const MatchReason &CFileMatcher::GetReason(const WalkRecord &file) const
 {
     static const MatchReason none;
     if (m_express) {
-        if (MatchLocation(file, m_expressFolders, m_rootMatchesExpress, m_expressMemo, m_expressChain))
-            return ExplainFolder(file, m_expressFolders, ExpressFolders(), m_rootMatchesExpress, m_expressReason);
+        if (MatchLocation(file, m_expressFolders, m_rootMatchesExpress, true, m_expressMemo, m_expressChain))
+            return ExplainFolder(file, m_expressFolders, ExpressFolders(), m_rootMatchesExpress, true,
+                                 m_expressReason);
         return ExplainExtension(file.name, m_expressExtensions, ExpressExtensions(), m_expressExtensionReasons);
     }
     if (m_location)
-        return ExplainFolder(file, m_locations, m_locationTexts, m_rootMatchesLocations, m_locationReason);
+        return ExplainFolder(file, m_locations, m_locationTexts, m_rootMatchesLocations, false, m_locationReason);
     if (m_name) {
         const qsizetype dot = file.name.lastIndexOf('.');
         return ExplainPattern(file.name.constData(), dot < 0 ? file.name.size() : dot, m_names, m_nameTexts,
@@ -342,7 +332,8 @@ const MatchReason &CFileMatcher::GetReason(const WalkRecord &file) const
 }
 
 const MatchReason &CFileMatcher::ExplainFolder(const WalkRecord &file, const CPatternList &list,
-                                               const QStringList &texts, bool rootMatches, ReasonMemo &memo) const
+                                               const QStringList &texts, bool rootMatches, bool useTags,
+                                               ReasonMemo &memo) const
 {
     const QByteArray &folder = file.folder;
     if (memo.valid && memo.folder.size() == size_t(folder.size())
@@ -357,7 +348,7 @@ const MatchReason &CFileMatcher::ExplainFolder(const WalkRecord &file, const CPa
     const char *begin = BelowRoot(folder);
     const char *end = start + folder.size();
     int pattern = -1;
-    const char *matchedEnd = nullptr;
+    qsizetype matchedEnd = -1; // where the matching folder's path ends in `folder`
     for (const char *cursor = begin; cursor < end && pattern < 0;) {
         while (cursor < end && *cursor == '/')
             ++cursor;
@@ -367,27 +358,59 @@ const MatchReason &CFileMatcher::ExplainFolder(const WalkRecord &file, const CPa
         if (stop > cursor) {
             CPatternList::FoldBytes(cursor, stop - cursor, m_scratch);
             pattern = list.MatchIndex(m_scratch);
-            matchedEnd = stop;
+            matchedEnd = stop - start;
         }
         cursor = stop;
     }
     QString where;
     if (pattern >= 0) {
-        where = FolderText(start, matchedEnd - start);
+        where = FolderText(start, matchedEnd);
     } else if (rootMatches) {
         CPatternList::FoldBytes(m_root.constData(), m_root.size(), m_scratch);
         pattern = list.MatchIndex(m_scratch);
         where = FolderText(m_root.constData(), m_root.size());
+        matchedEnd = begin - start;
     }
-    if (pattern < 0 || pattern >= texts.size()) {
+    if (pattern >= texts.size())
+        pattern = -1;
+
+    // A tagged cache folder outside the folder the names met explains instead.
+    const qsizetype tagEnd = useTags ? OutermostTagEnd(file) : -1;
+    int textId = IDS_WHY_FOLDER;
+    QStringList values;
+    if (tagEnd >= 0 && (pattern < 0 || tagEnd < matchedEnd)) {
+        textId = IDS_WHY_TAGGED_CACHE;
+        values = {FolderText(start, tagEnd)};
+        matchedEnd = tagEnd;
+    } else if (pattern >= 0) {
+        values = {texts[pattern], where};
+    } else {
         memo.reason = MatchReason();
         return memo.reason;
     }
-    memo.reason.text = FillText(IDS_WHY_FOLDER, {texts[pattern], where});
-    memo.reason.group = FillText(IDS_WHY_FOLDER, {texts[pattern], QString()});
+    memo.reason.text = FormatString(textId, values);
+    values.back().clear();
+    memo.reason.group = FormatString(textId, values);
     while (memo.reason.group.endsWith(QLatin1Char(' ')) || memo.reason.group.endsWith(QLatin1Char(':')))
         memo.reason.group.chop(1);
+    memo.reason.folderLevel = LevelEndingAt(file, matchedEnd);
     return memo.reason;
+}
+
+qsizetype CFileMatcher::OutermostTagEnd(const WalkRecord &file)
+{
+    for (int level = 0; file.chain && level < file.chainLength; ++level)
+        if (file.chain[level].cacheTag)
+            return file.chain[level].nameBegin + file.chain[level].nameLength;
+    return -1;
+}
+
+int CFileMatcher::LevelEndingAt(const WalkRecord &file, qsizetype end)
+{
+    for (int level = 0; file.chain && level < file.chainLength; ++level)
+        if (file.chain[level].nameBegin + file.chain[level].nameLength >= end)
+            return level;
+    return -1;
 }
 
 const MatchReason &CFileMatcher::ExplainPattern(const char *data, qsizetype size, const CPatternList &list,
@@ -403,7 +426,7 @@ const MatchReason &CFileMatcher::ExplainPattern(const char *data, qsizetype size
         cache.resize(size_t(texts.size()));
     MatchReason &reason = cache[size_t(pattern)];
     if (reason.text.isEmpty()) {
-        reason.text = FillText(textId, {texts[pattern]});
+        reason.text = FormatString(textId, {texts[pattern]});
         reason.group = reason.text;
     }
     return reason;
@@ -433,13 +456,13 @@ const MatchReason &CFileMatcher::RuleReason() const
         const QString to = QString::number(m_sizeToKb) + QLatin1Char(' ') + kb;
         switch (m_sizeMode) {
         case 0:
-            text = FillText(IDS_WHY_SIZE_AT_MOST, {from});
+            text = FormatString(IDS_WHY_SIZE_AT_MOST, {from});
             break;
         case 1:
-            text = FillText(IDS_WHY_SIZE_BETWEEN, {from, to});
+            text = FormatString(IDS_WHY_SIZE_BETWEEN, {from, to});
             break;
         case 2:
-            text = FillText(IDS_WHY_SIZE_AT_LEAST, {from});
+            text = FormatString(IDS_WHY_SIZE_AT_LEAST, {from});
             break;
         default:
             break;
@@ -461,13 +484,13 @@ const MatchReason &CFileMatcher::RuleReason() const
             const QString what = LoadString(word);
             switch (rule->mode) {
             case 0:
-                text = FillText(IDS_WHY_TIME_BEFORE, {what, DayText(rule->from)});
+                text = FormatString(IDS_WHY_TIME_BEFORE, {what, DayText(rule->from)});
                 break;
             case 1:
-                text = FillText(IDS_WHY_TIME_BETWEEN, {what, DayText(rule->from), DayText(rule->to)});
+                text = FormatString(IDS_WHY_TIME_BETWEEN, {what, DayText(rule->from), DayText(rule->to)});
                 break;
             case 2:
-                text = FillText(IDS_WHY_TIME_AFTER, {what, DayText(rule->from)});
+                text = FormatString(IDS_WHY_TIME_AFTER, {what, DayText(rule->from)});
                 break;
             default:
                 break;

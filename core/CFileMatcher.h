@@ -33,7 +33,8 @@ public:
     static bool MatchList(const QString &text, const QStringList &patterns);
 
     // Why a file that MatchFile accepted is listed: the first rule that
-    // applies (a folder rule names the outermost folder that met it). Only
+    // applies (a folder rule names the outermost folder that met it; for
+    // Express, a folder holding a valid CACHEDIR.TAG meets it too). Only
     // matches are asked about, so the decision itself does no bookkeeping;
     // files of one folder share one worded reason.
     const MatchReason &GetReason(const WalkRecord &file) const;
@@ -80,15 +81,22 @@ private:
     };
 
     const MatchReason &ExplainFolder(const WalkRecord &file, const CPatternList &list, const QStringList &texts,
-                                     bool rootMatches, ReasonMemo &memo) const;
+                                     bool rootMatches, bool useTags, ReasonMemo &memo) const;
     const MatchReason &ExplainPattern(const char *data, qsizetype size, const CPatternList &list,
                                       const QStringList &texts, int textId, std::vector<MatchReason> &cache) const;
     const MatchReason &ExplainExtension(const QByteArray &name, const CPatternList &list, const QStringList &texts,
                                         std::vector<MatchReason> &cache) const;
     const MatchReason &RuleReason() const;
+    // Where the path of the outermost folder on the file's chain that holds
+    // a valid CACHEDIR.TAG ends in its folder path; -1 for none.
+    static qsizetype OutermostTagEnd(const WalkRecord &file);
+    // The level of the file's chain whose folder path ends at `end`; -1
+    // without a chain.
+    static int LevelEndingAt(const WalkRecord &file, qsizetype end);
 
-    bool MatchLocation(const WalkRecord &file, const CPatternList &list, bool rootMatches, FolderMemo &memo,
-                       VerdictChain &chain) const;
+    // `useTags`: a folder holding a valid CACHEDIR.TAG matches as well.
+    bool MatchLocation(const WalkRecord &file, const CPatternList &list, bool rootMatches, bool useTags,
+                       FolderMemo &memo, VerdictChain &chain) const;
     bool MatchLocation(const QByteArray &folder, const CPatternList &list, bool rootMatches,
                        FolderMemo &memo) const;
     // Where `folder` goes on below the drive root; its start when it lies
@@ -96,6 +104,9 @@ private:
     const char *BelowRoot(const QByteArray &folder) const;
     bool MatchFolders(const QByteArray &folder, const CPatternList &list, bool rootMatches) const;
     bool MatchExtension(const QByteArray &name, const CPatternList &list) const;
+    // The tag that makes its folder a cache: left alone, since not every
+    // tool writes it again.
+    static bool IsCacheTag(const WalkRecord &file);
     bool MatchName(const QByteArray &name) const;
     bool MatchSize(std::int64_t size) const;
 

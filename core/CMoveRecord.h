@@ -20,6 +20,7 @@ public:
         int item = -1;         // the file's index in the results store
         int row = -1;          // its row before the Move, -1 when not known
         FileIdentity arrived;  // the file as it arrived
+        QByteArray arrivedName; // the name it arrived under, when not its own
     };
 
     CMoveRecord(const QByteArray &driveRoot, const QByteArray &destination, bool preservePath);

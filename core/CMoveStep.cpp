@@ -8,7 +8,8 @@
 CMoveStep::CMoveStep(const CResultStore &store, const QByteArray &driveRoot,
                      const QByteArray &destination, bool preservePath)
     : m_store(store), m_source(store, driveRoot), m_strDriveRoot(driveRoot), m_strDestination(destination),
-      m_bPreservePath(preservePath), m_pRecord(std::make_unique<CMoveRecord>(driveRoot, destination, preservePath))
+      m_bPreservePath(preservePath), m_pRecord(std::make_unique<CMoveRecord>(driveRoot, destination, preservePath)),
+      m_emptied(store, driveRoot), m_trash(driveRoot)
 {
     // The chosen folder is taken as typed (the user named it, links and all).
     if (m_destination.OpenBase(destination, m_destinationResult))
@@ -70,6 +71,13 @@ FileOpResult CMoveStep::Run(int index)
     if (fromFd < 0)
         return result;
     const QByteArray name = m_store.GetPaths().GetName(index);
+    // A trash entry goes back under the name it had before it was trashed;
+    // a trashed folder is not moved (its files may lie on other paths than
+    // one rename can take along).
+    const CTrashItem *trash = m_store.GetTrash().Find(index);
+    if (trash && trash->isFolder)
+        return FileOpResult::Make(FileOpCode::Failed, EISDIR);
+    const QByteArray toName = trash && !trash->originalName.isEmpty() ? trash->originalName : name;
     // With Preserve Path the file's folders below the drive root, taken from
     // its path so that a list read back (folders known by whole path)
     // rebuilds the same way, are made below the chosen folder; these levels
@@ -79,7 +87,7 @@ FileOpResult CMoveStep::Run(int index)
     const int toFd = m_destination.Reach(CFolderMaker::SplitLevels(below), true, result);
     FileIdentity arrived;
     if (toFd >= 0)
-        result = m_mover.Move(fromFd, name, m_store.GetIdentity(index), toFd, name, &arrived);
+        result = m_mover.Move(fromFd, name, m_store.GetIdentity(index), toFd, toName, &arrived);
     if (!result.ok()) {
         // Take away the folders made for this file, deepest first, as long
         // as they are still empty.
@@ -91,7 +99,17 @@ FileOpResult CMoveStep::Run(int index)
         CMoveRecord::Entry entry;
         entry.item = index;
         entry.arrived = arrived;
+        entry.arrivedName = toName == name ? QByteArray() : toName;
         m_pRecord->AddMoved(entry);
     }
+    if (trash)
+        m_trash.ForgetEntry(*trash);
+    else
+        m_emptied.NoteLeft(index);
     return result;
+}
+
+void CMoveStep::Finish()
+{
+    m_emptied.RemoveEmptied();
 }

@@ -3,6 +3,8 @@
 #include "platform/CFileMover.h"
 #include "platform/CFolderMaker.h"
 #include "core/CActionStep.h"
+#include "core/CEmptiedFolders.h"
+#include "core/CTrashEntryRemover.h"
 #include "core/CMoveRecord.h"
 #include "core/CStoreFolderChain.h"
 
@@ -34,6 +36,9 @@ public:
     // A file moved within its own file system keeps its blocks.
     bool FreesSpace(int index) const override;
     FileOpResult Run(int index) override;
+    // Removes the folders the moved files left empty.
+    void Finish() override;
+    int GetRemovedFolders() const override { return m_emptied.GetRemovedCount(); }
 
     CFileMover &GetMover() { return m_mover; }
     // What the files moved so far did; the step keeps an empty record.
@@ -63,4 +68,6 @@ private:
     bool m_bKeepRecord = true;
     dev_t m_destinationDevice = 0;
     bool m_bKnowDestinationDevice = false;
+    CEmptiedFolders m_emptied;
+    CTrashEntryRemover m_trash;
 };

@@ -4,12 +4,14 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 int CResultStore::AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen)
 {
     const int index = AddResult(record, bHeldOpen);
     m_entries.back().reason = m_reasons.Intern(why);
+    NoteRuleFolder(m_arrPaths.GetFolderIndex(index), why.folderLevel);
     return index;
 }
 
@@ -31,6 +33,20 @@ int CResultStore::AddLockedResult(const WalkRecord &record, ProtectionReason rea
     e.reason = m_reasons.Intern(
         LoadString(IDS_WHY_PROTECTED).replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(reason))));
     return index;
+}
+
+void CResultStore::NoteRuleFolder(int folder, int depth)
+{
+    if (std::size_t(folder) >= m_folderRuleDepth.size())
+        m_folderRuleDepth.resize(std::size_t(folder) + 1, -1);
+    // Of two rules, the deeper folder removes fewer folders.
+    std::int32_t &kept = m_folderRuleDepth[std::size_t(folder)];
+    kept = std::max(kept, std::int32_t(depth));
+}
+
+int CResultStore::GetRuleFolderDepth(int folder) const
+{
+    return std::size_t(folder) < m_folderRuleDepth.size() ? m_folderRuleDepth[std::size_t(folder)] : -1;
 }
 
 namespace {
@@ -127,6 +143,8 @@ void CResultStore::Clear()
     std::vector<dev_t>().swap(m_devices);
     std::unordered_map<int, Aside>().swap(m_aside);
     std::unordered_map<int, std::uint32_t>().swap(m_manyLinks);
+    std::vector<std::int32_t>().swap(m_folderRuleDepth);
+    m_trash.Clear();
     m_reasons.Clear();
     m_forecast.Clear();
     m_nSelectedBytes = 0;
@@ -136,6 +154,7 @@ void CResultStore::Clear()
 std::size_t CResultStore::GetMemoryBytes() const
 {
     return m_arrPaths.GetMemoryBytes() + m_entries.GetMemoryBytes() + m_forecast.GetMemoryBytes()
+        + m_folderRuleDepth.capacity() * sizeof(std::int32_t)
         + m_aside.size() * (sizeof(Aside) + 32) + m_manyLinks.size() * 32;
 }
 

@@ -4,6 +4,7 @@
 #include "core/CFreeForecast.h"
 #include "core/CPathArray.h"
 #include "core/CReasonTable.h"
+#include "core/CTrashItems.h"
 #include "core/ProtectionReason.h"
 #include "platform/WalkRecord.h"
 
@@ -50,6 +51,15 @@ public:
     std::uint32_t GetLinkCount(int index) const;
     bool IsHeldOpen(int index) const { return m_forecast.IsHeldOpen(index); }
 
+    // The depth, in GetPaths()'s folder tree, of the folder whose rule listed
+    // the files of the tree's folder `folder` (-1: no folder rule did). An
+    // action may remove the folders it empties below that one.
+    int GetRuleFolderDepth(int folder) const;
+
+    // Trash entries listed as one row each, by the index of that row.
+    const CTrashItems &GetTrash() const { return m_trash; }
+    CTrashItems &GetTrash() { return m_trash; }
+
     // Why the file is listed: a number into the table of distinct texts.
     CReasonTable::Id GetReasonId(int index) const { return At(index).reason; }
     const QString &GetReasonText(int index) const { return m_reasons.GetText(GetReasonId(index)); }
@@ -90,6 +100,7 @@ public:
     std::size_t GetMemoryBytes() const;
 
 private:
+    void NoteRuleFolder(int folder, int depth);
     // Everything about one file but its path and its forecast, each fact
     // once: the shown times are the identity's nanoseconds in seconds, the
     // shown size is the identity's size, the device is a number into a
@@ -148,6 +159,8 @@ private:
     std::vector<dev_t> m_devices;
     std::unordered_map<int, Aside> m_aside;
     std::unordered_map<int, std::uint32_t> m_manyLinks;
+    std::vector<std::int32_t> m_folderRuleDepth; // by folder of m_arrPaths
+    CTrashItems m_trash;
     CReasonTable m_reasons;
     // Holds each file's allocated bytes too.
     CFreeForecast m_forecast;

@@ -26,6 +26,8 @@ public:
     explicit CResultsModel(QObject *parent = nullptr);
 
     const CResultStore &GetStore() const { return m_store; }
+    // The trash entries among the rows, filled by the scan (CTrashGrouper).
+    CTrashItems &GetTrash() { return m_store.GetTrash(); }
 
     // Adds a found file as a checked row. Views hear of new rows only at
     // FlushPendingRows(), which the scan calls in its rhythm and once at its

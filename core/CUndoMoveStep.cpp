@@ -46,7 +46,8 @@ QByteArray CUndoMoveStep::GetFailedPath(int index) const
     const QByteArray folder = MovedFolder(index);
     if (!folder.isEmpty())
         path += folder + '/';
-    return path + m_model.GetStore().GetPaths().GetName(index);
+    const QByteArray &arrivedName = m_pRecord->Find(index)->arrivedName;
+    return path + (arrivedName.isEmpty() ? m_model.GetStore().GetPaths().GetName(index) : arrivedName);
 }
 
 FileOpResult CUndoMoveStep::Run(int index)
@@ -77,7 +78,8 @@ FileOpResult CUndoMoveStep::Run(int index)
     const QByteArray name = store.GetPaths().GetName(index);
     FileIdentity back;
     if (toFd >= 0)
-        result = m_mover.Move(fromFd, name, entry->arrived, toFd, name, &back);
+        result = m_mover.Move(fromFd, entry->arrivedName.isEmpty() ? name : entry->arrivedName, entry->arrived, toFd,
+                              name, &back);
     if (!result.ok()) {
         m_source.RemoveMade();
         return result;

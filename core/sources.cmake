@@ -2,10 +2,20 @@
 list(APPEND BV_CORE_SOURCES
   core/CBrowserCommand.cpp
   core/CBrowserCommand.h
+  core/CEmptiedFolders.cpp
+  core/CEmptiedFolders.h
   core/CBytePages.cpp
   core/CBytePages.h
   core/CChunkedArray.h
   core/CFreeForecast.cpp
+  core/CTrashEntryRemover.cpp
+  core/CTrashEntryRemover.h
+  core/CTrashInfo.cpp
+  core/CTrashItems.cpp
+  core/CTrashItems.h
+  core/CTrashGrouper.cpp
+  core/CTrashGrouper.h
+  core/CTrashInfo.h
   core/CFreeForecast.h
   core/CHeldOpenFiles.cpp
   core/CHeldOpenFiles.h

@@ -1,5 +1,6 @@
 #include "platform/CDirectoryWalker.h"
 
+#include "platform/CacheDirTag.h"
 #include "platform/CMountInfo.h"
 #include "platform/CReaderCount.h"
 #include "platform/DirectoryEntries.h"
@@ -112,8 +113,9 @@ bool CDirectoryWalker::IsMountPoint(const QByteArray &path) const
     return m_mountPoints.contains(relative);
 }
 
-bool CDirectoryWalker::ReadListing(int fd, std::vector<char> &listing)
+bool CDirectoryWalker::ReadListing(int fd, Level &level)
 {
+    std::vector<char> &listing = level.listing;
     if (m_readBuffer.empty())
         m_readBuffer.resize(kBufferSize);
     for (;;) {
@@ -130,6 +132,8 @@ bool CDirectoryWalker::ReadListing(int fd, std::vector<char> &listing)
             if (IsDots(entry->d_name) || !IsWalkedType(type))
                 continue;
             const std::size_t length = std::strlen(entry->d_name);
+            if (type != DT_DIR && CacheDirTag::IsTagName(entry->d_name, length))
+                level.cacheTagListed = true;
             listing.push_back(char(type));
             listing.insert(listing.end(), entry->d_name, entry->d_name + length + 1);
         }
@@ -173,10 +177,11 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
         StartReadAhead(readers);
     } else {
         m_levels.emplace_back();
-        if (!ReadListing(rootFd, m_levels.back().listing))
+        if (!ReadListing(rootFd, m_levels.back()))
             ++m_nSkippedFolders;
     }
     m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), 0, rootPath.size()});
+    m_path.back().cacheTag = IsTaggedCache(m_levels.back());
     if (m_onFolder)
         m_onFolder(m_record.folder);
 
@@ -255,7 +260,7 @@ void CDirectoryWalker::StartReadAhead(int readers)
         // Not even a descriptor to spare: the walk reads on its own.
         level.node.reset();
         m_readAhead.reset();
-        if (!ReadListing(rootFd, level.listing))
+        if (!ReadListing(rootFd, level))
             ++m_nSkippedFolders;
     } else {
         m_nReadersUsed = readers;
@@ -393,7 +398,7 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
     }
     Level level;
     level.parentPathLength = parentLength;
-    if (!ReadListing(fd, level.listing))
+    if (!ReadListing(fd, level))
         ++m_nSkippedFolders;
     m_chain.PushOpen(QByteArray(name, qsizetype(nameLength)), fd, makedev(st.stx_dev_major, st.stx_dev_minor),
                      st.stx_ino);
@@ -421,8 +426,18 @@ void CDirectoryWalker::PushLevel(Level &&level, qsizetype nameBegin, std::size_t
 {
     m_levels.push_back(std::move(level));
     m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), nameBegin, qsizetype(nameLength)});
+    m_path.back().cacheTag = IsTaggedCache(m_levels.back());
     if (m_onFolder)
         m_onFolder(m_record.folder);
+}
+
+bool CDirectoryWalker::IsTaggedCache(const Level &level)
+{
+    if (!(level.node ? level.node->cacheTagListed : level.cacheTagListed))
+        return false;
+    FileOpResult reopened;
+    const int fd = m_chain.GetLastFd(reopened);
+    return fd >= 0 && CacheDirTag::HasValidSignature(fd);
 }
 
 void CDirectoryWalker::ReportFile(const char *name, std::size_t nameLength, const struct statx &st)

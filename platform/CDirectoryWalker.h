@@ -81,11 +81,15 @@ private:
         qsizetype parentPathLength = 0; // length of the folder path to restore on leaving
         CFolderReadAhead::NodePtr node; // set when read ahead: its listing replaces `listing`
         std::size_t nextChild = 0;      // the node's next subfolder
+        bool cacheTagListed = false;    // a CACHEDIR.TAG is among `listing`
     };
 
     void LoadMountPoints(const QByteArray &rootPath);
     bool IsMountPoint(const QByteArray &path) const;
-    bool ReadListing(int fd, std::vector<char> &listing);
+    bool ReadListing(int fd, Level &level);
+    // Whether the deepest folder is a tagged cache: the tag's signature is
+    // only read for a folder whose listing named it.
+    bool IsTaggedCache(const Level &level);
     // One entry of the deepest folder; false when the walk is to stop.
     bool Step();
     bool StepReadAhead();

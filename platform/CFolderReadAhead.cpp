@@ -1,5 +1,6 @@
 #include "platform/CFolderReadAhead.h"
 
+#include "platform/CacheDirTag.h"
 #include "platform/DirectoryEntries.h"
 
 #include <cerrno>
@@ -391,6 +392,8 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
                 addFolder(entry->d_name, length);
             } else if (S_ISREG(st.stx_mode) || S_ISLNK(st.stx_mode)) {
                 const CompactStat compact = CompactStat::From(st);
+                if (S_ISREG(st.stx_mode) && CacheDirTag::IsTagName(entry->d_name, length))
+                    node.cacheTagListed = true;
                 listing.push_back(kFile);
                 const char *bytes = reinterpret_cast<const char *>(&compact);
                 listing.insert(listing.end(), bytes, bytes + sizeof compact);

@@ -80,6 +80,7 @@ public:
         Outcome outcome = Outcome::NotEntered;
         int error = 0;
         bool readFailed = false;
+        bool cacheTagListed = false; // a regular file named CACHEDIR.TAG is among its files
         bool trusted = false; // last changed long enough before it was listed to tell a later change
         dev_t device = 0;
         ino_t inode = 0;

@@ -12,6 +12,7 @@ struct WalkFolder
     std::uint64_t serial = 0;   // never given to two folders, in any walk of this process
     qsizetype nameBegin = 0;    // where its name lies in WalkRecord::folder; the
     qsizetype nameLength = 0;   // root's "name" is the whole root path
+    bool cacheTag = false;      // holds a CACHEDIR.TAG with its signature
 };
 
 // What the drive walk knows about one file: enough to match it against the

@@ -1,5 +1,7 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  platform/CacheDirTag.cpp
+  platform/CacheDirTag.h
   platform/CDetachedProcess.cpp
   platform/CDetachedProcess.h
   platform/CDirectoryWalker.cpp
@@ -8,7 +10,11 @@ list(APPEND BV_CORE_SOURCES
   platform/CDiskSpace.h
   platform/DeviceOf.cpp
   platform/DeviceOf.h
+  platform/CEmptyFolderRemover.cpp
+  platform/CEmptyFolderRemover.h
   platform/CFileDeleter.cpp
+  platform/CTrashFiles.cpp
+  platform/CTrashFiles.h
   platform/CFileDeleter.h
   platform/CFileMover.cpp
   platform/CFileMover.h

@@ -436,3 +436,9 @@ constexpr int IDS_SAVE_LIST_FAILED = 479;       // %s: file, %s: system reason
 constexpr int IDS_UNDO_MOVE = 490;
 constexpr int IDS_UNDOING_MOVE = 491;
 constexpr int IDS_UNDO_MOVE_FAILED = 492;
+
+// Whole items: tagged cache folders, trash entries, folders an action emptied
+constexpr int IDS_WHY_TAGGED_CACHE = 530;       // %s: folder
+constexpr int IDS_WHY_TRASH = 531;              // %s: original path, %s: deletion date
+constexpr int IDS_WHY_TRASH_ORPHAN = 532;
+constexpr int IDS_FOLDERS_REMOVED = 533;        // %s: number of folders

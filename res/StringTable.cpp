@@ -284,6 +284,10 @@ constexpr StringEntry kStrings[] = {
     {IDS_SAVE_LIST_FAILED, QT_TRANSLATE_NOOP("StringTable", "Can't save the list to \"%s\".\n%s")},
     {IDS_UNDO_MOVE, QT_TRANSLATE_NOOP("StringTable", "&Undo Move")},
     {IDS_UNDOING_MOVE, QT_TRANSLATE_NOOP("StringTable", "Moving back ...")},
+    {IDS_WHY_TAGGED_CACHE, QT_TRANSLATE_NOOP("StringTable", "Tagged cache: %s")},
+    {IDS_WHY_TRASH, QT_TRANSLATE_NOOP("StringTable", "Trash: %s, deleted %s")},
+    {IDS_WHY_TRASH_ORPHAN, QT_TRANSLATE_NOOP("StringTable", "Trash: information without a file")},
+    {IDS_FOLDERS_REMOVED, QT_TRANSLATE_NOOP("StringTable", "Emptied folders removed: %s")},
     {IDS_UNDO_MOVE_FAILED, QT_TRANSLATE_NOOP("StringTable", "   Some files couldn't be moved back. They were changed or replaced where they were moved to, or their old place is taken. They stay where they are.\n   Press 'Details' to see the a list of these files now.")},
 };
 
@@ -320,4 +324,22 @@ QList<int> TranslatedStringIds()
             ids.append(entry.id);
     }
     return ids;
+}
+
+QString FormatString(int id, const QStringList &values)
+{
+    const QString format = LoadString(id);
+    QString out;
+    qsizetype next = 0;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = format.indexOf(QLatin1String("%s"), from);
+        if (at < 0 || next >= values.size())
+            break;
+        out += QStringView(format).mid(from, at - from);
+        out += values[next++];
+        from = at + 2;
+    }
+    out += QStringView(format).mid(from);
+    return out;
 }

@@ -21,6 +21,7 @@
 #include "core/CResultsModel.h"
 #include "core/CProcOpenFileSource.h"
 #include "core/CProtectionFilter.h"
+#include "core/CTrashGrouper.h"
 #include "core/SizeText.h"
 #include "core/CEventPump.h"
 #include "platform/CDiskSpace.h"
@@ -265,7 +266,10 @@ void CResultsPage::StartScan()
     std::unique_ptr<CProtection> protection =
         m_protectionFactory ? m_protectionFactory(m_strScannedDrive) : nullptr;
     m_bProtectedLocked = m_pScan && !m_pScan->m_bExpress;
-    CProtectionFilter filter(protection.get(), *this, m_bProtectedLocked);
+    // A trash entry (its file or folder and its information) is one row.
+    CTrashGrouper trash(*this, m_pModel->GetStore(), m_pModel->GetTrash(), m_strScannedDrive,
+                        CTrashGrouper::HomeTrash());
+    CProtectionFilter filter(protection.get(), trash, m_bProtectedLocked);
 
     CScanDlg dlg(m_pScan, &filter);
     m_bScanning = 1;
@@ -284,6 +288,7 @@ void CResultsPage::StartScan()
             m_heldOpen.Load(*source);
     }
     dlg.ScanFolder(m_strScannedDrive);
+    trash.Flush();
     m_pScanProtection = nullptr;
     m_heldOpen = CHeldOpenFiles();
     if (protection) {
@@ -604,6 +609,9 @@ QList<FailedFile> CResultsPage::RunStep(CActionStep &step)
         UpdateFreeSpaceText();
     }
     m_arrFreedItems.clear();
+    // The scan's note on skipped folders gives way to what the action tidied.
+    if (QLabel *label = step.GetRemovedFolders() > 0 ? Static(IDC_SKIPPED_FOLDERS_TEXT) : nullptr)
+        label->setText(FormatString(IDS_FOLDERS_REMOVED, {QString::number(step.GetRemovedFolders())}));
     if (!failed.isEmpty() && step.GetFailedMessageId() != 0) {
         CFailedFilesDlg failedDlg(this);
         failedDlg.SetMessage(LoadString(step.GetFailedMessageId()));

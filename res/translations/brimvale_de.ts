@@ -696,6 +696,22 @@ kein Programm zugeordnet.</translation>
         <translation>Geschützt: %s</translation>
     </message>
     <message>
+        <source>Tagged cache: %s</source>
+        <translation>Als Cache markiert: %s</translation>
+    </message>
+    <message>
+        <source>Trash: %s, deleted %s</source>
+        <translation>Papierkorb: %s, gelöscht am %s</translation>
+    </message>
+    <message>
+        <source>Trash: information without a file</source>
+        <translation>Papierkorb: Angaben ohne Datei</translation>
+    </message>
+    <message>
+        <source>Emptied folders removed: %s</source>
+        <translation>Geleerte Ordner entfernt: %s</translation>
+    </message>
+    <message>
         <source>Files</source>
         <translation>Dateien</translation>
     </message>
