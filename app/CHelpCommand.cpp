@@ -30,6 +30,13 @@ bool CHelpCommand::Run(QWidget *owner) const
     const QString path = CHelpFile::Find(m_folders);
     if (!path.isEmpty() && m_opener(path))
         return true;
-    CMessageBoxDlg::Show(owner, CMessageBoxDlg::StyleOk, LoadString(IDS_HELP_ERROR));
+    CMessageBoxDlg::Show(owner, CMessageBoxDlg::StyleOk, ErrorText());
     return false;
+}
+
+QString CHelpCommand::ErrorText()
+{
+    // The text names the compiled help of another system; the user is told
+    // the name of the file that is really looked for.
+    return LoadString(IDS_HELP_ERROR).replace(QLatin1String("BVHelp.chm"), CHelpFile::FileName());
 }

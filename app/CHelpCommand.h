@@ -25,6 +25,9 @@ public:
     // the guide was opened.
     bool Run(QWidget *owner) const;
 
+    // The error shown when the guide cannot be opened, naming its file.
+    static QString ErrorText();
+
 private:
     QStringList m_folders;
     Opener m_opener;

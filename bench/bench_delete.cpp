@@ -1,12 +1,14 @@
 // Deleting listed files against `find DIR -type f -delete` on an identical
 // tree, in two shapes:
 //
-//   bench_delete [file count] [parent folder]      many small files, 100 per folder
-//   bench_delete --chain [levels] [parent folder]  one file in each of N nested folders
+//   bench_delete [--list] [file count] [parent folder]      many small files, 100 per folder
+//   bench_delete [--list] --chain [levels] [parent folder]  one file in each of N nested folders
 //
 // The files are listed by the walk before the clock starts (the program
 // deletes files it has already listed) and deleted by the Delete step, from
 // the last row to the first; find has to walk its tree as part of its time.
+// With --list the files are known as a list read back is (each folder by its
+// whole path, as brimvale-cli delete knows them) rather than as walked.
 #include "core/CDeleteStep.h"
 #include "core/CResultStore.h"
 #include "platform/CDirectoryWalker.h"
@@ -76,11 +78,21 @@ bool MakeChain(const QByteArray &root, int levels)
     return fd >= 0;
 }
 
-// Depth-first, files in directory order, as the scan lists them.
-void Collect(const QByteArray &root, CResultStore &store)
+// Depth-first, files in directory order, as the scan lists them; as a list
+// read back, each folder is known by its path alone.
+void Collect(const QByteArray &root, CResultStore &store, bool asList)
 {
     CDirectoryWalker walker;
-    walker.SetFileHandler([&](const WalkRecord &record) { store.AddResult(record); });
+    walker.SetFileHandler([&](const WalkRecord &record) {
+        if (!asList) {
+            store.AddResult(record);
+            return;
+        }
+        WalkRecord read = record;
+        read.chain = nullptr;
+        read.chainLength = 0;
+        store.AddResult(read);
+    });
     walker.Walk(root);
 }
 
@@ -115,6 +127,11 @@ void RemoveTree(const QByteArray &root)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    const bool asList = argc > 1 && QByteArray(argv[1]) == "--list";
+    if (asList) {
+        --argc;
+        ++argv;
+    }
     const bool chain = argc > 1 && QByteArray(argv[1]) == "--chain";
     const int first = chain ? 2 : 1;
     const int fileCount = argc > first ? std::atoi(argv[first]) : chain ? 5000 : 100000;
@@ -127,6 +144,8 @@ int main(int argc, char **argv)
         std::perror("mkdtemp");
         return 1;
     }
+    // The action's journal goes beside the trees, not to the user's state folder.
+    qputenv("XDG_STATE_HOME", base + "/state");
     double best[2] = {1e9, 1e9};
     int failures = 0;
     constexpr int kRounds = 3;
@@ -139,7 +158,7 @@ int main(int argc, char **argv)
             return 1;
         }
         CResultStore store;
-        Collect(ownTree, store);
+        Collect(ownTree, store, asList);
         ::sync();
         best[0] = std::min(best[0], TimeFind(findTree));
         best[1] = std::min(best[1], TimeDeleter(ownTree, store, failures));
@@ -147,8 +166,8 @@ int main(int argc, char **argv)
         RemoveTree(ownTree);
     }
     RemoveTree(base);
-    std::printf("%s: %d, best of %d rounds\n", chain ? "nested folders with one file each" : "files", fileCount,
-                kRounds);
+    std::printf("%s: %d, %s, best of %d rounds\n", chain ? "nested folders with one file each" : "files", fileCount,
+                asList ? "as a list read back" : "as walked", kRounds);
     std::printf("find -type f -delete: %.3f s\n", best[0]);
     std::printf("Delete step:          %.3f s (failures: %d)\n", best[1], failures);
     std::printf("ratio (ours / find):  %.2f (target <= %s)\n", best[1] / best[0], chain ? "3" : "1.5");

@@ -30,13 +30,14 @@ int main(int argc, char **argv)
     QElapsedTimer timer;
     timer.start();
     WalkRecord record;
+    const MatchReason why;
     for (int i = 0; i < rows; ++i) {
         record.folder = "/data/folder" + QByteArray::number(i / 10);
         record.name = "file" + QByteArray::number(i) + ".tmp";
         record.size = i;
         record.allocatedBytes = 4096;
         record.inode = ino_t(i + 1);
-        page->AddResult(record, MatchReason());
+        page->AddMatch({record, why});
     }
     page->RefreshWhileBusy(true);
     QCoreApplication::processEvents();

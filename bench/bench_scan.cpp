@@ -13,10 +13,12 @@
 // BRIMVALE_READERS sets the walk's reader threads, as for the program.
 // BV_PROTECT=0 scans without protecting any file (this machine's package
 // lists, open files and protected folders are applied otherwise, as the
-// program does).
+// program does); BV_LINUX_RULES=0 protects without the rules for locks,
+// backups, desktop sessions, removability and live work.
 #include "controls/CCheckBoxListCtrl.h"
 #include "controls/CSortArrowHeader.h"
 #include "core/CFileScan.h"
+#include "core/CProtection.h"
 #include "core/CResultsModel.h"
 #include "core/SizeText.h"
 #include "results/CResultsPage.h"
@@ -84,8 +86,19 @@ int main(int argc, char **argv)
     CResultsPage page;
     page.SetScan(&scan);
     const bool protect = !qEnvironmentVariableIsSet("BV_PROTECT") || qEnvironmentVariableIntValue("BV_PROTECT") != 0;
-    if (!protect)
+    // BV_LINUX_RULES=0 keeps protection on but without the rules for locks,
+    // backups, desktop sessions and removability, to measure what they cost.
+    const bool linuxRules =
+        !qEnvironmentVariableIsSet("BV_LINUX_RULES") || qEnvironmentVariableIntValue("BV_LINUX_RULES") != 0;
+    if (!protect) {
         page.SetProtectionFactory({});
+    } else if (!linuxRules) {
+        page.SetProtectionFactory([](const QByteArray &drive) {
+            std::unique_ptr<CProtection> protection = CProtection::ForDrive(drive);
+            protection->SetLinuxRules(false);
+            return protection;
+        });
+    }
     page.EnsureInitialized();
     page.resize(900, 600);
     page.show();

@@ -20,6 +20,7 @@
 #include "core/CFileScan.h"
 #include "core/CResultsModel.h"
 #include "core/ResultColumns.h"
+#include "results/CActionRun.h"
 #include "results/CResultsPage.h"
 
 #include <QApplication>
@@ -207,7 +208,7 @@ int main(int argc, char **argv)
     const int listed = page.GetModel()->rowCount();
     Measure(beat, "Delete", [&] {
         CDeleteStep step(page.GetModel()->GetStore(), ownRoot);
-        page.RunStep(step);
+        CActionRun(page).Run(step);
     }, worst);
     std::printf("(%d files listed, %d left after Delete)\n", listed, page.GetModel()->rowCount());
     std::printf("longest gap: %.1f ms overall (target 100), %.1f ms during the scan (target 50)\n", worst,

@@ -10,7 +10,9 @@
 # time is the one bench_scan reports for the scan itself (what the user waits
 # for once the page shows); find's is its whole run. Each warm run times the
 # scan with protection off (BV_PROTECT=0) and on, so both ratios come from the
-# same conditions. fdfind, gdu, ncdu and du run on the same tree when they are
+# same conditions; a third timing has protection on without the rules for
+# locks, backups, desktop sessions, removability and live work
+# (BV_LINUX_RULES=0), for what those cost. fdfind, gdu, ncdu and du run on the same tree when they are
 # installed, and their ratios to find are printed beside ours.
 #
 # BRIMVALE_READERS sets the walk's reader threads as it does for the program
@@ -26,6 +28,7 @@ export QT_QPA_PLATFORM=offscreen
 echo "tree: $dir   readers: ${BRIMVALE_READERS:-chosen for the drive}   load: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 scan_time() { BV_PROTECT=$1 "$scan" "${2:-$dir}" | awk '/^scan:/ { print $2 }'; }
+plain_time() { BV_LINUX_RULES=0 "$scan" "$dir" | awk '/^scan:/ { print $2 }'; }
 mapfile -t peers < <(bench_peers "$dir")
 
 # One round of every peer, printing "name seconds (ratio)" against find's
@@ -64,28 +67,36 @@ echo "== warm cache"
 bench_warm "$dir" "$scan"
 ratios_off=()
 ratios_on=()
+ratios_plain=()
 for ((i = 1; i <= runs; i++)); do
     # Alternate which scan runs first, so neither always follows find.
     if ((i % 2)); then
         off=$(scan_time 0)
+        plain=$(plain_time)
         f=$(bench_seconds bench_find "$dir")
         on=$(scan_time 1)
     else
         on=$(scan_time 1)
         f=$(bench_seconds bench_find "$dir")
+        plain=$(plain_time)
         off=$(scan_time 0)
     fi
     r_off=$(bench_ratio "$off" "$f")
     r_on=$(bench_ratio "$on" "$f")
-    echo "run $i: find ${f}s  scan ${off}s (protection off, ratio $r_off)  ${on}s (on, ratio $r_on)"
+    r_plain=$(bench_ratio "$plain" "$f")
+    echo "run $i: find ${f}s  scan ${off}s (protection off, ratio $r_off)  ${on}s (on, ratio $r_on)" \
+        " ${plain}s (on without the Linux rules, ratio $r_plain)"
     echo "       peers against find:$(peer_round "$f")"
     ratios_off+=("$r_off")
     ratios_on+=("$r_on")
+    ratios_plain+=("$r_plain")
 done
 median_off=$(bench_median "${ratios_off[@]}")
 median_on=$(bench_median "${ratios_on[@]}")
 echo "warm median ratio scan/find: protection off $median_off, on $median_on"
 echo "protection on / off: $(bench_ratio "$median_on" "$median_off")"
+median_plain=$(bench_median "${ratios_plain[@]}")
+echo "Linux rules on / off (protection on): $(bench_ratio "$median_on" "$median_plain")"
 echo "warm median ratios of the peers to find:$(peer_medians)"
 
 if [[ ${COLD:-1} != 0 ]]; then

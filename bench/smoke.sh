@@ -24,14 +24,16 @@ tree() {
 
 case $name in
 bench_compress) cmd=("$bin" "$work" 1 100) ;;
+bench_crash) cmd=("$bin" 2 20) ;;
 bench_deep) cmd=("$bin" 40 "$work") ;;
 bench_delete) cmd=("$bin" 200 "$work") ;;
 bench_emptied) cmd=("$bin" 300 "$work") ;;
 bench_exit) cmd=("$bin" 2000) ;;
-bench_frees) cmd=("$bin" 64) ;;
+bench_frees) cmd=("$bin" 256 --files 2000) ;;
 bench_gallery) cmd=("$bin" --grab "$work/gallery.png") ;;
 bench_match) cmd=("$bin" 2000) ;;
 bench_model) cmd=("$bin" 3000) ;;
+bench_pages) cmd=("$bin" --out "$work/pages" --lang de) ;;
 bench_move) mkdir -p "$work/a" "$work/b" && cmd=("$bin" 40 "$work/a" "$work/b") ;;
 bench_protection) cmd=("$bin" "$(tree)") ;;
 bench_scan) cmd=("$bin" "$(tree)" --all --ops) ;;

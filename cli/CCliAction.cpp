@@ -1,20 +1,38 @@
 #include "cli/CCliAction.h"
 
 #include "cli/CCommandLine.h"
-#include "core/FileOpReason.h"
+#include "cli/CDryRunStep.h"
 #include "cli/COutput.h"
+#include "cli/CStopSignals.h"
 #include "cli/CliText.h"
-#include "cli/ProtectionHook.h"
 #include "core/CActionStep.h"
+#include "core/CMatchSink.h"
+#include "core/CProtection.h"
+#include "core/CRecordChain.h"
+#include "core/CTrashGrouper.h"
+#include "core/FileOpReason.h"
+#include "core/MatchReason.h"
 #include "core/PathEscape.h"
 #include "platform/CPathInfo.h"
 #include "platform/WalkRecord.h"
 #include "res/ResourceIds.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace {
+
+// Where the files of a list read back go: straight into the store.
+class CStoreAdder : public CMatchSink
+{
+public:
+    explicit CStoreAdder(CResultStore &store) : m_store(store) {}
+    void AddMatch(const ScanMatch &match) override { m_store.AddResult(match.record, match.why); }
+
+private:
+    CResultStore &m_store;
+};
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
@@ -29,15 +47,6 @@ QString Shown(const QByteArray &path)
 QString SystemReason(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
-}
-
-const char *CommandWord(CliRequest::Command command)
-{
-    switch (command) {
-    case CliRequest::Move: return "move";
-    case CliRequest::Zip: return "zip";
-    default: return "delete";
-    }
 }
 
 QByteArray ParentOf(const QByteArray &path)
@@ -55,6 +64,8 @@ QByteArray Join(const QByteArray &folder, const QByteArray &rest)
 
 CCliAction::CCliAction(const CliRequest &request) : m_request(request) {}
 
+CCliAction::~CCliAction() = default;
+
 QString CCliAction::ReasonText(const FileOpResult &result)
 {
     switch (result.code) {
@@ -63,9 +74,13 @@ QString CCliAction::ReasonText(const FileOpResult &result)
     case FileOpCode::Replaced:
     case FileOpCode::Changed: return CliText(IDS_CLI_REASON_REPLACED);
     case FileOpCode::Permission: return CliText(IDS_CLI_REASON_PERMISSION);
-    case FileOpCode::LeftAside: return DescribeFileOp(result);
+    case FileOpCode::LeftAside:
+    case FileOpCode::AlreadyThere: return DescribeFileOp(result);
+    case FileOpCode::Protected: return CliText(IDS_CLI_REASON_PROTECTED);
     case FileOpCode::Failed: break;
     }
+    if (result.error == EEXIST)
+        return CliText(IDS_CLI_REASON_DESTINATION_TAKEN);
     return SystemReason(result.error != 0 ? result.error : EIO);
 }
 
@@ -163,6 +178,13 @@ bool CCliAction::ResolveTarget()
 
 void CCliAction::FillStore()
 {
+    // The files join the store's folder tree as walked files do, so that
+    // the folders an action empties are known by their depth; the files
+    // of a trash entry become its one row again.
+    CRecordChain chain(m_root);
+    CStoreAdder adder(m_store);
+    CTrashGrouper trash(adder, m_store, m_store.GetTrash(), m_root, CTrashGrouper::HomeTrash());
+    MatchReason why;
     WalkRecord record;
     for (const ListEntry &entry : m_entries) {
         const qsizetype slash = entry.path.lastIndexOf('/');
@@ -175,175 +197,110 @@ void CCliAction::FillStore()
         record.modifiedTime = entry.identity.modifiedNs / 1000000000;
         record.creationTime = entry.identity.hasBirth ? entry.identity.birthNs / 1000000000 : record.modifiedTime;
         record.accessedTime = 0;
-        m_store.AddResult(record);
+        chain.Attach(record);
+        why.folderLevel = entry.ruleDepth;
+        trash.AddMatch(ScanMatch{record, why});
     }
+    trash.Flush();
 }
 
-QByteArray CCliAction::DestinationOf(int index) const
+ActionOutcome CCliAction::RunStep(CActionStep &step, CProtection *protection)
 {
-    const QByteArray path = m_store.GetPath(index);
-    switch (m_request.command) {
-    case CliRequest::Move:
-        if (m_target.preservePath) {
-            // The file's folders below the drive root are rebuilt below the folder.
-            const QByteArray below = m_root == "/" ? path.mid(1) : path.mid(m_root.size() + 1);
-            return Join(m_target.folder, below);
-        }
-        return Join(m_target.folder, m_store.GetPaths().GetName(index));
-    case CliRequest::Zip:
-        return m_target.archive;
-    default:
-        return {};
+    // Every listed file, in list order; the runner visits the last first,
+    // as the results page visits its rows.
+    std::vector<ActionRow> rows;
+    rows.reserve(std::size_t(m_store.GetCount()));
+    for (int index = 0; index < m_store.GetCount(); ++index) {
+        if (m_store.IsChecked(index))
+            rows.push_back({-1, index});
     }
+    CActionRunner runner(step, m_store, m_root);
+    runner.SetProtection(protection);
+    return runner.Run(rows, *this);
 }
 
-void CCliAction::ReportFailure(int index, const QString &reason)
+bool CCliAction::IsCancelled()
 {
-    PrintError(CliText(IDS_CLI_FILE_FAILED, {Shown(m_store.GetPath(index)), reason}));
+    return CStopSignals::Received() != 0;
 }
 
-bool CCliAction::FolderChainIntact(const QByteArray &folder)
+void CCliAction::OnRowDone(const ActionRow &row)
 {
-    // The real steps reach a file from the drive root without following a
-    // link; a folder swapped for a link since the scan makes them refuse the
-    // file, so the dry run must not promise it.
-    const auto known = m_folderIntact.constFind(folder);
-    if (known != m_folderIntact.constEnd())
-        return known.value();
-    bool intact = CPathInfo::LookUp(folder).kind == PathInfo::Folder;
-    if (intact && folder != m_root)
-        intact = FolderChainIntact(ParentOf(folder));
-    m_folderIntact.insert(folder, intact);
-    return intact;
+    m_store.Unlist(row.item);
 }
 
-WalkRecord CCliAction::RecordOf(int index) const
+void CCliAction::OnRowFailed(const ActionRow &, const FailedFile &failed)
 {
-    // What protection judges: where the file is and which file it is.
-    WalkRecord record;
-    record.folder = m_store.GetPaths().GetFolder(index);
-    record.name = m_store.GetPaths().GetName(index);
-    record.device = m_store.GetDevice(index);
-    record.inode = m_store.GetInode(index);
-    return record;
+    if (m_pOut)
+        m_pOut->Flush(); // keep the report in step with what was printed before it
+    PrintError(CliText(IDS_CLI_FILE_FAILED, {Shown(failed.path), ReasonText(failed.result)}));
 }
 
-bool CCliAction::IsStillListedFile(int index, const PathInfo &now) const
+void CCliAction::OnBetweenRows()
 {
-    return now.kind != PathInfo::Missing && m_entries[std::size_t(index)].identity.SameFile(now.identity);
+    if (m_pOut)
+        m_pOut->MaybeFlush();
 }
 
-bool CCliAction::DryRunOne(int index, QByteArray &out, QString &reason)
+int CCliAction::Report(const ActionOutcome &outcome) const
 {
-    const QByteArray path = m_store.GetPath(index);
-    const PathInfo now = CPathInfo::LookUp(path);
-    // Protection judges the listed file: one that is gone or was replaced
-    // is reported as such, whatever now holds its inode number.
-    if (IsStillListedFile(index, now) && IsProtectedFile(m_root, RecordOf(index))) {
-        reason = CliText(IDS_CLI_REASON_PROTECTED);
-        return false;
+    const QString word = QString::fromLatin1(CommandWord(m_request.command));
+    const QString done = QString::number(outcome.done);
+    const QString failed = QString::number(outcome.GetFailedCount());
+    if (outcome.cancelled) {
+        const int signal = CStopSignals::Received();
+        PrintError(CliText(IDS_CLI_ACTION_CANCELLED, {word, done, failed}));
+        return signal != 0 ? CStopSignals::ExitStatus(signal) : kExitFailed;
     }
-    if (now.kind == PathInfo::Missing) {
-        reason = now.error == ENOENT || now.error == ENOTDIR ? CliText(IDS_CLI_REASON_GONE) : SystemReason(now.error);
-        return false;
-    }
-    if (!m_entries[std::size_t(index)].identity.SameFile(now.identity)
-        || !FolderChainIntact(m_store.GetPaths().GetFolder(index))) {
-        reason = CliText(IDS_CLI_REASON_REPLACED);
-        return false;
-    }
-    const QByteArray destination = DestinationOf(index);
-    if (m_request.command == CliRequest::Move) {
-        if (m_plannedDestinations.contains(destination)
-            || CPathInfo::LookUp(destination).kind != PathInfo::Missing) {
-            reason = CliText(IDS_CLI_REASON_DESTINATION_TAKEN);
-            return false;
-        }
-        m_plannedDestinations.insert(destination);
-    }
-    out += CommandWord(m_request.command);
-    out += '\t';
-    out += EscapePath(path);
-    if (!destination.isEmpty()) {
-        out += '\t';
-        out += EscapePath(destination);
-    }
-    out += '\n';
-    return true;
-}
-
-int CCliAction::DryRun()
-{
-    COutput out(stdout);
-    int done = 0;
-    int failed = 0;
-    for (int index = m_store.GetCount() - 1; index >= 0; --index) {
-        QString reason;
-        if (DryRunOne(index, out.Buffer(), reason)) {
-            ++done;
-        } else {
-            out.Flush(); // keep the report in step with what was printed before it
-            ReportFailure(index, reason);
-            ++failed;
-        }
-        out.MaybeFlush();
-    }
-    out.Flush();
-    if (!out.IsOk()) {
-        PrintError(CliText(IDS_CLI_OUTPUT_FAILED, {SystemReason(out.Error())}));
-        return kExitFailed;
-    }
-    return Finish(done, failed);
-}
-
-int CCliAction::RunSteps(CActionStep &step)
-{
-    int done = 0;
-    int failed = 0;
-    // From the last file to the first, as the results page visits its rows.
-    for (int index = m_store.GetCount() - 1; index >= 0; --index) {
-        if (!m_store.IsChecked(index))
-            continue;
-        if (IsStillListedFile(index, CPathInfo::LookUp(m_store.GetPath(index)))
-            && IsProtectedFile(m_root, RecordOf(index))) {
-            ReportFailure(index, CliText(IDS_CLI_REASON_PROTECTED));
-            ++failed;
-            continue;
-        }
-        const FileOpResult result = step.Run(index);
-        if (result.ok()) {
-            m_store.Unlist(index);
-            ++done;
-        } else {
-            ReportFailure(index, ReasonText(result));
-            ++failed;
-        }
-    }
-    return Finish(done, failed);
-}
-
-int CCliAction::Finish(int done, int failed) const
-{
-    if (failed > 0) {
-        PrintError(CliText(IDS_CLI_ACTION_DONE, {QString::fromLatin1(CommandWord(m_request.command)),
-                                                 QString::number(done), QString::number(failed)}));
+    if (outcome.GetFailedCount() > 0) {
+        PrintError(CliText(IDS_CLI_ACTION_DONE, {word, done, failed}));
         return kExitFailed;
     }
     return kExitOk;
 }
 
-int CCliAction::Run()
+bool CCliAction::Prepare()
 {
     if (!LoadList() || !ResolveTarget())
-        return kExitUsage;
+        return false;
     FillStore();
-    if (m_request.dryRun)
-        return DryRun();
+    return true;
+}
+
+int CCliAction::Run()
+{
+    if (!Prepare())
+        return kExitUsage;
+    // Files that installed software or a running program needs are refused
+    // even when a list names them.
+    const std::unique_ptr<CProtection> protection = CProtection::ForDrive(m_root);
+    protection->Load();
+    const CStopSignals stopSignals;
+    if (m_request.dryRun) {
+        COutput out(stdout);
+        m_pOut = &out;
+        CDryRunStep step(m_store, m_request.command, m_target, out.Buffer());
+        const ActionOutcome outcome = RunStep(step, protection.get());
+        out.Flush();
+        m_pOut = nullptr;
+        if (!out.IsOk()) {
+            PrintError(CliText(IDS_CLI_OUTPUT_FAILED, {SystemReason(out.Error())}));
+            return kExitFailed;
+        }
+        return Report(outcome);
+    }
     QString unavailable;
     const std::unique_ptr<CActionStep> step = CreateActionStep(m_request.command, m_store, m_target, unavailable);
     if (!step) {
         PrintError(unavailable);
         return kExitUsage;
     }
-    return RunSteps(*step);
+    const ActionOutcome outcome = RunStep(*step, protection.get());
+    if (m_request.summary) {
+        const QByteArray line =
+            CliText(IDS_FOLDERS_REMOVED, {QString::number(step->GetRemovedFolders())}).toUtf8() + '\n';
+        std::fflush(stdout);
+        std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
+    }
+    return Report(outcome);
 }

@@ -2,49 +2,57 @@
 
 #include "cli/CListFile.h"
 #include "cli/CliStepFactory.h"
+#include "core/CActionRunner.h"
 #include "core/CResultStore.h"
 #include "platform/FileOpResult.h"
-#include "platform/CPathInfo.h"
 
-#include <QHash>
-#include <QSet>
+#include <memory>
 #include <vector>
 
 struct CliRequest;
 class CActionStep;
+class COutput;
+class CProtection;
 
 // `brimvale-cli delete|move|zip`: reads a list written by `scan --save`,
 // checks it whole before anything is done, and runs the wizard's own step on
-// every file, from the last to the first as the results page does. Returns
-// the exit status.
-class CCliAction
+// every file through the same runner as the results page, from the last to
+// the first. SIGINT and SIGTERM stop it between files or inside a long copy.
+// Returns the exit status.
+class CCliAction : public CActionHooks
 {
 public:
     explicit CCliAction(const CliRequest &request);
+    ~CCliAction() override;
     int Run();
+
+    // Reads and checks the list and the target; false after telling the
+    // user why not.
+    bool Prepare();
+    const CResultStore &GetStore() const { return m_store; }
+    const QByteArray &GetRoot() const { return m_root; }
+    // Runs `step` on every listed file, telling each failure as the command
+    // does, refusing protected files when given `protection`.
+    ActionOutcome RunStep(CActionStep &step, CProtection *protection);
+
+    bool IsCancelled() override;
+    void OnRowDone(const ActionRow &row) override;
+    void OnRowFailed(const ActionRow &row, const FailedFile &failed) override;
+    void OnBetweenRows() override;
+
+    // The short reason the command gives for a file it could not deal with.
+    static QString ReasonText(const FileOpResult &result);
 
 private:
     bool LoadList();
     bool ResolveTarget();
     void FillStore();
-    int DryRun();
-    int RunSteps(CActionStep &step);
-    WalkRecord RecordOf(int index) const;
-    // Whether `now` (what the file's path holds now) is still the file
-    // the list names.
-    bool IsStillListedFile(int index, const PathInfo &now) const;
-    bool DryRunOne(int index, QByteArray &out, QString &reason);
-    QByteArray DestinationOf(int index) const;
-    bool FolderChainIntact(const QByteArray &folder);
-    void ReportFailure(int index, const QString &reason);
-    int Finish(int done, int failed) const;
-    static QString ReasonText(const FileOpResult &result);
+    int Report(const ActionOutcome &outcome) const;
 
     const CliRequest &m_request;
     QByteArray m_root;
     std::vector<ListEntry> m_entries;
     ActionTarget m_target;
     CResultStore m_store;
-    QSet<QByteArray> m_plannedDestinations; // dry run of move: names already taken by earlier files
-    QHash<QByteArray, bool> m_folderIntact;  // dry run: folders found to be real folders, not links
+    COutput *m_pOut = nullptr; // a dry run's lines
 };

@@ -1,19 +1,22 @@
 #include "cli/CCliScan.h"
 
 #include "cli/CCommandLine.h"
+#include "cli/CJsonListWriter.h"
 #include "cli/CListFile.h"
 #include "cli/COutput.h"
 #include "cli/CliText.h"
-#include "cli/ProtectionHook.h"
 #include "core/CCsvListWriter.h"
-#include "core/CFileMatcher.h"
 #include "core/CResultsSorter.h"
+#include "core/CTrashGrouper.h"
+#include "core/FreesText.h"
+#include "core/MatchReason.h"
 #include "core/PathEscape.h"
 #include "core/SizeText.h"
-#include "platform/CDirectoryWalker.h"
 #include "platform/CPathInfo.h"
+#include "platform/WalkRecord.h"
 #include "res/ResourceIds.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <cstdio>
 #include <cstring>
@@ -82,6 +85,33 @@ void CCliScan::AppendLocalTime(std::int64_t seconds, QByteArray &out)
     AppendTwoDigits(int(offset / 3600), out);
     out += ':';
     AppendTwoDigits(int(offset / 60 % 60), out);
+}
+
+bool CCliScan::ParseNow(const QByteArray &text, std::int64_t &seconds)
+{
+    const QString trimmed = QString::fromLatin1(text).trimmed();
+    // A date and a time, nothing less: a bare date is too easily a mistake.
+    if (!trimmed.contains(QLatin1Char('T')))
+        return false;
+    const QDateTime time = QDateTime::fromString(trimmed, Qt::ISODateWithMs);
+    if (!time.isValid())
+        return false;
+    seconds = time.toSecsSinceEpoch();
+    return true;
+}
+
+bool CCliScan::ReadNow(std::optional<std::int64_t> &now) const
+{
+    const QByteArray text = qgetenv("BRIMVALE_NOW");
+    if (text.isEmpty())
+        return true;
+    std::int64_t seconds = 0;
+    if (!ParseNow(text, seconds)) {
+        PrintError(CliText(IDS_CLI_BAD_NOW, {QString::fromUtf8(EscapeForMessage(text))}));
+        return false;
+    }
+    now = seconds;
+    return true;
 }
 
 bool CCliScan::ResolveDrive()
@@ -162,10 +192,14 @@ void CCliScan::ClearProgress()
 }
 
 void CCliScan::WriteLine(const char *path, qsizetype pathSize, std::int64_t size, std::int64_t modified,
-                         const QString &reason)
+                         const QString &reason, bool bChecked)
 {
     QByteArray &out = m_pOut->Buffer();
     if (m_request.print0) {
+        // Paths for another program to act on: only the files an action
+        // would take.
+        if (!bChecked)
+            return;
         out.append(path, pathSize);
         out += '\0';
     } else {
@@ -183,7 +217,17 @@ void CCliScan::WriteLine(const char *path, qsizetype pathSize, std::int64_t size
     FlushIfDue();
 }
 
-void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason)
+void CCliScan::WriteRow(const CCsvListWriter::Row &row)
+{
+    if (m_request.json)
+        CJsonListWriter::AppendFile(row, m_nWritten == 0, m_pOut->Buffer());
+    else
+        CCsvListWriter::AppendRow(row, m_pOut->Buffer());
+    ++m_nWritten;
+    FlushIfDue();
+}
+
+void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason, bool bChecked, int item)
 {
     CCsvListWriter::Row row;
     row.name = record.name.constData();
@@ -196,9 +240,9 @@ void CCliScan::WriteCsvRecord(const WalkRecord &record, const QString &reason)
     row.modified = record.modifiedTime;
     row.accessed = record.accessedTime;
     row.reason = &reason;
-    row.checked = true; // every file listed here is one an action would take
-    CCsvListWriter::AppendRow(row, m_pOut->Buffer());
-    FlushIfDue();
+    row.checked = bChecked;
+    row.freesMin = m_forecast.FreedBy({item}, &row.freesMax);
+    WriteRow(row);
 }
 
 void CCliScan::FlushIfDue()
@@ -210,47 +254,63 @@ void CCliScan::FlushIfDue()
     }
 }
 
-void CCliScan::OnFile(const WalkRecord &record)
+void CCliScan::OnFileMet(const WalkRecord &)
 {
     ++m_nExamined;
     if (m_bProgress && (m_nExamined & 255) == 0)
         ShowProgress(false);
-    if (!m_pMatcher->MatchFile(record))
-        return;
-    if (IsProtectedFile(m_root, record)) {
-        ++m_nProtected;
-        return;
-    }
+}
+
+void CCliScan::AddMatch(const ScanMatch &match)
+{
+    const WalkRecord &record = match.record;
+    const bool locked = match.protection != ProtectionReason::None;
+    const bool checked = !locked && !match.unchecked;
     ++m_nListed;
     m_nListedBytes += record.size;
-    const QString &reason = m_pMatcher->GetReason(record).text;
+    if (checked) {
+        ++m_nSelected;
+        m_nSelectedBytes += record.size;
+    }
+    const int item = m_forecast.AddFile(record.device, record.inode, record.allocatedBytes, record.linkCount,
+                                        match.heldOpen, checked, &record.sharedExtents);
     if (m_bKeep) {
-        m_store.AddResult(record, m_pMatcher->GetReason(record));
+        if (locked)
+            m_store.AddLockedResult(record, match.protection, match.heldOpen);
+        else if (match.unchecked)
+            m_store.AddUncheckedResult(record, match.why, match.heldOpen);
+        else
+            m_store.AddResult(record, match.why, match.heldOpen);
         m_identities.push_back(record.identity);
     }
-    if (m_bStream && m_request.csv) {
-        WriteCsvRecord(record, reason);
-    } else if (m_bStream) {
+    if (!m_bStream)
+        return;
+    const QString lockedWhy = locked ? LockedReasonText(match.protection) : QString();
+    const QString &why = locked ? lockedWhy : match.why.text;
+    if (m_request.csv || m_request.json) {
+        WriteCsvRecord(record, why, checked, item);
+    } else {
         m_path.clear();
         m_path += record.folder;
         if (!m_path.endsWith('/'))
             m_path += '/';
         m_path += record.name;
-        WriteLine(m_path.constData(), m_path.size(), record.size, record.modifiedTime, reason);
+        WriteLine(m_path.constData(), m_path.size(), record.size, record.modifiedTime, why, checked);
     }
 }
 
 void CCliScan::WriteStored(const std::vector<int> &order)
 {
+    QByteArray name;
+    QByteArray folder;
     for (int index : order) {
-        if (m_request.csv) {
-            CCsvListWriter::AppendStoreRow(m_store, index, m_pOut->Buffer());
-            FlushIfDue();
+        if (m_request.csv || m_request.json) {
+            WriteRow(CCsvListWriter::StoreRow(m_store, index, name, folder));
             continue;
         }
         const QByteArray path = m_store.GetPath(index);
         WriteLine(path.constData(), path.size(), m_store.GetSize(index), m_store.GetModifiedTime(index),
-                  m_store.GetReasonText(index));
+                  m_store.GetReasonText(index), m_store.IsChecked(index));
     }
 }
 
@@ -259,8 +319,16 @@ bool CCliScan::SaveList(const std::vector<int> &order)
     QByteArray text;
     CListFile::AppendHeader(text, m_root);
     for (int index : order) {
+        if (m_store.GetTrash().Find(index)) {
+            AppendTrashEntry(text, index);
+            continue;
+        }
         const QByteArray path = m_store.GetPath(index);
-        CListFile::AppendEntry(text, path.constData(), path.size(), m_identities[std::size_t(index)]);
+        const CListFile::State state = m_store.IsLocked(index)     ? CListFile::State::Locked
+                                       : m_store.IsChecked(index) ? CListFile::State::Checked
+                                                                  : CListFile::State::Unchecked;
+        CListFile::AppendEntry(text, path.constData(), path.size(), m_identities[std::size_t(index)],
+                               m_store.GetRuleFolderDepth(m_store.GetPaths().GetFolderIndex(index)), state);
     }
     CListFile::AppendFooter(text);
     int error = 0;
@@ -272,20 +340,44 @@ bool CCliScan::SaveList(const std::vector<int> &order)
     return true;
 }
 
-void CCliScan::PrintSummary() const
+void CCliScan::AppendTrashEntry(QByteArray &text, int index) const
 {
+    const CTrashItem &item = *m_store.GetTrash().Find(index);
+    const QByteArray row = m_store.GetPath(index);
+    if (item.isFolder) {
+        for (const CTrashItem::Member &member : item.members) {
+            const QByteArray path = row + '/' + member.relativePath;
+            CListFile::AppendEntry(text, path.constData(), path.size(), member.identity);
+        }
+    } else {
+        CListFile::AppendEntry(text, row.constData(), row.size(), m_identities[std::size_t(index)]);
+    }
+    if (item.hasInfo) {
+        const QByteArray info = item.InfoFolder() + '/' + item.InfoName();
+        CListFile::AppendEntry(text, info.constData(), info.size(), item.infoIdentity);
+    }
+}
+
+void CCliScan::PrintSummary(const ScanOutcome &outcome) const
+{
+    const std::int64_t unreadable = outcome.skippedFolders + (outcome.rootUnavailable ? 1 : 0);
     const QString free = GetFreeSpaceText(m_root);
     QStringList lines = {
-        CliText(IDS_SELECTION_FORMAT, {FormatSize(m_nListedBytes), Number(m_nListed)}),
+        // The results page's totals line: what the files take, and what
+        // removing them would really give back.
+        CliText(IDS_SELECTION_FORMAT, {FormatSize(m_nSelectedBytes), Number(m_nSelected)}) + QLatin1String("  ")
+            + FormatFrees(m_forecast.GetForecast(), m_forecast.GetUpTo()),
         CliText(IDS_FREE_SPACE_FORMAT, {free.isEmpty() ? QStringLiteral("?") : free}),
         CliText(IDS_CLI_SUMMARY_LISTED, {Number(m_nListed), Number(m_nListedBytes)}),
         CliText(IDS_CLI_SUMMARY_EXAMINED, {Number(m_nExamined)}),
-        CliText(IDS_CLI_SUMMARY_UNREADABLE, {Number(m_nUnreadable)}),
-        CliText(IDS_CLI_SUMMARY_PROTECTED, {Number(m_nProtected)}),
+        CliText(IDS_CLI_SUMMARY_UNREADABLE, {Number(unreadable)}),
+        CliText(IDS_CLI_SUMMARY_PROTECTED, {Number(outcome.LeftOutCount())}),
     };
-    const QString why = ProtectionSummary(m_root);
+    const QString why =
+        CProtection::SummaryText(outcome.protectedCounts, outcome.protectedLocked, outcome.unreadableProcesses);
     if (!why.isEmpty())
         lines.append(why);
+    lines.append(outcome.GetSpaceNotes());
     const QByteArray text = lines.join(QLatin1Char('\n')).toUtf8() + '\n';
     std::fflush(stdout);
     std::fwrite(text.constData(), 1, std::size_t(text.size()), stderr);
@@ -294,13 +386,12 @@ void CCliScan::PrintSummary() const
 
 int CCliScan::Run()
 {
-    if (!ResolveDrive() || !CheckSaveTarget())
+    std::optional<std::int64_t> now;
+    if (!ResolveDrive() || !CheckSaveTarget() || !ReadNow(now))
         return kExitUsage;
 
     CFileScan criteria = m_request.criteria;
     criteria.m_strDrive = QFile::decodeName(m_root);
-    CFileMatcher matcher(criteria);
-    m_pMatcher = &matcher;
     COutput out(stdout);
     m_pOut = &out;
 
@@ -308,16 +399,25 @@ int CCliScan::Run()
     const bool sorted = m_request.sortColumn >= 0 || m_request.reverse;
     m_bKeep = sorted || !m_request.savePath.isEmpty();
     m_bStream = !sorted;
-    m_bProgress = CPathInfo::IsTerminal(2);
+    // A progress line is drawn with control sequences: only on a terminal
+    // that takes them, and never into a file or a pipe.
+    m_bProgress = !m_request.noProgress && COutput::TakesControlSequences(2);
     m_bOutOnTerminal = m_bProgress && CPathInfo::IsTerminal(1);
     m_clock.start();
     if (m_request.csv)
         CCsvListWriter::AppendHeader(out.Buffer());
+    if (m_request.json)
+        CJsonListWriter::AppendStart(m_root, out.Buffer());
 
-    CDirectoryWalker walker;
-    walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
-    const CDirectoryWalker::Result result = walker.Walk(m_root);
-    m_nUnreadable = walker.GetSkippedFolders() + (result == CDirectoryWalker::Result::RootUnavailable ? 1 : 0);
+    // Express leaves protected files out and Custom lists them locked, as
+    // the session decides for every front end.
+    CScanSession session(criteria, m_root);
+    if (now)
+        session.SetNow(*now);
+    // A trash entry is one line, as on the results page.
+    CTrashGrouper trash(*this, m_store, m_store.GetTrash(), m_root, CTrashGrouper::HomeTrash());
+    const ScanOutcome outcome = session.Run(trash, *this);
+    trash.Flush();
     if (m_bProgress)
         ShowProgress(true);
 
@@ -332,6 +432,15 @@ int CCliScan::Run()
             std::reverse(order.begin(), order.end());
         WriteStored(order);
     }
+    if (m_request.json) {
+        CJsonListWriter::Figures figures;
+        figures.examined = m_nExamined;
+        figures.listed = m_nListed;
+        figures.listedBytes = m_nListedBytes;
+        figures.unreadableFolders = outcome.skippedFolders + (outcome.rootUnavailable ? 1 : 0);
+        figures.protectedFiles = outcome.LeftOutCount();
+        CJsonListWriter::AppendEnd(figures, out.Buffer());
+    }
     ClearProgress();
     out.Flush();
 
@@ -341,14 +450,17 @@ int CCliScan::Run()
         ok = false;
     }
     // A drive that could not be read leaves an earlier list as it was.
-    if (!m_request.savePath.isEmpty() && result != CDirectoryWalker::Result::RootUnavailable && !SaveList(order))
+    if (!m_request.savePath.isEmpty() && !outcome.rootUnavailable && !SaveList(order))
         ok = false;
     if (m_request.summary)
-        PrintSummary();
-    if (result == CDirectoryWalker::Result::RootUnavailable) {
+        PrintSummary(outcome);
+    if (outcome.rootUnavailable) {
+        // As a missing drive: nothing could be listed, nothing was touched.
         PrintError(CliText(IDS_CLI_NO_SUCH_PATH, {QString::fromUtf8(EscapeForMessage(m_request.drive)),
                                                   SystemReason(EACCES)}));
-        ok = false;
+        return kExitUsage;
     }
-    return ok ? kExitOk : kExitFailed;
+    // Folders that could not be read leave the list incomplete: a script
+    // must not take it for the whole drive (as du and find say too).
+    return ok && outcome.skippedFolders == 0 ? kExitOk : kExitFailed;
 }

@@ -1,5 +1,6 @@
 #include "cli/CCommandLine.h"
 
+#include "cli/CliOptions.h"
 #include "cli/CliText.h"
 #include "core/ResultColumns.h"
 #include "res/ResourceIds.h"
@@ -191,15 +192,20 @@ bool ParseScanOption(const QByteArray &option, CArgReader &reader, CliRequest &r
         return true;
     }
     if (option == "--format") {
-        const QString choices = QStringLiteral("lines|csv");
+        const QString choices = QStringLiteral("lines|csv|json");
         QByteArray word;
         if (!NeedValue(reader, option, choices, word, error))
             return false;
-        if (word != "lines" && word != "csv") {
+        if (word != "lines" && word != "csv" && word != "json") {
             error = CliText(IDS_CLI_BAD_CHOICE, {Arg(option), choices, Arg(word)});
             return false;
         }
         request.csv = word == "csv";
+        request.json = word == "json";
+        return true;
+    }
+    if (option == "--no-progress") {
+        request.noProgress = true;
         return true;
     }
     if (option == "--summary") {
@@ -238,6 +244,18 @@ bool ParseScanOption(const QByteArray &option, CArgReader &reader, CliRequest &r
     return false;
 }
 
+unsigned CommandBit(CliRequest::Command command)
+{
+    switch (command) {
+    case CliRequest::Scan: return kOnScan;
+    case CliRequest::Delete: return kOnDelete;
+    case CliRequest::Move: return kOnMove;
+    case CliRequest::Zip: return kOnZip;
+    default: break;
+    }
+    return kOnStart;
+}
+
 bool ParseActionOption(const QByteArray &option, CliRequest &request, QString &error)
 {
     if (option == "--dry-run") {
@@ -246,6 +264,10 @@ bool ParseActionOption(const QByteArray &option, CliRequest &request, QString &e
     }
     if (option == "--preserve-path" && request.command == CliRequest::Move) {
         request.preservePath = true;
+        return true;
+    }
+    if (option == "--summary") {
+        request.summary = true;
         return true;
     }
     error = CliText(IDS_CLI_UNKNOWN_OPTION, {Arg(option)});
@@ -293,8 +315,10 @@ bool CCommandLine::Parse(const QList<QByteArray> &args, CliRequest &request, QSt
         error = CliText(IDS_CLI_NO_COMMAND);
         return false;
     }
-    const QByteArray word = reader.Take();
-    if (word == "--help" || word == "-h") {
+    const QByteArray first = reader.Take();
+    const CliOption *startOption = FindCliOption(first);
+    const QByteArray word = startOption && (startOption->commands & kOnStart) ? QByteArray(startOption->name) : first;
+    if (word == "--help") {
         request.command = CliRequest::Help;
     } else if (word == "--version") {
         request.command = CliRequest::Version;
@@ -306,12 +330,15 @@ bool CCommandLine::Parse(const QList<QByteArray> &args, CliRequest &request, QSt
         request.command = CliRequest::Move;
     } else if (word == "zip") {
         request.command = CliRequest::Zip;
+    } else if (word == "recover") {
+        request.command = CliRequest::Recover;
     } else {
         error = word.startsWith('-') ? CliText(IDS_CLI_UNKNOWN_OPTION, {Arg(word)})
                                      : CliText(IDS_CLI_UNKNOWN_COMMAND, {Arg(word)});
         return false;
     }
-    if (request.command == CliRequest::Help || request.command == CliRequest::Version) {
+    if (request.command == CliRequest::Help || request.command == CliRequest::Version
+        || request.command == CliRequest::Recover) {
         if (!reader.AtEnd()) {
             error = CliText(IDS_CLI_UNKNOWN_OPTION, {Arg(reader.Peek())});
             return false;
@@ -333,13 +360,21 @@ bool CCommandLine::Parse(const QList<QByteArray> &args, CliRequest &request, QSt
             operands.append(arg);
             continue;
         }
-        if (arg == "--help") {
+        // Every option is looked up in the one table, short forms included,
+        // and must belong to the command.
+        const CliOption *option = FindCliOption(arg);
+        if (!option || !(option->commands & CommandBit(request.command))) {
+            error = CliText(IDS_CLI_UNKNOWN_OPTION, {Arg(arg)});
+            return false;
+        }
+        const QByteArray name(option->name);
+        if (name == "--help") {
             request.command = CliRequest::Help;
             return true;
         }
         const bool ok = request.command == CliRequest::Scan
-                            ? ParseScanOption(arg, reader, request, custom, express, error)
-                            : ParseActionOption(arg, request, error);
+                            ? ParseScanOption(name, reader, request, custom, express, error)
+                            : ParseActionOption(name, request, error);
         if (!ok)
             return false;
     }
@@ -347,10 +382,10 @@ bool CCommandLine::Parse(const QList<QByteArray> &args, CliRequest &request, QSt
         error = CliText(IDS_CLI_EXPRESS_AND_CUSTOM);
         return false;
     }
-    if (request.print0 && request.csv) {
+    if (request.print0 && (request.csv || request.json)) {
         // Two formats for one list: say which one wins rather than guess.
         error = CliText(IDS_CLI_BAD_CHOICE, {QStringLiteral("--format"), QStringLiteral("lines (with --print0)"),
-                                             QStringLiteral("csv")});
+                                             request.csv ? QStringLiteral("csv") : QStringLiteral("json")});
         return false;
     }
     request.criteria.m_bExpress = custom ? 0 : 1;

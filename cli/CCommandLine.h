@@ -9,7 +9,7 @@
 // Everything one run of brimvale-cli was asked to do.
 struct CliRequest
 {
-    enum Command { None, Help, Version, Scan, Delete, Move, Zip };
+    enum Command { None, Help, Version, Scan, Delete, Move, Zip, Recover };
 
     Command command = None;
 
@@ -18,6 +18,8 @@ struct CliRequest
     QByteArray drive;         // as given
     bool print0 = false;
     bool csv = false;         // --format csv: the results page's saved list
+    bool json = false;        // --format json: one document, figures and files
+    bool noProgress = false;  // --no-progress
     bool summary = false;
     int sortColumn = -1;      // a ResultColumn, -1 for the walk's order
     bool reverse = false;

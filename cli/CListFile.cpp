@@ -38,10 +38,34 @@ bool ParseUInt64(const QByteArray &field, std::uint64_t &value)
     return ok;
 }
 
-bool ParseEntry(const QByteArray &line, ListEntry &entry)
+const char *StateWord(CListFile::State state)
 {
-    const QList<QByteArray> fields = line.split('\t');
-    if (fields.size() != 7)
+    switch (state) {
+    case CListFile::State::Unchecked:
+        return "unchecked";
+    case CListFile::State::Locked:
+        return "locked";
+    case CListFile::State::Checked:
+        break;
+    }
+    return nullptr;
+}
+
+bool ParseEntry(const QByteArray &line, ListEntry &entry, CListFile::State &state)
+{
+    QList<QByteArray> fields = line.split('\t');
+    state = CListFile::State::Checked;
+    // The state, when there is one, is the last field.
+    if (fields.size() > 7) {
+        for (CListFile::State word : {CListFile::State::Unchecked, CListFile::State::Locked}) {
+            if (fields.last() == StateWord(word)) {
+                state = word;
+                fields.removeLast();
+                break;
+            }
+        }
+    }
+    if (fields.size() != 7 && fields.size() != 8)
         return false;
     if (!UnescapePath(fields[0], entry.path))
         return false;
@@ -68,6 +92,10 @@ bool ParseEntry(const QByteArray &line, ListEntry &entry)
         if (!ParseInt64(fields[6], id.birthNs, true))
             return false;
     }
+    std::int64_t depth = -1;
+    if (fields.size() == 8 && (!ParseInt64(fields[7], depth, false) || depth > 1000000))
+        return false;
+    entry.ruleDepth = int(depth);
     return true;
 }
 
@@ -83,7 +111,8 @@ void CListFile::AppendHeader(QByteArray &out, const QByteArray &root)
     out += '\n';
 }
 
-void CListFile::AppendEntry(QByteArray &out, const char *path, qsizetype pathSize, const FileIdentity &identity)
+void CListFile::AppendEntry(QByteArray &out, const char *path, qsizetype pathSize, const FileIdentity &identity,
+                            int ruleDepth, State state)
 {
     AppendEscapedPath(path, pathSize, out);
     out += '\t';
@@ -99,6 +128,14 @@ void CListFile::AppendEntry(QByteArray &out, const char *path, qsizetype pathSiz
         out += QByteArray::number(qint64(identity.birthNs));
     else
         out += '-';
+    if (ruleDepth >= 0) {
+        out += '\t';
+        out += QByteArray::number(ruleDepth);
+    }
+    if (const char *word = StateWord(state)) {
+        out += '\t';
+        out += word;
+    }
     out += '\n';
 }
 
@@ -173,8 +210,9 @@ CListFile::Parsed CListFile::Parse(const QByteArray &text)
     parsed.entries.reserve(std::size_t(lines.size() - 3));
     for (qsizetype i = 2; i + 1 < lines.size(); ++i) {
         ListEntry entry;
+        State state = State::Checked;
         const int lineNo = int(i + 1);
-        if (!ParseEntry(lines[i], entry) || !IsCleanAbsolute(entry.path)) {
+        if (!ParseEntry(lines[i], entry, state) || !IsCleanAbsolute(entry.path)) {
             parsed.error = Error::BadLine;
             parsed.line = lineNo;
             return parsed;
@@ -190,7 +228,10 @@ CListFile::Parsed CListFile::Parse(const QByteArray &text)
             return parsed;
         }
         seen.insert(entry.path);
-        parsed.entries.push_back(std::move(entry));
+        if (state == State::Checked)
+            parsed.entries.push_back(std::move(entry));
+        else
+            ++parsed.notChecked;
     }
     return parsed;
 }

@@ -3,6 +3,7 @@
 #include "platform/FileIdentity.h"
 
 #include <QByteArray>
+#include <cstdint>
 #include <vector>
 
 // One file of a saved list: where it was and who it was when the scan saw it.
@@ -10,6 +11,10 @@ struct ListEntry
 {
     QByteArray path;
     FileIdentity identity;
+    // Levels below the list's root of the folder whose rule listed the file
+    // (0 the root itself), -1 when none did: an action removes the folders
+    // it empties below that one.
+    int ruleDepth = -1;
 };
 
 // The text file `scan --save` writes and the actions read. One line per file,
@@ -19,10 +24,14 @@ struct ListEntry
 //   brimvale-list <TAB> 1
 //   root <TAB> /drive/root
 //   /drive/root/a.tmp <TAB> device <TAB> inode <TAB> file|link <TAB> size <TAB> mtime-ns <TAB> birth-ns|-
+//       [<TAB> rule-depth] [<TAB> unchecked|locked]
 //   end
 //
 // The closing line tells a complete list from one cut short. Removing file
 // lines by hand is fine: every file is still checked before anything is done.
+// A file listed unchecked (live work) or locked (protected) is in the list
+// as the scan showed it, never among the files an action takes; a build
+// that does not know the last field refuses the line rather than act on it.
 class CListFile
 {
 public:
@@ -30,7 +39,11 @@ public:
     static const char *Magic() { return "brimvale-list"; }
 
     static void AppendHeader(QByteArray &out, const QByteArray &root);
-    static void AppendEntry(QByteArray &out, const char *path, qsizetype pathSize, const FileIdentity &identity);
+    // How a file was listed: only checked files are acted on.
+    enum class State { Checked, Unchecked, Locked };
+
+    static void AppendEntry(QByteArray &out, const char *path, qsizetype pathSize, const FileIdentity &identity,
+                            int ruleDepth = -1, State state = State::Checked);
     static void AppendFooter(QByteArray &out);
 
     // Whether `text` starts like a list of any version (so that saving over
@@ -53,7 +66,8 @@ public:
         int line = 0;              // 1-based line of the fault, 0 for the whole file
         QByteArray detail;         // the version found, for Error::Version
         QByteArray root;
-        std::vector<ListEntry> entries;
+        std::vector<ListEntry> entries; // the checked files, the only ones to act on
+        std::int64_t notChecked = 0;    // files listed unchecked or locked
     };
 
     static Parsed Parse(const QByteArray &text);

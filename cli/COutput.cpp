@@ -1,6 +1,10 @@
 #include "cli/COutput.h"
 
+#include "platform/CPathInfo.h"
+
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 void COutput::Flush()
 {
@@ -13,4 +17,10 @@ void COutput::Flush()
             m_error = errno != 0 ? errno : EIO;
     }
     m_buffer.clear();
+}
+
+bool COutput::TakesControlSequences(int fd)
+{
+    const char *term = std::getenv("TERM");
+    return term && *term && std::strcmp(term, "dumb") != 0 && CPathInfo::IsTerminal(fd);
 }

@@ -26,6 +26,10 @@ public:
     bool IsOk() const { return m_error == 0; }
     int Error() const { return m_error; }
 
+    // Whether `fd` is a terminal that takes control sequences (a progress
+    // line redrawn in place): not when TERM is unset or "dumb".
+    static bool TakesControlSequences(int fd);
+
 private:
     static constexpr qsizetype kFlushSize = 256 * 1024;
     std::FILE *m_stream;

@@ -8,6 +8,15 @@
 #include "platform/CompressApi.h"
 #include "res/ResourceIds.h"
 
+const char *CommandWord(CliRequest::Command command)
+{
+    switch (command) {
+    case CliRequest::Move: return "move";
+    case CliRequest::Zip: return "zip";
+    default: return "delete";
+    }
+}
+
 std::unique_ptr<CActionStep> CreateActionStep(CliRequest::Command command, const CResultStore &store,
                                               const ActionTarget &target, QString &unavailable)
 {

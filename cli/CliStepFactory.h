@@ -18,6 +18,9 @@ struct ActionTarget
     QByteArray archive;       // zip: the archive's path, resolved
 };
 
+// The command's word as the user types it: "delete", "move", "zip".
+const char *CommandWord(CliRequest::Command command);
+
 // The step that carries out `command` on the files of `store`, the same step
 // the results page runs. Null, with `unavailable` set to the message for the
 // user, when this build has no such step.

@@ -1,7 +1,9 @@
 #include "cli/CCliAction.h"
 #include "cli/CCliScan.h"
 #include "cli/CCommandLine.h"
+#include "cli/CliOptions.h"
 #include "cli/CliText.h"
+#include "platform/CJournalRecovery.h"
 #include "res/ResourceIds.h"
 
 #include <QList>
@@ -17,6 +19,24 @@ void PrintOut(const QString &text)
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
 }
 
+// Puts right what an interrupted action of this or another run left, and
+// says what was done. False when a file could not be found again.
+bool RecoverInterrupted(bool sayNothing)
+{
+    const CJournalRecovery::Report report = CJournalRecovery::Recover();
+    const auto shown = [](const QByteArray &path) { return QString::fromUtf8(EscapeForMessage(path)); };
+    if (report.restored + report.finished + report.removed > 0)
+        PrintError(CliText(IDS_CLI_RECOVERED, {QString::number(report.restored), QString::number(report.finished),
+                                              QString::number(report.removed)}));
+    for (const QByteArray &path : report.renamed)
+        PrintError(CliText(IDS_CLI_RECOVERED_RENAMED, {shown(path)}));
+    for (const QByteArray &path : report.left)
+        PrintError(CliText(IDS_CLI_RECOVER_LEFT, {shown(path)}));
+    if (sayNothing && !report.Any())
+        PrintError(CliText(IDS_CLI_RECOVER_NOTHING));
+    return report.left.isEmpty();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -28,20 +48,26 @@ int main(int argc, char *argv[])
 
     CliRequest request;
     QString error;
-    if (!CCommandLine::Parse(args, request, error)) {
+    const bool parsed = CCommandLine::Parse(args, request, error);
+    // Before anything else, whatever the command: a file an interrupted
+    // action set aside must not stay hidden a moment longer.
+    const bool recovered = RecoverInterrupted(parsed && request.command == CliRequest::Recover);
+    if (!parsed) {
         PrintError(error);
         PrintError(CliText(IDS_CLI_TRY_HELP));
         return kExitUsage;
     }
     switch (request.command) {
     case CliRequest::Help:
-        PrintOut(CliText(IDS_CLI_USAGE));
+        PrintOut(CliHelpText());
         return std::fflush(stdout) == 0 ? 0 : 1;
     case CliRequest::Version:
         PrintOut(CliText(IDS_CLI_VERSION, {QStringLiteral(BV_VERSION)}));
         return std::fflush(stdout) == 0 ? 0 : 1;
     case CliRequest::Scan:
         return CCliScan(request).Run();
+    case CliRequest::Recover:
+        return recovered ? 0 : 1;
     case CliRequest::Delete:
     case CliRequest::Move:
     case CliRequest::Zip:

@@ -6,16 +6,24 @@ list(APPEND BV_CLI_SOURCES
   cli/CCliAction.h
   cli/CCliScan.cpp
   cli/CCliScan.h
+  cli/CCompletionScripts.cpp
+  cli/CCompletionScripts.h
+  cli/CDryRunStep.cpp
+  cli/CDryRunStep.h
   cli/CCommandLine.cpp
   cli/CCommandLine.h
   cli/CListFile.cpp
+  cli/CJsonListWriter.cpp
+  cli/CJsonListWriter.h
   cli/CListFile.h
   cli/COutput.cpp
   cli/COutput.h
   cli/CliStepFactory.cpp
+  cli/CliOptions.cpp
+  cli/CliOptions.h
   cli/CliStepFactory.h
   cli/CliText.cpp
   cli/CliText.h
-  cli/ProtectionHook.cpp
-  cli/ProtectionHook.h
+  cli/CStopSignals.cpp
+  cli/CStopSignals.h
 )

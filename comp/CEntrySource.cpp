@@ -79,10 +79,10 @@ CEntrySource::~CEntrySource()
         ::close(m_fd);
 }
 
-bool CEntrySource::Open(const char *path, const struct stat &excluded)
+bool CEntrySource::Open(const char *path, const struct stat &excluded, const char *entryName)
 {
     m_strPath = path ? path : "";
-    if (!EntryName(m_strPath, m_info.name))
+    if (!EntryName(entryName ? std::string(entryName) : m_strPath, m_info.name))
         return false;
     if (::lstat(path, &m_stat) != 0)
         return false;
@@ -241,5 +241,26 @@ bool CEntrySource::Stream(const std::function<bool(const char *, std::size_t)> &
     m_info.size = done;
     m_info.compressedSize = stream->total_out;
     m_info.crc = crc;
+    return true;
+}
+
+bool CEntrySource::ComputeCrc(std::uint32_t &crc) const
+{
+    if (m_bLink || m_fd < 0)
+        return false;
+    std::vector<char> buffer(kChunk);
+    std::uint32_t sum = 0;
+    for (off_t offset = 0;;) {
+        const ssize_t got = ::pread(m_fd, buffer.data(), buffer.size(), offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        sum = std::uint32_t(crc32(sum, reinterpret_cast<const Bytef *>(buffer.data()), uInt(got)));
+        offset += got;
+    }
+    crc = sum;
     return true;
 }

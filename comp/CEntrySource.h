@@ -27,8 +27,9 @@ public:
     // Looks at `path` and opens it for reading. Fails for anything that is
     // not a regular file or a link, for a path whose name would climb out of
     // its folder (".." components), and for the file `excluded` (the archive
-    // itself, by device and inode).
-    bool Open(const char *path, const struct stat &excluded);
+    // itself, by device and inode). The entry is named `entryName` when
+    // given (under the same rules), else after the path.
+    bool Open(const char *path, const struct stat &excluded, const char *entryName = nullptr);
 
     const ZipFormat::EntryInfo &Info() const { return m_info; }
     ZipFormat::EntryInfo &Info() { return m_info; }
@@ -46,6 +47,10 @@ public:
     bool Stream(const std::function<bool(const char *, std::size_t)> &sink);
 
     bool Changed() const { return m_bChanged; }
+
+    // The CRC of a regular file's bytes, read without moving the position
+    // its data is read from. Links fit in memory and get theirs there.
+    bool ComputeCrc(std::uint32_t &crc) const;
 
 private:
     bool ReadLink(std::string &data);

@@ -74,6 +74,17 @@ std::string TemporaryName(const std::string &path)
     return folder + "/." + name + "." + suffix + ".part";
 }
 
+// Gives an unnamed file its name; never replaces anything there.
+int LinkUnnamed(int fd, const std::string &path)
+{
+    if (::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0)
+        return 0;
+    if (errno != EPERM && errno != ENOENT)
+        return -1;
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW);
+}
+
 } // namespace
 
 CZipArchive::~CZipArchive()
@@ -94,6 +105,15 @@ bool CZipArchive::Open(const std::string &path, State &cache)
     if (m_fd < 0) {
         if (errno != ENOENT || path.empty())
             return false;
+        // A new archive has no name until it is complete: a process killed
+        // while writing it leaves nothing behind.
+        const std::size_t slash = path.rfind('/');
+        const std::string folder = slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
+        m_fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+        if (m_fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return false;
+        // A file system without unnamed files: a temporary name beside the
+        // archive, which the program's journal lets a later start remove.
         for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
             m_strTemp = TemporaryName(path);
             m_fd = ::open(m_strTemp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -117,6 +137,7 @@ bool CZipArchive::Open(const std::string &path, State &cache)
         cache.fileSize == m_stat.st_size && SameTime(cache.modified, m_stat.st_mtim)) {
         m_state = std::move(cache);
         cache.valid = false;
+        m_bFromCache = true;
         return true;
     }
     cache.valid = false;
@@ -356,8 +377,9 @@ bool CZipArchive::Finish(State &cache)
         ok = ok && ::fdatasync(m_fd) == 0;
         if (ok) {
             const std::string &path = m_state.path;
-            int rc = ::renameat2(AT_FDCWD, m_strTemp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE);
-            if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            int rc = m_strTemp.empty() ? LinkUnnamed(m_fd, path)
+                                       : ::renameat2(AT_FDCWD, m_strTemp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE);
+            if (rc != 0 && !m_strTemp.empty() && (errno == EINVAL || errno == ENOSYS)) {
                 // A file system without no-replace renames: a hard link
                 // never replaces either.
                 rc = ::link(m_strTemp.c_str(), path.c_str());

@@ -74,6 +74,10 @@ public:
 
     // Device and inode of the file being written, which is never stored.
     const struct stat &FileStat() const { return m_stat; }
+    // The central directory records as they stand, the added ones included.
+    const std::string &Directory() const { return m_state.directory; }
+    // Whether Open took the cache: the file is as the last call left it.
+    bool IsFromCache() const { return m_bFromCache; }
 
     // Adds an entry whose data (already deflated or stored) is in memory.
     bool AddFromMemory(ZipFormat::EntryInfo &info, const std::string &data);
@@ -100,6 +104,7 @@ private:
     int m_fd = -1;
     bool m_bNew = false;
     bool m_bBroken = false; // a write failed halfway: the state is not trusted
+    bool m_bFromCache = false;
     std::string m_strTemp;
     struct stat m_stat {};
     State m_state;

@@ -95,9 +95,14 @@ void NameControlsByLabels(QWidget *container)
         QWidget *widget = widgets.at(i);
         if (!NeedsLabel(widget) || !widget->accessibleName().isEmpty())
             continue;
-        // The nearest static before it, else the first after it (a dialog
-        // may make its message after its list), else the window's caption.
+        // A list is named by the first static (a page's title); the others
+        // by the nearest static before them. Else the first after it (a
+        // dialog may make its message after its list), else the caption.
         QString name;
+        if (qobject_cast<QAbstractItemView *>(widget)) {
+            for (qsizetype first = 0; first < widgets.size() && name.isEmpty(); ++first)
+                name = labelText(widgets.at(first));
+        }
         for (qsizetype before = i - 1; before >= 0 && name.isEmpty(); --before)
             name = labelText(widgets.at(before));
         for (qsizetype after = i + 1; after < widgets.size() && name.isEmpty(); ++after)

@@ -16,6 +16,7 @@ QString StripMnemonic(const QString &text);
 
 // Gives every interactive child of `container` that has no accessible name
 // the text of the nearest static text before it (in child order, which is
-// the template's and the tab order), as a label does for its buddy; without
-// one, the first static after it or the window's caption.
+// the template's and the tab order), as a label does for its buddy; a list
+// takes the first static (a page's title); without any, the first static
+// after it or the window's caption.
 void NameControlsByLabels(QWidget *container);

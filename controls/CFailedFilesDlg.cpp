@@ -16,13 +16,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStandardItemModel>
 #include <QTreeView>
 
 CFailedFilesDlg::CFailedFilesDlg(QWidget *parent)
     : QDialog(parent),
       m_listFailed(new QTreeView(this)),
-      m_modelFailed(new CTypedItemModel(0, 1, this)),
+      m_modelFailed(new CTypedItemModel(0, 2, this)),
       m_btnOk(new CFlatPushButton(this)),
       m_btnDetails(new CFlatPushButton(this)),
       m_wndMessage(new QLabel(this)),
@@ -94,35 +95,48 @@ void CFailedFilesDlg::SetUpList()
     m_listFailed->setSelectionMode(QAbstractItemView::SingleSelection);
     m_listFailed->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listFailed->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_listFailed->setTextElideMode(Qt::ElideNone);
+    // A path too long for its column keeps its start and its file name.
+    m_listFailed->setTextElideMode(Qt::ElideMiddle);
 
     // Unsorted until the user clicks the header: rows stay in the order met.
     m_headerFailed->Attach(m_listFailed);
     m_headerFailed->SetSortColumn(-1, true);
-    m_modelFailed->setHorizontalHeaderLabels({QString()});
+    m_modelFailed->setHorizontalHeaderLabels({LoadString(IDS_COLUMN_FILE), LoadString(IDS_COLUMN_REASON)});
     m_modelFailed->SetColumnType(0, CListSorter::TypeText);
+    m_modelFailed->SetColumnType(1, CListSorter::TypeText);
 
     m_modelFailed->setRowCount(0);
+    int reasonWidth = m_listFailed->fontMetrics().horizontalAdvance(LoadString(IDS_COLUMN_REASON));
     for (const FailedFile &file : m_failed) {
         auto *item = new QStandardItem(QFile::decodeName(file.path));
         item->setData(file.path, Qt::UserRole);
-        // Why the action left it, where the action said so.
-        const bool known = !(file.result.code == FileOpCode::Failed && file.result.error == 0);
-        if (known && !file.result.ok())
-            item->setToolTip(DescribeFileOp(file.result));
-        m_modelFailed->appendRow(item);
+        // Why the action left it, where the action said so: the message
+        // above can only guess for all of them.
+        const bool known = !(file.result.code == FileOpCode::Failed && file.result.error == 0) && !file.result.ok();
+        const QString reason = known ? DescribeFileOp(file.result) : QString();
+        auto *why = new QStandardItem(reason);
+        if (known) {
+            item->setToolTip(reason);
+            why->setToolTip(reason);
+            reasonWidth = qMax(reasonWidth, m_listFailed->fontMetrics().horizontalAdvance(reason));
+        }
+        m_modelFailed->appendRow({item, why});
     }
 
-    // The column spans the visible width of the list less two pixels, so
+    // The columns span the visible width of the list less two pixels, so
     // nothing scrolls sideways: that width loses the vertical scroll bar
-    // when the rows are more than the list shows at once.
+    // when the rows are more than the list shows at once. The reason gets
+    // what its longest text needs, up to half; the path the rest.
     int client = m_listFailed->contentsRect().width();
     const int rows = m_modelFailed->rowCount();
     const int rowHeight = rows > 0 ? m_listFailed->sizeHintForRow(0) : 0;
     const int visible = m_listFailed->contentsRect().height() - m_headerFailed->sizeHint().height();
     if (m_listFailed->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff && qint64(rows) * rowHeight > visible)
         client -= m_listFailed->verticalScrollBar()->sizeHint().width();
-    m_headerFailed->resizeSection(0, client - 2);
+    const int padding = 2 * m_listFailed->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_listFailed) + 8;
+    const int reasonSection = qMin(reasonWidth + padding, (client - 2) / 2);
+    m_headerFailed->resizeSection(0, client - 2 - reasonSection);
+    m_headerFailed->resizeSection(1, reasonSection);
 }
 
 void CFailedFilesDlg::OnDetails()

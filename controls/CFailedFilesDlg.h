@@ -13,9 +13,10 @@ class QLabel;
 class CTypedItemModel;
 class QTreeView;
 
-// Lists, after an action, the files it could not handle. It opens small,
-// showing only the message and two buttons; Details unfolds the list below
-// them and folds it away again.
+// Lists, after an action, the files it could not handle, each with the
+// reason it failed where the action gave one. It opens small, showing only
+// the message and two buttons; Details unfolds the list below them and
+// folds it away again.
 class CFailedFilesDlg : public QDialog
 {
     Q_OBJECT

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QScreen>
 
+#include <climits>
 #include <cmath>
 
 CMessageBoxDlg::CMessageBoxDlg(QWidget *parent, int nStyle)
@@ -78,6 +79,7 @@ void CMessageBoxDlg::OnInitDialog()
     setWindowTitle(LoadString(IDS_PRODUCT_NAME));
     SetButtons();
     WidenToLongestLine();
+    HeightenToEveryLine();
     m_btnOk->setFocus(Qt::OtherFocusReason);
 }
 
@@ -134,6 +136,26 @@ void CMessageBoxDlg::WidenToLongestLine()
     m_wndText->resize(m_wndText->width() + grow, m_wndText->height());
     for (CFlatPushButton *button : {m_btnOk, m_btnCancel})
         button->move(button->x() + grow / 2, button->y());
+}
+
+void CMessageBoxDlg::HeightenToEveryLine()
+{
+    // The template's static holds about two lines; a reason of four lines
+    // (or a long one wrapped at the screen's edge) would lose its end. The
+    // box and the static grow down by what the text needs, the buttons
+    // move down with them.
+    const int margin = m_wndText->margin();
+    const QRect room = m_wndText->contentsRect().adjusted(margin, margin, -margin, -margin);
+    const QRect needed = QFontMetrics(m_wndText->font(), m_wndText)
+                             .boundingRect(QRect(0, 0, room.width(), INT_MAX / 2),
+                                           int(m_wndText->alignment()) | Qt::TextWordWrap, m_strText);
+    const int grow = needed.height() - room.height();
+    if (grow <= 0)
+        return;
+    setFixedSize(width(), height() + grow);
+    m_wndText->resize(m_wndText->width(), m_wndText->height() + grow);
+    for (CFlatPushButton *button : {m_btnOk, m_btnCancel})
+        button->move(button->x(), button->y() + grow);
 }
 
 bool CMessageBoxDlg::eventFilter(QObject *watched, QEvent *event)

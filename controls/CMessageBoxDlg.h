@@ -7,8 +7,8 @@ class CFlatPushButton;
 class QLabel;
 
 // The program's own message box: the product name as caption, buttons labelled
-// from the string table, and a width that grows to fit the longest line of
-// the text. The first button answers IDOK, the second IDCANCEL, and so do
+// from the string table, a width that grows to fit the longest line of the
+// text and a height that grows to show every line. The first button answers IDOK, the second IDCANCEL, and so do
 // Escape and the close box. Enter presses the focused button, not a default.
 class CMessageBoxDlg : public QDialog
 {
@@ -44,6 +44,7 @@ private:
     void OnInitDialog();
     void SetButtons();
     void WidenToLongestLine();
+    void HeightenToEveryLine();
     void OnCommand(int id);
 
     CFlatPushButton *m_btnCancel;

@@ -3,16 +3,23 @@
 #include "platform/FileOpResult.h"
 
 #include <QByteArray>
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 // What one action (Delete, Move, Compress, Eliminate) does to one checked
-// file, so that the results page runs every action through the same loop:
-// visit the checked rows from the last to the first, call Run with the row's
-// result index, take the row out of the list when it succeeds, and collect the
-// file's path for the failed-files dialog when it does not.
+// file, so that every front end runs every action through the same loop
+// (CActionRunner): visit the rows from the last to the first, call Run with
+// the row's result index, take the row out of the list when it succeeds,
+// and collect the file's path for the list of failures when it does not.
 class CActionStep
 {
 public:
+    // Bytes of one long file copy done so far, of its whole; answering false
+    // stops the copy between two blocks: the file is then left as it was,
+    // nothing partial stays behind, and Run fails with ECANCELED.
+    using ByteProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+
     virtual ~CActionStep() = default;
 
     // String id of the progress dialog's status text ("Deleting ...").
@@ -48,4 +55,13 @@ public:
     // Folders that the files acted on left empty and that Finish removed
     // (see CEmptiedFolders).
     virtual int GetRemovedFolders() const { return 0; }
+
+    // Where a step that copies file data reports it (the runner sets it).
+    void SetByteProgress(ByteProgress progress) { m_byteProgress = std::move(progress); }
+
+protected:
+    const ByteProgress &GetByteProgress() const { return m_byteProgress; }
+
+private:
+    ByteProgress m_byteProgress;
 };

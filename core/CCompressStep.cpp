@@ -1,10 +1,15 @@
 #include "core/CCompressStep.h"
 
+#include "platform/CActionJournal.h"
+#include "platform/CPluginLibrary.h"
 #include "platform/CVerifiedEntry.h"
 #include "res/ResourceIds.h"
 #include "core/CResultStore.h"
+#include "core/CTrashItems.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 std::uint32_t g_nCompressCallbacks = 0;
 
@@ -22,9 +27,31 @@ CCompressStep::CCompressStep(const CResultStore &store, const QByteArray &driveR
     , m_pCompress(compress)
     , m_onError(std::move(onError))
 {
+    m_pCompressNamed = reinterpret_cast<CompressNamedFn>(
+        CPluginLibrary::FindSibling(reinterpret_cast<const void *>(compress), BV_COMPRESS_NAMED_ENTRY_NAME));
+}
+
+CCompressStep::~CCompressStep()
+{
+    CActionJournal::Get().Clear(m_nArchiveTicket);
 }
 
 int CCompressStep::GetStatusTextId() const { return IDS_COMPRESSING; }
+
+bool CCompressStep::NoteNewArchive()
+{
+    if (m_nArchiveTicket != 0 || ::faccessat(AT_FDCWD, m_strArchive.constData(), F_OK, AT_SYMLINK_NOFOLLOW) == 0)
+        return true;
+    // A new archive is written unnamed where the file system can; where it
+    // cannot, under a temporary name beside it that a killed process would
+    // leave behind, so the next start is told where to look.
+    const qsizetype slash = m_strArchive.lastIndexOf('/');
+    if (slash < 0)
+        return true;
+    m_nArchiveTicket =
+        CActionJournal::Get().NoteArchive(slash == 0 ? QByteArray("/") : m_strArchive.left(slash), m_strArchive.mid(slash + 1));
+    return m_nArchiveTicket != 0;
+}
 
 int CCompressStep::GetFailedMessageId() const { return IDS_DELETE_FAILED; }
 
@@ -40,18 +67,51 @@ FileOpResult CCompressStep::Run(int index)
 {
     if (!m_store.IsValidIndex(index) || !m_pCompress)
         return FileOpResult::Make(FileOpCode::Failed, EINVAL);
+    const CTrashItem *trash = m_store.GetTrash().Find(index);
+    if (trash && trash->isFolder)
+        return StoreTrashFolder(*trash);
     const FileOpResult identity = CheckIdentity(index);
     if (!identity.ok())
         return identity;
+    return Store(m_store.GetPath(index), trash ? trash->originalPath : QByteArray());
+}
 
-    const QByteArray path = m_store.GetPath(index);
+FileOpResult CCompressStep::StoreTrashFolder(const CTrashItem &trash)
+{
+    // Every file first: the entry is stored whole or reported as not done.
+    const QByteArray folder = trash.FilesFolder() + '/' + trash.name + '/';
+    for (const CTrashItem::Member &member : trash.members) {
+        CVerifiedEntry entry(m_strDriveRoot, folder + member.relativePath, member.identity);
+        if (!entry.result().ok())
+            return entry.result();
+    }
+    for (const CTrashItem::Member &member : trash.members) {
+        const FileOpResult result = Store(folder + member.relativePath,
+                                          trash.originalPath.isEmpty() ? QByteArray()
+                                                                       : trash.originalPath + '/' + member.relativePath);
+        if (!result.ok())
+            return result;
+    }
+    return FileOpResult::Success();
+}
+
+FileOpResult CCompressStep::Store(const QByteArray &path, const QByteArray &entryName)
+{
+    if (!NoteNewArchive())
+        return FileOpResult::Make(FileOpCode::Failed, errno ? errno : EIO);
     const char *paths[1] = {path.constData()};
+    const char *names[1] = {entryName.constData()};
     g_nCompressCallbacks = 0;
-    if (m_pCompress(m_strArchive.constData(), paths, 1, &CompressCallback) != 0) {
+    const int failed = m_pCompressNamed && !entryName.isEmpty()
+                           ? m_pCompressNamed(m_strArchive.constData(), paths, names, 1, &CompressCallback)
+                           : m_pCompress(m_strArchive.constData(), paths, 1, &CompressCallback);
+    if (failed != 0) {
         if (m_onError)
             m_onError(path);
         return FileOpResult::Make(FileOpCode::Failed, EIO);
     }
+    if (m_pRenamed)
+        m_nRenamed += m_pRenamed();
     if (g_nCompressCallbacks >= 3)
         return FileOpResult::Make(FileOpCode::Failed, EAGAIN);
     return FileOpResult::Success();

@@ -8,6 +8,7 @@
 #include <functional>
 
 class CResultStore;
+struct CTrashItem;
 
 // Calls of the progress callback since the last reset; the step resets it
 // before each call of the plug-in and reads it after.
@@ -21,6 +22,8 @@ extern "C" int CompressCallback(int nDoneKB, int nTotalKB);
 // error handler (the program shows a message; a command line prints a line)
 // and counts as failed; so, silently, does a file for which the plug-in
 // called back three times or more (it changed while being read).
+// A trash entry is stored under the path it had before it was trashed (a
+// trashed folder with all of its files), where the plug-in can name entries.
 class CCompressStep : public CActionStep
 {
 public:
@@ -28,18 +31,38 @@ public:
 
     CCompressStep(const CResultStore &store, const QByteArray &driveRoot, const QByteArray &archivePath,
                   CompressFn compress, ErrorHandler onError);
+    ~CCompressStep() override;
+    CCompressStep(const CCompressStep &) = delete;
+    CCompressStep &operator=(const CCompressStep &) = delete;
 
     int GetStatusTextId() const override;
     int GetFailedMessageId() const override;
     bool ChangesDisk() const override { return true; }
     FileOpResult Run(int index) override;
 
+    // The plug-in's count of files it stored under a numbered name, asked
+    // after each stored file; without it nothing is counted.
+    void SetRenamedCounter(CompressRenamedFn counter) { m_pRenamed = counter; }
+    // Files stored under a numbered name so far, their names being taken in
+    // the archive by other content.
+    int GetRenamedCount() const { return m_nRenamed; }
+
 private:
     FileOpResult CheckIdentity(int index) const;
+    // Notes a new archive in the journal before its first file; false with
+    // errno set when the note could not be written.
+    bool NoteNewArchive();
+    // Stores one file; `entryName` empty: named after its path.
+    FileOpResult Store(const QByteArray &path, const QByteArray &entryName);
+    FileOpResult StoreTrashFolder(const CTrashItem &trash);
 
     const CResultStore &m_store;
     QByteArray m_strDriveRoot;
     QByteArray m_strArchive;
     CompressFn m_pCompress;
+    CompressNamedFn m_pCompressNamed = nullptr;
     ErrorHandler m_onError;
+    int m_nArchiveTicket = 0;
+    CompressRenamedFn m_pRenamed = nullptr;
+    int m_nRenamed = 0;
 };

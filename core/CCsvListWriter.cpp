@@ -29,7 +29,7 @@ void CivilFromDays(std::int64_t days, std::int64_t &year, int &month, int &day)
 
 void CCsvListWriter::AppendHeader(QByteArray &out)
 {
-    out += "file,folder,size,allocated,created,modified,accessed,reason,checked\r\n";
+    out += "file,folder,size,allocated,created,modified,accessed,reason,checked,frees_min,frees_max\r\n";
 }
 
 void CCsvListWriter::AppendField(const char *data, qsizetype size, QByteArray &out)
@@ -110,14 +110,18 @@ void CCsvListWriter::AppendRow(const Row &row, QByteArray &out)
     }
     out += ',';
     out += row.checked ? '1' : '0';
+    out += ',';
+    out += QByteArray::number(qint64(row.freesMin));
+    out += ',';
+    out += QByteArray::number(qint64(row.freesMax));
     out += "\r\n";
 }
 
-void CCsvListWriter::AppendStoreRow(const CResultStore &store, int index, QByteArray &out)
+CCsvListWriter::Row CCsvListWriter::StoreRow(const CResultStore &store, int index, QByteArray &name, QByteArray &folder)
 {
     const CPathArray &paths = store.GetPaths();
-    const QByteArray name = paths.GetName(index);
-    const QByteArray folder = paths.GetFolder(index);
+    name = paths.GetName(index);
+    folder = paths.GetFolder(index);
     Row row;
     row.name = name.constData();
     row.nameSize = name.size();
@@ -130,7 +134,15 @@ void CCsvListWriter::AppendStoreRow(const CResultStore &store, int index, QByteA
     row.accessed = store.GetAccessedTime(index);
     row.reason = &store.GetReasonText(index);
     row.checked = store.IsChecked(index);
-    AppendRow(row, out);
+    row.freesMin = store.GetForecast().FreedBy({index}, &row.freesMax);
+    return row;
+}
+
+void CCsvListWriter::AppendStoreRow(const CResultStore &store, int index, QByteArray &out)
+{
+    QByteArray name;
+    QByteArray folder;
+    AppendRow(StoreRow(store, index, name, folder), out);
 }
 
 QByteArray CCsvListWriter::Write(const CResultStore &store, const std::vector<int> &indices)

@@ -32,8 +32,3 @@ void CEventPump::SetDefaultInterval(int milliseconds)
 {
     g_nDefaultInterval = milliseconds < 0 ? 0 : milliseconds;
 }
-
-int CEventPump::DefaultInterval()
-{
-    return g_nDefaultInterval;
-}

@@ -28,6 +28,13 @@ public:
         m_nCountdown = kStride;
         return m_timer.elapsed() >= m_nInterval;
     }
+    // The same, reading the clock at every call: for steps long enough (a
+    // block of a long copy) that the stride would hide a Cancel.
+    bool DueNow()
+    {
+        m_nCountdown = kStride;
+        return m_timer.elapsed() >= m_nInterval;
+    }
     // Processes the pending events now and starts a new interval.
     void Pump(QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
 
@@ -40,7 +47,6 @@ public:
     // Milliseconds between two pumps for pumps made from now on. Tests set
     // 0 so that every step pumps and a Cancel can land between any two.
     static void SetDefaultInterval(int milliseconds);
-    static int DefaultInterval();
 
 private:
     static constexpr int kStride = 8;

@@ -75,6 +75,12 @@ const QStringList &CFileMatcher::ExpressFolders()
     return folders;
 }
 
+const QStringList &CFileMatcher::ExpressTempFolders()
+{
+    static const QStringList folders = ExpressFolders().mid(1, 2); // "Temp", "Tmp"
+    return folders;
+}
+
 const QStringList &CFileMatcher::ExpressExtensions()
 {
     static const QStringList extensions = {QStringLiteral("tmp"), QStringLiteral("bak"),

@@ -40,6 +40,8 @@ public:
     const MatchReason &GetReason(const WalkRecord &file) const;
 
     static const QStringList &ExpressFolders();
+    // The folder rules of ExpressFolders that name temporary folders.
+    static const QStringList &ExpressTempFolders();
     static const QStringList &ExpressExtensions();
 
 private:

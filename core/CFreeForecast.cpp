@@ -3,10 +3,14 @@
 #include <algorithm>
 
 int CFreeForecast::AddFile(dev_t device, ino_t inode, std::int64_t allocatedBytes, std::uint32_t linkCount,
-                           bool bHeldOpen, bool bChecked)
+                           bool bHeldOpen, bool bChecked, const std::vector<SharedExtent> *shared)
 {
     const int index = GetCount();
-    const std::int64_t bytes = std::max<std::int64_t>(allocatedBytes, 0);
+    std::int64_t bytes = std::max<std::int64_t>(allocatedBytes, 0);
+    // A file held open frees nothing, shared or not. The rest is judged
+    // apart from what the file holds alone.
+    if (shared && !shared->empty() && !bHeldOpen)
+        bytes = std::max<std::int64_t>(bytes - m_shared.AddFile(index, *shared, linkCount <= 1), 0);
     const std::uint32_t flags = bHeldOpen ? std::uint32_t(kHeldOpen) : 0;
     if (linkCount <= 1) {
         m_files.push_back(flags | OwnWord(index, bytes));
@@ -36,6 +40,7 @@ void CFreeForecast::SetChecked(int index, bool bChecked)
         return;
     std::uint32_t &file = m_files[std::size_t(index)];
     file = bChecked ? file | kChecked : file & ~std::uint32_t(kChecked);
+    m_shared.SetChecked(index, bChecked);
     const std::int32_t groupIndex = GroupOf(index);
     if (groupIndex < 0) {
         if (!(file & kHeldOpen))
@@ -54,6 +59,7 @@ void CFreeForecast::RemoveLink(int index)
         return;
     SetChecked(index, false);
     m_files[std::size_t(index)] |= kRemoved;
+    m_shared.Remove(index);
     const std::int32_t groupIndex = GroupOf(index);
     if (groupIndex < 0)
         return;
@@ -73,6 +79,7 @@ void CFreeForecast::Restore(int index)
     // Removed links are unchecked and their group has already let go of
     // them, so the forecast is unchanged until the file is checked again.
     const std::int64_t bytes = GetAllocatedBytes(index);
+    m_shared.Forget(index);
     m_files[std::size_t(index)] = OwnWord(index, bytes);
 }
 
@@ -82,6 +89,7 @@ void CFreeForecast::Clear()
     std::unordered_map<int, std::int64_t>().swap(m_ownBytesAside);
     std::vector<LinkGroup>().swap(m_groups);
     std::unordered_map<InodeKey, std::int32_t, InodeHash>().swap(m_groupOf);
+    m_shared.Clear();
     m_nForecast = 0;
 }
 
@@ -98,13 +106,13 @@ std::uint32_t CFreeForecast::OwnWord(int index, std::int64_t bytes)
 std::int64_t CFreeForecast::GetAllocatedBytes(int index) const
 {
     const std::int32_t groupIndex = GroupOf(index);
-    return groupIndex < 0 ? OwnBytes(index) : m_groups[std::size_t(groupIndex)].bytes;
+    return (groupIndex < 0 ? OwnBytes(index) : m_groups[std::size_t(groupIndex)].bytes) + m_shared.GetBytes(index);
 }
 
 std::size_t CFreeForecast::GetMemoryBytes() const
 {
     return m_files.GetMemoryBytes() + m_groups.capacity() * sizeof(LinkGroup) + m_groupOf.size() * 48
-        + m_ownBytesAside.size() * 32;
+        + m_ownBytesAside.size() * 32 + m_shared.GetMemoryBytes();
 }
 
 std::uint32_t CFreeForecast::GetListedLinks(int index) const
@@ -113,7 +121,7 @@ std::uint32_t CFreeForecast::GetListedLinks(int index) const
     return groupIndex < 0 ? 1 : m_groups[std::size_t(groupIndex)].listed;
 }
 
-std::int64_t CFreeForecast::FreedBy(const std::vector<int> &indices) const
+std::int64_t CFreeForecast::FreedBy(const std::vector<int> &indices, std::int64_t *upTo) const
 {
     std::vector<int> files;
     files.reserve(indices.size());
@@ -135,5 +143,10 @@ std::int64_t CFreeForecast::FreedBy(const std::vector<int> &indices) const
     }
     for (const auto &[groupIndex, chosen] : chosenLinks)
         total += GroupFrees(m_groups[std::size_t(groupIndex)], chosen);
-    return total;
+    std::int64_t sharedSure = 0;
+    std::int64_t sharedUpTo = 0;
+    m_shared.FreedBy(files, sharedSure, sharedUpTo);
+    if (upTo)
+        *upTo = total + sharedUpTo;
+    return total + sharedSure;
 }

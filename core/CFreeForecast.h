@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CChunkedArray.h"
+#include "core/CSharedExtentGroups.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,7 +14,10 @@
 // has; a file with several hard links frees its blocks only when its last
 // link goes, so it counts only when every one of its links is checked (a link
 // the scan did not list keeps it at 0); a file a running process holds open
-// frees nothing until the process lets go.
+// frees nothing until the process lets go; data a file shares with other
+// files or snapshots comes back surely only when every owner goes (see
+// CSharedExtentGroups), and otherwise counts only in what it may free "up
+// to".
 //
 // Files are known by the index they were added under, as in the result
 // store, and every check change costs constant time, so the figure can
@@ -23,9 +27,10 @@ class CFreeForecast
 public:
     // Adds the next file (its index is the count before the call).
     // `allocatedBytes`: the blocks it has on disk, in bytes; `linkCount`:
-    // its hard links as the walk saw them.
+    // its hard links as the walk saw them; `shared`: the runs of its data
+    // other files or snapshots may own too (none when null).
     int AddFile(dev_t device, ino_t inode, std::int64_t allocatedBytes, std::uint32_t linkCount, bool bHeldOpen,
-                bool bChecked);
+                bool bChecked, const std::vector<SharedExtent> *shared = nullptr);
     // Checks or unchecks a file; an unknown index or an unchanged state
     // changes nothing.
     void SetChecked(int index, bool bChecked);
@@ -49,12 +54,17 @@ public:
     // with a single link).
     std::uint32_t GetListedLinks(int index) const;
 
-    // Bytes the checked files would free.
-    std::int64_t GetForecast() const { return m_nForecast; }
-    // Bytes the files at `indices` would free if exactly they were checked,
-    // whatever is checked now; unknown and repeated indices and removed
-    // files are ignored.
-    std::int64_t FreedBy(const std::vector<int> &indices) const;
+    // Bytes of the file's data that other files or snapshots may own too.
+    std::int64_t GetSharedBytes(int index) const { return m_shared.GetBytes(index); }
+
+    // Bytes the checked files would surely free.
+    std::int64_t GetForecast() const { return m_nForecast + m_shared.GetSure(); }
+    // At most: with the shared data whose other owners may go as well.
+    std::int64_t GetUpTo() const { return m_nForecast + m_shared.GetUpTo(); }
+    // Bytes the files at `indices` would surely free if exactly they were
+    // checked, whatever is checked now, and in `upTo` (when given) at most;
+    // unknown and repeated indices and removed files are ignored.
+    std::int64_t FreedBy(const std::vector<int> &indices, std::int64_t *upTo = nullptr) const;
 
     // Bytes held for the files and their links.
     std::size_t GetMemoryBytes() const;
@@ -117,5 +127,6 @@ private:
     std::unordered_map<int, std::int64_t> m_ownBytesAside;
     std::vector<LinkGroup> m_groups;
     std::unordered_map<InodeKey, std::int32_t, InodeHash> m_groupOf;
-    std::int64_t m_nForecast = 0;
+    std::int64_t m_nForecast = 0; // of the data the files do not share
+    CSharedExtentGroups m_shared;
 };

@@ -18,6 +18,17 @@ void CMoveRecord::AddMoved(const Entry &entry)
     m_entries.push_back(entry);
 }
 
+void CMoveRecord::AddTrash(int item, TrashEntry trash)
+{
+    m_trash.insert(item, std::move(trash));
+}
+
+const CMoveRecord::TrashEntry *CMoveRecord::FindTrash(int item) const
+{
+    const auto it = m_trash.constFind(item);
+    return it == m_trash.constEnd() ? nullptr : &*it;
+}
+
 void CMoveRecord::AddMadeFolders(const std::vector<CFolderMaker::MadeFolder> &made)
 {
     m_madeFolders.insert(m_madeFolders.end(), made.begin(), made.end());

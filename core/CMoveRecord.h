@@ -4,6 +4,7 @@
 #include "platform/FileIdentity.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,17 @@ public:
         QByteArray arrivedName; // the name it arrived under, when not its own
     };
 
+    // What a trash entry's Move took along beyond the row's own file: the
+    // files of a trashed folder as they arrived (in the order of the
+    // entry's members), and the text of its .trashinfo, which the Move
+    // removed and an Undo writes again.
+    struct TrashEntry
+    {
+        std::vector<FileIdentity> members;
+        QByteArray info;
+        bool hadInfo = false;
+    };
+
     CMoveRecord(const QByteArray &driveRoot, const QByteArray &destination, bool preservePath);
 
     const QByteArray &GetDriveRoot() const { return m_strDriveRoot; }
@@ -30,6 +42,9 @@ public:
     bool GetPreservePath() const { return m_bPreservePath; }
 
     void AddMoved(const Entry &entry);
+    void AddTrash(int item, TrashEntry trash);
+    // What the trash entry of store index `item` took along, or null.
+    const TrashEntry *FindTrash(int item) const;
     void AddMadeFolders(const std::vector<CFolderMaker::MadeFolder> &made);
     bool IsEmpty() const { return m_entries.empty(); }
     const std::vector<Entry> &GetEntries() const { return m_entries; }
@@ -60,6 +75,7 @@ private:
     std::vector<Entry> m_entries;
     std::vector<int> m_entryOfItem; // by store index, -1 for a file not moved
     std::vector<CFolderMaker::MadeFolder> m_madeFolders;
+    QHash<int, TrashEntry> m_trash; // few: kept apart from the per-file entries
     int m_nGenerationAfter = -1;
     int m_nRowsAfter = -1;
 };

@@ -2,6 +2,8 @@
 
 #include "res/ResourceIds.h"
 #include "core/CResultStore.h"
+#include "core/CTrashFolderMover.h"
+#include "platform/CTrashFiles.h"
 
 #include <cerrno>
 
@@ -60,30 +62,34 @@ QByteArray CMoveStep::FolderBelowRoot(const QByteArray &driveRoot, const QByteAr
     return CFolderMaker::SplitLevels(folder.mid(prefix.size())).join('/');
 }
 
+QList<QByteArray> CMoveStep::LevelsBelowRoot(const QByteArray &folder) const
+{
+    return CFolderMaker::SplitLevels(FolderBelowRoot(m_strDriveRoot, folder));
+}
+
 FileOpResult CMoveStep::Run(int index)
 {
     if (!m_store.IsValidIndex(index))
         return FileOpResult::Make(FileOpCode::Failed, EINVAL);
     if (!m_destination.HasBase())
         return m_destinationResult;
-    FileOpResult result;
-    const int fromFd = m_source.Reach(m_store.GetPaths().GetFolderIndex(index), result);
-    if (fromFd < 0)
-        return result;
-    const QByteArray name = m_store.GetPaths().GetName(index);
-    // A trash entry goes back under the name it had before it was trashed;
-    // a trashed folder is not moved (its files may lie on other paths than
-    // one rename can take along).
-    const CTrashItem *trash = m_store.GetTrash().Find(index);
-    if (trash && trash->isFolder)
-        return FileOpResult::Make(FileOpCode::Failed, EISDIR);
-    const QByteArray toName = trash && !trash->originalName.isEmpty() ? trash->originalName : name;
     // With Preserve Path the file's folders below the drive root, taken from
     // its path so that a list read back (folders known by whole path)
     // rebuilds the same way, are made below the chosen folder; these levels
     // come from the source, not from the user, so a link there is refused.
     const QByteArray below =
         m_bPreservePath ? FolderBelowRoot(m_strDriveRoot, m_store.GetPaths().GetFolder(index)) : QByteArray();
+    const CTrashItem *trash = m_store.GetTrash().Find(index);
+    m_mover.SetCopyProgress(GetByteProgress());
+    if (trash && trash->isFolder)
+        return MoveTrashFolder(index, *trash, below);
+    FileOpResult result;
+    const int fromFd = m_source.Reach(m_store.GetPaths().GetFolderIndex(index), result);
+    if (fromFd < 0)
+        return result;
+    const QByteArray name = m_store.GetPaths().GetName(index);
+    // A trash entry goes back under the name it had before it was trashed.
+    const QByteArray toName = trash && !trash->originalName.isEmpty() ? trash->originalName : name;
     const int toFd = m_destination.Reach(CFolderMaker::SplitLevels(below), true, result);
     FileIdentity arrived;
     if (toFd >= 0)
@@ -103,10 +109,63 @@ FileOpResult CMoveStep::Run(int index)
         m_pRecord->AddMoved(entry);
     }
     if (trash)
-        m_trash.ForgetEntry(*trash);
+        LeaveTrash(index, *trash, {}, true);
     else
         m_emptied.NoteLeft(index);
     return result;
+}
+
+bool CMoveStep::OpenTrashFolders(FileOpResult &result)
+{
+    return m_trashFolders.HasBase()
+           || m_trashFolders.OpenBase(CStoreFolderChain::WithoutTrailingSlashes(m_strDriveRoot), result);
+}
+
+FileOpResult CMoveStep::MoveTrashFolder(int index, const CTrashItem &trash, const QByteArray &below)
+{
+    FileOpResult result;
+    if (!OpenTrashFolders(result))
+        return result;
+    const QByteArray toName = trash.originalName.isEmpty() ? trash.name : trash.originalName;
+    std::vector<FileIdentity> arrived;
+    std::vector<CFolderMaker::MadeFolder> made;
+    result = CTrashFolderMover::Move(m_mover, trash.members,
+                                     {m_trashFolders, LevelsBelowRoot(trash.FilesFolder()) << trash.name},
+                                     {m_destination, CFolderMaker::SplitLevels(below) << toName}, arrived, made);
+    if (!result.ok())
+        return result;
+    // The entry's folders, now empty, leave the trash with its files;
+    // anything put in them since the scan keeps them, and keeps the
+    // entry's information with what is left of it.
+    FileOpResult reached;
+    const int filesFd = m_trashFolders.Reach(LevelsBelowRoot(trash.FilesFolder()), false, reached);
+    const bool gone = filesFd >= 0 && CTrashFiles::RemoveEmptyTree(filesFd, trash.name);
+    if (m_bKeepRecord) {
+        m_pRecord->AddMadeFolders(made);
+        CMoveRecord::Entry entry;
+        entry.item = index;
+        entry.arrivedName = toName == trash.name ? QByteArray() : toName;
+        m_pRecord->AddMoved(entry);
+    }
+    LeaveTrash(index, trash, std::move(arrived), gone);
+    return result;
+}
+
+void CMoveStep::LeaveTrash(int index, const CTrashItem &trash, std::vector<FileIdentity> members, bool gone)
+{
+    CMoveRecord::TrashEntry taken;
+    taken.members = std::move(members);
+    if (gone && trash.hasInfo && m_bKeepRecord) {
+        FileOpResult reached;
+        if (OpenTrashFolders(reached)) {
+            const int infoFd = m_trashFolders.Reach(LevelsBelowRoot(trash.InfoFolder()), false, reached);
+            taken.hadInfo = infoFd >= 0 && CTrashFiles::ReadSmallAt(infoFd, trash.InfoName(), taken.info);
+        }
+    }
+    if (m_bKeepRecord)
+        m_pRecord->AddTrash(index, std::move(taken));
+    if (gone)
+        m_trash.ForgetEntry(trash);
 }
 
 void CMoveStep::Finish()

@@ -21,6 +21,8 @@ class CResultStore;
 // The folders made for a file whose move then failed are removed again as
 // long as they are empty; the chosen folder itself is never removed.
 // What each move did is kept in a record, so that it can be undone.
+// A trash entry goes under the name it had before it was trashed and
+// leaves its trash whole (a folder with all its files, or not at all).
 class CMoveStep : public CActionStep
 {
 public:
@@ -56,6 +58,16 @@ public:
     static QByteArray FolderBelowRoot(const QByteArray &driveRoot, const QByteArray &folder);
 
 private:
+    // A trashed folder goes as one item under the name it had before.
+    FileOpResult MoveTrashFolder(int index, const CTrashItem &trash, const QByteArray &below);
+    // The drive root, where a trash's folders are reached from.
+    bool OpenTrashFolders(FileOpResult &result);
+    // The levels of `folder` below the drive root.
+    QList<QByteArray> LevelsBelowRoot(const QByteArray &folder) const;
+    // Keeps what the trash entry took along for an Undo; `gone`: the entry
+    // left its trash, so its .trashinfo goes now.
+    void LeaveTrash(int index, const CTrashItem &trash, std::vector<FileIdentity> members, bool gone);
+
     const CResultStore &m_store;
     CStoreFolderChain m_source;
     QByteArray m_strDriveRoot;
@@ -63,6 +75,7 @@ private:
     bool m_bPreservePath;
     CFileMover m_mover;
     CFolderMaker m_destination;
+    CFolderMaker m_trashFolders; // the drive root, for a trash's folders
     FileOpResult m_destinationResult;
     std::unique_ptr<CMoveRecord> m_pRecord;
     bool m_bKeepRecord = true;

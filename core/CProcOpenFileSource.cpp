@@ -9,8 +9,11 @@ CProcOpenFileSource::CProcOpenFileSource(QByteArray procRoot) : m_strProcRoot(st
 COpenFileSource::OpenFiles CProcOpenFileSource::LoadOpenFiles()
 {
     OpenFiles result;
-    const CProcessFiles::Stats stats = CProcessFiles(m_strProcRoot).Read([&result](dev_t device, ino_t inode) {
-        result.files.push_back(FileKey{device, inode});
+    const CProcessFiles::Stats stats = CProcessFiles(m_strProcRoot).Read(
+        [&result](dev_t device, ino_t inode) { result.files.push_back(FileKey{device, inode}); },
+        [&result](const DeletedOpenFile &file) { result.deleted.push_back(file); });
+    CProcessFiles(m_strProcRoot).ReadLocks([&result](dev_t device, ino_t inode) {
+        result.locked.push_back(FileKey{device, inode});
     });
     result.processes = stats.processes;
     result.unreadableProcesses = stats.unreadable;

@@ -1,6 +1,7 @@
 #include "core/CProtection.h"
 
 #include "core/CDpkgFileSource.h"
+#include "core/CLiveWorkItems.h"
 #include "core/CProcOpenFileSource.h"
 #include "platform/RealPath.h"
 #include "platform/WalkRecord.h"
@@ -45,10 +46,23 @@ int ProtectionReasonTextId(ProtectionReason reason)
         return IDS_PROTECTED_IN_USE;
     case ProtectionReason::ProtectedFolder:
         return IDS_PROTECTED_FOLDER;
+    case ProtectionReason::Backup:
+        return IDS_PROTECTED_BACKUP;
+    case ProtectionReason::DesktopSession:
+        return IDS_PROTECTED_DESKTOP;
+    case ProtectionReason::NeedsAdmin:
+        return IDS_PROTECTED_NEEDS_ADMIN;
+    case ProtectionReason::Immutable:
+        return IDS_PROTECTED_IMMUTABLE;
     case ProtectionReason::None:
         break;
     }
     return 0;
+}
+
+QString LockedReasonText(ProtectionReason reason)
+{
+    return LoadString(IDS_WHY_PROTECTED).replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(reason)));
 }
 
 CProtection::CProtection(const QByteArray &driveRoot, CProtectedTrees trees,
@@ -56,6 +70,9 @@ CProtection::CProtection(const QByteArray &driveRoot, CProtectedTrees trees,
     : m_strRoot(NormalisedRoot(driveRoot))
     , m_strRealRoot(NormalisedRoot(RealPath(m_strRoot)))
     , m_trees(std::move(trees))
+    , m_backups(m_strRoot, m_strRealRoot)
+    , m_desktop(&CUserCredentials::HasRunningSession)
+    , m_removability(CUserCredentials())
     , m_pPackages(std::move(packages))
     , m_pOpenFiles(std::move(openFiles))
 {
@@ -64,11 +81,12 @@ CProtection::CProtection(const QByteArray &driveRoot, CProtectedTrees trees,
 std::unique_ptr<CProtection> CProtection::ForDrive(const QByteArray &driveRoot)
 {
     const QByteArray root = NormalisedRoot(driveRoot);
-    const QByteArray database = (root == "/" ? QByteArray() : root) + "/var/lib/dpkg";
     const QByteArray home = HomeFolder();
-    return std::make_unique<CProtection>(root, CProtectedTrees(home.isEmpty() ? home : RealPath(home)),
-                                         std::make_unique<CDpkgFileSource>(database),
-                                         std::make_unique<CProcOpenFileSource>());
+    auto protection = std::make_unique<CProtection>(root, CProtectedTrees(home.isEmpty() ? home : RealPath(home)),
+                                                    std::make_unique<CDpkgFileSource>(root),
+                                                    std::make_unique<CProcOpenFileSource>());
+    protection->SetUser(CUserCredentials::Current());
+    return protection;
 }
 
 CProtection::~CProtection()
@@ -112,6 +130,7 @@ void CProtection::WaitForLoad() const
 
 void CProtection::ReadSources()
 {
+    m_backups.Load(m_strSystemEtc);
     if (m_pPackages)
         m_bHavePackages = m_pPackages->LoadOwnedPaths(m_owned);
     if (m_pOpenFiles) {
@@ -124,7 +143,7 @@ void CProtection::ReadSources()
 std::int64_t CProtection::GetProtectedCount() const
 {
     std::int64_t total = 0;
-    for (std::size_t reason = 1; reason < m_counts.size(); ++reason)
+    for (std::size_t reason = 1; reason < std::size_t(kProtectionReasonCount); ++reason)
         total += m_counts[reason];
     return total;
 }
@@ -138,16 +157,25 @@ std::size_t CProtection::GetMemoryBytes() const
 ProtectionReason CProtection::Check(const WalkRecord &record)
 {
     WaitForLoad();
-    ProtectionReason reason = ProtectionReason::None;
-    if (IsOwned(record))
-        reason = ProtectionReason::PackageOwned;
-    else if (IsHeldOpen(record))
-        reason = ProtectionReason::InUse;
-    else if (IsInProtectedFolder(record.folder))
-        reason = ProtectionReason::ProtectedFolder;
+    const ProtectionReason reason = FindReason(record);
     if (reason != ProtectionReason::None)
         ++m_counts[std::size_t(reason)];
     return reason;
+}
+
+ProtectionReason CProtection::FindReason(const WalkRecord &record)
+{
+    if (IsOwned(record))
+        return ProtectionReason::PackageOwned;
+    if (IsHeldOpen(record) || IsLocked(record))
+        return ProtectionReason::InUse;
+    if (const ProtectionReason shared = FolderReason(record); shared != ProtectionReason::None)
+        return shared;
+    if (!m_bLinuxRules)
+        return ProtectionReason::None;
+    if (m_desktop.IsSessionCache(record))
+        return ProtectionReason::DesktopSession;
+    return m_removability.Check(record);
 }
 
 bool CProtection::IsOwned(const WalkRecord &record)
@@ -176,44 +204,82 @@ bool CProtection::IsHeldOpen(const WalkRecord &record) const
     return m_openFiles.Contains(record.device, record.inode);
 }
 
-bool CProtection::IsInProtectedFolder(const QByteArray &folder)
+bool CProtection::IsLocked(const WalkRecord &record) const
 {
+    return m_bLinuxRules && m_openFiles.HasLocks() && m_openFiles.IsLocked(record.device, record.inode);
+}
+
+bool CProtection::IsBelowLockedFolder(const WalkRecord &record) const
+{
+    if (!m_bLinuxRules || !m_openFiles.HasLocks())
+        return false;
+    for (int level = 0; level < record.chainLength; ++level) {
+        if (m_openFiles.IsLocked(record.chain[level].device, record.chain[level].inode))
+            return true;
+    }
+    return false;
+}
+
+ProtectionReason CProtection::FolderReason(const WalkRecord &record)
+{
+    const QByteArray &folder = record.folder;
     if (m_bMemoValid && m_memoFolder.size() == std::size_t(folder.size())
         && std::memcmp(m_memoFolder.data(), folder.constData(), m_memoFolder.size()) == 0)
-        return m_bMemoProtected;
+        return m_memoReason;
     m_memoFolder.assign(folder.constData(), std::size_t(folder.size()));
     m_bMemoValid = true;
+    if (IsBelowLockedFolder(record))
+        m_memoReason = ProtectionReason::InUse;
+    else if (IsInProtectedFolder(folder))
+        m_memoReason = ProtectionReason::ProtectedFolder;
+    else if (m_bLinuxRules && m_backups.IsInBackup(record))
+        m_memoReason = ProtectionReason::Backup;
+    else
+        m_memoReason = ProtectionReason::None;
+    return m_memoReason;
+}
 
+bool CProtection::IsInProtectedFolder(const QByteArray &folder) const
+{
     // Absolute entries are judged on the real path: a drive reached through
     // a link or mounted below a protected tree is judged where it really is.
     QByteArray real = folder;
     if (m_strRealRoot != m_strRoot && folder.startsWith(m_strRoot)
         && (m_strRoot == "/" || folder.size() == m_strRoot.size() || folder[m_strRoot.size()] == '/'))
         real = m_strRealRoot + folder.mid(m_strRoot == "/" ? 0 : m_strRoot.size());
-    m_bMemoProtected = m_trees.IsProtectedFolder(real);
-    return m_bMemoProtected;
+    return m_trees.IsProtectedFolder(real);
 }
 
 QString CProtection::SummaryText(const Counts &counts, bool bLocked, int unreadableProcesses)
 {
     std::int64_t total = 0;
+    std::int64_t refused = 0;
     QStringList parts;
     for (int reason = 1; reason < kProtectionReasonCount; ++reason) {
         const std::int64_t count = counts[std::size_t(reason)];
         if (count == 0)
             continue;
+        // A list that leaves files out tells those the user may not remove
+        // apart: they are not protected, only out of reach.
+        if (!bLocked && IsRemovalRefused(ProtectionReason(reason))) {
+            refused += count;
+            continue;
+        }
         total += count;
         parts.append(Fill(LoadString(IDS_PROTECTED_REASON_COUNT), count,
                           LoadString(ProtectionReasonTextId(ProtectionReason(reason)))));
     }
-    QString text;
+    QStringList sentences;
     if (total > 0)
-        text = Fill(LoadString(bLocked ? IDS_PROTECTED_LOCKED : IDS_PROTECTED_LEFT_OUT), total,
-                    parts.join(QStringLiteral(", ")));
-    if (unreadableProcesses > 0) {
-        if (!text.isEmpty())
-            text += QStringLiteral("; ");
-        text += Fill(LoadString(IDS_PROTECTED_UNREADABLE), unreadableProcesses);
-    }
-    return text;
+        sentences.append(Fill(LoadString(bLocked ? IDS_PROTECTED_LOCKED : IDS_PROTECTED_LEFT_OUT), total,
+                              parts.join(QStringLiteral(", "))));
+    if (refused > 0)
+        sentences.append(Fill(LoadString(IDS_NOT_REMOVABLE_LEFT_OUT), refused));
+    if (counts[kLeftUnchecked] > 0)
+        sentences.append(Fill(Fill(LoadString(IDS_LIVE_LEFT_UNCHECKED), counts[kLeftUnchecked]),
+                              CLiveWorkItems::kLiveWorkHours));
+    if (unreadableProcesses > 0)
+        sentences.append(unreadableProcesses == 1 ? LoadString(IDS_PROTECTED_UNREADABLE_ONE)
+                                                  : Fill(LoadString(IDS_PROTECTED_UNREADABLE), unreadableProcesses));
+    return sentences.join(QStringLiteral("; "));
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/CBackupFolders.h"
+#include "core/CDesktopSessionCaches.h"
 #include "core/CHeldOpenFiles.h"
 #include "core/COpenFileSource.h"
 #include "core/CPackageFileSource.h"
 #include "core/CPathHashSet.h"
 #include "core/CProtectedTrees.h"
+#include "core/CRemovability.h"
 #include "core/ProtectionReason.h"
 
 #include <QByteArray>
@@ -20,9 +23,10 @@
 struct WalkRecord;
 
 // Decides, for each file a scan is about to offer, whether it must never be
-// offered: a file the package manager owns, a file a running process holds,
-// a file below a protected folder. Widget-free, so every front end applies
-// the same rules.
+// offered: a file the package manager owns, a file a running process holds
+// or that lies below a locked folder, a file below a protected folder, a
+// backup, a cache a running desktop session needs, and a file the user may
+// not remove. Widget-free, so every front end applies the same rules.
 //
 // A caller builds one per scan of a drive:
 //
@@ -37,7 +41,10 @@ struct WalkRecord;
 class CProtection
 {
 public:
-    using Counts = std::array<std::int64_t, kProtectionReasonCount>; // by ProtectionReason
+    // By ProtectionReason, and in the last slot the files listed unchecked
+    // because they are live work.
+    using Counts = std::array<std::int64_t, kProtectionReasonCount + 1>;
+    static constexpr std::size_t kLeftUnchecked = kProtectionReasonCount;
 
     // `driveRoot`: the root the walk starts from, as the walk names it.
     // `packages` name paths from the drive's own "/"; either source may be null.
@@ -48,13 +55,26 @@ public:
     CProtection &operator=(const CProtection &) = delete;
 
     // This machine's rules for the drive at `driveRoot`: the Debian package
-    // database the drive holds (driveRoot/var/lib/dpkg, read only when it
-    // is there), the processes of /proc, the default folder table with the
-    // current user's home.
+    // database of the system whose "/" the drive is (read through dpkg's
+    // query programs; none when the drive holds no system), the processes
+    // of /proc and its lock table, the default folder table with the current
+    // user's home, the backup tools' settings of the drive and of this
+    // system, the current user's rights.
     static std::unique_ptr<CProtection> ForDrive(const QByteArray &driveRoot);
 
-    // Reads the package lists and the open files. Later calls do nothing:
-    // what a scan protects is decided by what held at its start.
+    // Who may remove files: without credentials (the constructor's default)
+    // nothing is refused for want of rights, only immutable files.
+    void SetUser(const CUserCredentials &user) { m_removability = CRemovability(user); }
+    // The rules beyond installed software and open files: locks, backups,
+    // desktop sessions, removability. On by default; off only to measure
+    // what they cost.
+    void SetLinuxRules(bool bOn) { m_bLinuxRules = bOn; }
+    // Where the system's own settings are read (its rsnapshot settings).
+    void SetSystemEtc(const QByteArray &etc) { m_strSystemEtc = etc; }
+
+    // Reads the package lists, the open files and locks and the backup
+    // settings. Later calls do nothing: what a scan protects is decided by
+    // what held at its start.
     void Load();
     bool IsLoaded() const { return m_bLoaded; }
     // Starts Load() on a thread of its own and returns at once, so that the
@@ -90,18 +110,30 @@ public:
 
     // One line for the user: how many files were held back and why, with
     // `bLocked` for a list that shows them locked rather than leaving them
-    // out. Empty when nothing was protected.
+    // out (a list that leaves them out counts the files the user may not
+    // remove apart), and how many were left unchecked as live work. Empty
+    // when nothing was held back.
     static QString SummaryText(const Counts &counts, bool bLocked, int unreadableProcesses);
 
 private:
+    ProtectionReason FindReason(const WalkRecord &record);
     void ReadSources();
     void WaitForLoad() const;
     bool IsOwned(const WalkRecord &record);
-    bool IsInProtectedFolder(const QByteArray &folder);
+    bool IsLocked(const WalkRecord &record) const;
+    // The reason every file directly in the record's folder shares, or None.
+    ProtectionReason FolderReason(const WalkRecord &record);
+    bool IsInProtectedFolder(const QByteArray &folder) const;
+    bool IsBelowLockedFolder(const WalkRecord &record) const;
 
     QByteArray m_strRoot;     // as the walk names it, no trailing slash except "/"
     QByteArray m_strRealRoot; // the same folder's real path from "/"
     CProtectedTrees m_trees;
+    CBackupFolders m_backups;
+    CDesktopSessionCaches m_desktop;
+    CRemovability m_removability;
+    QByteArray m_strSystemEtc = QByteArrayLiteral("/etc");
+    bool m_bLinuxRules = true;
     std::unique_ptr<CPackageFileSource> m_pPackages;
     std::unique_ptr<COpenFileSource> m_pOpenFiles;
 
@@ -120,6 +152,6 @@ private:
     // one folder one after another.
     std::string m_memoFolder;
     bool m_bMemoValid = false;
-    bool m_bMemoProtected = false;
+    ProtectionReason m_memoReason = ProtectionReason::None;
     std::string m_scratch;
 };

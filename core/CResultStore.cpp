@@ -1,8 +1,6 @@
 #include "core/CResultStore.h"
 
 #include "core/MatchReason.h"
-#include "res/ResourceIds.h"
-#include "res/StringTable.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -10,9 +8,21 @@
 int CResultStore::AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen)
 {
     const int index = AddResult(record, bHeldOpen);
-    m_entries.back().reason = m_reasons.Intern(why);
-    NoteRuleFolder(m_arrPaths.GetFolderIndex(index), why.folderLevel);
+    SetReason(index, why);
     return index;
+}
+
+int CResultStore::AddUncheckedResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen)
+{
+    const int index = Append(record, kListed, bHeldOpen);
+    SetReason(index, why);
+    return index;
+}
+
+void CResultStore::SetReason(int index, const MatchReason &why)
+{
+    At(index).reason = m_reasons.Intern(why);
+    NoteRuleFolder(m_arrPaths.GetFolderIndex(index), why.folderLevel);
 }
 
 int CResultStore::AddResult(const WalkRecord &record, bool bHeldOpen)
@@ -30,8 +40,7 @@ int CResultStore::AddLockedResult(const WalkRecord &record, ProtectionReason rea
     const int index = Append(record, kListed | kLocked, bHeldOpen || reason == ProtectionReason::InUse);
     Entry &e = m_entries.back();
     e.kind = std::uint8_t((e.kind & 0x0F) | (std::uint8_t(reason) << kLockShift));
-    e.reason = m_reasons.Intern(
-        LoadString(IDS_WHY_PROTECTED).replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(reason))));
+    e.reason = m_reasons.Intern(LockedReasonText(reason));
     return index;
 }
 
@@ -132,7 +141,7 @@ int CResultStore::Append(const WalkRecord &record, std::uint8_t flags, bool bHel
     // Links are told apart by the inode the walk saw, whatever the identity
     // holds; a symbolic link is a file of its own, whatever it points to.
     m_forecast.AddFile(record.device, record.inode, record.allocatedBytes, record.linkCount, bHeldOpen,
-                       (flags & kChecked) != 0);
+                       (flags & kChecked) != 0, &record.sharedExtents);
     return index;
 }
 

@@ -25,6 +25,9 @@ public:
     // frees nothing for now.
     int AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen = false);
     int AddResult(const WalkRecord &record, bool bHeldOpen = false);
+    // Adds a found file listed but unchecked (live work): out of the totals
+    // until the user checks it.
+    int AddUncheckedResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen = false);
     // Adds a found file that must never be acted on: listed, unchecked, and
     // it can never become checked. Its reason is its protection; a file
     // locked as in use is held open.
@@ -94,6 +97,8 @@ public:
     // What deleting the checked files would really free (see CFreeForecast),
     // kept in step with every check like the totals above.
     std::int64_t GetForecastBytes() const { return m_forecast.GetForecast(); }
+    // At most, with data other files or snapshots may share.
+    std::int64_t GetUpToBytes() const { return m_forecast.GetUpTo(); }
     const CFreeForecast &GetForecast() const { return m_forecast; }
 
     // Bytes the store holds for its files (paths and forecast included).
@@ -101,6 +106,7 @@ public:
 
 private:
     void NoteRuleFolder(int folder, int depth);
+    void SetReason(int index, const MatchReason &why);
     // Everything about one file but its path and its forecast, each fact
     // once: the shown times are the identity's nanoseconds in seconds, the
     // shown size is the identity's size, the device is a number into a

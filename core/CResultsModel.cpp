@@ -2,12 +2,12 @@
 
 #include "core/CResultsSorter.h"
 #include "core/ItemRoles.h"
+#include "core/NameText.h"
 #include "core/SizeText.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QLocale>
 #include <algorithm>
 
@@ -40,6 +40,11 @@ int CResultsModel::AddResult(const WalkRecord &record, const MatchReason &why, b
 int CResultsModel::AddResult(const WalkRecord &record, bool bHeldOpen)
 {
     return m_store.AddResult(record, bHeldOpen);
+}
+
+int CResultsModel::AddUncheckedResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen)
+{
+    return m_store.AddUncheckedResult(record, why, bHeldOpen);
 }
 
 int CResultsModel::AddLockedResult(const WalkRecord &record, ProtectionReason reason, bool bHeldOpen)
@@ -340,10 +345,13 @@ QString CResultsModel::DateText(std::int64_t seconds) const
 QString CResultsModel::DisplayText(int item, int column) const
 {
     switch (column) {
+    // A line break or another control character in a name would cut the
+    // row's text or pass for something else: shown as an escape, the name
+    // itself in the tooltip.
     case kColumnFile:
-        return QFile::decodeName(m_store.GetPaths().GetName(item));
+        return VisibleName(m_store.GetPaths().GetName(item));
     case kColumnLocation:
-        return QFile::decodeName(m_store.GetPaths().GetFolder(item));
+        return VisibleName(m_store.GetPaths().GetFolder(item));
     case kColumnSize:
         return FormatSize(m_store.GetSize(item));
     case kColumnCreated:
@@ -357,6 +365,24 @@ QString CResultsModel::DisplayText(int item, int column) const
     default:
         return QString();
     }
+}
+
+QVariant CResultsModel::ToolTipText(int item, int column) const
+{
+    QStringList lines;
+    if (column == kColumnFile || column == kColumnLocation) {
+        const QByteArray raw =
+            column == kColumnFile ? m_store.GetPaths().GetName(item) : m_store.GetPaths().GetFolder(item);
+        const QString shown = DisplayName(raw);
+        if (shown != VisibleName(raw))
+            lines << shown;
+    }
+    if (m_store.IsLocked(item))
+        lines << LoadString(IDS_PROTECTED_TOOLTIP)
+                     .replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(m_store.GetLockReason(item))));
+    else if (const std::int64_t shared = m_store.GetForecast().GetSharedBytes(item); shared > 0)
+        lines << FormatString(IDS_WHY_SHARED, {FormatSize(shared)});
+    return lines.isEmpty() ? QVariant() : QVariant(lines.join(QLatin1Char('\n')));
 }
 
 QVariant CResultsModel::data(const QModelIndex &index, int role) const
@@ -376,10 +402,7 @@ QVariant CResultsModel::data(const QModelIndex &index, int role) const
     case Qt::UserRole:
         return item;
     case Qt::ToolTipRole:
-        if (!m_store.IsLocked(item))
-            return QVariant();
-        return LoadString(IDS_PROTECTED_TOOLTIP)
-            .replace(QLatin1String("%s"), LoadString(ProtectionReasonTextId(m_store.GetLockReason(item))));
+        return ToolTipText(item, index.column());
     case kCheckLockedRole:
         return index.column() == kColumnFile && m_store.IsLocked(item);
     case Qt::TextAlignmentRole:

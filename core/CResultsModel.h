@@ -35,6 +35,8 @@ public:
     // `bHeldOpen`: a running process holds the file (see CResultStore).
     int AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen = false);
     int AddResult(const WalkRecord &record, bool bHeldOpen = false);
+    // Adds a found file as an unchecked row the user may check.
+    int AddUncheckedResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen = false);
     // Adds a protected file as a locked row: unchecked, and it stays so.
     int AddLockedResult(const WalkRecord &record, ProtectionReason reason, bool bHeldOpen = false);
     void FlushPendingRows();
@@ -108,6 +110,9 @@ signals:
 
 private:
     QString DisplayText(int item, int column) const;
+    // The raw name where the shown one has escapes, and why a locked file
+    // cannot be checked; null when there is nothing to add.
+    QVariant ToolTipText(int item, int column) const;
 
     CResultStore m_store;
     std::vector<int> m_rows; // row position -> file index

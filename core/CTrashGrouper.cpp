@@ -90,23 +90,18 @@ qsizetype CTrashGrouper::TrashFolderLength(const QByteArray &folder) const
     return -1;
 }
 
-void CTrashGrouper::AddResult(const WalkRecord &record, const MatchReason &why)
+void CTrashGrouper::AddMatch(const ScanMatch &match)
 {
-    const qsizetype length = TrashFolderLength(record.folder);
-    if (length < 0) {
+    const qsizetype length = TrashFolderLength(match.record.folder);
+    if (length < 0)
         Flush();
-        m_next.AddResult(record, why);
+    // A protected or unchecked file is never part of a row it cannot leave
+    // with.
+    if (length < 0 || match.protection != ProtectionReason::None || match.unchecked) {
+        m_next.AddMatch(match);
         return;
     }
-    Hold(record, why, length);
-}
-
-void CTrashGrouper::AddProtectedResult(const WalkRecord &record, ProtectionReason reason)
-{
-    // A protected file is never part of a row it cannot leave with.
-    if (TrashFolderLength(record.folder) < 0)
-        Flush();
-    m_next.AddProtectedResult(record, reason);
+    Hold(match, length);
 }
 
 void CTrashGrouper::RefreshWhileBusy(bool bShowRows)
@@ -114,8 +109,10 @@ void CTrashGrouper::RefreshWhileBusy(bool bShowRows)
     m_next.RefreshWhileBusy(bShowRows);
 }
 
-void CTrashGrouper::Hold(const WalkRecord &record, const MatchReason &why, qsizetype trashLength)
+void CTrashGrouper::Hold(const ScanMatch &match, qsizetype trashLength)
 {
+    const WalkRecord &record = match.record;
+    const MatchReason &why = match.why;
     const QByteArray trash = record.folder.left(trashLength);
     if (trash != m_trash) {
         Flush();
@@ -135,7 +132,7 @@ void CTrashGrouper::Hold(const WalkRecord &record, const MatchReason &why, qsize
         return;
     }
     if (rest != "/files" && !rest.startsWith("/files/")) {
-        m_next.AddResult(record, why); // not an entry (expunged leftovers and the like)
+        m_next.AddMatch(match); // not an entry (expunged leftovers and the like)
         return;
     }
     QByteArray name = record.name;
@@ -154,6 +151,7 @@ void CTrashGrouper::Hold(const WalkRecord &record, const MatchReason &why, qsize
         it->why.folderLevel = -1; // the entry goes whole, by its own step
     }
     it->isFolder = !relative.isEmpty();
+    it->heldOpen = it->heldOpen || match.heldOpen;
     if (it->isFolder)
         copy.name = relative; // kept below the entry, for the item's members
     it->files.push_back(std::move(copy));
@@ -179,13 +177,14 @@ void CTrashGrouper::Flush()
             item.infoIdentity = info->identity;
             if (parsed.IsValid()) {
                 item.originalName = parsed.GetOriginalName();
+                item.originalPath = parsed.GetOriginalPath();
                 why.text = TrashReason(parsed);
                 why.group = LoadString(IDS_WHY_TRASH).section(QLatin1Char(':'), 0, 0);
             }
             m_infos.remove(name);
         }
         if (!entry.isFolder) {
-            HandOn(entry.files.front(), why, item.hasInfo ? &item : nullptr);
+            HandOn(entry.files.front(), why, entry.heldOpen, item.hasInfo ? &item : nullptr);
             continue;
         }
         // A trashed folder: one row for all of its files.
@@ -205,7 +204,7 @@ void CTrashGrouper::Flush()
             row.creationTime = std::min(row.creationTime, file.creationTime);
             item.members.push_back(CTrashItem::Member{file.name, file.identity});
         }
-        HandOn(row, why, &item);
+        HandOn(row, why, entry.heldOpen, &item);
     }
     // Information whose entry is gone: it describes nothing any more.
     MatchReason orphan;
@@ -213,7 +212,7 @@ void CTrashGrouper::Flush()
     orphan.group = orphan.text;
     for (const QByteArray &name : m_infoOrder)
         if (m_infos.contains(name))
-            m_next.AddResult(m_infos.value(name), orphan);
+            m_next.AddMatch({m_infos.value(name), orphan});
     m_trash.clear();
     m_order.clear();
     m_entries.clear();
@@ -221,10 +220,12 @@ void CTrashGrouper::Flush()
     m_infoOrder.clear();
 }
 
-void CTrashGrouper::HandOn(const WalkRecord &row, const MatchReason &why, CTrashItem *item)
+void CTrashGrouper::HandOn(const WalkRecord &row, const MatchReason &why, bool heldOpen, CTrashItem *item)
 {
     const int before = m_store.GetCount();
-    m_next.AddResult(row, why);
+    ScanMatch match{row, why};
+    match.heldOpen = heldOpen;
+    m_next.AddMatch(match);
     if (item && m_store.GetCount() == before + 1)
         m_items.Add(before, std::move(*item));
 }

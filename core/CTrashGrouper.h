@@ -34,8 +34,7 @@ public:
     CTrashGrouper(CMatchSink &next, const CResultStore &store, CTrashItems &trash, const QByteArray &driveRoot,
                   const QByteArray &homeTrash, InfoReader readInfo = {});
 
-    void AddResult(const WalkRecord &record, const MatchReason &why) override;
-    void AddProtectedResult(const WalkRecord &record, ProtectionReason reason) override;
+    void AddMatch(const ScanMatch &match) override;
     void RefreshWhileBusy(bool bShowRows) override;
     // Hands on what is held of the last trash; the scan calls it when it ends.
     void Flush();
@@ -51,11 +50,12 @@ private:
     {
         std::vector<WalkRecord> files; // the entry itself, or a folder's files
         bool isFolder = false;
+        bool heldOpen = false; // a running process holds one of its files
         MatchReason why;
     };
 
-    void Hold(const WalkRecord &record, const MatchReason &why, qsizetype trashLength);
-    void HandOn(const WalkRecord &row, const MatchReason &why, CTrashItem *item);
+    void Hold(const ScanMatch &match, qsizetype trashLength);
+    void HandOn(const WalkRecord &row, const MatchReason &why, bool heldOpen, CTrashItem *item);
 
     CMatchSink &m_next;
     const CResultStore &m_store;

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <utility>
 #include <vector>
 
 // A freedesktop trash entry listed as one row: `files/NAME` (a file, or a
@@ -20,6 +21,7 @@ struct CTrashItem
     QByteArray trashFolder;  // the trash itself (holds files/ and info/)
     QByteArray name;         // the entry's name in files/
     QByteArray originalName; // the name it had before it was trashed; empty if unknown
+    QByteArray originalPath; // where it was before it was trashed; empty if unknown
     bool isFolder = false;
     std::vector<Member> members; // a folder's files as the walk listed them
     bool hasInfo = false;
@@ -37,6 +39,8 @@ public:
     void Add(int index, CTrashItem item);
     // The entry listed at `index`, or null for an ordinary file.
     const CTrashItem *Find(int index) const;
+    // The same, to be brought up to date (an entry moved back into its trash).
+    CTrashItem *Find(int index) { return const_cast<CTrashItem *>(std::as_const(*this).Find(index)); }
     void Clear();
     bool IsEmpty() const { return m_items.empty(); }
 

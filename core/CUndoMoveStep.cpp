@@ -4,6 +4,8 @@
 #include "core/CMoveStep.h"
 #include "core/CResultsModel.h"
 #include "core/CStoreFolderChain.h"
+#include "core/CTrashFolderMover.h"
+#include "platform/CTrashFiles.h"
 
 #include <QHash>
 
@@ -74,18 +76,62 @@ FileOpResult CUndoMoveStep::Run(int index)
     const QByteArray below = CMoveStep::FolderBelowRoot(root, folder);
     if (below.isEmpty() && CStoreFolderChain::WithoutTrailingSlashes(folder) != root)
         return FileOpResult::Make(FileOpCode::Failed, EXDEV);
-    const int toFd = m_source.Reach(CFolderMaker::SplitLevels(below), true, result);
     const QByteArray name = store.GetPaths().GetName(index);
-    FileIdentity back;
-    if (toFd >= 0)
-        result = m_mover.Move(fromFd, entry->arrivedName.isEmpty() ? name : entry->arrivedName, entry->arrived, toFd,
-                              name, &back);
-    if (!result.ok()) {
-        m_source.RemoveMade();
-        return result;
+    const QByteArray movedName = entry->arrivedName.isEmpty() ? name : entry->arrivedName;
+    CTrashItem *trash = m_model.GetTrash().Find(index);
+    const CMoveRecord::TrashEntry *taken = m_pRecord->FindTrash(index);
+    FileIdentity back = store.GetIdentity(index);
+    m_mover.SetCopyProgress(GetByteProgress());
+    if (trash && trash->isFolder) {
+        if (!taken)
+            return FileOpResult::Make(FileOpCode::Failed, EINVAL);
+        result = ReturnTrashFolder(*trash, *taken, CFolderMaker::SplitLevels(MovedFolder(index)) << movedName,
+                                   CFolderMaker::SplitLevels(below) << name);
+    } else {
+        const int toFd = m_source.Reach(CFolderMaker::SplitLevels(below), true, result);
+        if (toFd >= 0)
+            result = m_mover.Move(fromFd, movedName, entry->arrived, toFd, name, &back);
+        if (!result.ok())
+            m_source.RemoveMade();
     }
+    if (!result.ok())
+        return result;
+    if (trash && taken)
+        ReturnTrashInfo(*trash, *taken, root);
     m_returned.push_back({index, back});
     return result;
+}
+
+FileOpResult CUndoMoveStep::ReturnTrashFolder(CTrashItem &trash, const CMoveRecord::TrashEntry &taken,
+                                              const QList<QByteArray> &fromLevels, const QList<QByteArray> &toLevels)
+{
+    if (taken.members.size() != trash.members.size())
+        return FileOpResult::Make(FileOpCode::Failed, EINVAL);
+    std::vector<CTrashItem::Member> moved = trash.members;
+    for (std::size_t i = 0; i < moved.size(); ++i)
+        moved[i].identity = taken.members[i];
+    std::vector<FileIdentity> back;
+    std::vector<CFolderMaker::MadeFolder> made;
+    const FileOpResult result =
+        CTrashFolderMover::Move(m_mover, moved, {m_destination, fromLevels}, {m_source, toLevels}, back, made);
+    if (result.ok())
+        for (std::size_t i = 0; i < back.size(); ++i)
+            trash.members[i].identity = back[i]; // what a later Delete checks
+    return result;
+}
+
+void CUndoMoveStep::ReturnTrashInfo(CTrashItem &trash, const CMoveRecord::TrashEntry &taken, const QByteArray &root)
+{
+    if (!taken.hadInfo)
+        return;
+    // Without it the entry would be back in files/ but hidden from every
+    // file manager; a name taken meanwhile is never replaced.
+    FileOpResult result;
+    const int infoFd =
+        m_source.Reach(CFolderMaker::SplitLevels(CMoveStep::FolderBelowRoot(root, trash.InfoFolder())), true, result);
+    FileIdentity written;
+    trash.hasInfo = infoFd >= 0 && CTrashFiles::CreateAt(infoFd, trash.InfoName(), taken.info, &written).ok();
+    trash.infoIdentity = written;
 }
 
 void CUndoMoveStep::Finish()

@@ -9,6 +9,7 @@
 #include <vector>
 
 class CResultsModel;
+struct CTrashItem;
 
 // Puts the files of the last Move back where they were listed, through the
 // same mover as the Move (so a copy across file systems keeps holes, links,
@@ -18,7 +19,8 @@ class CResultsModel;
 // since is made again, level by level from the drive root, and taken away
 // again if the file then cannot go back. The rows of the files put back
 // return to the list, checked, where they were; the folders the Move made
-// at the destination go when they are left empty.
+// at the destination go when they are left empty. A trash entry goes back
+// under its trash name with its .trashinfo, a trashed folder whole.
 class CUndoMoveStep : public CActionStep
 {
 public:
@@ -38,6 +40,11 @@ public:
 private:
     // The file's folder below the chosen one, empty for the chosen folder.
     QByteArray MovedFolder(int index) const;
+    // A trashed folder's files back into their trash, as one item.
+    FileOpResult ReturnTrashFolder(CTrashItem &trash, const CMoveRecord::TrashEntry &taken,
+                                   const QList<QByteArray> &fromLevels, const QList<QByteArray> &toLevels);
+    // The .trashinfo the Move removed, written again beside the entry.
+    void ReturnTrashInfo(CTrashItem &trash, const CMoveRecord::TrashEntry &taken, const QByteArray &root);
 
     CResultsModel &m_model;
     std::unique_ptr<CMoveRecord> m_pRecord;

@@ -20,6 +20,10 @@ QString DescribeFileOp(const FileOpResult &result)
         return LoadString(IDS_REASON_CHANGED);
     case FileOpCode::LeftAside:
         return LoadString(IDS_REASON_LEFT_ASIDE);
+    case FileOpCode::Protected:
+        return LoadString(IDS_REASON_PROTECTED);
+    case FileOpCode::AlreadyThere:
+        return LoadString(IDS_REASON_ALREADY_THERE);
     case FileOpCode::Failed:
         break;
     }

@@ -6,10 +6,9 @@ namespace {
 
 const char kHex[] = "0123456789abcdef";
 
-// Length of the valid UTF-8 sequence at `p` (at most `left` bytes), 0 when
-// the bytes there are not one: overlong forms, surrogates and code points
-// above U+10FFFF are refused as a strict decoder refuses them.
-int ValidSequenceLength(const std::uint8_t *p, qsizetype left, std::uint32_t &codePoint)
+} // namespace
+
+int Utf8SequenceLength(const unsigned char *p, qsizetype left, std::uint32_t &codePoint)
 {
     const std::uint8_t b0 = p[0];
     int length;
@@ -40,6 +39,8 @@ int ValidSequenceLength(const std::uint8_t *p, qsizetype left, std::uint32_t &co
         return 0;
     return length;
 }
+
+namespace {
 
 void AppendHex(std::uint8_t byte, QByteArray &out)
 {
@@ -88,7 +89,7 @@ void AppendEscapedPath(const char *raw, qsizetype size, QByteArray &out)
             continue;
         }
         std::uint32_t codePoint = 0;
-        const int length = ValidSequenceLength(bytes + i, size - i, codePoint);
+        const int length = Utf8SequenceLength(bytes + i, size - i, codePoint);
         if (length == 0 || (codePoint >= 0x80 && codePoint <= 0x9F)) {
             // Not UTF-8, or a C1 control a terminal might obey: byte by byte.
             const int count = length == 0 ? 1 : length;
@@ -100,6 +101,55 @@ void AppendEscapedPath(const char *raw, qsizetype size, QByteArray &out)
         out.append(raw + i, length);
         i += length;
     }
+}
+
+void AppendJsonString(const char *raw, qsizetype size, QByteArray &out)
+{
+    const auto *bytes = reinterpret_cast<const std::uint8_t *>(raw);
+    const auto appendUnicodeEscape = [&out](std::uint32_t value) {
+        const char escape[6] = {'\\', 'u', kHex[(value >> 12) & 0x0F], kHex[(value >> 8) & 0x0F],
+                                kHex[(value >> 4) & 0x0F], kHex[value & 0x0F]};
+        out.append(escape, 6);
+    };
+    out += '"';
+    qsizetype i = 0;
+    while (i < size) {
+        qsizetype run = i;
+        while (run < size && bytes[run] >= 0x20 && bytes[run] < 0x7F && bytes[run] != '\\' && bytes[run] != '"')
+            ++run;
+        if (run > i) {
+            out.append(raw + i, run - i);
+            i = run;
+            continue;
+        }
+        const std::uint8_t b = bytes[i];
+        switch (b) {
+        case '\\': out.append("\\\\", 2); ++i; continue;
+        case '"': out.append("\\\"", 2); ++i; continue;
+        case '\t': out.append("\\t", 2); ++i; continue;
+        case '\n': out.append("\\n", 2); ++i; continue;
+        case '\r': out.append("\\r", 2); ++i; continue;
+        default: break;
+        }
+        if (b < 0x80) {
+            appendUnicodeEscape(b);
+            ++i;
+            continue;
+        }
+        std::uint32_t codePoint = 0;
+        const int length = Utf8SequenceLength(bytes + i, size - i, codePoint);
+        if (length == 0) {
+            appendUnicodeEscape(0xDC00 | b);
+            ++i;
+        } else if (codePoint <= 0x9F) {
+            appendUnicodeEscape(codePoint);
+            i += length;
+        } else {
+            out.append(raw + i, length);
+            i += length;
+        }
+    }
+    out += '"';
 }
 
 QByteArray EscapePath(const QByteArray &raw)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <cstdint>
 
 // Writes raw path bytes as one line of text that can be read back exactly:
 // a backslash becomes "\\", tab, newline and carriage return "\t", "\n" and
@@ -13,7 +14,21 @@ QByteArray EscapePath(const QByteArray &raw);
 // `out` has room).
 void AppendEscapedPath(const char *raw, qsizetype size, QByteArray &out);
 
+// Length of the valid UTF-8 sequence at `p` (at most `left` bytes, at
+// least one), 0 when the bytes there are not one; `codePoint` receives the
+// character. Overlong forms, surrogates and code points above U+10FFFF are
+// refused as a strict decoder refuses them. ASCII is not handled here.
+int Utf8SequenceLength(const unsigned char *p, qsizetype left, std::uint32_t &codePoint);
+
 // The reverse of EscapePath. False (and `raw` unspecified) when `text` holds
 // a backslash that does not start one of the escapes above, or a control
 // character that should have been escaped.
 bool UnescapePath(const QByteArray &text, QByteArray &raw);
+
+// Appends `raw` as a JSON string, quotes included. Valid UTF-8 is kept as
+// it is (quote, backslash and control characters escaped, C1 controls as
+// \u0080...); each byte that is not part of valid UTF-8 becomes the lone
+// surrogate \udcHH (HH its value, 80 to ff), the form Python's
+// "surrogateescape" reads back to the very byte (os.fsencode). No valid
+// UTF-8 text holds a surrogate, so the form is never ambiguous.
+void AppendJsonString(const char *raw, qsizetype size, QByteArray &out);

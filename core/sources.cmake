@@ -1,5 +1,19 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  core/CSharedExtentGroups.cpp
+  core/CSharedExtentGroups.h
+  core/FreesText.cpp
+  core/FreesText.h
+  core/CDeletedOpenSpace.cpp
+  core/CDeletedOpenSpace.h
+  core/CBackupFolders.cpp
+  core/CBackupFolders.h
+  core/CDesktopSessionCaches.cpp
+  core/CDesktopSessionCaches.h
+  core/CLiveWorkItems.cpp
+  core/CLiveWorkItems.h
+  core/CRemovability.cpp
+  core/CRemovability.h
   core/CBrowserCommand.cpp
   core/CBrowserCommand.h
   core/CEmptiedFolders.cpp
@@ -8,8 +22,12 @@ list(APPEND BV_CORE_SOURCES
   core/CBytePages.h
   core/CChunkedArray.h
   core/CFreeForecast.cpp
+  core/CRecordChain.cpp
+  core/CRecordChain.h
   core/CTrashEntryRemover.cpp
   core/CTrashEntryRemover.h
+  core/CTrashFolderMover.cpp
+  core/CTrashFolderMover.h
   core/CTrashInfo.cpp
   core/CTrashItems.cpp
   core/CTrashItems.h
@@ -23,6 +41,8 @@ list(APPEND BV_CORE_SOURCES
   core/CHelpFile.h
   core/CLinkOpener.cpp
   core/CLinkOpener.h
+  core/CActionRunner.cpp
+  core/CActionRunner.h
   core/CActionStep.h
   core/CCompressStep.cpp
   core/CCompressStep.h
@@ -55,6 +75,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultsModel.h
   core/CResultsSorter.cpp
   core/CResultsSorter.h
+  core/CScanSession.cpp
+  core/CScanSession.h
   core/CCsvListWriter.cpp
   core/CCsvListWriter.h
   core/CRadixOrder.cpp
@@ -68,6 +90,8 @@ list(APPEND BV_CORE_SOURCES
   core/FileOpReason.h
   core/PageSequence.cpp
   core/PageSequence.h
+  core/NameText.cpp
+  core/NameText.h
   core/PathEscape.cpp
   core/PathEscape.h
   core/ResultColumns.h

@@ -38,7 +38,7 @@ void CDrivePage::SetDriveSource(DriveSource source)
 
 QString CDrivePage::DriveEntryText(const FixedDrive &drive)
 {
-    return drive.displayPath + QStringLiteral(" ( ") + drive.label + QStringLiteral(" )");
+    return CFixedDrives::EntryText(drive);
 }
 
 void CDrivePage::OnInitDialog()

@@ -1,18 +1,22 @@
 #include "platform/CDesktopServices.h"
 
-#include <QDesktopServices>
+#include "platform/CDesktopOpener.h"
+
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 
 bool CDesktopServices::OpenUrl(const QUrl &url)
 {
-    return url.isValid() && QDesktopServices::openUrl(url);
+    // Asked ourselves, so that the opener's exit status is heard: the
+    // framework's own open reports success as soon as the opener starts.
+    return url.isValid() && CDesktopOpener().Open(url.toString(QUrl::FullyEncoded)).opened;
 }
 
 bool CDesktopServices::OpenDocument(const QString &path)
 {
-    return !path.isEmpty() && OpenUrl(QUrl::fromLocalFile(path));
+    return !path.isEmpty() && CDesktopOpener().Open(CDesktopOpener::FileUrl(QFile::encodeName(path))).opened;
 }
 
 QString CDesktopServices::DefaultApplication(const QString &mimeType)

@@ -10,7 +10,8 @@ class QUrl;
 class CDesktopServices
 {
 public:
-    // Hands `url` to the desktop's "open"; false when it refused.
+    // Hands `url` to the desktop's "open" (CDesktopOpener); false when it
+    // could not be opened.
     static bool OpenUrl(const QUrl &url);
     // A local file through the desktop's "open".
     static bool OpenDocument(const QString &path);

@@ -31,7 +31,7 @@ int ReaderDescriptorBudget()
     struct rlimit limit;
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return 256;
-    return int(std::clamp<rlim_t>(limit.rlim_cur / 4, 16, 256));
+    return int(std::clamp<rlim_t>(limit.rlim_cur / 4, 2, 256));
 }
 
 // Gone, or replaced by a file or a link, since it was listed: nothing was
@@ -124,7 +124,6 @@ bool CDirectoryWalker::ReadListing(int fd, Level &level)
             return true;
         if (read < 0)
             return false; // what was listed so far is still walked
-        const bool last = IsLastReply(read, m_bFillsListingBuffer);
         for (long pos = 0; pos < read;) {
             const auto *entry = reinterpret_cast<const LinuxDirent64 *>(m_readBuffer.data() + pos);
             pos += entry->d_reclen;
@@ -137,8 +136,6 @@ bool CDirectoryWalker::ReadListing(int fd, Level &level)
             listing.push_back(char(type));
             listing.insert(listing.end(), entry->d_name, entry->d_name + length + 1);
         }
-        if (last)
-            return true;
     }
 }
 
@@ -166,11 +163,10 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
     m_rootDevice = makedev(st.stx_dev_major, st.stx_dev_minor);
     m_bHaveMountId = (st.stx_mask & STATX_MNT_ID) != 0;
     m_rootMountId = m_bHaveMountId ? st.stx_mnt_id : 0;
-    // Only folders of the root's mount are read, so its file system decides for all.
-    m_bFillsListingBuffer = FillsListingBuffer(rootFd);
     LoadMountPoints(rootPath);
 
     m_record.folder = rootPath;
+    m_chain.SetOpenLimit(m_nOpenLimit > 0 ? m_nOpenLimit : CFolderChain::DefaultOpenLimit());
     m_chain.AdoptRoot(rootFd, m_rootDevice, st.stx_ino);
     const int readers = m_nReaders > 0 ? m_nReaders : CReaderCount::ForDrive(m_rootDevice, m_rootMountId);
     if (readers > 1) {
@@ -180,7 +176,10 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
         if (!ReadListing(rootFd, m_levels.back()))
             ++m_nSkippedFolders;
     }
-    m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), 0, rootPath.size()});
+    WalkFolder rootFolder = FolderFacts(st);
+    rootFolder.serial = g_nextFolderSerial.fetch_add(1);
+    rootFolder.nameLength = rootPath.size();
+    m_path.push_back(rootFolder);
     m_path.back().cacheTag = IsTaggedCache(m_levels.back());
     if (m_onFolder)
         m_onFolder(m_record.folder);
@@ -223,14 +222,19 @@ bool CDirectoryWalker::Step()
     if (fd < 0) {
         // The folder was closed to spare descriptors and is not there any
         // more as it was: the rest of it cannot be reached.
-        ++m_nSkippedFolders;
-        level.pos = level.listing.size();
+        AbandonFolder();
         return true;
     }
     // The listing may be stale by now: what counts is what statx finds.
     struct statx st;
-    if (::statx(fd, name, kStatFlags, kWantedFields, &st) != 0)
+    if (StatEntry(fd, name, st) != 0) {
+        // A file that cannot be looked at leaves its folder not read whole.
+        if (IsUnreadableEntry(errno) && !level.countedUnreadable) {
+            level.countedUnreadable = true;
+            ++m_nSkippedFolders;
+        }
         return true;
+    }
     if (!IsOnRootMount(st))
         return true;
     if (S_ISDIR(st.stx_mode))
@@ -250,7 +254,6 @@ void CDirectoryWalker::StartReadAhead(int readers)
     settings.rootDevice = m_rootDevice;
     settings.rootMountId = m_rootMountId;
     settings.haveMountId = m_bHaveMountId;
-    settings.fillsListingBuffer = m_bFillsListingBuffer;
     m_readAhead = std::make_unique<CFolderReadAhead>(std::move(settings));
     FileOpResult result;
     const int rootFd = m_chain.GetFd(0, result);
@@ -341,11 +344,29 @@ void CDirectoryWalker::EnterReadAhead(const char *name, std::size_t nameLength)
     ++m_nFoldersReadAhead;
     Level level;
     level.parentPathLength = parentLength;
-    if (child->readFailed)
+    if (child->readFailed) {
+        level.countedUnreadable = true;
         ++m_nSkippedFolders;
+    }
     m_chain.PushKnown(QByteArray(name, qsizetype(nameLength)), child->device, child->inode);
+    const WalkFolder facts = child->facts;
     level.node = std::move(child);
-    PushLevel(std::move(level), nameBegin, nameLength);
+    PushLevel(std::move(level), nameBegin, nameLength, facts);
+}
+
+void CDirectoryWalker::AbandonFolder()
+{
+    // The deepest folder was closed to spare descriptors and cannot be
+    // opened again as the folder it was (renamed away, removed, replaced):
+    // what is left of its listing cannot be reached, and it counts as a
+    // folder that could not be read. Its listing is the read-ahead's when
+    // it came read ahead, its own otherwise.
+    Level &level = m_levels.back();
+    level.pos = level.node ? level.node->listing.size() : level.listing.size();
+    if (!level.countedUnreadable) {
+        level.countedUnreadable = true;
+        ++m_nSkippedFolders;
+    }
 }
 
 void CDirectoryWalker::LeaveFolder()
@@ -371,14 +392,13 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
     FileOpResult reopened;
     const int parentFd = m_chain.GetLastFd(reopened);
     if (parentFd < 0) {
-        ++m_nSkippedFolders;
         path.truncate(parentLength);
-        m_levels.back().pos = m_levels.back().listing.size();
+        AbandonFolder();
         return;
     }
     const int flags = kFolderOpenFlags;
     int fd = ::openat(parentFd, name, flags);
-    if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
+    for (int tries = 0; fd < 0 && (errno == EMFILE || errno == ENFILE) && tries < 4; ++tries) {
         m_chain.MakeRoom();
         fd = ::openat(parentFd, name, flags);
     }
@@ -398,11 +418,13 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
     }
     Level level;
     level.parentPathLength = parentLength;
-    if (!ReadListing(fd, level))
+    if (!ReadListing(fd, level)) {
+        level.countedUnreadable = true;
         ++m_nSkippedFolders;
+    }
     m_chain.PushOpen(QByteArray(name, qsizetype(nameLength)), fd, makedev(st.stx_dev_major, st.stx_dev_minor),
                      st.stx_ino);
-    PushLevel(std::move(level), nameBegin, nameLength);
+    PushLevel(std::move(level), nameBegin, nameLength, FolderFacts(st));
 }
 
 bool CDirectoryWalker::AppendFolderName(const char *name, std::size_t nameLength, qsizetype &parentLength,
@@ -422,10 +444,13 @@ bool CDirectoryWalker::AppendFolderName(const char *name, std::size_t nameLength
     return true;
 }
 
-void CDirectoryWalker::PushLevel(Level &&level, qsizetype nameBegin, std::size_t nameLength)
+void CDirectoryWalker::PushLevel(Level &&level, qsizetype nameBegin, std::size_t nameLength, WalkFolder facts)
 {
     m_levels.push_back(std::move(level));
-    m_path.push_back(WalkFolder{g_nextFolderSerial.fetch_add(1), nameBegin, qsizetype(nameLength)});
+    facts.serial = g_nextFolderSerial.fetch_add(1);
+    facts.nameBegin = nameBegin;
+    facts.nameLength = qsizetype(nameLength);
+    m_path.push_back(facts);
     m_path.back().cacheTag = IsTaggedCache(m_levels.back());
     if (m_onFolder)
         m_onFolder(m_record.folder);
@@ -450,6 +475,7 @@ void CDirectoryWalker::ReportFile(const char *name, std::size_t nameLength, cons
     m_record.size = std::int64_t(st.stx_size);
     m_record.modifiedTime = st.stx_mtime.tv_sec;
     m_record.accessedTime = st.stx_atime.tv_sec;
+    m_record.changeTime = st.stx_ctime.tv_sec;
     if (st.stx_mask & STATX_BTIME)
         m_record.creationTime = st.stx_btime.tv_sec;
     else
@@ -459,6 +485,8 @@ void CDirectoryWalker::ReportFile(const char *name, std::size_t nameLength, cons
     m_record.identity = FileIdentity::FromStatx(st);
     m_record.allocatedBytes = std::int64_t(st.stx_blocks) * 512;
     m_record.linkCount = st.stx_nlink;
+    m_record.ownerId = st.stx_uid;
+    m_record.attributes = st.stx_attributes & st.stx_attributes_mask;
     m_record.chain = m_path.data();
     m_record.chainLength = int(m_path.size());
     m_onFile(m_record);

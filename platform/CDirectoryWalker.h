@@ -56,8 +56,9 @@ public:
     void SetFileHandler(FileHandler handler) { m_onFile = std::move(handler); }
     void SetFolderHandler(FolderHandler handler) { m_onFolder = std::move(handler); }
     void SetCancelCheck(CancelCheck check) { m_isCancelled = std::move(check); }
-    // Descriptors the walk may keep open at once (see CFolderChain).
-    void SetOpenLimit(int limit) { m_chain.SetOpenLimit(limit); }
+    // Descriptors the walk may keep open at once (see CFolderChain); by
+    // default a share of the process's limit.
+    void SetOpenLimit(int limit) { m_nOpenLimit = limit; }
     // Threads that read folders ahead of the walk: 1 reads every folder on
     // the walking thread itself; 0 (the default) lets CReaderCount choose
     // for the drive.
@@ -81,6 +82,7 @@ private:
         qsizetype parentPathLength = 0; // length of the folder path to restore on leaving
         CFolderReadAhead::NodePtr node; // set when read ahead: its listing replaces `listing`
         std::size_t nextChild = 0;      // the node's next subfolder
+        bool countedUnreadable = false; // already counted among the folders not read whole
         bool cacheTagListed = false;    // a CACHEDIR.TAG is among `listing`
     };
 
@@ -97,11 +99,14 @@ private:
     void EnterFolder(const char *name, std::size_t nameLength);
     void EnterReadAhead(const char *name, std::size_t nameLength);
     void LeaveFolder();
+    // Gives up the rest of the deepest folder, counted as not read whole.
+    void AbandonFolder();
     // Appends a subfolder's name to the folder path; false (the path left
     // as it was) when the subfolder is a mount point, not to be entered.
     bool AppendFolderName(const char *name, std::size_t nameLength, qsizetype &parentLength, qsizetype &nameBegin);
-    // Makes `level` the deepest folder, whose name ends the folder path.
-    void PushLevel(Level &&level, qsizetype nameBegin, std::size_t nameLength);
+    // Makes `level` the deepest folder, whose name ends the folder path;
+    // `facts` is what its statx said.
+    void PushLevel(Level &&level, qsizetype nameBegin, std::size_t nameLength, WalkFolder facts);
     void ReportFile(const char *name, std::size_t nameLength, const struct statx &st);
     bool IsOnRootMount(const struct statx &st) const;
     void CloseAll();
@@ -119,7 +124,6 @@ private:
     dev_t m_rootDevice = 0;
     std::uint64_t m_rootMountId = 0;
     bool m_bHaveMountId = false;
-    bool m_bFillsListingBuffer = false; // see DirectoryEntries::FillsListingBuffer
     // Mount points below the root, as paths relative to it ("/proc" for "/"),
     // so that a mounted folder is not even opened (a dead network mount
     // would hang the walk); the mount id of every opened folder is checked
@@ -129,6 +133,7 @@ private:
     int m_nRootLength = 0;
     std::int64_t m_nSkippedFolders = 0;
     int m_nReaders = 0;
+    int m_nOpenLimit = 0; // 0: a share of the process's limit
     int m_nReadersUsed = 1;
     std::int64_t m_nFoldersReadAhead = 0;
     std::unique_ptr<CFolderReadAhead> m_readAhead;

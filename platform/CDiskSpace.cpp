@@ -1,8 +1,12 @@
 #include "platform/CDiskSpace.h"
 
+#include "platform/CFileSystemInfo.h"
+
 #include <cerrno>
 #include <limits>
+#include <fcntl.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,4 +36,30 @@ DiskSpace CDiskSpace::Query(const QByteArray &path)
     space.freeBytes = Bytes(info.f_bavail, unit);
     space.unusedBytes = Bytes(info.f_bfree, unit);
     return space;
+}
+
+DiskSpace CDiskSpace::QuerySettled(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 || !CFileSystemInfo::QueryOpen(fd).canShareExtents) {
+        if (fd >= 0)
+            ::close(fd);
+        return Query(path);
+    }
+    // A flush commits btrfs's transaction; xfs frees removed files' blocks
+    // in background work a flush does not wait for. The figure is taken
+    // once two flushed readings a little apart agree (a second at most).
+    DiskSpace last;
+    for (int round = 0; round < 40; ++round) {
+        ::syncfs(fd);
+        const DiskSpace now = Query(path);
+        if (round > 0 && now.ok && last.ok && now.unusedBytes == last.unusedBytes && now.freeBytes == last.freeBytes) {
+            last = now;
+            break;
+        }
+        last = now;
+        ::usleep(25000);
+    }
+    ::close(fd);
+    return last;
 }

@@ -21,4 +21,9 @@ class CDiskSpace
 {
 public:
     static DiskSpace Query(const QByteArray &path);
+    // The same once the file system has settled what it owes: btrfs gives
+    // freed blocks back only when its transaction commits, xfs when its
+    // background inode work has run, so their figure is read after
+    // flushing them (syncfs) until it holds still; elsewhere as Query.
+    static DiskSpace QuerySettled(const QByteArray &path);
 };

@@ -1,28 +1,18 @@
 #include "platform/CDpkgReader.h"
 
-#include <QList>
+#include "platform/CCommandPipe.h"
 
-#include <cerrno>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-constexpr char kListSuffix[] = ".list";
-constexpr std::size_t kListSuffixLength = sizeof(kListSuffix) - 1;
+// Variables that would point the programs at another database than the
+// one below the root we name.
+const QList<QByteArray> kDpkgVariables = {QByteArrayLiteral("DPKG_ROOT"), QByteArrayLiteral("DPKG_ADMINDIR")};
 
-bool IsListName(const char *name)
-{
-    const std::size_t length = std::strlen(name);
-    return length > kListSuffixLength && std::memcmp(name + length - kListSuffixLength, kListSuffix, kListSuffixLength) == 0;
-}
-
-// A line as the lists write it: no trailing carriage return or slash, and
-// the root itself ("/.") named as "/".
-void TrimLine(const char *&begin, const char *&end)
+// A path as the file lists write it: no trailing carriage return, space or
+// slash, and the root itself ("/.") named as "/".
+void TrimPath(const char *&begin, const char *&end)
 {
     while (end > begin && (end[-1] == '\r' || end[-1] == ' '))
         --end;
@@ -32,118 +22,96 @@ void TrimLine(const char *&begin, const char *&end)
         --end;
 }
 
-} // namespace
-
-CDpkgReader::CDpkgReader(QByteArray databaseFolder) : m_strFolder(std::move(databaseFolder)) {}
-
-bool CDpkgReader::Exists() const
+QByteArray Trimmed(const QByteArray &path)
 {
-    const QByteArray info = m_strFolder + "/info";
-    const int fd = ::open(info.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
+    const char *begin = path.constData();
+    const char *end = begin + path.size();
+    TrimPath(begin, end);
+    return QByteArray(begin, end - begin);
 }
 
-bool CDpkgReader::ReadWhole(int dirFd, const char *name, QByteArray &content)
+} // namespace
+
+CDpkgReader::CDpkgReader(QByteArray systemRoot, DpkgPrograms programs)
+    : m_strRoot(std::move(systemRoot)), m_programs(std::move(programs))
 {
-    content.clear();
-    const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    // The size is a hint only: a list rewritten while we read is read to its end.
-    content.resize(qsizetype(st.st_size) + 1);
-    qsizetype used = 0;
-    for (;;) {
-        if (used == content.size())
-            content.resize(content.size() * 2 + 4096);
-        const ssize_t got = ::read(fd, content.data() + used, std::size_t(content.size() - used));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            ::close(fd);
-            content.clear();
-            return false;
-        }
-        if (got == 0)
-            break;
-        used += got;
-    }
-    ::close(fd);
-    content.resize(used);
-    m_nBytesRead += used;
-    return true;
+}
+
+QByteArray CDpkgReader::RootOption() const
+{
+    return "--root=" + (m_strRoot.isEmpty() ? QByteArrayLiteral("/") : m_strRoot);
 }
 
 int CDpkgReader::ReadFileLists(const PathHandler &handler)
 {
-    const QByteArray info = m_strFolder + "/info";
-    const int dirFd = ::open(info.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0)
-        return -1;
-    DIR *dir = ::fdopendir(::dup(dirFd));
-    if (!dir) {
-        ::close(dirFd);
+    // A package's name on a line of its own, then its paths, each indented
+    // by one space: the name lines count the packages.
+    int packages = 0;
+    CCommandPipe pipe(kDpkgVariables);
+    const bool ok = pipe.Run(m_programs.query, {RootOption(), "--show", "--showformat=${binary:Package}\\n${db-fsys:Files}"},
+                             [&](const char *line, std::size_t length) {
+                                 if (length == 0)
+                                     return;
+                                 if (line[0] != ' ') {
+                                     ++packages;
+                                     return;
+                                 }
+                                 const char *begin = line + 1;
+                                 const char *end = line + length;
+                                 TrimPath(begin, end);
+                                 if (end > begin && begin[0] == '/')
+                                     handler(begin, std::size_t(end - begin));
+                             });
+    m_nBytesRead += pipe.GetBytesRead();
+    if (!ok) {
+        m_strError = pipe.GetError();
         return -1;
     }
-    int lists = 0;
-    QByteArray content;
-    while (const dirent *entry = ::readdir(dir)) {
-        if (!IsListName(entry->d_name))
-            continue;
-        if (!ReadWhole(dirFd, entry->d_name, content)) {
-            ++m_nUnreadableLists;
-            continue;
-        }
-        ++lists;
-        const char *cursor = content.constData();
-        const char *end = cursor + content.size();
-        while (cursor < end) {
-            const char *newline = static_cast<const char *>(std::memchr(cursor, '\n', std::size_t(end - cursor)));
-            const char *lineEnd = newline ? newline : end;
-            const char *begin = cursor;
-            const char *stop = lineEnd;
-            TrimLine(begin, stop);
-            if (stop > begin && begin[0] == '/')
-                handler(begin, std::size_t(stop - begin));
-            cursor = lineEnd + 1;
+    return packages;
+}
+
+bool CDpkgReader::ParseDiversion(const QByteArray &line, const DiversionHandler &handler)
+{
+    // "local diversion of FROM to TO" or "diversion of FROM to TO by PACKAGE",
+    // as dpkg-divert writes them in the C locale. A package name holds no
+    // space, so the last " by " starts it.
+    static const QByteArray kLocal("local diversion of ");
+    static const QByteArray kPackage("diversion of ");
+    QByteArray paths;
+    if (line.startsWith(kLocal)) {
+        paths = line.mid(kLocal.size());
+    } else if (line.startsWith(kPackage)) {
+        const qsizetype by = line.lastIndexOf(" by ");
+        if (by < kPackage.size())
+            return false;
+        paths = line.mid(kPackage.size(), by - kPackage.size());
+    } else {
+        return false;
+    }
+    bool found = false;
+    for (qsizetype to = paths.indexOf(" to /"); to >= 0; to = paths.indexOf(" to /", to + 1)) {
+        const QByteArray from = Trimmed(paths.left(to));
+        const QByteArray divertedTo = Trimmed(paths.mid(to + 4));
+        if (from.startsWith('/') && divertedTo.startsWith('/')) {
+            handler(from, divertedTo);
+            found = true;
         }
     }
-    ::closedir(dir);
-    ::close(dirFd);
-    return lists;
+    return found;
 }
 
 int CDpkgReader::ReadDiversions(const DiversionHandler &handler)
 {
-    const int dirFd = ::open(m_strFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0)
-        return 0;
-    QByteArray content;
-    const bool ok = ReadWhole(dirFd, "diversions", content);
-    ::close(dirFd);
-    if (!ok)
-        return 0;
-    const QList<QByteArray> lines = content.split('\n');
     int count = 0;
-    // A trailing empty line is no diversion; an incomplete last group is ignored.
-    for (qsizetype i = 0; i + 2 < lines.size(); i += 3) {
-        QByteArray from = lines[i];
-        QByteArray to = lines[i + 1];
-        const char *fb = from.constData(), *fe = fb + from.size();
-        const char *tb = to.constData(), *te = tb + to.size();
-        TrimLine(fb, fe);
-        TrimLine(tb, te);
-        if (fe > fb && te > tb && fb[0] == '/' && tb[0] == '/') {
-            handler(QByteArray(fb, fe - fb), QByteArray(tb, te - tb));
+    CCommandPipe pipe(kDpkgVariables);
+    const bool ok = pipe.Run(m_programs.divert, {RootOption(), "--list"}, [&](const char *line, std::size_t length) {
+        if (ParseDiversion(QByteArray::fromRawData(line, qsizetype(length)), handler))
             ++count;
-        }
+    });
+    m_nBytesRead += pipe.GetBytesRead();
+    if (!ok) {
+        m_strError = pipe.GetError();
+        return -1;
     }
     return count;
 }

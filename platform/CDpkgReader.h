@@ -1,39 +1,58 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 
-// Reads the package manager's own record of what it installed: one list of
-// paths per package (info/*.list, one path from the system's "/" per line)
-// and the diversions (three lines each: the path a package's file was meant
-// for, the path it was put at instead, the package that diverted it).
-// Nothing is written and nothing is cached: the caller keeps what it needs.
+// Asks Debian's package manager what it installed on a system, through its
+// own query programs, run without a shell: dpkg-query for the files of every
+// installed package (one path from the system's "/" per file), dpkg-divert
+// for the diversions (the path a package's file was meant for, and the path
+// it was put at instead). Where dpkg keeps its database, and in what form,
+// is dpkg's own matter. Nothing is cached: the caller keeps what it needs.
+
+// The programs asked; tests name stand-ins that fail.
+struct DpkgPrograms
+{
+    QByteArray query = QByteArrayLiteral("dpkg-query");
+    QByteArray divert = QByteArrayLiteral("dpkg-divert");
+};
+
 class CDpkgReader
 {
 public:
     using PathHandler = std::function<void(const char *path, std::size_t length)>;
     using DiversionHandler = std::function<void(const QByteArray &from, const QByteArray &to)>;
 
-    // `databaseFolder`: the folder holding info/ and diversions.
-    explicit CDpkgReader(QByteArray databaseFolder);
+    // `systemRoot`: the "/" of the system whose packages are asked about
+    // (a drive's root; "/" for this system).
+    explicit CDpkgReader(QByteArray systemRoot, DpkgPrograms programs = {});
 
-    // Whether the folder holds a package database (its info folder opens).
-    bool Exists() const;
-    // Hands every path of every list to `handler`; returns the number of
-    // lists read, -1 when there is no info folder.
+    // Hands every path of every installed package to `handler` (one
+    // dpkg-query for all); returns the number of packages, -1 when the
+    // query failed (GetError says why; the paths handed over until then
+    // were read all the same).
     int ReadFileLists(const PathHandler &handler);
-    // Hands every diversion to `handler`; returns how many there were.
+    // Hands every diversion to `handler` (one dpkg-divert --list); returns
+    // how many there were, -1 when the query failed. A line whose paths
+    // hold " to /" can be read more than one way: each reading is handed over.
     int ReadDiversions(const DiversionHandler &handler);
 
-    int GetUnreadableLists() const { return m_nUnreadableLists; }
+    const QString &GetError() const { return m_strError; }
+    // What the programs wrote, in bytes.
     std::int64_t GetBytesRead() const { return m_nBytesRead; }
 
-private:
-    bool ReadWhole(int dirFd, const char *name, QByteArray &content);
+    // One line of dpkg-divert --list, each reading of it to `handler`;
+    // false when the line is no diversion.
+    static bool ParseDiversion(const QByteArray &line, const DiversionHandler &handler);
 
-    QByteArray m_strFolder;
-    int m_nUnreadableLists = 0;
+private:
+    QByteArray RootOption() const;
+
+    QByteArray m_strRoot;
+    DpkgPrograms m_programs;
+    QString m_strError;
     std::int64_t m_nBytesRead = 0;
 };

@@ -1,5 +1,6 @@
 #include "platform/CFileMover.h"
 
+#include "platform/CActionJournal.h"
 #include "platform/CSetAsideEntry.h"
 
 #include <algorithm>
@@ -50,14 +51,38 @@ bool WriteAll(int fd, const char *data, std::size_t size, off_t offset)
     return true;
 }
 
+// Whoever follows a copy hears of it after every block and may stop it.
+struct CopyWatch
+{
+    const CFileMover::CopyProgress *progress = nullptr;
+    off_t total = 0;
+
+    // False, with errno ECANCELED, when the copy is to stop at `done`.
+    bool GoOn(off_t done) const
+    {
+        if (!progress || !*progress || (*progress)(done, total))
+            return true;
+        errno = ECANCELED;
+        return false;
+    }
+    // A block small enough that a Cancel is seen soon after it is asked for.
+    std::size_t Block(off_t left) const
+    {
+        constexpr off_t kWatchedBlock = off_t(8) << 20;
+        return std::size_t(progress && *progress ? std::min(left, kWatchedBlock) : left);
+    }
+};
+
 // Copies bytes [from, to) of `in` to the same place in `out`.
-bool CopyRange(int in, int out, off_t from, off_t to, bool &useCopyRange)
+bool CopyRange(int in, int out, off_t from, off_t to, bool &useCopyRange, const CopyWatch &watch)
 {
     while (from < to && useCopyRange) {
         loff_t inOff = from, outOff = from;
-        const ssize_t n = ::copy_file_range(in, &inOff, out, &outOff, std::size_t(to - from), 0);
+        const ssize_t n = ::copy_file_range(in, &inOff, out, &outOff, watch.Block(to - from), 0);
         if (n > 0) {
             from += n;
+            if (!watch.GoOn(from))
+                return false;
             continue;
         }
         if (n == 0)
@@ -82,12 +107,14 @@ bool CopyRange(int in, int out, off_t from, off_t to, bool &useCopyRange)
         if (!WriteAll(out, buffer.data(), std::size_t(n), from))
             return false;
         from += n;
+        if (!watch.GoOn(from))
+            return false;
     }
     return true;
 }
 
 // Copies the data of `in` to `out`, leaving holes where `in` has them.
-bool CopyData(int in, int out, off_t size)
+bool CopyData(int in, int out, off_t size, const CopyWatch &watch)
 {
     bool useCopyRange = true;
     off_t pos = 0;
@@ -105,7 +132,7 @@ bool CopyData(int in, int out, off_t size)
             hole = size;
         if (hole > size)
             hole = size;
-        if (!CopyRange(in, out, data, hole, useCopyRange))
+        if (!CopyRange(in, out, data, hole, useCopyRange, watch))
             return false;
         pos = hole;
     }
@@ -152,14 +179,8 @@ bool FlushFolder(int folderFd)
 // Gives a filled temporary file its name. Never replaces anything.
 bool LinkIntoPlace(int tmpFd, int toFd, const QByteArray &tmpName, const QByteArray &toName)
 {
-    if (!tmpName.isEmpty()) {
-        const bool ok = ::renameat2(toFd, tmpName.constData(), toFd, toName.constData(), RENAME_NOREPLACE) == 0;
-        const int error = errno;
-        if (!ok)
-            ::unlinkat(toFd, tmpName.constData(), 0);
-        errno = error;
-        return ok;
-    }
+    if (!tmpName.isEmpty())
+        return ::renameat2(toFd, tmpName.constData(), toFd, toName.constData(), RENAME_NOREPLACE) == 0;
     if (::linkat(tmpFd, "", toFd, toName.constData(), AT_EMPTY_PATH) == 0)
         return true;
     if (errno != EPERM && errno != ENOENT)
@@ -168,19 +189,135 @@ bool LinkIntoPlace(int tmpFd, int toFd, const QByteArray &tmpName, const QByteAr
     return ::linkat(AT_FDCWD, proc.constData(), toFd, toName.constData(), AT_SYMLINK_FOLLOW) == 0;
 }
 
+// Whether two folder descriptors reach one folder (bind mounts and links
+// included): the same device and inode.
+bool SameFolder(int a, int b)
+{
+    struct stat first, second;
+    return ::fstat(a, &first) == 0 && ::fstat(b, &second) == 0 && first.st_dev == second.st_dev
+           && first.st_ino == second.st_ino;
+}
+
 FileOpResult Failure()
 {
     const int error = errno ? errno : EIO;
     return FileOpResult::Make(FileOpCode::Failed, error);
 }
 
-// Copies the held link to `toName`.
-FileOpResult CopyLink(CSetAsideEntry &entry, int toFd, const QByteArray &toName, FileIdentity *arrived)
+// Whether a rename from one folder to the other can work: the same mount.
+bool SameMount(int fromFd, int toFd)
+{
+    struct statx a, b;
+    if (::statx(fromFd, "", AT_EMPTY_PATH, STATX_MNT_ID, &a) != 0
+        || ::statx(toFd, "", AT_EMPTY_PATH, STATX_MNT_ID, &b) != 0)
+        return true; // let the rename tell
+    if ((a.stx_mask & STATX_MNT_ID) && (b.stx_mask & STATX_MNT_ID))
+        return a.stx_mnt_id == b.stx_mnt_id;
+    return a.stx_dev_major == b.stx_dev_major && a.stx_dev_minor == b.stx_dev_minor;
+}
+
+// What can be known before the source is touched: a move refused here
+// leaves the source's folder exactly as it was, its times included.
+FileOpResult CheckBeforeMove(int fromFd, const QByteArray &name, const FileIdentity &expected, int toFd,
+                             const QByteArray &toName)
+{
+    const FileOpResult listed = CSetAsideEntry::Check(fromFd, name, expected);
+    if (!listed.ok())
+        return listed;
+    if (::faccessat(toFd, toName.constData(), F_OK, AT_SYMLINK_NOFOLLOW) == 0)
+        return FileOpResult::Make(FileOpCode::Failed, EEXIST);
+    if (::faccessat(fromFd, ".", W_OK | X_OK, AT_EACCESS) != 0 || ::faccessat(toFd, ".", W_OK | X_OK, AT_EACCESS) != 0)
+        return FileOpResult::FromErrno(errno);
+    return FileOpResult::Success();
+}
+
+// A copy made at the destination that has no name there yet (or only a
+// temporary one noted in the journal), and its removal when it is not used.
+struct PendingCopy
+{
+    int toFd;
+    QByteArray tmpName; // empty for an unnamed temporary file
+    int tmpTicket = 0;  // the journal's note of tmpName
+    FileIdentity made;
+
+    explicit PendingCopy(int folder) : toFd(folder) {}
+    ~PendingCopy()
+    {
+        if (!tmpName.isEmpty())
+            ::unlinkat(toFd, tmpName.constData(), 0);
+        CActionJournal::Get().Clear(tmpTicket);
+    }
+    PendingCopy(const PendingCopy &) = delete;
+    PendingCopy &operator=(const PendingCopy &) = delete;
+
+    // Picks and notes a temporary name; false with errno set.
+    bool NoteName()
+    {
+        tmpName = TemporaryName();
+        tmpTicket = CActionJournal::Get().NoteTemporary(toFd, tmpName);
+        if (tmpTicket == 0) {
+            tmpName.clear();
+            return false;
+        }
+        return true;
+    }
+    // The copy now has its final name: nothing is left to remove.
+    void Placed()
+    {
+        tmpName.clear();
+        CActionJournal::Get().Clear(tmpTicket);
+        tmpTicket = 0;
+    }
+};
+
+// Puts the source aside for the last check, links the finished copy in under
+// `toName`, flushes the folder and unlinks the source. The journal notes
+// that the copy is about to arrive before it does, so that a process
+// killed from then on leaves the next start to finish the move, not undo it.
+FileOpResult PlaceCopy(int fromFd, const QByteArray &name, const FileIdentity &expected, PendingCopy &copy, int outFd,
+                       const QByteArray &toName, FileIdentity *arrived)
+{
+    CSetAsideEntry entry(fromFd, name, expected);
+    if (!entry.IsHeld())
+        return entry.GetResult();
+    const int arrival = CActionJournal::Get().NoteArrival(entry.GetJournalTicket(), copy.toFd, toName, copy.made);
+    if (arrival == 0)
+        return Failure();
+    const auto forgetArrival = [&] { CActionJournal::Get().Clear(arrival); };
+    if (!LinkIntoPlace(outFd, copy.toFd, copy.tmpName, toName)) {
+        const FileOpResult failed = Failure();
+        forgetArrival();
+        return failed;
+    }
+    copy.Placed();
+    if (!FlushFolder(copy.toFd)) {
+        const FileOpResult failed = Failure();
+        ::unlinkat(copy.toFd, toName.constData(), 0);
+        forgetArrival();
+        return failed;
+    }
+    const FileOpResult removed = entry.Unlink(false);
+    if (!removed.ok()) {
+        // The copy goes first, then the source comes back: never both.
+        ::unlinkat(copy.toFd, toName.constData(), 0);
+        forgetArrival();
+        const FileOpResult restored = entry.Restore();
+        return restored.ok() ? removed : restored;
+    }
+    forgetArrival();
+    if (arrived)
+        *arrived = copy.made;
+    return FileOpResult::Success();
+}
+
+// Copies the link `name` to `toName`: made under a noted temporary name, then
+// renamed into place while the source is aside.
+FileOpResult CopyLink(int fromFd, const QByteArray &name, const FileIdentity &expected, int toFd,
+                      const QByteArray &toName, FileIdentity *arrived)
 {
     std::vector<char> target(4096);
     for (;;) {
-        const ssize_t n = ::readlinkat(entry.GetFolderFd(), entry.GetAsideName().constData(),
-                                       target.data(), target.size());
+        const ssize_t n = ::readlinkat(fromFd, name.constData(), target.data(), target.size());
         if (n < 0)
             return Failure();
         if (std::size_t(n) < target.size()) {
@@ -190,100 +327,82 @@ FileOpResult CopyLink(CSetAsideEntry &entry, int toFd, const QByteArray &toName,
         target.resize(target.size() * 2);
     }
     target.push_back('\0');
-    const QByteArray tmpName = TemporaryName();
-    if (::symlinkat(target.data(), toFd, tmpName.constData()) != 0)
+    PendingCopy copy(toFd);
+    if (!copy.NoteName() || ::symlinkat(target.data(), toFd, copy.tmpName.constData()) != 0)
         return Failure();
     // Times and owner are given under the temporary name, so that what is
     // read back below is the link this move made and nothing put in its place.
     struct statx st;
-    if (::statx(entry.GetFolderFd(), entry.GetAsideName().constData(), AT_SYMLINK_NOFOLLOW,
-                STATX_BASIC_STATS, &st) == 0) {
+    if (::statx(fromFd, name.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &st) == 0) {
         struct timespec times[2] = {{st.stx_atime.tv_sec, long(st.stx_atime.tv_nsec)},
                                     {st.stx_mtime.tv_sec, long(st.stx_mtime.tv_nsec)}};
-        ::utimensat(toFd, tmpName.constData(), times, AT_SYMLINK_NOFOLLOW);
-        ::fchownat(toFd, tmpName.constData(), st.stx_uid, st.stx_gid, AT_SYMLINK_NOFOLLOW);
+        ::utimensat(toFd, copy.tmpName.constData(), times, AT_SYMLINK_NOFOLLOW);
+        ::fchownat(toFd, copy.tmpName.constData(), st.stx_uid, st.stx_gid, AT_SYMLINK_NOFOLLOW);
     }
     struct statx made;
-    if (::statx(toFd, tmpName.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &made) != 0) {
-        const FileOpResult failed = Failure();
-        ::unlinkat(toFd, tmpName.constData(), 0);
-        return failed;
-    }
-    if (!LinkIntoPlace(-1, toFd, tmpName, toName))
+    if (::statx(toFd, copy.tmpName.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &made) != 0)
         return Failure();
-    if (!FlushFolder(toFd)) {
-        const FileOpResult failed = Failure();
-        ::unlinkat(toFd, toName.constData(), 0);
-        return failed;
-    }
-    if (arrived)
-        *arrived = FileIdentity::FromStatx(made);
-    return FileOpResult::Success();
+    copy.made = FileIdentity::FromStatx(made);
+    return PlaceCopy(fromFd, name, expected, copy, -1, toName, arrived);
 }
 
-// Copies the held regular file to `toName`.
-FileOpResult CopyFile(CSetAsideEntry &entry, int toFd, const QByteArray &toName, const FileIdentity &expected,
-                      bool namedTemporary, FileIdentity *arrived)
+// Copies the regular file `name` to `toName`. The copy is read from the
+// file under its own name; the file is set aside only for the last check
+// and the unlink, never for the length of the copy.
+FileOpResult CopyFile(int fromFd, const QByteArray &name, const FileIdentity &expected, int toFd,
+                      const QByteArray &toName, bool namedTemporary, const CFileMover::CopyProgress &progress,
+                      FileIdentity *arrived)
 {
-    FileOpResult result;
-    Fd in(entry.OpenForReading(result));
+    Fd in(::openat(fromFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (in.fd < 0)
-        return result;
+        return FileOpResult::FromErrno(errno);
+    struct statx st;
+    if (::statx(in.fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+        return Failure();
+    const FileOpResult opened = CSetAsideEntry::Compare(expected, FileIdentity::FromStatx(st));
+    if (!opened.ok())
+        return opened;
     struct stat info;
     if (::fstat(in.fd, &info) != 0)
         return Failure();
 
-    QByteArray tmpName;
+    PendingCopy copy(toFd);
     Fd out(namedTemporary ? -1 : ::openat(toFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (out.fd < 0) {
         if (!namedTemporary && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             return Failure();
-        tmpName = TemporaryName();
-        out.fd = ::openat(toFd, tmpName.constData(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (out.fd < 0)
+        if (!copy.NoteName())
             return Failure();
+        out.fd = ::openat(toFd, copy.tmpName.constData(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (out.fd < 0) {
+            const FileOpResult failed = Failure();
+            copy.tmpName.clear(); // not made: nothing of ours to remove
+            return failed;
+        }
     }
-    const auto discard = [&] {
-        const FileOpResult failed = Failure();
-        if (!tmpName.isEmpty())
-            ::unlinkat(toFd, tmpName.constData(), 0);
-        return failed;
-    };
-    if (!CopyData(in.fd, out.fd, info.st_size))
-        return discard();
+    if (!CopyData(in.fd, out.fd, info.st_size, CopyWatch{&progress, info.st_size}))
+        return Failure();
     CopyExtendedAttributes(in.fd, out.fd);
     // The owner first: changing it clears set-user-id bits that fchmod sets.
     ::fchown(out.fd, info.st_uid, info.st_gid);
     if (::fchmod(out.fd, info.st_mode & 07777) != 0)
-        return discard();
+        return Failure();
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     if (::futimens(out.fd, times) != 0 || ::fsync(out.fd) != 0)
-        return discard();
+        return Failure();
     // The source must still be the file that was copied, unchanged.
-    struct statx st;
     if (::statx(in.fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
-        return discard();
+        return Failure();
     const FileOpResult same = CSetAsideEntry::Compare(expected, FileIdentity::FromStatx(st));
-    if (!same.ok()) {
-        if (!tmpName.isEmpty())
-            ::unlinkat(toFd, tmpName.constData(), 0);
+    if (!same.ok())
         return same;
-    }
     // The copy as it will stand at the destination: its own inode, its own
     // birth time, the source's size and modification time.
     struct statx made;
     if (::statx(out.fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &made) != 0)
-        return discard();
-    if (!LinkIntoPlace(out.fd, toFd, tmpName, toName))
         return Failure();
-    if (!FlushFolder(toFd)) {
-        const FileOpResult failed = Failure();
-        ::unlinkat(toFd, toName.constData(), 0);
-        return failed;
-    }
-    if (arrived)
-        *arrived = FileIdentity::FromStatx(made);
-    return FileOpResult::Success();
+    copy.made = FileIdentity::FromStatx(made);
+    return PlaceCopy(fromFd, name, expected, copy, out.fd, toName, arrived);
 }
 
 } // namespace
@@ -293,10 +412,18 @@ FileOpResult CFileMover::Move(int fromFd, const QByteArray &name, const FileIden
 {
     if (toName.isEmpty() || toName.contains('/') || toName == "." || toName == "..")
         return FileOpResult::Make(FileOpCode::Failed, EINVAL);
-    CSetAsideEntry entry(fromFd, name, expected);
-    if (!entry.IsHeld())
-        return entry.GetResult();
-    if (!m_bAlwaysCopy) {
+    // Onto its own place: set aside first, the file would leave its name
+    // free and the rename would put it straight back, a move that moved
+    // nothing.
+    if (toName == name && SameFolder(fromFd, toFd))
+        return FileOpResult::Make(FileOpCode::AlreadyThere, EEXIST);
+    const FileOpResult ready = CheckBeforeMove(fromFd, name, expected, toFd, toName);
+    if (!ready.ok())
+        return ready;
+    if (!m_bAlwaysCopy && SameMount(fromFd, toFd)) {
+        CSetAsideEntry entry(fromFd, name, expected);
+        if (!entry.IsHeld())
+            return entry.GetResult();
         const FileOpResult renamed = entry.RenameTo(toFd, toName);
         // Renamed, the file is the very one that was checked under its
         // set-aside name.
@@ -304,29 +431,16 @@ FileOpResult CFileMover::Move(int fromFd, const QByteArray &name, const FileIden
             *arrived = expected;
         if (renamed.ok() || renamed.error != EXDEV)
             return renamed;
-    } else {
-        // A copy next to the original would clash just as a rename does.
-        if (::faccessat(toFd, toName.constData(), F_OK, AT_SYMLINK_NOFOLLOW) == 0)
-            return FileOpResult::Make(FileOpCode::Failed, EEXIST);
+        // Another file system after all (a mount the ids did not tell):
+        // back under its name, and copied from there.
+        const FileOpResult restored = entry.Restore();
+        if (!restored.ok())
+            return restored;
     }
-    const bool isLink = (expected.type & S_IFMT) == S_IFLNK;
-    if (!isLink && (expected.type & S_IFMT) != S_IFREG && expected.type != 0)
+    const unsigned type = expected.type & S_IFMT;
+    if (type == S_IFLNK)
+        return CopyLink(fromFd, name, expected, toFd, toName, arrived);
+    if (type != S_IFREG && expected.type != 0)
         return FileOpResult::Make(FileOpCode::Failed, EINVAL);
-    FileIdentity copy;
-    const FileOpResult copied = isLink ? CopyLink(entry, toFd, toName, &copy)
-                                       : CopyFile(entry, toFd, toName, expected, m_bNamedTemporary, &copy);
-    if (!copied.ok())
-        return copied;
-    // A last look: the entry set aside must still be the listed file.
-    const FileOpResult still = CSetAsideEntry::Check(fromFd, entry.GetAsideName(), expected);
-    if (!still.ok()) {
-        ::unlinkat(toFd, toName.constData(), 0);
-        return still;
-    }
-    const FileOpResult removed = entry.Unlink();
-    if (!removed.ok())
-        ::unlinkat(toFd, toName.constData(), 0);
-    else if (arrived)
-        *arrived = copy;
-    return removed;
+    return CopyFile(fromFd, name, expected, toFd, toName, m_bNamedTemporary, m_copyProgress, arrived);
 }

@@ -262,3 +262,8 @@ QString CFixedDrives::ReadLinkLabel(const MountEntry &entry, const QByteArray &b
     ::closedir(folder);
     return label;
 }
+
+QString CFixedDrives::EntryText(const FixedDrive &drive)
+{
+    return drive.displayPath + QStringLiteral(" ( ") + drive.label + QStringLiteral(" )");
+}

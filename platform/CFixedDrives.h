@@ -59,6 +59,9 @@ public:
     static bool IsRemovableDevice(unsigned major, unsigned minor,
                                   const QByteArray &sysRoot = QByteArrayLiteral("/sys"));
 
+    // How a drive is named wherever one is offered: "<mount point> ( <label> )".
+    static QString EntryText(const FixedDrive &drive);
+
     // The label of the file system mounted at `mountPoint`, from the kernel.
     static QString ReadKernelLabel(const QByteArray &mountPoint);
     // The label of `entry`'s device from a folder of label-named links such

@@ -1,7 +1,9 @@
 #include "platform/CFolderChain.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +27,14 @@ bool IsDotOrDotDot(const QByteArray &name)
 }
 
 } // namespace
+
+int CFolderChain::DefaultOpenLimit()
+{
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 64;
+    return int(std::clamp<rlim_t>(limit.rlim_cur / 4, 4, 64));
+}
 
 CFolderChain::~CFolderChain()
 {
@@ -97,7 +107,7 @@ void CFolderChain::Push(const QByteArray &name)
 void CFolderChain::PushOpen(const QByteArray &name, int fd, dev_t device, ino_t inode)
 {
     if (m_nOpen >= m_nOpenLimit)
-        Thin(GetDepth() - kKeptTail, GetDepth() - 1, m_nOpenLimit - kKeptTail / 2);
+        Thin(GetDepth() - KeptTail(), GetDepth() - 1, m_nOpenLimit - KeptTail() / 2);
     Level level;
     level.name = name;
     level.fd = fd;
@@ -143,9 +153,18 @@ void CFolderChain::Thin(int keepFrom, int keepTo, int target)
     }
 }
 
+int CFolderChain::KeptTail() const
+{
+    return std::clamp(m_nOpenLimit / 4, 1, kKeptTail);
+}
+
 void CFolderChain::MakeRoom()
 {
-    Thin(GetDepth() - kKeptTail, GetDepth() - 1, kKeptTail * 2);
+    // Out of descriptors with the chain well below its own limit: the
+    // process has fewer than the chain thought. Half of what is open goes,
+    // the deepest level and every stride-th one excepted.
+    const int deepest = GetDepth() - 1;
+    Thin(deepest, deepest, std::max(2, m_nOpen / 2));
 }
 
 bool CFolderChain::OpenLevel(int index, FileOpResult &result)
@@ -157,13 +176,13 @@ bool CFolderChain::OpenLevel(int index, FileOpResult &result)
         return false;
     }
     if (m_nOpen >= m_nOpenLimit)
-        Thin(index - kKeptTail, index - 1, m_nOpenLimit - kKeptTail / 2);
+        Thin(index - KeptTail(), index - 1, m_nOpenLimit - KeptTail() / 2);
     const int flags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
     int fd = ::openat(parentFd, level.name.constData(), flags);
-    if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
-        // The process is short of descriptors for reasons of its own: give
-        // back what the chain can spare and try once more.
-        Thin(index - 1, index - 1, kKeptTail * 2);
+    // The process is short of descriptors for reasons of its own: give back
+    // what the chain can spare, the parent excepted, and try again.
+    for (int tries = 0; fd < 0 && (errno == EMFILE || errno == ENFILE) && tries < 4 && m_nOpen > 2; ++tries) {
+        Thin(index - 1, index - 1, std::max(2, m_nOpen / 2));
         fd = ::openat(parentFd, level.name.constData(), flags);
     }
     if (fd < 0) {

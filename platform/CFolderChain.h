@@ -68,8 +68,12 @@ public:
     void MakeRoom();
 
     // How many descriptors the chain may hold before it closes some (at
-    // least 40; the default is 64).
-    void SetOpenLimit(int limit) { m_nOpenLimit = limit < 40 ? 40 : limit; }
+    // least 4; the default is DefaultOpenLimit() when the chain is made).
+    void SetOpenLimit(int limit) { m_nOpenLimit = limit < 4 ? 4 : limit; }
+    // A share of what the process may open (a quarter, from 4 to 64), so
+    // that a low limit slows a deep walk or action (folders opened again on
+    // the way back up) rather than leaving nothing for anything else.
+    static int DefaultOpenLimit();
 
 private:
     struct Level
@@ -85,8 +89,10 @@ private:
     // Closes levels outside keepFrom..keepTo until fewer than `target` are open.
     void Thin(int keepFrom, int keepTo, int target);
     void CloseLevel(Level &level);
+    // Levels just above the one being opened that stay open.
+    int KeptTail() const;
 
     std::vector<Level> m_levels;
     int m_nOpen = 0;
-    int m_nOpenLimit = 64;
+    int m_nOpenLimit = DefaultOpenLimit();
 };

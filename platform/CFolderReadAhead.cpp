@@ -74,6 +74,8 @@ CFolderReadAhead::CompactStat CFolderReadAhead::CompactStat::From(const struct s
     c.devMinor = st.stx_dev_minor;
     c.nlink = st.stx_nlink;
     c.mask = st.stx_mask;
+    c.uid = st.stx_uid;
+    c.attributes = st.stx_attributes & st.stx_attributes_mask; // only what the file system reports
     c.mode = st.stx_mode;
     return c;
 }
@@ -92,6 +94,9 @@ void CFolderReadAhead::CompactStat::To(struct statx &st) const
     st.stx_dev_minor = devMinor;
     st.stx_nlink = nlink;
     st.stx_mask = mask;
+    st.stx_uid = uid;
+    st.stx_attributes = attributes;
+    st.stx_attributes_mask = attributes;
     st.stx_mode = mode;
 }
 
@@ -314,6 +319,7 @@ void CFolderReadAhead::ReadFolder(Node &node, std::vector<char> &buffer)
     node.inode = st.stx_ino;
     node.mtime = st.stx_mtime;
     node.ctime = st.stx_ctime;
+    node.facts = FolderFacts(st);
     node.self = std::make_shared<Descriptor>(fd, m_nDescriptors);
     // Judged before listing: whatever changes from here on either is in
     // the listing or gives the folder new times.
@@ -370,7 +376,6 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
             node.readFailed = true; // what was listed so far is still walked
             return;
         }
-        const bool last = IsLastReply(read, m_settings.fillsListingBuffer);
         ReserveFor(node, buffer.data(), read);
         for (long pos = 0; pos < read;) {
             if (m_bStop.load(std::memory_order_relaxed))
@@ -386,7 +391,12 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
                 continue;
             }
             // The same questions, in the same order, as a walk on one thread asks.
-            if (::statx(fd, entry->d_name, kStatFlags, kWantedFields, &st) != 0 || !IsOnRootMount(st)) {
+            if (StatEntry(fd, entry->d_name, st) != 0) {
+                // A file that cannot be looked at leaves the folder not read whole.
+                if (IsUnreadableEntry(errno))
+                    node.readFailed = true;
+                listing.push_back(kSkip);
+            } else if (!IsOnRootMount(st)) {
                 listing.push_back(kSkip);
             } else if (S_ISDIR(st.stx_mode)) {
                 addFolder(entry->d_name, length);
@@ -402,7 +412,5 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
                 listing.push_back(kSkip);
             }
         }
-        if (last)
-            return;
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/WalkRecord.h"
+
 #include <QByteArray>
 #include <QSet>
 #include <atomic>
@@ -60,7 +62,8 @@ public:
         std::uint64_t size, ino, blocks;
         std::int64_t mtimeSec, atimeSec, ctimeSec, btimeSec;
         std::uint32_t mtimeNsec, atimeNsec, ctimeNsec, btimeNsec;
-        std::uint32_t devMajor, devMinor, nlink, mask;
+        std::uint32_t devMajor, devMinor, nlink, mask, uid;
+        std::uint64_t attributes;
         std::uint16_t mode;
 
         static CompactStat From(const struct statx &st);
@@ -86,6 +89,7 @@ public:
         ino_t inode = 0;
         struct statx_timestamp mtime = {};
         struct statx_timestamp ctime = {};
+        WalkFolder facts; // owner, mode and times, for the walk's record
 
         std::vector<char> listing;
         std::vector<std::shared_ptr<Node>> children; // the kFolder entries, in listing order
@@ -103,7 +107,6 @@ public:
         dev_t rootDevice = 0;
         std::uint64_t rootMountId = 0;
         bool haveMountId = false;
-        bool fillsListingBuffer = false; // see DirectoryEntries::FillsListingBuffer
     };
 
     // Every node must be dropped before the read-ahead is destroyed: a

@@ -76,7 +76,9 @@ bool CPathInfo::ReadFile(const QByteArray &path, qint64 limit, QByteArray &data,
         error = ENOENT;
         return false;
     }
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a pipe or a device given as a file must be refused at
+    // once, not waited on (its type is looked at right below).
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         error = errno;
         return false;

@@ -55,6 +55,7 @@ CPluginLibrary::Status CPluginLibrary::Load(const QList<QByteArray> &folders, co
             m_strError = error ? QByteArray(error) : QByteArray();
             return m_status = Status::MissingLibrary;
         }
+        m_pHandle = handle;
         ::dlerror();
         m_pEntry = ::dlsym(handle, entryName);
         if (!m_pEntry) {
@@ -66,4 +67,28 @@ CPluginLibrary::Status CPluginLibrary::Load(const QList<QByteArray> &folders, co
     }
     m_strPath = tried.join('\n');
     return m_status = Status::MissingLibrary;
+}
+
+void *CPluginLibrary::GetOptionalEntry(const char *name) const
+{
+    return m_pHandle ? ::dlsym(m_pHandle, name) : nullptr;
+}
+
+void *CPluginLibrary::FindSibling(const void *entry, const char *name)
+{
+    Dl_info info;
+    if (!entry || !name || ::dladdr(entry, &info) == 0 || !info.dli_fname || !info.dli_fbase)
+        return nullptr;
+    // Only a library already loaded is looked at; the program's own
+    // executable (a stand-in entry point in a test) is not a plug-in.
+    void *handle = ::dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_LOCAL);
+    if (!handle)
+        return nullptr;
+    void *sibling = ::dlsym(handle, name);
+    Dl_info where;
+    // The name must be the library's own, not one it reaches elsewhere.
+    if (sibling && (::dladdr(sibling, &where) == 0 || where.dli_fbase != info.dli_fbase))
+        sibling = nullptr;
+    ::dlclose(handle); // drops only this look's reference; Load's stays
+    return sibling;
 }

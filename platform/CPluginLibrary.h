@@ -25,8 +25,15 @@ public:
     // exists and resolves `entryName` in it.
     Status Load(const QList<QByteArray> &folders, const QByteArray &fileName, const char *entryName);
 
+    // Another entry point `name` of the library that holds `entry` (an
+    // entry point handed out by Load), or null when it has none: lets a
+    // caller given one entry use a newer one beside it where there is one.
+    static void *FindSibling(const void *entry, const char *name);
+
     Status GetStatus() const { return m_status; }
     void *GetEntry() const { return m_pEntry; }
+    // Another entry point of the loaded library, null when it has none.
+    void *GetOptionalEntry(const char *name) const;
     // The full path loaded or tried; when the library was in no folder,
     // every path looked for, one a line.
     QByteArray GetPath() const { return m_strPath; }
@@ -36,6 +43,7 @@ public:
 private:
     Status m_status = Status::NotLoaded;
     void *m_pEntry = nullptr;
+    void *m_pHandle = nullptr;
     QByteArray m_strPath;
     QByteArray m_strError;
 };

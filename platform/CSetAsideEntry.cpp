@@ -1,5 +1,7 @@
 #include "platform/CSetAsideEntry.h"
 
+#include "platform/CActionJournal.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -82,10 +84,19 @@ CSetAsideEntry::CSetAsideEntry(int folderFd, const QByteArray &name, const FileI
     int error = 0;
     for (int attempt = 0; attempt < kTries; ++attempt) {
         const QByteArray aside = RandomAsideName();
+        // Noted first: a process killed while the file is aside leaves what
+        // the next start needs to put it back.
+        m_nTicket = CActionJournal::Get().NoteAside(folderFd, name, aside, expected);
+        if (m_nTicket == 0) {
+            error = errno ? errno : EIO;
+            break;
+        }
         if (RenameNoReplace(name, aside, error)) {
             m_asideName = aside;
             break;
         }
+        CActionJournal::Get().Clear(m_nTicket);
+        m_nTicket = 0;
         if (error != EEXIST)
             break;
     }
@@ -121,24 +132,39 @@ FileOpResult CSetAsideEntry::Restore()
             // Someone found the aside name and took the file away: there is
             // nothing left to put back.
             m_bHeld = false;
+            Release();
             return FileOpResult::Make(FileOpCode::Gone, error);
         }
-        m_bHeld = false; // it stays where it is; trying again will not help
+        // It stays where it is; trying again will not help now. Its journal
+        // note stays open, so that a later start puts it back once its name
+        // is free, or under a name of its own.
+        m_bHeld = false;
+        m_nTicket = 0;
         return FileOpResult::Make(FileOpCode::LeftAside, error);
     }
     m_bHeld = false;
+    Release();
     return FileOpResult::Success();
 }
 
-FileOpResult CSetAsideEntry::Unlink()
+void CSetAsideEntry::Release()
+{
+    CActionJournal::Get().Clear(m_nTicket);
+    m_nTicket = 0;
+}
+
+FileOpResult CSetAsideEntry::Unlink(bool restoreOnFailure)
 {
     if (!m_bHeld)
         return m_result.ok() ? FileOpResult::Make(FileOpCode::Failed, EINVAL) : m_result;
     if (::unlinkat(m_folderFd, m_asideName.constData(), 0) == 0) {
         m_bHeld = false;
+        Release();
         return FileOpResult::Success();
     }
     const FileOpResult failure = FileOpResult::FromErrno(errno);
+    if (!restoreOnFailure)
+        return failure;
     const FileOpResult restored = Restore();
     return restored.ok() ? failure : restored;
 }
@@ -151,6 +177,7 @@ FileOpResult CSetAsideEntry::RenameTo(int toFolderFd, const QByteArray &toName)
         return FileOpResult::Make(FileOpCode::Failed, EINVAL);
     if (::renameat2(m_folderFd, m_asideName.constData(), toFolderFd, toName.constData(), RENAME_NOREPLACE) == 0) {
         m_bHeld = false;
+        Release();
         return FileOpResult::Success();
     }
     // Not sorted through FromErrno: a missing or clashing destination says

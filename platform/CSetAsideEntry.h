@@ -30,6 +30,11 @@
 // nor moved it, or the action failed) is renamed back under its own name;
 // call Restore() first to learn whether that worked.
 //
+// Each rename aside is noted in the process's journal first and the note is
+// cleared when the file is unlinked, moved or back under its name, so a
+// process killed in between leaves the next start what it needs to put the
+// file back (CActionJournal). A note that cannot be written refuses the file.
+//
 // The folder descriptor may be O_PATH; it is not closed here and must stay
 // open for the object's lifetime. Nothing here follows a symbolic link.
 class CSetAsideEntry
@@ -53,10 +58,13 @@ public:
     const QByteArray &GetName() const { return m_name; }
     // The name the file has while held; empty when nothing was set aside.
     const QByteArray &GetAsideName() const { return m_asideName; }
+    // The journal note of the file set aside (0 when none is open).
+    int GetJournalTicket() const { return m_nTicket; }
 
     // Removes the held file for good. On failure it is put back under its
-    // own name (the result then says why the unlink failed, or LeftAside).
-    FileOpResult Unlink();
+    // own name (the result then says why the unlink failed, or LeftAside),
+    // unless `restoreOnFailure` is false: it then stays held.
+    FileOpResult Unlink(bool restoreOnFailure = true);
     // Moves the held file to `toName` in `toFolderFd` without replacing
     // anything there (EEXIST is reported as Failed with that errno). EXDEV
     // means another file system: the file stays held, so the caller can copy
@@ -79,6 +87,8 @@ public:
 
 private:
     bool RenameNoReplace(const QByteArray &from, const QByteArray &to, int &error) const;
+    // Clears the journal note once the file is no longer aside.
+    void Release();
 
     int m_folderFd;
     QByteArray m_name;
@@ -86,4 +96,5 @@ private:
     FileIdentity m_expected;
     FileOpResult m_result;
     bool m_bHeld = false;
+    int m_nTicket = 0;
 };

@@ -34,6 +34,21 @@ bool ReadOpen(int fd, QByteArray &text, qsizetype maxBytes)
     return true;
 }
 
+// 0 when all of `text` went to `fd`, else the errno.
+int WriteAll(int fd, const QByteArray &text)
+{
+    qsizetype written = 0;
+    while (written < text.size()) {
+        const ssize_t n = ::write(fd, text.constData() + written, std::size_t(text.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        written += n;
+    }
+    return 0;
+}
+
 constexpr int kReadFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
 // Removes the empty folders below the open folder `fd`; false as soon as it
@@ -93,18 +108,7 @@ FileOpResult CTrashFiles::ReplaceAt(int folderFd, const QByteArray &name, const 
     const int fd = ::openat(folderFd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return FileOpResult::FromErrno(errno);
-    qsizetype written = 0;
-    int error = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.constData() + written, std::size_t(text.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : EIO;
-            break;
-        }
-        written += n;
-    }
+    int error = WriteAll(fd, text);
     if (::close(fd) != 0 && error == 0)
         error = errno;
     if (error == 0 && ::renameat(folderFd, temporary.constData(), folderFd, name.constData()) != 0)
@@ -114,6 +118,42 @@ FileOpResult CTrashFiles::ReplaceAt(int folderFd, const QByteArray &name, const 
         return FileOpResult::FromErrno(error);
     }
     return FileOpResult::Success();
+}
+
+FileOpResult CTrashFiles::CreateAt(int folderFd, const QByteArray &name, const QByteArray &text,
+                                   FileIdentity *identity)
+{
+    // A .trashinfo is readable by its owner only, as file managers write it.
+    int fd = ::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    const bool unnamed = fd >= 0;
+    QByteArray temporary;
+    if (!unnamed) {
+        // A file system without unnamed files: a temporary name beside it,
+        // renamed without replacing.
+        std::random_device random;
+        temporary = name + ".bv" + QByteArray::number(random(), 36);
+        fd = ::openat(folderFd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return FileOpResult::FromErrno(errno);
+    }
+    int error = WriteAll(fd, text);
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (error == 0 && unnamed) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        if (::linkat(AT_FDCWD, self.constData(), folderFd, name.constData(), AT_SYMLINK_FOLLOW) != 0)
+            error = errno;
+    }
+    if (error == 0 && !unnamed
+        && ::renameat2(folderFd, temporary.constData(), folderFd, name.constData(), RENAME_NOREPLACE) != 0)
+        error = errno;
+    struct statx st;
+    if (error == 0 && identity && ::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &st) == 0)
+        *identity = FileIdentity::FromStatx(st);
+    ::close(fd);
+    if (error != 0 && !unnamed)
+        ::unlinkat(folderFd, temporary.constData(), 0);
+    return error == 0 ? FileOpResult::Success() : FileOpResult::FromErrno(error);
 }
 
 bool CTrashFiles::RemoveEmptyTree(int parentFd, const QByteArray &name)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileIdentity.h"
 #include "platform/FileOpResult.h"
 
 #include <QByteArray>
@@ -18,6 +19,12 @@ public:
     // temporary name beside it, then renamed over it, so a reader sees the
     // old text or the new one, never a part.
     static FileOpResult ReplaceAt(int folderFd, const QByteArray &name, const QByteArray &text);
+    // Makes `name` in `folderFd` with `text`, never replacing anything there
+    // (EEXIST when the name is taken). The file is written unnamed and
+    // linked in whole, so a reader, or a kill, never meets part of it.
+    // `identity`, when given, receives what the new file is.
+    static FileOpResult CreateAt(int folderFd, const QByteArray &name, const QByteArray &text,
+                                 FileIdentity *identity = nullptr);
     // Removes whatever empty folders the folder `name` in `parentFd` holds,
     // deepest first, then the folder itself; files are never touched.
     // True when the folder is gone.

@@ -12,6 +12,12 @@
 // file being stored, both in KB. It is called at most twice for a file that
 // was stored cleanly and a third time for a file that changed while it was
 // being read. Its result is ignored.
+//
+// An archive never holds two entries of one name. A file whose entry name
+// the archive already holds with the same size and CRC counts as stored (it
+// is there); with other content it is stored under the first free numbered
+// name, "name (2).ext" and on. The optional CompressRenamed tells how many
+// files the last call stored so.
 
 #ifdef __cplusplus
 extern "C" {
@@ -20,6 +26,13 @@ extern "C" {
 typedef int (*CompressCallbackFn)(int nDoneKB, int nTotalKB);
 typedef int (*CompressFn)(const char *archivePath, const char *const *filePaths, int count,
                           CompressCallbackFn callback);
+typedef int (*CompressRenamedFn)(void);
+// The same, with each file's entry name given (raw bytes, '/'-separated;
+// a leading '/' and empty levels are dropped, a "." or ".." level refuses
+// the file); a null name, or a null array, names the entry after the path.
+// A plug-in may lack it: the program then stores every file under its path.
+typedef int (*CompressNamedFn)(const char *archivePath, const char *const *filePaths, const char *const *entryNames,
+                               int count, CompressCallbackFn callback);
 
 #ifdef __cplusplus
 }
@@ -28,3 +41,5 @@ typedef int (*CompressFn)(const char *archivePath, const char *const *filePaths,
 // The name the plug-in's file and its entry point go by.
 #define BV_COMPRESS_LIBRARY_NAME "libcomp.so"
 #define BV_COMPRESS_ENTRY_NAME "Compress"
+#define BV_COMPRESS_RENAMED_NAME "CompressRenamed"
+#define BV_COMPRESS_NAMED_ENTRY_NAME "CompressNamed"

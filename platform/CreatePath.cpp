@@ -46,11 +46,31 @@ int OpenOrCreatePath(const QByteArray &path)
     return fd;
 }
 
+bool CanEnterAndWrite(int folderFd)
+{
+    const int wanted = W_OK | X_OK;
+    if (::faccessat(folderFd, "", wanted, AT_EMPTY_PATH | AT_EACCESS) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A kernel without AT_EMPTY_PATH here: ask through the descriptor's
+    // name in /proc, which is the same folder.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(folderFd);
+    return ::faccessat(AT_FDCWD, self.constData(), wanted, AT_EACCESS) == 0;
+}
+
 bool CreatePath(const QByteArray &path)
 {
     const int fd = OpenOrCreatePath(path);
     if (fd < 0)
         return false;
+    // An O_PATH open only needs the levels above to be searchable: a folder
+    // of another user closed to us opens all the same, and every file moved
+    // there would then fail. The chosen folder must be one we can enter and
+    // write in, as a move into it needs.
+    const bool usable = CanEnterAndWrite(fd);
+    const int error = errno;
     ::close(fd);
-    return true;
+    errno = usable ? 0 : error;
+    return usable;
 }

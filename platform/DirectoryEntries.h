@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cerrno>
+#include "platform/WalkRecord.h"
+
 #include <cstdint>
+#include <cstring>
 #include <dirent.h>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
+#include <sys/sysmacros.h>
 
 // What the drive walk asks of the kernel, the same on every thread that
 // reads folders for it, so that a listing means the same wherever it was read.
@@ -23,50 +28,59 @@ struct LinuxDirent64
     char d_name[1];
 };
 
-constexpr unsigned kWantedFields = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE | STATX_BLOCKS
+constexpr unsigned kWantedFields = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_UID
                                    | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME | STATX_MNT_ID;
 // Never trigger an automount, and take cached attributes on network file
 // systems rather than a round trip per file.
 constexpr int kStatFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC;
 
-// What a folder's own check asks when it is opened.
-constexpr unsigned kFolderFields = STATX_TYPE | STATX_INO | STATX_MNT_ID;
+// What a folder's own check asks when it is opened: the owner, mode and
+// times ride along, so that who may remove its entries is known without a
+// call of its own.
+constexpr unsigned kFolderFields = STATX_TYPE | STATX_MODE | STATX_INO | STATX_MNT_ID | STATX_UID | STATX_GID
+                                   | STATX_MTIME | STATX_CTIME;
 constexpr int kFolderOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-// The longest entry getdents64 can write: its header, 255 bytes of name and
-// the NUL, rounded up to 8.
-constexpr long kLongestEntry = 280;
-
-// Whether the file system under `fd` fills a getdents64 buffer for as long
-// as entries are left, so that a reply with room left for the longest entry
-// is the last one and the call that would return 0 can be saved (a folder
-// in most trees fits in one reply). Network and FUSE file systems may reply
-// short in the middle of a folder; they are read until the call returns 0.
-inline bool FillsListingBuffer(int fd)
+// What a walked folder's record keeps of its own statx.
+inline WalkFolder FolderFacts(const struct statx &st)
 {
-    struct statfs fs;
-    if (::fstatfs(fd, &fs) != 0)
-        return false;
-    switch (static_cast<unsigned long>(fs.f_type)) {
-    case 0xEF53:     // ext2, ext3, ext4
-    case 0x58465342: // xfs
-    case 0x9123683E: // btrfs
-    case 0x01021994: // tmpfs
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Whether a getdents64 reply of `read` bytes ended the folder.
-inline bool IsLastReply(long read, bool fillsBuffer)
-{
-    return read == 0 || (fillsBuffer && read > 0 && read <= kBufferSize - kLongestEntry);
+    WalkFolder folder;
+    folder.device = makedev(st.stx_dev_major, st.stx_dev_minor);
+    folder.inode = st.stx_ino;
+    folder.mode = st.stx_mode;
+    folder.ownerId = st.stx_uid;
+    folder.groupId = st.stx_gid;
+    folder.attributes = st.stx_attributes & st.stx_attributes_mask;
+    folder.modifiedTime = st.stx_mtime.tv_sec;
+    folder.changeTime = st.stx_ctime.tv_sec;
+    return folder;
 }
 
 inline bool IsDots(const char *name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Only for tests: the entry name whose statx fails with `error`, as an I/O
+// error on one file would. Set before a walk starts, never during one.
+inline std::string g_testStatFailureName;
+inline int g_testStatFailureError = 0;
+
+// statx of one listed entry, as every reader of the walk asks it.
+inline int StatEntry(int folderFd, const char *name, struct statx &st)
+{
+    if (!g_testStatFailureName.empty() && g_testStatFailureName == name) {
+        errno = g_testStatFailureError;
+        return -1;
+    }
+    return ::statx(folderFd, name, kStatFlags, kWantedFields, &st);
+}
+
+// Whether a failed statx of a listed entry means the file could not be
+// read: an entry removed since it was listed is merely gone.
+inline bool IsUnreadableEntry(int error)
+{
+    return error != ENOENT;
 }
 
 // Devices, pipes and sockets are not files to clean up; an unknown type is

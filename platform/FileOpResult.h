@@ -13,6 +13,9 @@ enum class FileOpCode {
     LeftAside,   // the file was set aside to act on it and could not be put
                  // back under its name (something took the name meanwhile);
                  // it stays in its folder under the set-aside name
+    Protected,   // installed software or a running program needs the file:
+                 // it is never touched
+    AlreadyThere, // the destination is the file's own place: nothing to move
 };
 
 struct FileOpResult

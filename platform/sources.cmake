@@ -1,7 +1,31 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  platform/CActionJournal.cpp
+  platform/CActionJournal.h
+  platform/CBtrfsSnapshots.cpp
+  platform/CBtrfsSnapshots.h
+  platform/CFileExtents.cpp
+  platform/CFileExtents.h
+  platform/SharedExtent.h
+  platform/CFileSystemInfo.cpp
+  platform/CFileSystemInfo.h
+  platform/DeletedOpenFile.h
+  platform/CDesktopOpener.cpp
+  platform/CDesktopOpener.h
+  platform/CJournalRecovery.cpp
+  platform/CJournalRecovery.h
+  platform/FolderPath.cpp
+  platform/FolderPath.h
+  platform/JournalRecord.cpp
+  platform/JournalRecord.h
+  platform/CMarkerFiles.cpp
+  platform/CMarkerFiles.h
+  platform/CUserCredentials.cpp
+  platform/CUserCredentials.h
   platform/CacheDirTag.cpp
   platform/CacheDirTag.h
+  platform/CCommandPipe.cpp
+  platform/CCommandPipe.h
   platform/CDetachedProcess.cpp
   platform/CDetachedProcess.h
   platform/CDirectoryWalker.cpp

@@ -145,6 +145,7 @@ constexpr int IDC_ELIMINATE = 1056;
 constexpr int IDC_PROTECTED_TEXT = 1100;     // our own: what was held back as protected
 constexpr int IDC_SKIPPED_FOLDERS_TEXT = 1090;
 constexpr int IDC_FREES_TEXT = 1180;          // our own: what deleting the checked files frees
+constexpr int IDC_SPACE_NOTES_TEXT = 1181;    // our own: space held where no listed file shows it
 
 // Scan dialog (133)
 constexpr int IDC_SCAN_PROGRESS = 1061;
@@ -309,6 +310,15 @@ constexpr int IDS_PROTECTED_IN_USE = 374;
 constexpr int IDS_PROTECTED_FOLDER = 375;
 constexpr int IDS_PROTECTED_UNREADABLE = 376;  // %d processes whose open files could not be read
 constexpr int IDS_PROTECTED_TOOLTIP = 377;     // %s the reason
+constexpr int IDS_PROTECTED_BACKUP = 520;
+constexpr int IDS_PROTECTED_DESKTOP = 521;
+constexpr int IDS_PROTECTED_NEEDS_ADMIN = 522;
+constexpr int IDS_PROTECTED_IMMUTABLE = 523;
+constexpr int IDS_NOT_REMOVABLE_LEFT_OUT = 524; // %d files
+constexpr int IDS_LIVE_LEFT_UNCHECKED = 525;    // %d files, %d hours
+constexpr int IDS_WHY_LIVE_HOURS = 526;         // %d hours
+constexpr int IDS_WHY_LIVE_ONE_HOUR = 527;
+constexpr int IDS_WHY_LIVE_RECENT = 528;
 
 // About dialog
 constexpr int IDS_ABOUT_CAPTION = 320;
@@ -345,7 +355,6 @@ constexpr int IDS_LINK_DLL_NOT_FOUND = 363;     // code 32
 constexpr int IDS_LINK_UNKNOWN_ERROR = 364;     // %d: any other code
 
 // Command line: the help text, messages and report lines of brimvale-cli
-constexpr int IDS_CLI_USAGE = 400;               // whole --help text
 constexpr int IDS_CLI_VERSION = 401;             // %s: version
 constexpr int IDS_CLI_TRY_HELP = 402;
 constexpr int IDS_CLI_UNKNOWN_OPTION = 403;      // %s: the option
@@ -386,12 +395,25 @@ constexpr int IDS_CLI_SUMMARY_PROTECTED = 437;   // %d
 constexpr int IDS_CLI_ARCHIVE_IS_FOLDER = 438;   // %s: archive
 constexpr int IDS_CLI_ACTION_DONE = 439;         // %s: action, %d done, %d failed
 constexpr int IDS_CLI_EMPTY_PATTERN = 440;       // %s: option
+// What a start found left by an interrupted action, and a zip archive that is not one
+constexpr int IDS_CLI_RECOVERED = 600;           // %d put back, %d finished, %d removed
+constexpr int IDS_CLI_RECOVERED_RENAMED = 601;   // %s: new path
+constexpr int IDS_CLI_RECOVER_LEFT = 602;        // %s: path
+constexpr int IDS_CLI_RECOVER_NOTHING = 603;
+constexpr int IDS_CLI_ARCHIVE_NOT_ZIP = 604;     // %s: archive
+constexpr int IDS_ARCHIVE_NOT_ZIP = 605;         // %s: archive
+constexpr int IDS_CLI_BAD_NOW = 640;             // %s: the variable's value
 // Results page: folders the walk could not read
 constexpr int IDS_SKIPPED_ONE_FOLDER = 380;
 constexpr int IDS_SKIPPED_FOLDERS = 381;        // %d: number of folders
 
 // Results page: what the checked files really take on disk
 constexpr int IDS_FREES_ABOUT = 480;            // %s size text
+constexpr int IDS_FREES_ABOUT_UP_TO = 481;      // %s: what surely comes back, %s: with shared data
+constexpr int IDS_HELD_BY_DELETED = 482;        // %s: size text, %s: "program (pid)" list
+constexpr int IDS_SNAPSHOTS_KEEP = 484;
+constexpr int IDS_REASONS_SHARED = 485;
+constexpr int IDS_WHY_SHARED = 486;             // %s: size text of the shared data
 
 // Why an action left a file alone, one text per result code
 constexpr int IDS_REASON_OK = 385;
@@ -401,6 +423,7 @@ constexpr int IDS_REASON_PERMISSION = 388;
 constexpr int IDS_REASON_FAILED = 389;          // %s: the system's error text
 constexpr int IDS_REASON_CHANGED = 390;
 constexpr int IDS_REASON_LEFT_ASIDE = 391;
+constexpr int IDS_REASON_ALREADY_THERE = 581;
 
 // Folder tree of the Select Folder dialog: its context menu
 constexpr int IDS_TREE_OPEN_IN_FILE_MANAGER = 450;
@@ -408,6 +431,17 @@ constexpr int IDS_TREE_NEW_FOLDER = 451;        // also the new folder's first n
 constexpr int IDS_TREE_RENAME = 452;
 constexpr int IDS_TREE_CANT_CREATE = 453;       // %s: folder name, %s: reason
 constexpr int IDS_TREE_CANT_RENAME = 454;       // %s: folder name, %s: reason
+constexpr int IDS_TREE_NAME_NOT_TEXT = 582;
+
+// Compress: files stored under a numbered name, their own being taken
+constexpr int IDS_ZIP_RENAMED_ONE = 583;
+constexpr int IDS_ZIP_RENAMED = 584;            // %d: number of files
+
+// Results page: open files of a single process could not be read
+constexpr int IDS_PROTECTED_UNREADABLE_ONE = 585;
+
+// Caption of the Reasons window
+constexpr int IDS_REASONS_TITLE = 586;
 
 // Why each file is listed, the results list's menu, its reasons window and
 // the saved list
@@ -436,6 +470,11 @@ constexpr int IDS_SAVE_LIST_FAILED = 479;       // %s: file, %s: system reason
 constexpr int IDS_UNDO_MOVE = 490;
 constexpr int IDS_UNDOING_MOVE = 491;
 constexpr int IDS_UNDO_MOVE_FAILED = 492;
+
+// Actions: one long file's progress, a run stopped by a signal, a file refused
+constexpr int IDS_ACTION_BYTES = 560;           // %s: status text, %s: bytes done, %s: bytes in all
+constexpr int IDS_CLI_ACTION_CANCELLED = 561;   // %s: action, %d done, %d failed
+constexpr int IDS_REASON_PROTECTED = 562;
 
 // Whole items: tagged cache folders, trash entries, folders an action emptied
 constexpr int IDS_WHY_TAGGED_CACHE = 530;       // %s: folder

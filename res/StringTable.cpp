@@ -146,58 +146,6 @@ constexpr StringEntry kStrings[] = {
     {IDS_LINK_NO_ASSOC, QT_TRANSLATE_NOOP("StringTable", "There is no application associated\nwith the given filename extension.")},
     {IDS_LINK_DLL_NOT_FOUND, QT_TRANSLATE_NOOP("StringTable", "The specified dynamic-link library was not found.")},
     {IDS_LINK_UNKNOWN_ERROR, QT_TRANSLATE_NOOP("StringTable", "Unknown Error (%d) occurred.")},
-    {IDS_CLI_USAGE, "Usage:\n"
-     "  brimvale-cli scan [CRITERIA] [OUTPUT] DRIVE\n"
-     "  brimvale-cli delete [--dry-run] LIST\n"
-     "  brimvale-cli move [--dry-run] [--preserve-path] LIST FOLDER\n"
-     "  brimvale-cli zip [--dry-run] LIST ARCHIVE\n"
-     "  brimvale-cli --help | --version\n"
-     "\n"
-     "Lists the files of the folder DRIVE (walked as a drive root, staying on its\n"
-     "file system) that meet the criteria, and acts on a saved list of them.\n"
-     "\n"
-     "Criteria (scan):\n"
-     "  --express                   commonly discardable files (the default)\n"
-     "  --location PAT              a folder on the path matches PAT (repeatable)\n"
-     "  --name PAT                  the name without its last extension matches PAT (repeatable)\n"
-     "  --ext PAT                   the text after the first dot of the name matches PAT (repeatable)\n"
-     "  --size less|between|larger KB [KB]\n"
-     "                              size in thousands of bytes; between takes two values\n"
-     "  --created older|between|recent DATE [DATE]\n"
-     "                              creation date, DATE as YYYY-MM-DD; between takes two\n"
-     "  --modified older|between|recent DATE [DATE]\n"
-     "                              last modification date, as --created\n"
-     "  --accessed older|between|recent DATE [DATE]\n"
-     "                              last access date, as --created\n"
-     "  Each Custom criterion switches Express off; all given criteria must match.\n"
-     "  PAT may hold * (any run of characters) and ? (one character); case is ignored.\n"
-     "\n"
-     "Output (scan):\n"
-     "  (default)                   path, size in bytes, modification time and why the file\n"
-     "                              is listed, tab-separated; \\\\, \\t, \\n, \\r and \\xHH escape\n"
-     "                              unusual bytes in the path and the reason\n"
-     "  --format lines|csv          csv: comma-separated values with a header row, the columns\n"
-     "                              file, folder, size, allocated, created, modified, accessed,\n"
-     "                              reason, checked (times in UTC), as the results page saves\n"
-     "  --print0                    only the raw paths, each followed by a NUL byte\n"
-     "  --sort file|location|size|created|modified|accessed|reason\n"
-     "                              order of the list (default: the order of the walk)\n"
-     "  --reverse                   the sort in descending order\n"
-     "  --summary                   counts, bytes, unreadable folders and free space on stderr\n"
-     "  --save LIST                 also write LIST, the files and their identities, for an action\n"
-     "\n"
-     "Actions (on a LIST written by scan --save):\n"
-     "  --dry-run                   print what would be done, change nothing\n"
-     "  --preserve-path             move: rebuild each file's folders below FOLDER\n"
-     "\n"
-     "Every file is checked to be the one the scan saw before it is touched; a file\n"
-     "changed since, or protected, is left alone and reported on stderr.\n"
-     "\n"
-     "Exit status: 0 all done, 1 some files failed, 2 bad usage or a bad list\n"
-     "(nothing touched).\n"
-     "\n"
-     "  --help                      show this help\n"
-     "  --version                   show the version", kEnglishOnly},
     {IDS_CLI_VERSION, "brimvale-cli %s", kEnglishOnly},
     {IDS_CLI_TRY_HELP, "Try 'brimvale-cli --help' for more information.", kEnglishOnly},
     {IDS_CLI_UNKNOWN_OPTION, "unknown option %s", kEnglishOnly},
@@ -238,6 +186,13 @@ constexpr StringEntry kStrings[] = {
     {IDS_CLI_ARCHIVE_IS_FOLDER, "%s: the archive's name is taken by a folder", kEnglishOnly},
     {IDS_CLI_ACTION_DONE, "%s: %d done, %d failed", kEnglishOnly},
     {IDS_CLI_EMPTY_PATTERN, "option %s needs a pattern that is not empty", kEnglishOnly},
+    {IDS_CLI_RECOVERED, "an interrupted action was put right: %d files put back, %d moves finished, %d partial files removed", kEnglishOnly},
+    {IDS_CLI_RECOVERED_RENAMED, "%s: put back under this name, its own name being taken", kEnglishOnly},
+    {IDS_CLI_RECOVER_LEFT, "%s: set aside by an interrupted action and not found again", kEnglishOnly},
+    {IDS_CLI_RECOVER_NOTHING, "nothing to put right", kEnglishOnly},
+    {IDS_CLI_ARCHIVE_NOT_ZIP, "%s: not a zip archive; it was left as it is", kEnglishOnly},
+    {IDS_ARCHIVE_NOT_ZIP, QT_TRANSLATE_NOOP("StringTable", "The file \"%s\" is not a zip archive.\nIt was left as it is. Please choose another name.")},
+    {IDS_CLI_BAD_NOW, "BRIMVALE_NOW is not an ISO 8601 date and time: %s", kEnglishOnly},
     // Protection texts are this program's own wording.
     {IDS_PROTECTED_LEFT_OUT, QT_TRANSLATE_NOOP("StringTable", "Left out as protected : %d files (%s)")},
     {IDS_PROTECTED_LOCKED, QT_TRANSLATE_NOOP("StringTable", "Locked as protected : %d files (%s)")},
@@ -246,10 +201,25 @@ constexpr StringEntry kStrings[] = {
     {IDS_PROTECTED_IN_USE, QT_TRANSLATE_NOOP("StringTable", "in use")},
     {IDS_PROTECTED_FOLDER, QT_TRANSLATE_NOOP("StringTable", "protected folder")},
     {IDS_PROTECTED_UNREADABLE, QT_TRANSLATE_NOOP("StringTable", "open files of %d processes could not be read")},
+    {IDS_PROTECTED_UNREADABLE_ONE, QT_TRANSLATE_NOOP("StringTable", "open files of 1 process could not be read")},
     {IDS_PROTECTED_TOOLTIP, QT_TRANSLATE_NOOP("StringTable", "Protected (%s): this file cannot be checked")},
+    {IDS_PROTECTED_BACKUP, QT_TRANSLATE_NOOP("StringTable", "backup")},
+    {IDS_PROTECTED_DESKTOP, QT_TRANSLATE_NOOP("StringTable", "desktop session")},
+    {IDS_PROTECTED_NEEDS_ADMIN, QT_TRANSLATE_NOOP("StringTable", "needs administrator rights")},
+    {IDS_PROTECTED_IMMUTABLE, QT_TRANSLATE_NOOP("StringTable", "immutable")},
+    {IDS_NOT_REMOVABLE_LEFT_OUT, QT_TRANSLATE_NOOP("StringTable", "%d files you may not remove were left out")},
+    {IDS_LIVE_LEFT_UNCHECKED, QT_TRANSLATE_NOOP("StringTable", "Left unchecked as in use : %d files (changed in the last %d hours)")},
+    {IDS_WHY_LIVE_HOURS, QT_TRANSLATE_NOOP("StringTable", "In use: changed %d hours ago")},
+    {IDS_WHY_LIVE_ONE_HOUR, QT_TRANSLATE_NOOP("StringTable", "In use: changed 1 hour ago")},
+    {IDS_WHY_LIVE_RECENT, QT_TRANSLATE_NOOP("StringTable", "In use: changed less than an hour ago")},
     {IDS_SKIPPED_ONE_FOLDER, QT_TRANSLATE_NOOP("StringTable", "1 folder could not be read; its files were not searched.")},
     {IDS_SKIPPED_FOLDERS, QT_TRANSLATE_NOOP("StringTable", "%d folders could not be read; their files were not searched.")},
     {IDS_FREES_ABOUT, QT_TRANSLATE_NOOP("StringTable", "frees about %s")},
+    {IDS_FREES_ABOUT_UP_TO, QT_TRANSLATE_NOOP("StringTable", "frees about %s (up to %s)")},
+    {IDS_HELD_BY_DELETED, QT_TRANSLATE_NOOP("StringTable", "%s are held by deleted files that are still open: %s")},
+    {IDS_SNAPSHOTS_KEEP, QT_TRANSLATE_NOOP("StringTable", "Snapshots of this drive keep some of this space until they are removed.")},
+    {IDS_REASONS_SHARED, QT_TRANSLATE_NOOP("StringTable", "Shared")},
+    {IDS_WHY_SHARED, QT_TRANSLATE_NOOP("StringTable", "%s of its data is shared with other files or snapshots")},
     {IDS_REASON_OK, QT_TRANSLATE_NOOP("StringTable", "Done.")},
     {IDS_REASON_GONE, QT_TRANSLATE_NOOP("StringTable", "The file no longer exists.")},
     {IDS_REASON_REPLACED, QT_TRANSLATE_NOOP("StringTable", "Another file or a link now stands in its place.")},
@@ -257,11 +227,15 @@ constexpr StringEntry kStrings[] = {
     {IDS_REASON_FAILED, QT_TRANSLATE_NOOP("StringTable", "The system refused: %s")},
     {IDS_REASON_CHANGED, QT_TRANSLATE_NOOP("StringTable", "The file has changed since the scan.")},
     {IDS_REASON_LEFT_ASIDE, QT_TRANSLATE_NOOP("StringTable", "The file was set aside and could not be put back under its name.")},
+    {IDS_REASON_ALREADY_THERE, QT_TRANSLATE_NOOP("StringTable", "The file is already there.")},
     {IDS_TREE_OPEN_IN_FILE_MANAGER, QT_TRANSLATE_NOOP("StringTable", "Open in File Manager")},
     {IDS_TREE_NEW_FOLDER, QT_TRANSLATE_NOOP("StringTable", "New Folder")},
     {IDS_TREE_RENAME, QT_TRANSLATE_NOOP("StringTable", "Rename")},
     {IDS_TREE_CANT_CREATE, QT_TRANSLATE_NOOP("StringTable", "Can't create the folder \"%s\".\n%s")},
     {IDS_TREE_CANT_RENAME, QT_TRANSLATE_NOOP("StringTable", "Can't rename \"%s\".\n%s")},
+    {IDS_ZIP_RENAMED_ONE, QT_TRANSLATE_NOOP("StringTable", "1 file was stored under a numbered name, such as \"name (2).ext\": the archive already held another file of its name.")},
+    {IDS_ZIP_RENAMED, QT_TRANSLATE_NOOP("StringTable", "%d files were stored under numbered names, such as \"name (2).ext\": the archive already held other files of their names.")},
+    {IDS_TREE_NAME_NOT_TEXT, QT_TRANSLATE_NOOP("StringTable", "Its name holds bytes that are not text: they can be kept, but not typed.")},
     {IDS_COLUMN_REASON, QT_TRANSLATE_NOOP("StringTable", "Reason")},
     {IDS_MENU_CHECK_REASON, QT_TRANSLATE_NOOP("StringTable", "Check all with this reason")},
     {IDS_MENU_UNCHECK_REASON, QT_TRANSLATE_NOOP("StringTable", "Uncheck all with this reason")},
@@ -277,6 +251,7 @@ constexpr StringEntry kStrings[] = {
     {IDS_WHY_TIME_BETWEEN, QT_TRANSLATE_NOOP("StringTable", "%s between %s and %s")},
     {IDS_WHY_TIME_AFTER, QT_TRANSLATE_NOOP("StringTable", "%s on or after %s")},
     {IDS_WHY_PROTECTED, QT_TRANSLATE_NOOP("StringTable", "Protected: %s")},
+    {IDS_REASONS_TITLE, QT_TRANSLATE_NOOP("StringTable", "Reasons")},
     {IDS_REASONS_FILES, QT_TRANSLATE_NOOP("StringTable", "Files")},
     {IDS_REASONS_FREES, QT_TRANSLATE_NOOP("StringTable", "Frees")},
     {IDS_REASONS_CHECK, QT_TRANSLATE_NOOP("StringTable", "C&heck")},
@@ -289,6 +264,9 @@ constexpr StringEntry kStrings[] = {
     {IDS_WHY_TRASH_ORPHAN, QT_TRANSLATE_NOOP("StringTable", "Trash: information without a file")},
     {IDS_FOLDERS_REMOVED, QT_TRANSLATE_NOOP("StringTable", "Emptied folders removed: %s")},
     {IDS_UNDO_MOVE_FAILED, QT_TRANSLATE_NOOP("StringTable", "   Some files couldn't be moved back. They were changed or replaced where they were moved to, or their old place is taken. They stay where they are.\n   Press 'Details' to see the a list of these files now.")},
+    {IDS_ACTION_BYTES, QT_TRANSLATE_NOOP("StringTable", "%s %s of %s")},
+    {IDS_CLI_ACTION_CANCELLED, "%s: cancelled; %d done, %d failed, the rest left as it was", kEnglishOnly},
+    {IDS_REASON_PROTECTED, QT_TRANSLATE_NOOP("StringTable", "Installed software or a running program needs this file.")},
 };
 
 const QHash<int, const StringEntry *> &table()

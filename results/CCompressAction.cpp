@@ -6,10 +6,9 @@
 #include "res/StringTable.h"
 #include "core/CCompressStep.h"
 #include "core/CResultsModel.h"
-#include "controls/CFailedFilesDlg.h"
 #include "controls/CMessageBoxDlg.h"
-#include "wizard/CWizard.h"
-#include "results/CResultsPage.h"
+#include "results/CActionRun.h"
+#include "results/CResultsHost.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -85,13 +84,14 @@ QString CCompressAction::AskArchivePath(QWidget *parent)
     return chosen.isEmpty() ? QString() : chosen.first();
 }
 
-void CCompressAction::Run(CResultsPage &page)
+void CCompressAction::Run(CResultsHost &host)
 {
-    const QString archive = AskHook() ? AskHook()(&page) : AskArchivePath(&page);
+    QWidget *page = host.GetPageWidget();
+    const QString archive = AskHook() ? AskHook()(page) : AskArchivePath(page);
     if (archive.isEmpty())
         return;
 
-    QWidget *sheet = page.GetSheet() ? static_cast<QWidget *>(page.GetSheet()) : static_cast<QWidget *>(&page);
+    QWidget *sheet = host.GetBusyWindow();
     CPluginLibrary library;
     const QList<QByteArray> folders = LibraryFolders().isEmpty() ? CPluginLibrary::DefaultFolders() : LibraryFolders();
     switch (library.Load(folders, BV_COMPRESS_LIBRARY_NAME, BV_COMPRESS_ENTRY_NAME)) {
@@ -105,10 +105,17 @@ void CCompressAction::Run(CResultsPage &page)
         return;
     }
 
-    CCompressStep step(page.GetModel()->GetStore(), page.GetScannedDrive(), QFile::encodeName(archive),
+    CCompressStep step(host.GetModel()->GetStore(), host.GetScannedDrive(), QFile::encodeName(archive),
                        reinterpret_cast<CompressFn>(library.GetEntry()), [sheet](const QByteArray &path) {
                            CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_COMPRESS_ERROR, path));
                        });
+    step.SetRenamedCounter(reinterpret_cast<CompressRenamedFn>(library.GetOptionalEntry(BV_COMPRESS_RENAMED_NAME)));
     // The archive took room on the disk; files not stored are listed after.
-    page.RunStep(step);
+    CActionRun(host).Run(step);
+    // Stored, but not under the name the user will look for.
+    if (const int renamed = step.GetRenamedCount(); renamed > 0) {
+        const QString text = renamed == 1 ? LoadString(IDS_ZIP_RENAMED_ONE)
+                                          : LoadString(IDS_ZIP_RENAMED).replace(QLatin1String("%d"), QString::number(renamed));
+        CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, text);
+    }
 }

@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-class CResultsPage;
+class CResultsHost;
 class QWidget;
 
 // Compress on the results page: asks for the archive in the "Save As Zip"
@@ -29,5 +29,5 @@ public:
     // existing archive asks nothing, since the archive collects entries.
     static QString AskArchivePath(QWidget *parent);
 
-    static void Run(CResultsPage &page);
+    static void Run(CResultsHost &host);
 };

@@ -1,11 +1,12 @@
 #pragma once
 
-class CResultsPage;
+class CResultsHost;
 
 // Move on the results page: asks for the destination, then moves every
-// checked file there through the page's action loop.
+// checked file there through the action loop, and keeps what it did for
+// Undo Move.
 class CMoveAction
 {
 public:
-    static void Run(CResultsPage &page);
+    static void Run(CResultsHost &host);
 };

@@ -19,11 +19,11 @@
 
 namespace {
 
-enum Column { kReason, kFiles, kSize, kFrees, kColumns };
+enum Column { kReason, kFiles, kSize, kFrees, kShared, kColumns };
 
 // Widths for the classic dialog font (6 pixels a character), scaled by the
 // dialog font as the results list's columns are.
-constexpr int kWidths[kColumns] = {220, 60, 80, 80};
+constexpr int kWidths[kColumns] = {170, 55, 75, 70, 70};
 constexpr double kClassicCharWidth = 6.0;
 
 struct Summary
@@ -58,7 +58,8 @@ CReasonsDlg::CReasonsDlg(CResultsModel &model, QWidget *parent)
 {
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setFont(DialogFont());
-    setWindowTitle(LoadString(IDS_PRODUCT_NAME));
+    // A window of its own beside the wizard, named for what it shows.
+    setWindowTitle(LoadString(IDS_REASONS_TITLE));
     if (const DialogTemplate *dialogTemplate = FindDialogTemplate(IDD_REASONS)) {
         setFixedSize(DialogPixelSize(*dialogTemplate));
         PlaceControl(m_listReasons, *dialogTemplate, IDC_REASONS_LIST);
@@ -74,13 +75,17 @@ CReasonsDlg::CReasonsDlg(CResultsModel &model, QWidget *parent)
     m_btnUncheck->setAutoDefault(false);
 
     m_modelReasons->setHorizontalHeaderLabels({LoadString(IDS_COLUMN_REASON), LoadString(IDS_REASONS_FILES),
-                                               LoadString(IDS_COLUMN_SIZE), LoadString(IDS_REASONS_FREES)});
+                                               LoadString(IDS_COLUMN_SIZE), LoadString(IDS_REASONS_FREES),
+                                               LoadString(IDS_REASONS_SHARED)});
     // Sorted on real keys: numbers as numbers, not as their texts.
     m_modelReasons->setSortRole(kSortKeyRole);
     m_listReasons->setModel(m_modelReasons);
     m_listReasons->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_listReasons->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listReasons->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A folder reason ends in the folder's path: a reason too long for its
+    // column keeps its start and that end, the whole text in the tooltip.
+    m_listReasons->setTextElideMode(Qt::ElideMiddle);
     NameControlsByLabels(this);
     FitTextsInside(this);
     m_headerReasons = m_listReasons->SortHeader();
@@ -148,11 +153,17 @@ void CReasonsDlg::Refresh()
             continue;
         const QString &text = store.GetReasons().GetText(CReasonTable::Id(id));
         const std::int64_t frees = m_frees ? m_frees(summary.items) : 0;
+        // Data these files share with files or snapshots outside them:
+        // removing them gives it back only if its other owners go too.
+        std::int64_t upTo = 0;
+        const std::int64_t sure = store.GetForecast().FreedBy(summary.items, &upTo);
+        const std::int64_t shared = upTo - sure;
         QList<QStandardItem *> cells = {
             Cell(text, text.toCaseFolded()),
             Cell(QString::number(summary.items.size()), qint64(summary.items.size()), true),
             Cell(FormatSize(summary.bytes), qint64(summary.bytes), true),
             Cell(FormatSize(frees), qint64(frees), true),
+            Cell(FormatSize(shared), qint64(shared), true),
         };
         QStandardItem *first = cells.front();
         first->setData(int(id), kReasonIdRole);

@@ -6,7 +6,6 @@
 #include "platform/CPathInfo.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "results/CResultsPage.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -48,17 +47,16 @@ QString CSaveListAction::AskPath(QWidget *parent)
     return chosen.isEmpty() ? QString() : chosen.first();
 }
 
-void CSaveListAction::Run(CResultsPage &page)
+void CSaveListAction::Run(CResultsModel &model, QWidget *parent)
 {
-    const QString path = AskHook() ? AskHook()(&page) : AskPath(&page);
+    const QString path = AskHook() ? AskHook()(parent) : AskPath(parent);
     if (path.isEmpty())
         return;
-    Save(page, QFile::encodeName(path));
+    Save(model, QFile::encodeName(path), parent);
 }
 
-bool CSaveListAction::Save(CResultsPage &page, const QByteArray &path)
+bool CSaveListAction::Save(CResultsModel &model, const QByteArray &path, QWidget *parent)
 {
-    CResultsModel &model = *page.GetModel();
     model.FlushPendingRows();
     std::vector<int> items;
     items.reserve(std::size_t(model.rowCount()));
@@ -81,6 +79,6 @@ bool CSaveListAction::Save(CResultsPage &page, const QByteArray &path)
         message.replace(at, 2, value);
         from = at + value.size();
     }
-    CMessageBoxDlg::Show(&page, CMessageBoxDlg::StyleOk, message);
+    CMessageBoxDlg::Show(parent, CMessageBoxDlg::StyleOk, message);
     return false;
 }

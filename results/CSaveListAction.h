@@ -4,7 +4,7 @@
 #include <QString>
 #include <functional>
 
-class CResultsPage;
+class CResultsModel;
 class QWidget;
 
 // Save List on the results page: asks for a file name, then writes every
@@ -14,9 +14,10 @@ class QWidget;
 class CSaveListAction
 {
 public:
-    static void Run(CResultsPage &page);
-    // Writes the list to `path`; false after telling the user why not.
-    static bool Save(CResultsPage &page, const QByteArray &path);
+    static void Run(CResultsModel &model, QWidget *parent);
+    // Writes the list to `path`; false after telling the user, over
+    // `parent`, why not.
+    static bool Save(CResultsModel &model, const QByteArray &path, QWidget *parent);
 
     // The save dialog (it asks before replacing a file); returns the chosen
     // name, empty when cancelled.

@@ -2,17 +2,25 @@
 list(APPEND BV_CORE_SOURCES
 )
 list(APPEND BV_UI_SOURCES
+  results/CActionRun.cpp
+  results/CActionRun.h
+  results/CColumnFitter.cpp
+  results/CColumnFitter.h
   results/CCompressAction.cpp
   results/CCompressAction.h
   results/CMoveAction.cpp
   results/CMoveAction.h
-  results/CResultsPage.cpp
   results/CReasonsDlg.cpp
   results/CReasonsDlg.h
   results/CResultsPage.cpp
+  results/CResultsHost.h
   results/CResultsPage.h
   results/CSaveListAction.cpp
   results/CSaveListAction.h
   results/CSelectFolderDlg.cpp
   results/CSelectFolderDlg.h
+  results/CTotalsLine.cpp
+  results/CTotalsLine.h
+  results/CUndoMoveAction.cpp
+  results/CUndoMoveAction.h
 )

@@ -2,22 +2,17 @@
 
 #include "controls/CEllipsisStatic.h"
 #include "controls/CPercentProgressCtrl.h"
-#include "core/CFileMatcher.h"
-#include "core/CFileScan.h"
-#include "core/CMatchSink.h"
-#include "platform/CDirectoryWalker.h"
 #include "platform/CDiskSpace.h"
+#include "platform/WalkRecord.h"
 #include "res/DialogTemplate.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
 #include <QFile>
 
-CScanDlg::CScanDlg(const CFileScan *pScan, CMatchSink *pSink)
+CScanDlg::CScanDlg()
     : CCancellableDlg(IDD_SCAN, IDC_SCAN_PROGRESS)
     , m_wndPath(new CEllipsisStatic(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, 1, this))
-    , m_pScan(pScan)
-    , m_pSink(pSink)
 {
     if (const DialogTemplate *dialogTemplate = FindDialogTemplate(IDD_SCAN))
         PlaceControl(m_wndPath, *dialogTemplate, IDC_SCAN_PATH);
@@ -55,19 +50,7 @@ void CScanDlg::FinishProgress()
         GetProgress()->SetPos(++pos);
 }
 
-int CScanDlg::ScanFolder(const QByteArray &folder)
-{
-    if (m_pScan)
-        m_pMatcher = std::make_unique<CFileMatcher>(*m_pScan);
-    CDirectoryWalker walker;
-    walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
-    walker.SetCancelCheck([this] { return OnBetweenEntries(); });
-    const CDirectoryWalker::Result result = walker.Walk(folder);
-    m_nSkippedFolders = walker.GetSkippedFolders();
-    return result == CDirectoryWalker::Result::RootUnavailable ? 0 : 1;
-}
-
-void CScanDlg::OnFile(const WalkRecord &record)
+void CScanDlg::OnFileMet(const WalkRecord &record)
 {
     // The path line only changes on screen when events are pumped, so it is
     // only composed for the first file after each pump.
@@ -81,8 +64,11 @@ void CScanDlg::OnFile(const WalkRecord &record)
     }
     // The progress counts every file met, whether it matches or not.
     AddProgress(record.allocatedBytes > 0 ? std::uint64_t(record.allocatedBytes) : 0);
-    if (m_pMatcher && m_pMatcher->MatchFile(record) && m_pSink)
-        m_pSink->AddResult(record, m_pMatcher->GetReason(record));
+}
+
+void CScanDlg::WhileWaiting()
+{
+    m_pump.Pump();
 }
 
 std::int64_t CScanDlg::QueryBytesInUse(const QByteArray &drive) const
@@ -91,18 +77,17 @@ std::int64_t CScanDlg::QueryBytesInUse(const QByteArray &drive) const
     return space.ok ? space.BytesInUse() : 0;
 }
 
-bool CScanDlg::OnBetweenEntries()
+bool CScanDlg::OnBetweenEntries(CMatchSink &sink)
 {
     if (IsCancelled())
         return true;
     if (m_pump.Due()) {
         const bool bText = m_pump.TextDue();
         const bool bRows = m_pump.ListDue();
-        if (bText) {
+        if (bText)
             m_bShowNextPath = true;
-        }
-        if ((bText || bRows) && m_pSink)
-            m_pSink->RefreshWhileBusy(bRows);
+        if (bText || bRows)
+            sink.RefreshWhileBusy(bRows);
         m_pump.Pump();
     }
     return IsCancelled();

@@ -1,18 +1,18 @@
 #include "shell/CShellTree.h"
 
 #include "controls/CMessageBoxDlg.h"
+#include "core/NameText.h"
+#include "platform/CDesktopOpener.h"
 #include "platform/CFixedDrives.h"
 #include "platform/CFolderLister.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
 #include <QContextMenuEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QStyle>
-#include <QUrl>
 #include <cstring>
 
 namespace {
@@ -94,18 +94,27 @@ void CShellTree::CancelEdit()
 
 QList<CShellTree::Root> CShellTree::SystemRoots()
 {
+    return SystemRoots(CFixedDrives::List());
+}
+
+QList<CShellTree::Root> CShellTree::SystemRoots(const QList<FixedDrive> &drives)
+{
     QList<Root> roots;
     const QByteArray home = QFile::encodeName(QDir::homePath());
     roots.append({home, QDir::homePath(), Root::Home});
     const QByteArray desktop = DesktopFolder(home);
     if (desktop != home && QFileInfo(QFile::decodeName(desktop)).isDir())
         roots.append({desktop, QFile::decodeName(desktop.mid(desktop.lastIndexOf('/') + 1)), Root::Desktop});
-    for (const FixedDrive &drive : CFixedDrives::List()) {
+    // Named as the drive page names them: a label alone does not tell where
+    // the drive is, and two drives may share one.
+    QString rootText = QStringLiteral("/");
+    for (const FixedDrive &drive : drives) {
         if (drive.mountPoint == "/")
-            continue;
-        roots.append({drive.mountPoint, drive.label.isEmpty() ? drive.displayPath : drive.label, Root::Drive});
+            rootText = CFixedDrives::EntryText(drive);
+        else
+            roots.append({drive.mountPoint, CFixedDrives::EntryText(drive), Root::Drive});
     }
-    roots.append({QByteArray("/"), QStringLiteral("/"), Root::Drive});
+    roots.append({QByteArray("/"), rootText, Root::Drive});
     return roots;
 }
 
@@ -211,7 +220,7 @@ void CShellTree::FillChildren(QTreeWidgetItem *item)
     const QByteArray parent = GetPath(item);
     QList<QTreeWidgetItem *> children;
     for (const QByteArray &name : names)
-        children.append(MakeItem(Join(parent, name), QFile::decodeName(name), folder));
+        children.append(MakeItem(Join(parent, name), DisplayName(name), folder));
     item->addChildren(children);
     item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
@@ -252,7 +261,18 @@ void CShellTree::contextMenuEvent(QContextMenuEvent *event)
 
 void CShellTree::OpenInFileManager(QTreeWidgetItem *item)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(GetPath(item))));
+    if (!item)
+        return;
+    // The raw path, percent-encoded byte for byte: a decoded name that is
+    // not valid UTF-8 would send the file manager somewhere else.
+    const CDesktopOpener::Result result = CDesktopOpener().Open(CDesktopOpener::FileUrl(GetPath(item)));
+    if (result.opened)
+        return;
+    // No opener could be run, or the one that ran failed, with its code.
+    const bool ran = result.exitStatus >= 0;
+    QString text = LoadString(ran ? IDS_MENU_COMMAND_FAILED : IDS_CONTEXT_MENU_FAILED);
+    text.replace(QLatin1String("%lx"), QString::number(ran ? result.exitStatus : result.startError, 16));
+    CMessageBoxDlg::Show(window(), CMessageBoxDlg::StyleOk, text);
 }
 
 void CShellTree::NewFolder(QTreeWidgetItem *parentItem)
@@ -285,9 +305,14 @@ void CShellTree::RenameFolder(QTreeWidgetItem *item)
 
 void CShellTree::ShowFailure(int textId, const QString &name, int error)
 {
+    ShowFailure(textId, name, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+void CShellTree::ShowFailure(int textId, const QString &name, const QString &reason)
+{
     QString text = LoadString(textId);
     text.replace(text.indexOf(QLatin1String("%s")), 2, name);
-    text.replace(text.indexOf(QLatin1String("%s")), 2, QString::fromLocal8Bit(std::strerror(error)));
+    text.replace(text.indexOf(QLatin1String("%s")), 2, reason);
     CMessageBoxDlg::Show(window(), CMessageBoxDlg::StyleOk, text);
 }
 
@@ -299,7 +324,7 @@ void CShellTree::OnItemChanged(QTreeWidgetItem *item, int column)
     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
     QTreeWidgetItem *parentItem = item->parent();
     const QByteArray parent = GetPath(parentItem);
-    const QByteArray name = QFile::encodeName(item->text(0));
+    QByteArray name = QFile::encodeName(item->text(0));
     const QSignalBlocker quiet(this);
     if (m_bEditIsNew) {
         const int error = CFolderLister::MakeFolder(parent, name);
@@ -312,12 +337,21 @@ void CShellTree::OnItemChanged(QTreeWidgetItem *item, int column)
     } else {
         const QByteArray oldPath = GetPath(item);
         const QByteArray oldName = oldPath.mid(oldPath.lastIndexOf('/') + 1);
-        if (name == oldName)
+        // The text shown is only the decoded name: the bytes the user did
+        // not edit keep their value, even those that are not valid text.
+        if (!EditRawName(oldName, item->text(0), name)) {
+            item->setText(0, DisplayName(oldName));
+            ShowFailure(IDS_TREE_CANT_RENAME, DisplayName(oldName), LoadString(IDS_TREE_NAME_NOT_TEXT));
             return;
+        }
+        if (name == oldName) {
+            item->setText(0, DisplayName(oldName));
+            return;
+        }
         const int error = CFolderLister::Rename(parent, oldName, name);
         if (error != 0) {
-            item->setText(0, QFile::decodeName(oldName));
-            ShowFailure(IDS_TREE_CANT_RENAME, QFile::decodeName(oldName), error);
+            item->setText(0, DisplayName(oldName));
+            ShowFailure(IDS_TREE_CANT_RENAME, DisplayName(oldName), error);
             return;
         }
         // The paths below the renamed folder change with it.

@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 
 class QMenu;
+struct FixedDrive;
 
 // A tree of folders to pick a destination from. The top level holds the
 // places a user starts from (home, desktop, each fixed drive, "/"); each
@@ -13,7 +14,8 @@ class QMenu;
 // folders only, hidden ones left out, in the order file managers use
 // (case-insensitive, digits by value). A folder that cannot be read simply
 // shows no children. Every item keeps its path as raw bytes, so names that
-// are not valid UTF-8 work; the text shown is only the decoded name.
+// are not valid UTF-8 work; the text shown is only the decoded name, and a
+// rename keeps every byte of the name the user did not edit.
 //
 // A right click on an item below the top level offers "Open in File
 // Manager", "New Folder" and "Rename"; the last two edit the name in place
@@ -35,6 +37,8 @@ public:
     // The places of this machine: the home folder, the desktop folder named
     // in the user's XDG user dirs, each fixed drive's root and "/".
     static QList<Root> SystemRoots();
+    // The same with the fixed drives given (tests give their own).
+    static QList<Root> SystemRoots(const QList<FixedDrive> &drives);
     // Fills the top level from `roots` (tests give their own) and selects
     // the first item.
     void PopulateRoot(const QList<Root> &roots);
@@ -74,6 +78,7 @@ private:
     void OnItemChanged(QTreeWidgetItem *item, int column);
     void OnCurrentItemChanged(QTreeWidgetItem *current);
     void ShowFailure(int textId, const QString &name, int error);
+    void ShowFailure(int textId, const QString &name, const QString &reason);
 
     QTreeWidgetItem *m_pEdited = nullptr;
     bool m_bEditIsNew = false;

@@ -153,7 +153,7 @@ private slots:
     void missingOrUnopenableHelpSaysSo()
     {
         const QString expected = QStringLiteral(
-            "Error while trying to strart the help file .\nThe file \"BVHelp.chm\"  is missing or is corrupt, \n"
+            "Error while trying to strart the help file .\nThe file \"BVHelp.html\"  is missing or is corrupt, \n"
             "or your system doesn't support HTML help.");
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
@@ -208,7 +208,7 @@ private slots:
             box->accept();
         });
         sheet.GetHelpButton().click();
-        QCOMPARE(boxText, LoadString(IDS_HELP_ERROR));
+        QCOMPARE(boxText, CHelpCommand::ErrorText());
         QCOMPARE(boxParent, &sheet);
         QVERIFY(opened.isEmpty());
         QCOMPARE(sheet.GetActiveIndex(), nPage);

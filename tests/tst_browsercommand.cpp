@@ -2,9 +2,14 @@
 
 #include "core/CBrowserCommand.h"
 #include "core/CLinkOpener.h"
+#include "controls/CLinkStatic.h"
+#include "platform/CDesktopOpener.h"
+#include "platform/CDesktopServices.h"
 #include "platform/CDetachedProcess.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -310,6 +315,84 @@ private slots:
         qputenv("PATH", savedPath);
         QCOMPARE(plain, EACCES);
         QCOMPARE(missing, ENOENT);
+    }
+
+    // The desktop's opener is judged by how it ends, never by its start.
+    void theOpenerIsJudgedByItsExitStatus()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString failing = dir.filePath("failing"), opening = dir.filePath("opening"),
+                      lingering = dir.filePath("lingering");
+        writeFile(failing, "#!/bin/sh\necho tried >> '" + dir.filePath("tries").toUtf8() + "'\nexit 4\n", kExecutable);
+        writeFile(opening, recorderScript(dir.filePath("opened")), kExecutable);
+        writeFile(lingering, recorderScript(dir.filePath("lingered")) + "exec sleep 5 >/dev/null 2>&1 </dev/null\n", kExecutable);
+
+        CDesktopOpener::Result result = CDesktopOpener({{failing}}).Open(kAddress);
+        QVERIFY(!result.opened);
+        QCOMPARE(result.exitStatus, 4);
+        result = CDesktopOpener({{dir.filePath("missing")}}).Open(kAddress);
+        QVERIFY(!result.opened);
+        QCOMPARE(result.startError, ENOENT);
+
+        // The first that fails hands over to the next.
+        result = CDesktopOpener({{dir.filePath("missing")}, {failing}, {opening, "open"}}).Open(kAddress);
+        QVERIFY(result.opened);
+        QCOMPARE(QString::fromUtf8(waitForFile(dir.filePath("opened"))), "open\n" + kAddress + u'\n');
+
+        // One that keeps running (a browser in the foreground) took the
+        // address; the wait is bounded and leaves no child behind.
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(CDesktopOpener({{lingering}}, 300).Open(kAddress).opened);
+        QVERIFY(timer.elapsed() < 10000);
+        QCOMPARE(QString::fromUtf8(waitForFile(dir.filePath("lingered"))), kAddress + u'\n');
+        int status = 0;
+        QCOMPARE(::waitpid(-1, &status, WNOHANG), pid_t(-1));
+
+        QCOMPARE(CDesktopOpener::FileUrl("/x/odd\xff dir/%"), QStringLiteral("file:///x/odd%FF%20dir/%25"));
+    }
+
+    // The hyperlink's and the guide's whole road with the system's own
+    // programs replaced through PATH and the XDG folders: the opener fails,
+    // the default browser's desktop entry (field code in quotes) is run.
+    void theLinkFallsBackWhenTheOpenerFails()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString bin = dir.filePath("bin");
+        writeFile(bin + "/xdg-open", "#!/bin/sh\nexit 3\n", kExecutable);
+        writeFile(bin + "/gio", "#!/bin/sh\nexit 1\n", kExecutable);
+        writeFile(bin + "/xdg-mime", "#!/bin/sh\n[ -e '" + dir.filePath("nobrowser").toUtf8() + "' ] || echo web.desktop\n",
+                  kExecutable);
+        const QString browser = bin + "/web browser";
+        writeFile(browser, recorderScript(dir.filePath("browsed")), kExecutable);
+        writeFile(dir.filePath("data/applications/web.desktop"),
+                  "[Desktop Entry]\nType=Application\nExec=\"" + browser.toUtf8() + "\" \"%u\"\n");
+        const QByteArray savedPath = qgetenv("PATH"), savedHome = qgetenv("XDG_DATA_HOME"),
+                         savedDirs = qgetenv("XDG_DATA_DIRS");
+        qputenv("PATH", bin.toUtf8() + ":/usr/bin:/bin");
+        qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+        qputenv("XDG_DATA_DIRS", dir.filePath("none").toUtf8());
+
+        const int opened = CLinkStatic::OpenLink(kAddress);
+        const QByteArray browsed = waitForFile(dir.filePath("browsed"));
+        const bool helpOpened = CDesktopServices::OpenDocument(dir.filePath("BVHelp.html"));
+        writeFile(dir.filePath("nobrowser"), "");
+        const int noBrowser = CLinkStatic::OpenLink(kAddress);
+        writeFile(bin + "/gio", "#!/bin/sh\nexit 0\n", kExecutable);
+        const int desktopOpens = CLinkStatic::OpenLink(kAddress);
+        const bool helpOpensNow = CDesktopServices::OpenDocument(dir.filePath("BVHelp.html"));
+
+        qputenv("PATH", savedPath);
+        savedHome.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", savedHome);
+        savedDirs.isNull() ? qunsetenv("XDG_DATA_DIRS") : qputenv("XDG_DATA_DIRS", savedDirs);
+        QCOMPARE(opened, int(CLinkOpener::LINK_OPENED));
+        QCOMPARE(QString::fromUtf8(browsed), kAddress + u'\n');
+        QVERIFY(!helpOpened);
+        QCOMPARE(noBrowser, int(CLinkOpener::LINK_NO_ASSOC));
+        QCOMPARE(desktopOpens, int(CLinkOpener::LINK_OPENED));
+        QVERIFY(helpOpensNow);
     }
 
     void theWholeRoadToARealProgram()

@@ -82,6 +82,28 @@ private slots:
         }
     }
 
+    void filesNotCheckedAreNeverAmongTheEntries()
+    {
+        // With or without a rule depth; the state is always the last field.
+        QByteArray text;
+        CListFile::AppendHeader(text, "/d");
+        CListFile::AppendEntry(text, "/d/live", 7, Identity(1, 10), -1, CListFile::State::Unchecked);
+        CListFile::AppendEntry(text, "/d/kept", 7, Identity(2, 10), 0, CListFile::State::Locked);
+        CListFile::AppendEntry(text, "/d/gone", 7, Identity(3, 10), 0);
+        CListFile::AppendEntry(text, "/d/also", 7, Identity(4, 10));
+        CListFile::AppendFooter(text);
+        QVERIFY(text.contains("\tunchecked\n") && text.contains("\t0\tlocked\n"));
+        const CListFile::Parsed parsed = CListFile::Parse(text);
+        QCOMPARE(int(parsed.error), int(CListFile::Error::None));
+        QCOMPARE(int(parsed.entries.size()), 2);
+        QCOMPARE(parsed.entries[0].path, QByteArray("/d/gone"));
+        QCOMPARE(parsed.entries[1].path, QByteArray("/d/also"));
+        QCOMPARE(parsed.notChecked, 2);
+        // A file not checked still counts for the duplicate check.
+        text.replace("/d/also", "/d/live");
+        QCOMPARE(int(CListFile::Parse(text).error), int(CListFile::Error::Duplicate));
+    }
+
     void removingFileLinesByHandIsAllowed()
     {
         QByteArray text = SampleList("/d", {{"/d/one", Identity(1, 10)}, {"/d/two", Identity(2, 20)}});
@@ -127,6 +149,11 @@ private slots:
         QTest::newRow("field missing") << replaced("\tfile\t10\t", "\tfile\t") << int(E::BadLine) << 3;
         QTest::newRow("number too long") << replaced("\t1\tfile", "\t123456789012345678901234\tfile")
                                          << int(E::BadLine) << 3;
+        QTest::newRow("word for rule depth") << replaced("\nend\n", "\tdeep\nend\n") << int(E::BadLine) << 3;
+        QTest::newRow("field too many") << replaced("\nend\n", "\t1\t2\nend\n") << int(E::BadLine) << 3;
+        QTest::newRow("unknown state") << replaced("\nend\n", "\t0\tmaybe\nend\n") << int(E::BadLine) << 3;
+        QTest::newRow("state twice") << replaced("\nend\n", "\tlocked\tunchecked\nend\n") << int(E::BadLine) << 3;
+        QTest::newRow("state before depth") << replaced("\nend\n", "\tlocked\t0\nend\n") << int(E::BadLine) << 3;
         QTest::newRow("listed twice") << replaced("end\n", "/d/one\t1\t1\tfile\t10\t4\t-\nend\n")
                                       << int(E::Duplicate) << 4;
     }

@@ -137,12 +137,14 @@ private slots:
     void killedBetweenCallsLosesNothingStored();
     void fullDiskLeavesTheArchiveValid();
     void fileOverFourGigabytesUsesZip64();
+    void aNameIsNeverStoredTwice();
 
 private:
     int Call(const QByteArray &archive, const QList<QByteArray> &files);
     void ExpectHolds(const QByteArray &archive, const QList<QByteArray> &files);
 
     CompressFn m_compress = nullptr;
+    CompressRenamedFn m_renamed = nullptr;
     std::unique_ptr<TempDrive> m_drive;
 };
 
@@ -153,6 +155,8 @@ void TestCompressPlugin::initTestCase()
                                                        BV_COMPRESS_ENTRY_NAME);
     QVERIFY2(status == CPluginLibrary::Status::Loaded, library.GetPath() + " " + library.GetError());
     m_compress = reinterpret_cast<CompressFn>(library.GetEntry());
+    m_renamed = reinterpret_cast<CompressRenamedFn>(library.GetOptionalEntry(BV_COMPRESS_RENAMED_NAME));
+    QVERIFY(m_renamed);
 }
 
 void TestCompressPlugin::init()
@@ -294,7 +298,7 @@ void TestCompressPlugin::archiveIsNeverStoredIntoItself()
     const QByteArray alias = m_drive->path("Temp/alias.tmp");
     QCOMPARE(::link(archive.constData(), alias.constData()), 0);
     QCOMPARE(Call(archive, {alias, file}), 1);
-    ExpectHolds(archive, {file, file});
+    ExpectHolds(archive, {file}); // the file itself was there already
 }
 
 void TestCompressPlugin::extendsAnArchiveChangedByAnotherProgram()
@@ -324,13 +328,17 @@ void TestCompressPlugin::extendsAnArchiveChangedByAnotherProgram()
                                  "z.close()\n"),
                   QFile::decodeName(archive)});
     QVERIFY(python.waitForFinished(60000) && python.exitCode() == 0);
+    const QByteArray next = m_drive->path("c.tmp");
+    QVERIFY(WriteFile(next, Content(7000, 4)));
+    QCOMPARE(Call(archive, {next}), 0);
+    // The names come from the file as it is now: the first file is there.
     QCOMPARE(Call(archive, {file}), 0);
     const ZipListing listing = ReadZip(archive);
     QVERIFY2(listing.ok, qPrintable(listing.error));
-    const QList<QByteArray> expected = {"first.txt", EntryNameOf(file), "second.txt", EntryNameOf(file)};
+    const QList<QByteArray> expected = {"first.txt", EntryNameOf(file), "second.txt", EntryNameOf(next)};
     QCOMPARE(listing.Names(), expected);
     QCOMPARE(listing.comment, QByteArray("kept"));
-    QCOMPARE(listing.entries[3].sha256, FileSha256(file));
+    QCOMPARE(listing.entries[3].sha256, FileSha256(next));
 }
 
 void TestCompressPlugin::namesKeepTheirBytes()
@@ -345,17 +353,16 @@ void TestCompressPlugin::namesKeepTheirBytes()
     QCOMPARE(Call(archive, {bad}), 0);
     QCOMPARE(Call(archive, {accented}), 0);
     QCOMPARE(Call(archive, {overlong}), 0);
-    QCOMPARE(Call(archive, {accented}), 0); // the same name twice: both kept
+    QCOMPARE(Call(archive, {accented}), 0); // the same file twice: there once
     const ZipListing listing = ReadZip(archive);
     QVERIFY2(listing.ok, qPrintable(listing.error));
-    QCOMPARE(listing.entries.size(), 4);
+    QCOMPARE(listing.entries.size(), 3);
     QCOMPARE(listing.entries[0].name, EntryNameOf(bad));
     QVERIFY(!listing.entries[0].utf8);
     QCOMPARE(listing.entries[1].name, EntryNameOf(accented));
     QVERIFY(listing.entries[1].utf8);
     QCOMPARE(listing.entries[2].name, EntryNameOf(overlong));
     QVERIFY(!listing.entries[2].utf8);
-    QCOMPARE(listing.entries[3].name, EntryNameOf(accented));
     QCOMPARE(listing.entries[0].sha256, FileSha256(bad));
     for (const QByteArray &path : {bad, overlong})
         ::unlink(path.constData()); // the temporary folder cannot remove them itself
@@ -543,8 +550,10 @@ void TestCompressPlugin::fullDiskLeavesTheArchiveValid()
     const QByteArray mountPoint = m_drive->path("small");
     const QByteArray copy = m_drive->path("copy.zip");
     const QByteArray little = m_drive->path("little.tmp");
+    const QByteArray little2 = m_drive->path("little2.tmp");
     const QByteArray big = m_drive->path("big.tmp");
     QVERIFY(WriteFile(little, Content(2000, 1)));
+    QVERIFY(WriteFile(little2, Content(2000, 2)));
     QByteArray noise(3 << 20, '\0');
     QRandomGenerator(9).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
     QVERIFY(WriteFile(big, noise));
@@ -558,6 +567,7 @@ void TestCompressPlugin::fullDiskLeavesTheArchiveValid()
         const QByteArray archive = mountPoint + "/full.zip";
         const char *one[1] = {little.constData()};
         const char *two[1] = {big.constData()};
+        const char *three[1] = {little2.constData()};
         int code = 0;
         if (m_compress(archive.constData(), one, 1, &CountCallback) != 0)
             code |= 1;
@@ -566,7 +576,7 @@ void TestCompressPlugin::fullDiskLeavesTheArchiveValid()
         struct stat st {};
         if (::stat(archive.constData(), &st) != 0 || st.st_blocks * 512 > 64 * 1024) // the failed part given back
             code |= 16;
-        if (m_compress(archive.constData(), one, 1, &CountCallback) != 0) // room is still there for this
+        if (m_compress(archive.constData(), three, 1, &CountCallback) != 0) // room is still there for this
             code |= 4;
         const QByteArray command = "cp '" + archive + "' '" + copy + "'";
         if (::system(command.constData()) != 0)
@@ -579,7 +589,7 @@ void TestCompressPlugin::fullDiskLeavesTheArchiveValid()
         QSKIP("cannot mount a small tmpfs in a mount namespace here");
     QVERIFY(WIFEXITED(status));
     QCOMPARE(WEXITSTATUS(status), 0);
-    ExpectHolds(copy, {little, little});
+    ExpectHolds(copy, {little, little2});
 }
 
 void TestCompressPlugin::fileOverFourGigabytesUsesZip64()
@@ -588,19 +598,92 @@ void TestCompressPlugin::fileOverFourGigabytesUsesZip64()
     const qint64 size = 5LL << 30;
     QVERIFY(m_drive->makeFile("huge.tmp", size));
     const QByteArray huge = m_drive->path("huge.tmp");
-    const QByteArray small = m_drive->path("after.tmp");
-    QVERIFY(WriteFile(small, "after"));
+    const QByteArray small = m_drive->path("before.tmp");
+    const QByteArray after = m_drive->path("after.tmp");
+    QVERIFY(WriteFile(small, "before"));
+    QVERIFY(WriteFile(after, "after"));
     const QByteArray archive = m_drive->path("huge.zip");
     QCOMPARE(Call(archive, {small}), 0);
     QCOMPARE(Call(archive, {huge}), 0);
-    QCOMPARE(Call(archive, {small}), 0);
+    QCOMPARE(Call(archive, {after}), 0);
     const ZipListing listing = ReadZip(archive);
     QVERIFY2(listing.ok, qPrintable(listing.error));
     QCOMPARE(listing.entries.size(), 3);
     QCOMPARE(listing.entries[1].size, size);
     QVERIFY(listing.entries[1].compressed < size / 100);
     QCOMPARE(listing.entries[1].crc, Crc32OfZeros(size));
-    QCOMPARE(listing.entries[2].sha256, FileSha256(small));
+    QCOMPARE(listing.entries[2].sha256, FileSha256(after));
+}
+
+// Compressing files whose names the archive holds: the same bytes count as
+// stored, other bytes go under the first free numbered name, and the archive
+// never holds one name twice, whether its names come from the last call or
+// from reading the file again.
+void TestCompressPlugin::aNameIsNeverStoredTwice()
+{
+    const QByteArray archive = m_drive->path("twice.zip");
+    QVERIFY(m_drive->makeFolder("same"));
+    QList<QByteArray> files;
+    for (int i = 0; i < 20; ++i) {
+        files.append(m_drive->path("same/f" + QByteArray::number(i) + ".log"));
+        QVERIFY(WriteFile(files.last(), Content(100 + i * 37, quint32(i))));
+    }
+    const QList<QByteArray> odd{"same/.hidden", "same/noext", "same/archive.tar.gz", "same/big.bin"};
+    for (const QByteArray &name : odd) {
+        files.append(m_drive->path(name));
+        QVERIFY(WriteFile(files.last(), Content(name.endsWith(".bin") ? (17 << 20) : 5000, quint32(name.size()))));
+    }
+    const auto compressEach = [&](const QList<QByteArray> &which) {
+        QList<int> renamed;
+        for (const QByteArray &file : which) {
+            if (Call(archive, {file}) != 0 || g_callbacks != 2)
+                return QList<int>{-1};
+            renamed.append(m_renamed());
+        }
+        return renamed;
+    };
+    const QList<int> none(files.size(), 0);
+    QCOMPARE(compressEach(files), none);
+    QCOMPARE(compressEach(files), none);
+    ExpectHolds(archive, files);
+
+    // New bytes under old names: same size (only the CRC tells), another
+    // size, and a file too large to be read into memory.
+    const QList<QByteArray> changed{files[7], files[8], m_drive->path("same/.hidden"), m_drive->path("same/noext"),
+                                    m_drive->path("same/archive.tar.gz"), m_drive->path("same/big.bin")};
+    QMap<QByteArray, QByteArray> oldSums;
+    for (const QByteArray &file : changed) {
+        oldSums[EntryNameOf(file)] = FileSha256(file);
+        QByteArray bytes = ReadAll(file);
+        if (file == files[8])
+            bytes.append("longer");
+        else
+            bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x5a);
+        QVERIFY(WriteFile(file, bytes));
+    }
+    QCOMPARE(compressEach(changed), QList<int>(changed.size(), 1));
+    // Once more, after another archive was written in between, so that the
+    // names are read from the file again: nothing new.
+    QCOMPARE(Call(m_drive->path("other.zip"), {files[0]}), 0);
+    QCOMPARE(compressEach(changed + files.mid(0, 3)), QList<int>(changed.size() + 3, 0));
+
+    const ZipListing listing = ReadZip(archive);
+    QVERIFY2(listing.ok, qPrintable(listing.error));
+    const QList<QByteArray> names = listing.Names();
+    QCOMPARE(QSet<QByteArray>(names.begin(), names.end()).size(), names.size());
+    QCOMPARE(names.size(), files.size() + changed.size());
+    const QList<QByteArray> numbered{"same/f7 (2).log", "same/f8 (2).log", "same/.hidden (2)", "same/noext (2)",
+                                     "same/archive.tar (2).gz", "same/big (2).bin"};
+    for (int i = 0; i < changed.size(); ++i) {
+        const QByteArray original = EntryNameOf(changed[i]);
+        const QByteArray renamed = EntryNameOf(m_drive->path(numbered[i]));
+        QVERIFY2(listing.Find(renamed), renamed.constData());
+        QCOMPARE(listing.Find(renamed)->sha256, FileSha256(changed[i]));
+        QCOMPARE(listing.Find(original)->sha256, oldSums[original]);
+    }
+    bool ran = false;
+    QString output;
+    QVERIFY2(UnzipTestsClean(archive, ran, &output) || !ran, qPrintable(output));
 }
 
 QTEST_GUILESS_MAIN(TestCompressPlugin)

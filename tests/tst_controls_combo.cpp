@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QAbstractItemView>
 #include <QPainter>
+#include <QPointer>
+#include <cstring>
+#include <new>
 
 #include "controls/CFlatFrameCombo.h"
 #include "controls/CFlatFrameDatePicker.h"
@@ -123,9 +126,48 @@ private slots:
             QCOMPARE(combo.GetItem(0), nullptr);
             QCOMPARE(combo.GetItem(1)->m_strText, QStringLiteral("x"));
         }
-        // An owner whose list dies before its child combo box (the usual
-        // order for a member of the parent) relies on this.
         QCOMPARE(images.GetImageCount(), 1);
+    }
+
+    // The usual order for a list that is a member of the combo box's parent:
+    // the parent's members die before its child widgets, so the list is gone
+    // (here its bytes are overwritten as well) while the combo box, shown
+    // and with its list open, is still being destroyed.
+    void listDyingBeforeItsComboBoxIsNeverTouched()
+    {
+        class Owner : public QWidget
+        {
+        public:
+            Owner()
+            {
+                new (m_storage) CImageList;
+                Images().Create(Strip(), 18, Qt::white);
+                m_combo = new CFlatFrameCombo(this);
+                m_combo->SetOwnerDrawn(true);
+                m_combo->SetImageList(&Images());
+                for (int i = 0; i < 3; ++i)
+                    m_combo->AddItem(new CComboItem(QStringLiteral("entry %1").arg(i), i, i));
+                resize(200, 60);
+            }
+            ~Owner() override
+            {
+                Images().~CImageList();
+                std::memset(m_storage, 0xA5, sizeof m_storage);
+            }
+            CImageList &Images() { return *std::launder(reinterpret_cast<CImageList *>(m_storage)); }
+            CFlatFrameCombo *m_combo = nullptr;
+
+        private:
+            alignas(CImageList) unsigned char m_storage[sizeof(CImageList)];
+        };
+        auto *owner = new Owner;
+        owner->show();
+        QVERIFY(QTest::qWaitForWindowExposed(owner));
+        owner->m_combo->showPopup();
+        QTRY_VERIFY(owner->m_combo->view()->isVisible());
+        QPointer<CFlatFrameCombo> combo = owner->m_combo;
+        delete owner;
+        QVERIFY(combo.isNull());
     }
 
     void flatFrameAndDropButton()

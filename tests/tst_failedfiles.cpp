@@ -87,7 +87,7 @@ private slots:
         QVERIFY(dialog.GetMessageStatic()->text().startsWith(QStringLiteral("   Some files couldn't be moved.")));
         const QTreeView *list = dialog.GetList();
         QCOMPARE(list->model()->rowCount(), paths.size());
-        QCOMPARE(list->model()->columnCount(), 1);
+        QCOMPARE(list->model()->columnCount(), 2);
         for (int row = 0; row < paths.size(); ++row) {
             // The raw bytes stay with the row, whatever the display makes of them.
             QCOMPARE(list->model()->index(row, 0).data(Qt::UserRole).toByteArray(), paths[row]);
@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(dialog.GetHeader()->GetSortColumn(), -1);
         // Few rows: the column spans what the list shows, less two pixels.
         QTest::mouseClick(dialog.GetDetailsButton(), Qt::LeftButton);
-        QTRY_COMPARE(list->header()->sectionSize(0), list->viewport()->width() - 2);
+        QTRY_COMPARE(list->header()->sectionSize(0) + list->header()->sectionSize(1), list->viewport()->width() - 2);
         QVERIFY(!list->horizontalScrollBar()->isVisible());
         QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
     }
@@ -116,7 +116,7 @@ private slots:
         QTest::mouseClick(dialog.GetDetailsButton(), Qt::LeftButton);
         QTreeView *list = dialog.GetList();
         QTRY_VERIFY(list->verticalScrollBar()->isVisible());
-        QTRY_COMPARE(list->header()->sectionSize(0), list->viewport()->width() - 2);
+        QTRY_COMPARE(list->header()->sectionSize(0) + list->header()->sectionSize(1), list->viewport()->width() - 2);
         QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
         QVERIFY(!list->horizontalScrollBar()->isVisible());
     }
@@ -133,8 +133,22 @@ private slots:
         dialog.show();
         const QAbstractItemModel *model = dialog.GetList()->model();
         QCOMPARE(model->rowCount(), 2);
+        // The reason is a column of its own, whole in its tooltip too.
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), LoadString(IDS_COLUMN_REASON));
+        QCOMPARE(model->index(0, 1).data().toString(), DescribeFileOp(changed));
+        QCOMPARE(model->index(1, 1).data().toString(), DescribeFileOp(denied));
         QCOMPARE(model->index(0, 0).data(Qt::ToolTipRole).toString(), DescribeFileOp(changed));
-        QCOMPARE(model->index(1, 0).data(Qt::ToolTipRole).toString(), DescribeFileOp(denied));
+        QCOMPARE(model->index(1, 1).data(Qt::ToolTipRole).toString(), DescribeFileOp(denied));
+        QTest::mouseClick(dialog.GetDetailsButton(), Qt::LeftButton);
+        const QHeaderView *header = dialog.GetList()->header();
+        const int reasonWidth = dialog.GetList()->fontMetrics().horizontalAdvance(DescribeFileOp(changed));
+        QVERIFY(header->sectionSize(1) >= qMin(reasonWidth, (dialog.GetList()->viewport()->width() - 2) / 2));
+        QVERIFY(header->sectionSize(0) >= header->sectionSize(1));
+        // Without a known reason the cell stays empty.
+        CFailedFilesDlg plain;
+        plain.SetFailedPaths({"/a/plain.tmp"});
+        plain.show();
+        QCOMPARE(plain.GetList()->model()->index(0, 1).data().toString(), QString());
         QVERIFY(!DescribeFileOp(changed).isEmpty());
         QVERIFY(DescribeFileOp(changed) != DescribeFileOp(denied));
     }

@@ -98,6 +98,7 @@ void TestFreeForecastPage::init()
     m_page = std::make_unique<CResultsPage>();
     // No protection: the page must still learn of the held file itself.
     m_page->SetProtectionFactory({});
+    m_page->SetNow(kOldWorkNow);
     m_page->SetScan(m_scan.get());
     m_page->EnsureInitialized();
     m_page->show();

@@ -1,6 +1,9 @@
 #include <QtTest>
 
+#include "core/CFileMatcher.h"
+#include "core/CFileScan.h"
 #include "core/CHelpFile.h"
+#include "platform/WalkRecord.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -139,6 +142,34 @@ QString sourceGuide()
     return QStringLiteral(BV_SOURCE_DIR "/help/") + CHelpFile::FileName();
 }
 
+// Whether `text` meets `pattern` the way the guide's example says: "" for
+// the bare matcher, else as the Location, Name or Extension page uses it.
+bool Meets(const QString &kind, const QString &pattern, const QString &text)
+{
+    if (kind.isEmpty())
+        return CFileMatcher::MatchList(text, {pattern});
+    CFileScan scan;
+    scan.m_bExpress = 0;
+    scan.m_strDrive = QStringLiteral("/");
+    WalkRecord file;
+    file.folder = "/home/ann";
+    file.name = text.toUtf8();
+    if (kind == QLatin1String("location")) {
+        scan.m_bLocation = 1;
+        scan.m_arrLocations = {pattern};
+        const qsizetype slash = file.name.lastIndexOf('/');
+        file.folder = slash > 0 ? file.name.left(slash) : QByteArray("/");
+        file.name = file.name.mid(slash + 1);
+    } else if (kind == QLatin1String("name")) {
+        scan.m_bName = 1;
+        scan.m_arrNames = {pattern};
+    } else {
+        scan.m_bExtension = 1;
+        scan.m_arrExtensions = {pattern};
+    }
+    return CFileMatcher(scan).MatchFile(file);
+}
+
 const char kMinimal[] = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>t</title>"
                         "<style>p { color: red; }</style></head><body>%1</body></html>";
 
@@ -198,6 +229,44 @@ private slots:
                                   "brimvale-cli delete", "frees about", "Recycled", "$$$"}) {
             QVERIFY2(html.contains(QLatin1String(words)), words);
         }
+    }
+
+    // Every pattern example of the guide, run through the matcher: a
+    // <code class="pattern [page]"> sets the pattern, the <code class="match">
+    // and <code class="nomatch"> after it say what it does with a text. A
+    // wildcard in any other <code> is an example nobody checks.
+    void guidePatternExamplesAreWhatTheProgramDoes()
+    {
+        const QString html = readGuide(sourceGuide());
+        static const QRegularExpression code(QStringLiteral("<code(?: class=\"([^\"]*)\")?>(.*?)</code>"),
+                                             QRegularExpression::DotMatchesEverythingOption);
+        QString kind, pattern;
+        bool havePattern = false;
+        int checked = 0;
+        QStringList wrong;
+        for (QRegularExpressionMatchIterator it = code.globalMatch(html); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            const QStringList classes = m.captured(1).split(u' ', Qt::SkipEmptyParts);
+            QString text = m.captured(2);
+            text.replace(QLatin1String("&lt;"), QLatin1String("<")).replace(QLatin1String("&gt;"), QLatin1String(">"))
+                .replace(QLatin1String("&quot;"), QLatin1String("\"")).replace(QLatin1String("&amp;"), QLatin1String("&"));
+            text.replace(u'\n', u' ');
+            if (classes.value(0) == QLatin1String("pattern")) {
+                kind = classes.value(1);
+                pattern = text;
+                havePattern = true;
+            } else if (classes.value(0) == QLatin1String("match") || classes.value(0) == QLatin1String("nomatch")) {
+                QVERIFY2(havePattern, qPrintable(text));
+                const bool said = classes.value(0) == QLatin1String("match");
+                if (Meets(kind, pattern, text) != said)
+                    wrong << QStringLiteral("%1 pattern %2 %3 %4").arg(kind, pattern, said ? "matches" : "misses", text);
+                ++checked;
+            } else if (classes.isEmpty()) {
+                QVERIFY2(!text.contains(u'*') && !text.contains(u'?'), qPrintable("unmarked example: " + text));
+            }
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+        QVERIFY2(checked >= 20, qPrintable(QString::number(checked)));
     }
 
     // The build puts the guide beside the program, where it is looked for.

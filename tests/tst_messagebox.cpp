@@ -101,7 +101,10 @@ private slots:
         QVERIFY(box.GetTextStatic()->width() >= needed);
         QVERIFY(box.GetTextStatic()->width() <= needed + 1);
         QCOMPARE(box.width(), TemplateSize().width() + grow);
-        QCOMPARE(box.height(), TemplateSize().height());
+        // Taller only by what a third line needs, with the buttons below it.
+        const int down = box.GetTextStatic()->height() - TemplateRect(IDC_MESSAGE_TEXT).height();
+        QCOMPARE(box.height(), TemplateSize().height() + down);
+        QCOMPARE(box.GetOkButton()->y(), TemplateRect(IDOK).y() + down);
         QCOMPARE(box.GetOkButton()->x(), TemplateRect(IDOK).x() + grow / 2);
         QCOMPARE(box.GetCancelButton()->x(), TemplateRect(IDCANCEL).x() + grow / 2);
     }
@@ -144,6 +147,34 @@ private slots:
             // The buttons stay inside the box.
             QVERIFY(box.rect().contains(box.GetCancelButton()->geometry()));
         }
+    }
+
+    // Texts of more lines than the template's static holds: the box grows
+    // down until every line shows, the buttons below the text.
+    void growsDownToShowEveryLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("link error 31") << LoadString(IDS_LINK_ERROR) + LoadString(IDS_LINK_NO_ASSOC);
+        QTest::newRow("link error 30") << LoadString(IDS_LINK_ERROR) + LoadString(IDS_LINK_DDE_BUSY);
+        QTest::newRow("library in two folders")
+            << LoadString(IDS_CANT_LOAD_LIBRARY).replace("%s", "/usr/bin/libcomp.so\n/usr/lib/brimvale/libcomp.so");
+        QTest::newRow("eight short lines") << QStringLiteral("1\n2\n3\n4\n5\n6\n7\n8");
+    }
+    void growsDownToShowEveryLine()
+    {
+        QFETCH(QString, text);
+        CMessageBoxDlg box(nullptr, CMessageBoxDlg::StyleOk);
+        box.SetText(text);
+        box.show();
+        QLabel *label = box.GetTextStatic();
+        const QRect room = label->contentsRect();
+        const QRect laidOut = QFontMetrics(label->font(), label)
+                                  .boundingRect(room, int(label->alignment()) | Qt::TextWordWrap, text);
+        QVERIFY2(laidOut.height() <= room.height(), qPrintable(QString("%1 > %2").arg(laidOut.height()).arg(room.height())));
+        QVERIFY(label->height() > TemplateRect(IDC_MESSAGE_TEXT).height());
+        QVERIFY(box.GetOkButton()->y() >= label->geometry().bottom());
+        QVERIFY(box.rect().contains(box.GetOkButton()->geometry()));
+        QCOMPARE(box.height() - TemplateSize().height(), label->height() - TemplateRect(IDC_MESSAGE_TEXT).height());
     }
 
     void isAPlainDialogWindowWithCaption()

@@ -120,6 +120,36 @@ private slots:
         QVERIFY(!Exists(drive.path("file/below")));
     }
 
+    void createPathRefusesAFolderTheUserCannotEnterOrWrite()
+    {
+        TempDrive drive;
+        QCOMPARE(::chmod(drive.root().constData(), 0755), 0);
+        const QList<QPair<QByteArray, mode_t>> folders{{"closed", 0700}, {"readonly", 0555}, {"open", 0777}};
+        for (const auto &[name, mode] : folders) {
+            QVERIFY(drive.makeFolder(name));
+            QCOMPARE(::chmod(drive.path(name).constData(), mode), 0);
+        }
+        const QList<QPair<QByteArray, bool>> cases{{"closed", false}, {"closed/below", false}, {"readonly", false},
+                                                   {"readonly/new", false}, {"open", true}, {"open/new", true}};
+        const ChildOutput child = RunInChild([&](QByteArray &out) {
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0
+                || ::setresuid(65534, 65534, 65534) != 0) {
+                out = "cannot become uid 65534";
+                return kSkipCode;
+            }
+            for (const auto &[relative, usable] : cases) {
+                if (CreatePath(drive.path(relative)) != usable)
+                    out += relative + (usable ? " refused; " : " accepted; ");
+            }
+            return out.isEmpty() ? 0 : 1;
+        });
+        if (child.exitCode == kSkipCode)
+            QSKIP(child.text.constData());
+        QVERIFY2(child.exitCode == 0, child.text.constData());
+        QVERIFY(IsFolder(drive.path("open/new")));
+        QVERIFY(!Exists(drive.path("readonly/new")));
+    }
+
     void createPathFollowsTypedLinksButNotMadeOnes()
     {
         TempDrive drive;
@@ -266,6 +296,40 @@ private slots:
             QCOMPARE(Entries(drive.root()), QList<QByteArray>{"x.tmp"});
             QCOMPARE(Entries(target.root()), QList<QByteArray>{"x.tmp"});
         }
+    }
+
+    void aMoveOntoItsOwnPlaceIsRefusedAsAlreadyThere_data()
+    {
+        QTest::addColumn<QByteArray>("destination"); // below the drive root
+        QTest::addColumn<bool>("preserve");
+        QTest::addColumn<bool>("copy");
+        for (bool copy : {false, true}) {
+            const QByteArray how = copy ? " (copying)" : "";
+            QTest::newRow("own folder" + how) << QByteArray("Temp") << false << copy;
+            QTest::newRow("own folder by a link" + how) << QByteArray("alias") << false << copy;
+            QTest::newRow("drive root, preserve path" + how) << QByteArray() << true << copy;
+        }
+    }
+    void aMoveOntoItsOwnPlaceIsRefusedAsAlreadyThere()
+    {
+        QFETCH(QByteArray, destination);
+        QFETCH(bool, preserve);
+        QFETCH(bool, copy);
+        TempDrive drive;
+        QVERIFY(drive.makeFolder("Temp"));
+        QVERIFY(WriteFile(drive.path("Temp/a.tmp"), "data"));
+        QVERIFY(drive.makeSymlink("alias", drive.path("Temp")));
+        struct stat before;
+        QCOMPARE(::lstat(drive.path("Temp/a.tmp").constData(), &before), 0);
+        CResultStore store;
+        ScanInto(store, drive.root(), {"a.tmp"});
+        QCOMPARE(store.GetCount(), 1);
+        CMoveStep step(store, drive.root(), destination.isEmpty() ? drive.root() : drive.path(destination), preserve);
+        step.GetMover().SetAlwaysCopy(copy);
+        const FileOpResult result = step.Run(0);
+        QCOMPARE(int(result.code), int(FileOpCode::AlreadyThere));
+        QCOMPARE(LeftInPlace(drive.path("Temp"), "a.tmp", before.st_ino, "data"), QByteArray());
+        QVERIFY(step.TakeRecord()->IsEmpty());
     }
 
     void sameNamedFilesFirstVisitedWins()

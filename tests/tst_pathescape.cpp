@@ -1,5 +1,6 @@
 // Escaped paths must read back byte for byte, stay on one line, and never
 // carry a byte a terminal could act on or a decoder could choke on.
+#include "core/NameText.h"
 #include "core/PathEscape.h"
 
 #include <QRandomGenerator>
@@ -117,6 +118,65 @@ private slots:
         QFETCH(QByteArray, text);
         QByteArray raw;
         QVERIFY(!UnescapePath(text, raw));
+    }
+
+    // Names as text: one U+FFFD per byte that is not UTF-8, control
+    // characters visible in the list's form only.
+    void namesShowAsText_data()
+    {
+        QTest::addColumn<QByteArray>("raw");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("visible");
+        const QString mark(QChar::ReplacementCharacter);
+        QTest::newRow("plain") << QByteArray("a b.txt") << "a b.txt" << "a b.txt";
+        QTest::newRow("utf-8") << QByteArray("\xc3\xa9\xf0\x9f\x98\x80") << QString::fromUtf8("\xc3\xa9\xf0\x9f\x98\x80")
+                               << QString::fromUtf8("\xc3\xa9\xf0\x9f\x98\x80");
+        QTest::newRow("line break") << QByteArray("line\nbreak.bak") << "line\nbreak.bak" << "line\\nbreak.bak";
+        QTest::newRow("tab, cr, bell, del") << QByteArray("a\tb\rc\x07" "d\x7f") << "a\tb\rc\x07" "d\x7f"
+                                            << "a\\tb\\rc\\x07" "d\\x7f";
+        QTest::newRow("c1 control") << QByteArray("a\xc2\x85" "b") << QString::fromUtf8("a\xc2\x85" "b") << "a\\xc2\\x85" "b";
+        QTest::newRow("bad bytes") << QByteArray("odd\xff\xe2\x82") << "odd" + mark + mark + mark
+                                   << "odd" + mark + mark + mark;
+        QTest::newRow("backslash stays") << QByteArray("a\\n") << "a\\n" << "a\\n";
+    }
+    void namesShowAsText()
+    {
+        QFETCH(QByteArray, raw);
+        QFETCH(QString, display);
+        QFETCH(QString, visible);
+        QCOMPARE(DisplayName(raw), display);
+        QCOMPARE(VisibleName(raw), visible);
+    }
+
+    void editsKeepTheBytesLeftAlone_data()
+    {
+        QTest::addColumn<QByteArray>("raw");
+        QTest::addColumn<QString>("edited");
+        QTest::addColumn<QByteArray>("result"); // empty: refused
+        const QString mark(QChar::ReplacementCharacter);
+        QTest::newRow("untouched") << QByteArray("odd\xff") << "odd" + mark << QByteArray("odd\xff");
+        QTest::newRow("untouched, cut sequence") << QByteArray("x\xe2\x82") << "x" + mark + mark
+                                                 << QByteArray("x\xe2\x82");
+        QTest::newRow("appended") << QByteArray("odd\xff") << "odd" + mark + "s" << QByteArray("odd\xffs");
+        QTest::newRow("prepended") << QByteArray("\xff") << "new" + mark << QByteArray("new\xff");
+        QTest::newRow("middle edited") << QByteArray("\xfe-a-\xff") << mark + QString::fromUtf8("-\xc3\xa9-") + mark
+                                       << QByteArray("\xfe-\xc3\xa9-\xff");
+        QTest::newRow("bad byte removed") << QByteArray("a\xff" "b") << "ab" << QByteArray("ab");
+        QTest::newRow("all replaced") << QByteArray("\xff\xfe") << "clean" << QByteArray("clean");
+        QTest::newRow("emoji kept whole") << QByteArray("\xf0\x9f\x98\x80\xff") << QString::fromUtf8("\xf0\x9f\x98\x80") + "x" + mark
+                                          << QByteArray("\xf0\x9f\x98\x80x\xff");
+        QTest::newRow("mark typed") << QByteArray("odd\xff") << mark + "odd" + mark << QByteArray();
+        QTest::newRow("mark typed in valid name") << QByteArray("plain") << "pl" + mark + "ain" << QByteArray();
+    }
+    void editsKeepTheBytesLeftAlone()
+    {
+        QFETCH(QByteArray, raw);
+        QFETCH(QString, edited);
+        QFETCH(QByteArray, result);
+        QByteArray got;
+        QCOMPARE(EditRawName(raw, edited, got), !result.isEmpty());
+        if (!result.isEmpty())
+            QCOMPARE(got, result);
     }
 
     void upperCaseHexReadsToo()

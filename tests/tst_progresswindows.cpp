@@ -29,7 +29,7 @@ private slots:
         QFETCH(int, key);
         CActionProgressDlg action;
         action.Create(nullptr, QStringLiteral("Working"));
-        CScanDlg scan(nullptr);
+        CScanDlg scan;
         const QList<CCancellableDlg *> windows{&action, &scan};
         for (CCancellableDlg *window : windows) {
             window->show();

@@ -2,6 +2,8 @@
 // package database reader with its diversions, the folder table, files held
 // by running processes (read from the real process table, with child
 // processes of our own), and the filter between a scan and its list.
+#include "FakeDpkgDatabase.h"
+#include "RawFiles.h"
 #include "TempDrive.h"
 
 #include "core/CDpkgFileSource.h"
@@ -18,6 +20,7 @@
 #include "platform/RealPath.h"
 #include "platform/WalkRecord.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -28,12 +31,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool WriteFile(const QByteArray &path, const QByteArray &content)
-{
-    QFile file(QFile::decodeName(path));
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-}
 
 WalkRecord Record(const QByteArray &folder, const QByteArray &name)
 {
@@ -149,7 +146,9 @@ class TestProtection : public QObject
 private slots:
     void pathSetFindsExactlyWhatWasInserted();
     void dpkgListsAndDiversions();
-    void missingOrHostileDatabase();
+    void diversionLines_data();
+    void diversionLines();
+    void missingOrFailingDatabase();
     void folderTable_data();
     void folderTable();
     void homeInsideAProtectedTreeKeepsItsCacheOpen();
@@ -198,53 +197,135 @@ void TestProtection::pathSetFindsExactlyWhatWasInserted()
 
 void TestProtection::dpkgListsAndDiversions()
 {
+    // dpkg's own query programs read a database below the drive, as they
+    // would the database of a system mounted there.
     TempDrive drive;
-    QVERIFY(drive.makeFolder("db/info"));
-    QVERIFY(WriteFile(drive.path("db/info/tool.list"),
-                      "/.\n/opt\n/opt/tool\n/opt/tool/run.log\n/opt/tool/cfg.bak\n/opt/tool/trailing/\n\n"));
-    QVERIFY(WriteFile(drive.path("db/info/libx:amd64.list"), "/opt/lib/libx.so.1\r\n/opt/lib/no-newline.old"));
+    QVERIFY(WriteDpkgDatabase(drive.root(),
+                              {{"tool", "/.\n/opt\n/opt/tool\n/opt/tool/run.log\n/opt/tool/cfg.bak\n/opt/tool/trailing/\n"
+                                        "/opt/tool/a to /b\n"},
+                               {"libx:amd64", "/opt/lib/libx.so.1\n/opt/lib/last.old\n"}},
+                              // The first diversion moved a packaged file aside, the second
+                              // (a local one) names a path no package owns.
+                              "/opt/tool/cfg.bak\n/opt/tool/cfg.bak.distrib\nother-package\n"
+                              "/opt/free.log\n/opt/free.log.real\n:\n"));
     // Not a file list: its lines name no installed file.
-    QVERIFY(WriteFile(drive.path("db/info/tool.md5sums"), "/opt/tool/not-owned.tmp\n"));
-    // A link is never followed, even in the database.
-    QVERIFY(WriteFile(drive.path("elsewhere.txt"), "/opt/tool/through-link.tmp\n"));
-    QVERIFY(drive.makeSymlink("db/info/linked.list", "../../elsewhere.txt"));
-    // The first diversion moved a packaged file aside, the second names a
-    // path no package owns, the last group is cut short.
-    QVERIFY(WriteFile(drive.path("db/diversions"),
-                      "/opt/tool/cfg.bak\n/opt/tool/cfg.bak.distrib\nother-package\n"
-                      "/opt/free.log\n/opt/free.log.real\n:\n"
-                      "/opt/tool/run.log\n"));
+    QVERIFY(WriteFile(drive.path("var/lib/dpkg/info/tool.md5sums"), "/opt/tool/not-owned.tmp\n"));
+    // Variables that would point dpkg at another database are not passed on.
+    QTemporaryDir elsewhere;
+    QVERIFY(WriteDpkgDatabase(QFile::encodeName(elsewhere.path()), {{"decoy", "/opt/decoy\n"}}));
+    qputenv("DPKG_ADMINDIR", QFile::encodeName(elsewhere.path()) + "/var/lib/dpkg");
+    qputenv("DPKG_ROOT", QFile::encodeName(elsewhere.path()));
 
     CPathHashSet owned;
-    CDpkgFileSource source(drive.path("db"));
-    QVERIFY(source.LoadOwnedPaths(owned));
-    QCOMPARE(source.GetListCount(), 2);
+    CDpkgFileSource source(drive.root());
+    const bool loaded = source.LoadOwnedPaths(owned);
+    qunsetenv("DPKG_ADMINDIR");
+    qunsetenv("DPKG_ROOT");
+    QVERIFY2(loaded, qPrintable(source.GetError()));
+    QCOMPARE(source.GetError(), QString());
+    QCOMPARE(source.GetPackageCount(), 2);
     QCOMPARE(source.GetDiversionCount(), 2);
     for (const char *path : {"/", "/opt", "/opt/tool/run.log", "/opt/tool/cfg.bak", "/opt/tool/trailing",
-                             "/opt/lib/libx.so.1", "/opt/lib/no-newline.old", "/opt/tool/cfg.bak.distrib"})
+                             "/opt/lib/libx.so.1", "/opt/lib/last.old", "/opt/tool/cfg.bak.distrib",
+                             "/opt/tool/a to /b"})
         QVERIFY2(owned.Contains(std::string(path)), path);
-    for (const char *path : {"/.", "/opt/tool/not-owned.tmp", "/opt/tool/through-link.tmp", "/opt/free.log.real",
-                             "/opt/free.log", "", "/opt/tool/trailing/"})
+    for (const char *path : {"/.", "/opt/tool/not-owned.tmp", "/opt/free.log.real", "/opt/free.log", "",
+                             "/opt/tool/trailing/", "/opt/decoy"})
         QVERIFY2(!owned.Contains(std::string(path)), path);
 }
 
-void TestProtection::missingOrHostileDatabase()
+void TestProtection::diversionLines_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QList<QByteArray>>("readings"); // from, to, from, to...
+    const auto row = [](const char *name, const char *line, QList<QByteArray> readings) {
+        QTest::newRow(name) << QByteArray(line) << readings;
+    };
+    row("by a package", "diversion of /usr/bin/x to /usr/bin/x.real by pkg-a", {"/usr/bin/x", "/usr/bin/x.real"});
+    row("local", "local diversion of /etc/x to /etc/x.orig", {"/etc/x", "/etc/x.orig"});
+    row("spaces and ' by ' in paths", "diversion of /a by b/x to /c by d/y by p", {"/a by b/x", "/c by d/y"});
+    // " to /" inside a path: every reading is kept, so none is missed.
+    row("ambiguous", "diversion of /a to /b to /c by p", {"/a", "/b to /c", "/a to /b", "/c"});
+    row("trailing slash", "local diversion of /opt/d/ to /opt/e/", {"/opt/d", "/opt/e"});
+    row("no target", "diversion of /usr/bin/x by pkg", {});
+    row("relative", "local diversion of etc/x to etc/y", {});
+    row("no diversion", "dpkg-divert: warning: something", {});
+    row("empty", "", {});
+}
+
+void TestProtection::diversionLines()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QList<QByteArray>, readings);
+    QList<QByteArray> got;
+    const bool found = CDpkgReader::ParseDiversion(line, [&got](const QByteArray &from, const QByteArray &to) {
+        got << from << to;
+    });
+    QCOMPARE(got, readings);
+    QCOMPARE(found, !readings.isEmpty());
+}
+
+void TestProtection::missingOrFailingDatabase()
 {
     TempDrive drive;
     CPathHashSet owned;
-    QVERIFY(!CDpkgFileSource(drive.path("nothing here")).LoadOwnedPaths(owned));
+    // No database on the drive: nothing owned, and nothing went wrong.
+    CDpkgFileSource none(drive.root());
+    QVERIFY(!none.LoadOwnedPaths(owned));
     QCOMPARE(owned.GetCount(), std::size_t(0));
+    QCOMPARE(none.GetError(), QString());
 
-    // An info folder that is a file, and a list that is a folder.
-    QVERIFY(WriteFile(drive.path("info"), "x"));
-    QVERIFY(!CDpkgFileSource(drive.root()).LoadOwnedPaths(owned));
-    QVERIFY(drive.makeFolder("db2/info/dir.list"));
-    QVERIFY(WriteFile(drive.path("db2/info/ok.list"), "relative/path\n/abs\n"));
-    CDpkgReader reader(drive.path("db2"));
-    QList<QByteArray> seen;
-    QCOMPARE(reader.ReadFileLists([&](const char *p, std::size_t n) { seen.append(QByteArray(p, qsizetype(n))); }), 1);
-    QCOMPARE(reader.GetUnreadableLists(), 1);
-    QCOMPARE(seen, QList<QByteArray>{"/abs"}); // a line not from "/" names nothing
+    // A database dpkg refuses (a status it cannot parse, a list cut short)
+    // is reported, not taken for an empty one.
+    QVERIFY(WriteDpkgDatabase(drive.root(), {{"tool", "/opt/tool\n"}}, "/opt/tool\n/opt/tool.real\npkg\n"));
+    const QByteArray status = ReadFile(drive.path("var/lib/dpkg/status"));
+    const struct
+    {
+        const char *file;
+        QByteArray content;
+        const char *error;
+    } refused[] = {{"var/lib/dpkg/status", "Package tool without a colon\n", "parsing file"},
+                   {"var/lib/dpkg/info/tool.list", "/opt/tool", "missing final newline"}};
+    for (const auto &damage : refused) {
+        const QByteArray before = ReadFile(drive.path(damage.file));
+        QVERIFY(WriteFile(drive.path(damage.file), damage.content));
+        CDpkgFileSource broken(drive.root());
+        QVERIFY(!broken.LoadOwnedPaths(owned));
+        QVERIFY2(broken.GetError().contains(QStringLiteral("dpkg-query exited with status 2"))
+                     && broken.GetError().contains(QLatin1String(damage.error)),
+                 qPrintable(broken.GetError()));
+        QVERIFY(WriteFile(drive.path(damage.file), before));
+    }
+    QCOMPARE(ReadFile(drive.path("var/lib/dpkg/status")), status);
+
+    // Stand-ins for the programs: missing, failing at once, failing after
+    // some output. What was read before a failure stays owned.
+    const QByteArray script = drive.path("partial-query");
+    QVERIFY(WriteFile(script, "#!/bin/sh\necho tool\necho ' /opt/partial'\necho oops >&2\nexit 3\n"));
+    QCOMPARE(::chmod(script.constData(), 0755), 0);
+    struct Case
+    {
+        DpkgPrograms programs;
+        bool loaded;
+        const char *error;
+        const char *owned;
+    };
+    const Case cases[] = {
+        {{"/nonexistent/dpkg-query", "dpkg-divert"}, false, "No such file", nullptr},
+        {{"false", "dpkg-divert"}, false, "false exited with status 1", nullptr},
+        {{script, "dpkg-divert"}, true, "exited with status 3: oops", "/opt/partial"},
+        // The file lists alone still protect the packages' files.
+        {{"dpkg-query", "false"}, true, "false exited with status 1", "/opt/tool"},
+    };
+    for (const Case &c : cases) {
+        CPathHashSet got;
+        CDpkgFileSource source(drive.root(), c.programs);
+        QCOMPARE(source.LoadOwnedPaths(got), c.loaded);
+        QVERIFY2(source.GetError().contains(QLatin1String(c.error)), qPrintable(source.GetError()));
+        if (c.owned)
+            QVERIFY(got.Contains(std::string(c.owned)));
+        QVERIFY(!got.Contains(std::string("/opt/tool.real")));
+    }
 }
 
 void TestProtection::folderTable_data()
@@ -515,10 +596,12 @@ void TestProtection::filterLeavesOutOrLocks()
         QList<QByteArray> listed;
         QList<QPair<QByteArray, ProtectionReason>> locked;
         int refreshes = 0;
-        void AddResult(const WalkRecord &record, const MatchReason &) override { listed.append(record.name); }
-        void AddProtectedResult(const WalkRecord &record, ProtectionReason reason) override
+        void AddMatch(const ScanMatch &match) override
         {
-            locked.append({record.name, reason});
+            if (match.protection == ProtectionReason::None)
+                listed.append(match.record.name);
+            else
+                locked.append({match.record.name, match.protection});
         }
         void RefreshWhileBusy(bool) override { ++refreshes; }
     };
@@ -533,8 +616,9 @@ void TestProtection::filterLeavesOutOrLocks()
 
     Sink express;
     CProtectionFilter leaveOut(&protection, express, false);
-    leaveOut.AddResult(kept, MatchReason());
-    leaveOut.AddResult(guarded, MatchReason());
+    const MatchReason why;
+    leaveOut.AddMatch({kept, why});
+    leaveOut.AddMatch({guarded, why});
     leaveOut.RefreshWhileBusy(true);
     QCOMPARE(express.listed, QList<QByteArray>{"a.tmp"});
     QVERIFY(express.locked.isEmpty());
@@ -542,8 +626,8 @@ void TestProtection::filterLeavesOutOrLocks()
 
     Sink custom;
     CProtectionFilter lock(&protection, custom, true);
-    lock.AddResult(kept, MatchReason());
-    lock.AddResult(guarded, MatchReason());
+    lock.AddMatch({kept, why});
+    lock.AddMatch({guarded, why});
     QCOMPARE(custom.listed, QList<QByteArray>{"a.tmp"});
     QCOMPARE(custom.locked.size(), 1);
     QCOMPARE(custom.locked[0].second, ProtectionReason::ProtectedFolder);
@@ -551,7 +635,7 @@ void TestProtection::filterLeavesOutOrLocks()
 
     Sink unprotected;
     CProtectionFilter none(nullptr, unprotected, false);
-    none.AddResult(guarded, MatchReason());
+    none.AddMatch({guarded, why});
     QCOMPARE(unprotected.listed, QList<QByteArray>{"cd.debug"});
 }
 
@@ -614,6 +698,8 @@ void TestProtection::summaryLine()
                             "open files of 3 processes could not be read"));
     QCOMPARE(CProtection::SummaryText(CProtection::Counts{}, true, 2),
              QStringLiteral("open files of 2 processes could not be read"));
+    QCOMPARE(CProtection::SummaryText(CProtection::Counts{}, true, 1),
+             QStringLiteral("open files of 1 process could not be read"));
 }
 
 QTEST_MAIN(TestProtection)

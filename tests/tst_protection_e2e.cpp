@@ -2,6 +2,7 @@
 // own package database and a home of its own: Express never lists a
 // protected file, Custom lists it locked, and no click, key, check-all or
 // action ever checks or reaches a locked row.
+#include "FakeDpkgDatabase.h"
 #include "ModalWatcher.h"
 #include "OpenFileHolder.h"
 #include "ResultsPageOnDrive.h"
@@ -18,10 +19,10 @@
 #include "core/CFileScan.h"
 #include "core/CProcOpenFileSource.h"
 #include "core/CProtection.h"
-#include "core/CProtectionFilter.h"
 #include "core/CResultsModel.h"
 #include "platform/RealPath.h"
 #include "res/ResourceIds.h"
+#include "results/CActionRun.h"
 #include "results/CResultsPage.h"
 #include "scan/CScanDlg.h"
 
@@ -41,12 +42,6 @@ bool Exists(const QByteArray &path)
 {
     struct stat st;
     return ::lstat(path.constData(), &st) == 0;
-}
-
-bool WriteFile(const QByteArray &path, const QByteArray &content)
-{
-    QFile file(QFile::decodeName(path));
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
 }
 
 // Records every index an action is handed.
@@ -119,7 +114,7 @@ std::unique_ptr<CProtection> TestProtectionE2E::MakeProtection(const QByteArray 
     // only where a test needs them: some may be unreadable even to root,
     // which would add to the line the other tests compare word for word.
     return std::make_unique<CProtection>(drive, CProtectedTrees(RealPath(m_drive->path("home/u"))),
-                                         std::make_unique<CDpkgFileSource>(drive + "/var/lib/dpkg"),
+                                         std::make_unique<CDpkgFileSource>(drive),
                                          bProcesses ? std::make_unique<CProcOpenFileSource>() : nullptr);
 }
 
@@ -134,17 +129,17 @@ void TestProtectionE2E::init()
             QVERIFY(m_drive->makeFile(file, 100 + file.size()));
     }
     QVERIFY(m_drive->makeFile("docs/keep.txt", 10)); // matches nothing
-    QVERIFY(m_drive->makeFolder("var/lib/dpkg/info"));
     // The list names the diverted file by its original path; the diversion
     // put it at Temp/tool.distrib, and a local file took the original name.
-    QVERIFY(WriteFile(m_drive->path("var/lib/dpkg/info/pkg.list"), "/.\n/Temp\n/Temp/owned.txt\n/Temp/tool\n"));
-    QVERIFY(WriteFile(m_drive->path("var/lib/dpkg/diversions"), "/Temp/tool\n/Temp/tool.distrib\n:\n"));
+    QVERIFY(WriteDpkgDatabase(m_drive->root(), {{"pkg", "/.\n/Temp\n/Temp/owned.txt\n/Temp/tool\n"}},
+                              "/Temp/tool\n/Temp/tool.distrib\n:\n"));
 
     m_scan = std::make_unique<CFileScan>();
     m_scan->m_strDrive = QFile::decodeName(m_drive->root());
     m_page = std::make_unique<CResultsPage>();
     m_page->SetScan(m_scan.get());
     m_page->SetProtectionFactory([this](const QByteArray &drive) { return MakeProtection(drive); });
+    m_page->SetNow(kOldWorkNow);
     m_page->EnsureInitialized();
     m_page->resize(900, 600);
     m_page->show();
@@ -339,7 +334,7 @@ void TestProtectionE2E::actionsNeverReachLockedRows()
 
     // The loop hands the step free files only.
     CRecordingStep step;
-    m_page->RunAction(step);
+    CActionRun(*m_page).Run(step);
     QVERIFY(!step.seen.isEmpty());
     for (int item : step.seen)
         QVERIFY2(!store.IsLocked(item), store.GetPath(item).constData());
@@ -411,24 +406,27 @@ void TestProtectionE2E::protectedFilesStillCountInTheProgress()
     }
     QVERIFY(protectedBytes > 0);
     total += allocated("docs/keep.txt");
-    for (const char *db : {"var/lib/dpkg/info/pkg.list", "var/lib/dpkg/diversions"})
+    for (const char *db : {"var/lib/dpkg/status", "var/lib/dpkg/info/format", "var/lib/dpkg/info/pkg.list",
+                           "var/lib/dpkg/diversions"})
         total += allocated(db);
 
     struct Sink : CMatchSink
     {
         int listed = 0;
-        void AddResult(const WalkRecord &, const MatchReason &) override { ++listed; }
+        void AddMatch(const ScanMatch &match) override { listed += match.protection == ProtectionReason::None; }
     } sink;
-    std::unique_ptr<CProtection> protection = MakeProtection(m_drive->root());
-    protection->Load();
-    CProtectionFilter filter(protection.get(), sink, false);
-    CScanDlg dlg(m_scan.get(), &filter);
+    CScanSession session(*m_scan, m_drive->root());
+    session.SetProtectionFactory([this](const QByteArray &drive) { return MakeProtection(drive); });
+    session.SetListProtectedLocked(false);
+    session.SetNow(kOldWorkNow);
+    CScanDlg dlg;
     dlg.Create(m_page.get(), m_drive->root());
-    QCOMPARE(dlg.ScanFolder(m_drive->root()), 1);
+    const ScanOutcome outcome = session.Run(sink, dlg);
+    QVERIFY(!outcome.rootUnavailable);
     dlg.hide();
     QCOMPARE(std::int64_t(dlg.GetDoneBytes()), total);
     QCOMPARE(sink.listed, kExpressListed.size());
-    QCOMPARE(protection->GetProtectedCount(), kPackageOwned.size() + kProtectedFolder.size());
+    QCOMPARE(outcome.LeftOutCount(), kPackageOwned.size() + kProtectedFolder.size());
 }
 
 void TestProtectionE2E::withoutProtectionEverythingMatchingIsListed()

@@ -322,9 +322,9 @@ void TestReasons::menuOffersWhatTheRowAllows()
     const MatchReason temp{QStringLiteral("Folder \"Temp\": /t"), QString()};
     const MatchReason log{QStringLiteral("Extension \"log\""), QString()};
     for (int i = 0; i < 4; ++i)
-        page.AddResult(Record("/t", "f" + QByteArray::number(i)), temp);
-    page.AddResult(Record("/d", "x.log", 500), log);
-    page.AddProtectedResult(Record("/d", "y.log"), ProtectionReason::PackageOwned);
+        page.AddMatch({Record("/t", "f" + QByteArray::number(i)), temp});
+    page.AddMatch({Record("/d", "x.log", 500), log});
+    page.AddMatch({Record("/d", "y.log"), log, ProtectionReason::PackageOwned});
     page.GetModel()->FlushPendingRows();
 
     const auto enabled = [](QMenu *menu) {
@@ -379,6 +379,8 @@ void TestReasons::reasonsWindowChecksWholeReasons()
     model.FlushPendingRows();
 
     CReasonsDlg dlg(model);
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("Reasons"));
+    QCOMPARE(dlg.GetList()->textElideMode(), Qt::ElideMiddle);
     QStandardItemModel *rows = dlg.GetReasonModel();
     QCOMPARE(rows->rowCount(), 3);
     int rowA = -1;
@@ -388,6 +390,7 @@ void TestReasons::reasonsWindowChecksWholeReasons()
     }
     QVERIFY(rowA >= 0);
     QCOMPARE(rows->item(rowA, 1)->text(), QStringLiteral("2"));
+    QCOMPARE(rows->item(rowA, 0)->toolTip(), QStringLiteral("a"));
     QCOMPARE(rows->item(rowA, 3)->text(), QStringLiteral("12 KB")); // two 4 KB-rounded files, allocated
     QCOMPARE(rows->item(rowA, 0)->data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
 
@@ -434,11 +437,11 @@ void TestReasons::csvReadsBackExactly()
         QFAIL(qPrintable(why2));
     QCOMPARE(rows.size(), names.size() + 1);
     QCOMPARE(rows[0], (QStringList{"file", "folder", "size", "allocated", "created", "modified", "accessed", "reason",
-                                   "checked"}));
+                                   "checked", "frees_min", "frees_max"}));
     for (int r = 1; r < rows.size(); ++r) {
         const QStringList &row = rows[r];
         const int index = order[std::size_t(r - 1)];
-        QCOMPARE(row.size(), 9);
+        QCOMPARE(row.size(), 11);
         QCOMPARE(Unescaped(row[0]), names[index]);
         QCOMPARE(Unescaped(row[1]), QByteArray("/dir, with\"odd\xff"));
         QCOMPARE(row[2], QStringLiteral("1234"));
@@ -446,6 +449,9 @@ void TestReasons::csvReadsBackExactly()
         QCOMPARE(row[4], QStringLiteral("2023-11-14T22:13:20Z"));
         QCOMPARE(row[7], why.text);
         QCOMPARE(row[8], index == 1 ? QStringLiteral("0") : QStringLiteral("1"));
+        // Alone, checked or not, each frees its blocks.
+        QCOMPARE(row[9], QStringLiteral("4096"));
+        QCOMPARE(row[10], QStringLiteral("4096"));
     }
 
     QByteArray times;
@@ -463,7 +469,8 @@ void TestReasons::failedSaveTellsAndLeavesNothing()
     CResultsPage page;
     page.SetScan(&scan);
     page.EnsureInitialized();
-    page.AddResult(Record("/d", "a.log"), MatchReason{QStringLiteral("why"), QString()});
+    const MatchReason why{QStringLiteral("why"), QString()};
+    page.AddMatch({Record("/d", "a.log"), why});
     page.GetModel()->FlushPendingRows();
 
     // Into a folder that is not there.
@@ -474,7 +481,7 @@ void TestReasons::failedSaveTellsAndLeavesNothing()
         box->reject();
     });
     const QByteArray missing = drive.path("no/such/list.csv");
-    QVERIFY(!CSaveListAction::Save(page, missing));
+    QVERIFY(!CSaveListAction::Save(*page.GetModel(), missing, &page));
     QVERIFY2(told.contains(QFile::decodeName(missing)), qPrintable(told));
     QVERIFY(!QFileInfo::exists(QFile::decodeName(drive.path("no"))));
 

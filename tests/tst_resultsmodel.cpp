@@ -124,6 +124,28 @@ private slots:
         QVERIFY(!model.removeRows(1, 5));
     }
 
+    // Control characters in a name show as escapes on one line, never as a
+    // break that cuts the row; the tooltip holds the name as it is.
+    void controlCharactersShowAsEscapes()
+    {
+        CResultsModel model;
+        model.AddResult(record("/x/tab\there", "line\nbreak.bak"));
+        model.AddResult(record("/x", "plain.bak"));
+        model.AddLockedResult(record("/x", "bell\a.bak"), ProtectionReason::InUse);
+        model.FlushPendingRows();
+        const auto tip = [&](int row, int column) { return model.data(model.index(row, column), Qt::ToolTipRole); };
+        QCOMPARE(text(model, 0, kColumnFile), QStringLiteral("line\\nbreak.bak"));
+        QCOMPARE(text(model, 0, kColumnLocation), QStringLiteral("/x/tab\\there"));
+        QCOMPARE(tip(0, kColumnFile).toString(), QStringLiteral("line\nbreak.bak"));
+        QCOMPARE(tip(0, kColumnLocation).toString(), QStringLiteral("/x/tab\there"));
+        QVERIFY(!tip(0, kColumnSize).isValid());
+        QVERIFY(!tip(1, kColumnFile).isValid());
+        QCOMPARE(text(model, 2, kColumnFile), QStringLiteral("bell\\x07.bak"));
+        const QString locked = tip(2, kColumnSize).toString();
+        QVERIFY(!locked.isEmpty());
+        QCOMPARE(tip(2, kColumnFile).toString(), QStringLiteral("bell\a.bak\n") + locked);
+    }
+
     void totalsStayExactThroughChecksAndRemovals()
     {
         CResultsModel model;

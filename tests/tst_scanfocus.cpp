@@ -3,6 +3,7 @@
 // runs reaches it, the bar measures allocated bytes against blocks in use,
 // the keyboard comes back to the list after a scan or an action, and a page
 // that becomes active has the focus on its first control, not on Close.
+#include "ChildProcess.h"
 #include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
 #include "WizardHarness.h"
@@ -26,7 +27,12 @@
 #include <QtTest>
 #include <algorithm>
 #include <functional>
+#include <QProcess>
 #include <sys/stat.h>
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -59,11 +65,11 @@ class CallbackSink : public CMatchSink
 public:
     std::function<void(const WalkRecord &)> onResult;
     int results = 0;
-    void AddResult(const WalkRecord &record, const MatchReason &) override
+    void AddMatch(const ScanMatch &match) override
     {
         ++results;
         if (onResult)
-            onResult(record);
+            onResult(match.record);
     }
 };
 
@@ -72,10 +78,7 @@ public:
 class FixedTotalScanDlg : public CScanDlg
 {
 public:
-    FixedTotalScanDlg(const CFileScan *scan, CMatchSink *sink, std::int64_t total)
-        : CScanDlg(scan, sink), m_nTotal(total)
-    {
-    }
+    explicit FixedTotalScanDlg(std::int64_t total) : m_nTotal(total) {}
 
 protected:
     std::int64_t QueryBytesInUse(const QByteArray &) const override { return m_nTotal; }
@@ -83,6 +86,15 @@ protected:
 private:
     std::int64_t m_nTotal;
 };
+
+// Runs a scan session without protection, shown by `dlg`.
+ScanOutcome Scan(const CFileScan &scan, const QByteArray &root, CMatchSink &sink, CScanDlg &dlg)
+{
+    CScanSession session(scan, root);
+    session.SetProtectionFactory({});
+    session.SetOpenFileSourceFactory({});
+    return session.Run(sink, dlg);
+}
 
 CWizardPage *RealMethodAndCriteriaPages(int nPage)
 {
@@ -121,7 +133,7 @@ private slots:
         QVERIFY(drive.makeFile("a/one.tmp", 10));
         const CFileScan scan = CustomEverything(drive.root());
         CallbackSink sink;
-        CScanDlg dlg(&scan, &sink);
+        CScanDlg dlg;
         PaintCounter counter(&dlg);
         int paintsAtFirstFile = -1;
         sink.onResult = [&](const WalkRecord &) {
@@ -129,7 +141,7 @@ private slots:
                 paintsAtFirstFile = counter.paints();
         };
         dlg.Create(nullptr, drive.root());
-        dlg.ScanFolder(drive.root());
+        Scan(scan, drive.root(), sink, dlg);
         QCOMPARE(sink.results, 1);
         QVERIFY2(paintsAtFirstFile > 0, "the scan window was not painted before the walk");
         dlg.hide();
@@ -145,7 +157,7 @@ private slots:
         QWidget owner;
         owner.show();
         QVERIFY(QTest::qWaitForWindowActive(&owner));
-        CScanDlg dlg(&scan, &sink);
+        CScanDlg dlg;
         int resultsAtEscape = -1;
         sink.onResult = [&](const WalkRecord &) {
             if (sink.results != 5)
@@ -157,7 +169,7 @@ private slots:
             QTest::keyClick(focused, Qt::Key_Escape);
         };
         dlg.Create(&owner, drive.root());
-        dlg.ScanFolder(drive.root());
+        Scan(scan, drive.root(), sink, dlg);
         QCOMPARE(resultsAtEscape, 5);
         QVERIFY(dlg.IsCancelled());
         QCOMPARE(sink.results, 5); // not one entry more
@@ -184,7 +196,7 @@ private slots:
         }
         const CFileScan scan = CustomEverything(drive.root());
         CallbackSink sink;
-        FixedTotalScanDlg dlg(&scan, &sink, total);
+        FixedTotalScanDlg dlg(total);
         std::int64_t met = 0;
         int checked = 0;
         sink.onResult = [&](const WalkRecord &record) {
@@ -196,10 +208,85 @@ private slots:
             ++checked;
         };
         dlg.Create(nullptr, drive.root());
-        dlg.ScanFolder(drive.root());
+        Scan(scan, drive.root(), sink, dlg);
         QCOMPARE(checked, 9);
         QCOMPARE(met, total);
         dlg.hide();
+    }
+
+    // The bar's whole is every block not free, the blocks kept for root
+    // included: on a file system that keeps half of them (ext4 made with
+    // -m 50) the user's share would put the bar off by that half. The image
+    // is mounted by a child in a mount namespace of its own, reached here
+    // through its /proc root.
+    void barTotalIsEveryBlockInUseReserveIncluded()
+    {
+        TempDrive drive;
+        const QByteArray image = drive.path("fs.img"), mountPoint = drive.path("mnt");
+        QVERIFY(drive.makeFolder("mnt"));
+        QVERIFY(drive.makeFile("fs.img", 32 << 20));
+        QProcess mkfs;
+        mkfs.start(QStringLiteral("/usr/sbin/mkfs.ext4"), {"-q", "-F", "-m", "50", QFile::decodeName(image)});
+        if (!mkfs.waitForFinished(60000) || mkfs.exitStatus() != QProcess::NormalExit || mkfs.exitCode() != 0)
+            QSKIP("no ext4 image: mkfs.ext4 is missing or failed");
+
+        int ready[2], done[2];
+        QVERIFY(::pipe(ready) == 0 && ::pipe(done) == 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::close(ready[0]);
+            ::close(done[1]);
+            QByteArray why;
+            char mounted = 0;
+            if (EnterPrivateMountNamespace(why)) {
+                const pid_t mounter = ::fork();
+                if (mounter == 0) {
+                    const int null = ::open("/dev/null", O_WRONLY);
+                    ::dup2(null, 1);
+                    ::dup2(null, 2);
+                    ::execl("/usr/bin/mount", "mount", "-o", "loop", image.constData(), mountPoint.constData(),
+                            static_cast<char *>(nullptr));
+                    ::_exit(127);
+                }
+                int status = 0;
+                mounted = mounter > 0 && ::waitpid(mounter, &status, 0) == mounter && WIFEXITED(status)
+                          && WEXITSTATUS(status) == 0;
+            }
+            (void)!::write(ready[1], &mounted, 1);
+            char end;
+            (void)!::read(done[0], &end, 1); // until the test is done; the mount goes with the namespace
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(done[0]);
+        char mounted = 0;
+        const bool told = ::read(ready[0], &mounted, 1) == 1;
+        ::close(ready[0]);
+        const auto finish = [&] {
+            ::close(done[1]);
+            int status = 0;
+            ::waitpid(child, &status, 0);
+        };
+        if (!told || !mounted) {
+            finish();
+            QSKIP("a loop mount is not allowed here (it needs root with loop devices)");
+        }
+        const QByteArray seen = "/proc/" + QByteArray::number(child) + "/root" + mountPoint;
+        struct statvfs fs {};
+        const bool stated = ::statvfs(seen.constData(), &fs) == 0;
+        CScanDlg dlg;
+        dlg.Create(nullptr, seen);
+        const std::uint64_t total = dlg.GetTotalBytes();
+        dlg.hide();
+        finish();
+        QVERIFY(stated);
+        const std::uint64_t size = std::uint64_t(fs.f_blocks) * fs.f_frsize;
+        QVERIFY2(size <= (32u << 20) && size > (16u << 20), "not the image's file system");
+        const std::uint64_t inUse = std::uint64_t(fs.f_blocks - fs.f_bfree) * fs.f_frsize;
+        const std::uint64_t userShare = std::uint64_t(fs.f_blocks - fs.f_bavail) * fs.f_frsize;
+        QVERIFY(userShare - inUse >= size * 4 / 10); // the reserve is there
+        QCOMPARE(total, inUse);
     }
 
     void keyboardReturnsToTheListAfterScanAndAction()
@@ -211,6 +298,7 @@ private slots:
         scan.m_strDrive = QFile::decodeName(drive.root());
         CResultsPage page;
         page.SetScan(&scan);
+        page.SetNow(kOldWorkNow);
         page.EnsureInitialized();
         page.show();
         QVERIFY(QTest::qWaitForWindowActive(&page));

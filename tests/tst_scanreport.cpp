@@ -41,7 +41,8 @@ private slots:
         QVERIFY(m_drive->makeFile("locked/hidden.tmp", 10));
         QVERIFY(m_drive->makeFile("locked2/sub/hidden.tmp", 10));
         QCOMPARE(::chmod(m_drive->root().constData(), 0755), 0);
-        QCOMPARE(::chmod(m_drive->path("open").constData(), 0755), 0);
+        // Writable by all: the other user below may remove what it lists.
+        QCOMPARE(::chmod(m_drive->path("open").constData(), 0777), 0);
         QCOMPARE(::chmod(m_drive->path("locked").constData(), 0700), 0);
         QCOMPARE(::chmod(m_drive->path("locked2").constData(), 0700), 0);
         m_scan = std::make_unique<CFileScan>();

@@ -1,8 +1,11 @@
 #include <QtTest>
 
+#include "RawFiles.h"
 #include "TempDrive.h"
 #include "controls/CCheckButton.h"
 #include "controls/CMessageBoxDlg.h"
+#include "core/NameText.h"
+#include "platform/CFixedDrives.h"
 #include "platform/CFolderLister.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
@@ -13,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
+#include <QFile>
 #include <sys/stat.h>
 
 // The folder tree and the dialog around it, on temporary trees only: every
@@ -182,6 +186,109 @@ private slots:
         QVERIFY(IsFolder(drive.path("renamed")));
         QVERIFY(IsFolder(drive.path("taken")));
         QCOMPARE(CFolderLister::Rename(drive.root(), "renamed", "taken"), EEXIST);
+    }
+
+    // Through the real editor: Enter on the text as shown, or on a changed one.
+    void renameKeepsTheBytesTheUserDidNotEdit_data()
+    {
+        QTest::addColumn<QByteArray>("raw");
+        QTest::addColumn<QString>("typed"); // null: left as shown
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<bool>("refused");
+        const QString mark(QChar::ReplacementCharacter);
+        QTest::newRow("untouched") << QByteArray("odd\xff") << QString() << QByteArray("odd\xff") << false;
+        QTest::newRow("appended") << QByteArray("odd\xff") << "odd" + mark + "er" << QByteArray("odd\xff" "er") << false;
+        QTest::newRow("start replaced") << QByteArray("a\xfe\xff" "b") << "zz" + mark + mark + "b"
+                                        << QByteArray("zz\xfe\xff" "b") << false;
+        QTest::newRow("bad byte deleted") << QByteArray("odd\xff") << QStringLiteral("odd") << QByteArray("odd") << false;
+        QTest::newRow("mark typed") << QByteArray("odd\xff") << mark + "odd" + mark << QByteArray("odd\xff") << true;
+    }
+    void renameKeepsTheBytesTheUserDidNotEdit()
+    {
+        QFETCH(QByteArray, raw);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, expected);
+        QFETCH(bool, refused);
+        TempDrive drive;
+        QVERIFY(drive.makeFolder(raw));
+        CShellTree tree;
+        tree.PopulateRoot({{drive.root(), "drive", CShellTree::Root::Drive}});
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        QTreeWidgetItem *item = tree.topLevelItem(0)->child(0);
+        QCOMPARE(item->text(0), DisplayName(raw));
+        tree.RenameFolder(item);
+        auto *editor = tree.findChild<QLineEdit *>();
+        QVERIFY(editor);
+        if (!typed.isNull())
+            editor->setText(typed);
+        // The editor hands its text over after the key, from the event loop.
+        const QString message = AnswerMessageBox([&] {
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTRY_VERIFY(!tree.GetEditedItem());
+        });
+        QVERIFY(!tree.GetEditedItem());
+        QCOMPARE(Entries(drive.root()), QList<QByteArray>{expected});
+        QCOMPARE(CShellTree::GetPath(item), drive.path(expected));
+        QCOMPARE(item->text(0), DisplayName(expected));
+        QVERIFY2(message.isEmpty() != refused, qPrintable(message));
+    }
+
+    // Drives read as the drive page names them: mount point and label.
+    void drivesShowTheirMountPointAndLabel()
+    {
+        FixedDrive data, other, root;
+        data.mountPoint = "/mnt/data";
+        data.displayPath = "/mnt/data";
+        data.label = "BVTEST";
+        other.mountPoint = "/srv";
+        other.displayPath = "/srv";
+        other.label = "BVTEST";
+        root.mountPoint = "/";
+        root.displayPath = "/";
+        root.label = "OTHER";
+        const QList<CShellTree::Root> roots = CShellTree::SystemRoots({root, data, other});
+        QStringList drives;
+        for (const CShellTree::Root &each : roots)
+            if (each.kind == CShellTree::Root::Drive)
+                drives << each.text + " = " + QString::fromUtf8(each.path);
+        QCOMPARE(drives, (QStringList{"/mnt/data ( BVTEST ) = /mnt/data", "/srv ( BVTEST ) = /srv", "/ ( OTHER ) = /"}));
+    }
+
+    // The raw path goes to the desktop's opener as a percent-encoded URL;
+    // an opener that fails or is missing is reported. The openers are ours,
+    // found through PATH.
+    void openInFileManagerPassesTheRawPathAndReportsFailure()
+    {
+        TempDrive drive;
+        QVERIFY(drive.makeFolder("odd\xff dir"));
+        QVERIFY(drive.makeFolder("bin"));
+        const QByteArray bin = drive.path("bin"), record = drive.path("opened");
+        const auto opener = [&](const QByteArray &name, const QByteArray &body) {
+            QVERIFY(WriteFile(bin + "/" + name, "#!/bin/sh\n" + body));
+            QCOMPARE(::chmod((bin + "/" + name).constData(), 0755), 0);
+        };
+        opener("xdg-open", "printf '%s' \"$1\" > '" + record + "'\n");
+        CShellTree tree;
+        tree.PopulateRoot({{drive.root(), "drive", CShellTree::Root::Drive}});
+        QTreeWidgetItem *odd = nullptr;
+        for (int i = 0; i < tree.topLevelItem(0)->childCount(); ++i)
+            if (CShellTree::GetPath(tree.topLevelItem(0)->child(i)).endsWith("dir"))
+                odd = tree.topLevelItem(0)->child(i);
+        QVERIFY(odd);
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", bin + ":/usr/bin:/bin");
+        const QString opened = AnswerMessageBox([&] { tree.OpenInFileManager(odd); });
+        opener("xdg-open", "exit 4\n");
+        opener("gio", "exit 2\n");
+        const QString failed = AnswerMessageBox([&] { tree.OpenInFileManager(odd); });
+        qputenv("PATH", bin + "/none");
+        const QString missing = AnswerMessageBox([&] { tree.OpenInFileManager(odd); });
+        qputenv("PATH", savedPath);
+        QCOMPARE(opened, QString());
+        QCOMPARE(ReadFile(record), "file://" + drive.root().toPercentEncoding("/") + "/odd%FF%20dir");
+        QCOMPARE(failed, LoadString(IDS_MENU_COMMAND_FAILED).replace("%lx", "2"));
+        QCOMPARE(missing, LoadString(IDS_CONTEXT_MENU_FAILED).replace("%lx", "2"));
     }
 
     void dialogPresetSelectionAndConfirm()

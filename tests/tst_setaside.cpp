@@ -248,7 +248,8 @@ private slots:
     {
         QSet<QString> texts;
         const FileOpCode codes[] = {FileOpCode::Ok,     FileOpCode::Gone,    FileOpCode::Replaced, FileOpCode::Permission,
-                                    FileOpCode::Failed, FileOpCode::Changed, FileOpCode::LeftAside};
+                                    FileOpCode::Failed, FileOpCode::Changed, FileOpCode::LeftAside,
+                                    FileOpCode::AlreadyThere};
         for (FileOpCode code : codes) {
             const QString text = DescribeFileOp(FileOpResult::Make(code, code == FileOpCode::Failed ? EROFS : 0));
             QVERIFY(!text.isEmpty());

@@ -3,6 +3,7 @@
 #include "ChildProcess.h"
 #include "ScanIntoStore.h"
 #include "TempDrive.h"
+#include "TrashFixture.h"
 #include "core/CDeleteStep.h"
 #include "core/CEmptiedFolders.h"
 #include "core/CFileMatcher.h"
@@ -61,25 +62,6 @@ CFileScan CustomLocationScan(const QByteArray &root, const QString &pattern)
     return scan;
 }
 
-const QByteArray kTrash = "home/u/.local/share/Trash";
-
-// A home trash holding a file, a folder of three files, information whose
-// entry is gone, and a file without information; and the trash's cache of
-// folder sizes.
-bool MakeTrash(TempDrive &drive)
-{
-    return drive.makeFile(kTrash + "/files/report 2.odt", 10)
-           && WriteFile(drive, kTrash + "/info/report 2.odt.trashinfo",
-                        "[Trash Info]\nPath=/home/u/Documents/report%20final.odt\nDeletionDate=2026-12-01T10:11:12\n")
-           && drive.makeFile(kTrash + "/files/proj/a.txt", 1) && drive.makeFile(kTrash + "/files/proj/sub/b.txt", 2)
-           && drive.makeFile(kTrash + "/files/proj/sub/c.txt", 3) && drive.makeFolder(kTrash + "/files/proj/empty")
-           && WriteFile(drive, kTrash + "/info/proj.trashinfo",
-                        "[Trash Info]\r\nPath=/home/u/proj\r\nDeletionDate=2026-12-02T08:00:00\r\n")
-           && WriteFile(drive, kTrash + "/info/ghost.trashinfo", "[Trash Info]\nPath=/home/u/ghost\n")
-           && drive.makeFile(kTrash + "/files/lost.bin", 4)
-           && WriteFile(drive, kTrash + "/directorysizes", "5 1700000000 other\n6 1700000001 proj\n");
-}
-
 QByteArray ReadFile(const TempDrive &drive, const QByteArray &relative)
 {
     QFile file(QFile::decodeName(drive.path(relative)));
@@ -119,9 +101,10 @@ std::unique_ptr<CMoveRecord> MoveAll(CResultsModel &model, CMoveStep &step)
     return record;
 }
 
-int UndoAll(CResultsModel &model, std::unique_ptr<CMoveRecord> record)
+int UndoAll(CResultsModel &model, std::unique_ptr<CMoveRecord> record, bool alwaysCopy = false)
 {
     CUndoMoveStep undo(model, std::move(record));
+    undo.GetMover().SetAlwaysCopy(alwaysCopy);
     int failed = 0;
     const std::vector<int> items = undo.GetOwnItems();
     for (auto it = items.rbegin(); it != items.rend(); ++it)
@@ -152,7 +135,10 @@ private slots:
     void folderEntryThatGainedAFileKeepsItsInformation();
     void trashAtTheTopOfTheDrive();
     void moveRemovesEmptiedFoldersAndUndoMakesThemAgain();
-    void movedTrashEntryTakesItsOriginalName();
+    void movedTrashGoesUnderOriginalNamesAndUndoRestoresIt_data();
+    void movedTrashGoesUnderOriginalNamesAndUndoRestoresIt();
+    void trashedFolderMovesWholeOrNotAtAll_data();
+    void trashedFolderMovesWholeOrNotAtAll();
 };
 
 void TestWholeItems::taggedCacheFoldersAreMatchedTagExcluded_data()
@@ -427,23 +413,105 @@ void TestWholeItems::moveRemovesEmptiedFoldersAndUndoMakesThemAgain()
     QVERIFY(Exists(drive, "Temp/a/y.tmp"));
 }
 
-void TestWholeItems::movedTrashEntryTakesItsOriginalName()
+void TestWholeItems::movedTrashGoesUnderOriginalNamesAndUndoRestoresIt_data()
 {
+    QTest::addColumn<bool>("alwaysCopy");
+    QTest::addColumn<bool>("infoTakenMeanwhile");
+    QTest::newRow("rename") << false << false;
+    QTest::newRow("copy across file systems") << true << false;
+    QTest::newRow("information name taken before the Undo") << false << true;
+}
+
+void TestWholeItems::movedTrashGoesUnderOriginalNamesAndUndoRestoresIt()
+{
+    QFETCH(bool, alwaysCopy);
+    QFETCH(bool, infoTakenMeanwhile);
+    TempDrive drive;
+    TempDrive away;
+    QVERIFY(MakeTrash(drive));
+    const QByteArray reportInfo = ReadFile(drive, kTrash + "/info/report 2.odt.trashinfo");
+    const QByteArray projInfo = ReadFile(drive, kTrash + "/info/proj.trashinfo");
+    CResultsModel model;
+    ScanIntoModel(ExpressScanOf(drive.root()), model);
+    CMoveStep step(model.GetStore(), drive.root(), away.root(), false);
+    step.GetMover().SetAlwaysCopy(alwaysCopy);
+    std::unique_ptr<CMoveRecord> record = MoveAll(model, step);
+    // Each entry under the name it had, a folder whole; the entries and
+    // their information leave the trash, and the folder's cached size.
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(Entries(away, ""), QByteArrayList({"ghost.trashinfo", "lost.bin", "proj", "report final.odt"}));
+    QCOMPARE(Entries(away, "proj"), QByteArrayList({"a.txt", "sub"}));
+    QCOMPARE(Entries(away, "proj/sub"), QByteArrayList({"b.txt", "c.txt"}));
+    QCOMPARE(Entries(drive, kTrash + "/files"), QByteArrayList());
+    QCOMPARE(Entries(drive, kTrash + "/info"), QByteArrayList());
+    QCOMPARE(ReadFile(drive, kTrash + "/directorysizes"), QByteArray("5 1700000000 other\n"));
+    QCOMPARE(step.GetRemovedFolders(), 0);
+
+    if (infoTakenMeanwhile)
+        QVERIFY(WriteFile(drive, kTrash + "/info/proj.trashinfo", "someone else's"));
+    QCOMPARE(UndoAll(model, std::move(record), alwaysCopy), 0);
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(Entries(away, ""), QByteArrayList());
+    QCOMPARE(Entries(drive, kTrash + "/files"), QByteArrayList({"lost.bin", "proj", "report 2.odt"}));
+    QCOMPARE(Entries(drive, kTrash + "/files/proj/sub"), QByteArrayList({"b.txt", "c.txt"}));
+    // The information comes back as it was, never over a name taken since.
+    QCOMPARE(Entries(drive, kTrash + "/info"), QByteArrayList({"ghost.trashinfo", "proj.trashinfo", "report 2.odt.trashinfo"}));
+    QCOMPARE(ReadFile(drive, kTrash + "/info/report 2.odt.trashinfo"), reportInfo);
+    QCOMPARE(ReadFile(drive, kTrash + "/info/proj.trashinfo"), infoTakenMeanwhile ? QByteArray("someone else's") : projInfo);
+
+    // The rows that came back know their files as they now are: a Delete
+    // of them all empties the trash, and leaves what was not its own.
+    CDeleteStep remove(model.GetStore(), drive.root());
+    for (int row = model.rowCount() - 1; row >= 0; --row)
+        QVERIFY2(remove.Run(model.GetItem(row)).ok(), model.GetStore().GetPath(model.GetItem(row)).constData());
+    QCOMPARE(Entries(drive, kTrash + "/files"), QByteArrayList());
+    QCOMPARE(Entries(drive, kTrash + "/info"), infoTakenMeanwhile ? QByteArrayList({"proj.trashinfo"}) : QByteArrayList());
+}
+
+void TestWholeItems::trashedFolderMovesWholeOrNotAtAll_data()
+{
+    QTest::addColumn<QByteArray>("meanwhile");
+    QTest::addColumn<bool>("moves");
+    QTest::addColumn<QByteArrayList>("left");
+    QTest::addColumn<QByteArrayList>("arrived");
+    // A folder of that name at the destination is never merged into.
+    QTest::newRow("name taken at the destination") << QByteArray("away:proj/mine.txt") << false
+                                                   << QByteArrayList({"a.txt", "empty", "sub"})
+                                                   << QByteArrayList({"mine.txt"});
+    // The last file changed since the scan: the two moved before it go back.
+    QTest::newRow("a file changed") << QByteArray("drive:sub/c.txt") << false
+                                    << QByteArrayList({"a.txt", "empty", "sub"}) << QByteArrayList();
+    // A file put in since is not the user's choice: it stays, with the
+    // entry's folder and its information.
+    QTest::newRow("a file added") << QByteArray("drive:sub/new.txt") << true << QByteArrayList({"sub"})
+                                  << QByteArrayList({"a.txt", "sub"});
+}
+
+void TestWholeItems::trashedFolderMovesWholeOrNotAtAll()
+{
+    QFETCH(QByteArray, meanwhile);
+    QFETCH(bool, moves);
+    QFETCH(QByteArrayList, left);
+    QFETCH(QByteArrayList, arrived);
     TempDrive drive;
     TempDrive away;
     QVERIFY(MakeTrash(drive));
     CResultsModel model;
     ScanIntoModel(ExpressScanOf(drive.root()), model);
+    const QByteArray relative = meanwhile.mid(meanwhile.indexOf(':') + 1);
+    if (meanwhile.startsWith("away:"))
+        QVERIFY(away.makeFile(relative, 1));
+    else
+        QVERIFY(drive.makeFile(kTrash + "/files/proj/" + relative, 9));
     CMoveStep step(model.GetStore(), drive.root(), away.root(), false);
-    std::unique_ptr<CMoveRecord> record = MoveAll(model, step);
-    // The trashed file under the name it had; its information goes with it.
-    // A trashed folder stays whole in the trash.
-    QCOMPARE(Entries(away, ""), QByteArrayList({"ghost.trashinfo", "lost.bin", "report final.odt"}));
-    QCOMPARE(Entries(drive, kTrash + "/files"), QByteArrayList({"proj"}));
-    QCOMPARE(Entries(drive, kTrash + "/info"), QByteArrayList({"proj.trashinfo"}));
-    QCOMPARE(step.GetRemovedFolders(), 0);
-    QCOMPARE(UndoAll(model, std::move(record)), 0);
-    QCOMPARE(Entries(drive, kTrash + "/files"), QByteArrayList({"lost.bin", "proj", "report 2.odt"}));
+    QCOMPARE(step.Run(IndexOf(model.GetStore(), drive, kTrash + "/files/proj")).ok(), moves);
+    step.Finish();
+    QCOMPARE(Entries(drive, kTrash + "/files/proj"), left);
+    QCOMPARE(Entries(away, "proj"), arrived);
+    QVERIFY(Exists(drive, kTrash + "/info/proj.trashinfo"));
+    QVERIFY(ReadFile(drive, kTrash + "/directorysizes").contains(" proj"));
+    if (!moves)
+        QCOMPARE(Entries(drive, kTrash + "/files/proj/sub"), QByteArrayList({"b.txt", "c.txt"}));
 }
 
 QTEST_GUILESS_MAIN(TestWholeItems)

@@ -149,6 +149,28 @@ class TestWizard : public QObject
     Q_OBJECT
 
 private slots:
+    // Back on a page after Restart (or any jump made while the focus was on
+    // the page left), the focus starts at the page's first control, not at
+    // the one used last time.
+    void reenteredPageStartsAtItsFirstControl()
+    {
+        Wizard w;
+        w.sheet.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.sheet));
+        click(w.method()->GetCustomButton());
+        click(&w.sheet.GetNextButton());
+        QCOMPARE(w.active(), int(PAGE_CRITERIA));
+        QWidget *first = QApplication::focusWidget();
+        QVERIFY(first && w.criteria()->isAncestorOf(first));
+        box(w, PAGE_SIZE)->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), box(w, PAGE_SIZE));
+        QVERIFY(w.sheet.SetActivePage(PAGE_METHOD));
+        QVERIFY(w.method()->isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(w.active(), int(PAGE_CRITERIA));
+        QCOMPARE(QApplication::focusWidget(), first);
+    }
+
     void startsOnMethodPage()
     {
         Wizard w;

@@ -130,6 +130,11 @@ bool CWizard::SetActivePage(int nPage)
             button->setAutoDefault(false);
     }
     m_nActivePage = nPage;
+    // The stack would give the focus back to the control last used on the
+    // page it shows whenever the focus is on the page it hides; a page that
+    // becomes active starts at its first control instead (FocusPage).
+    if (QWidget *focus = focusWidget(); focus && m_stack->isAncestorOf(focus))
+        m_stack->setFocus(Qt::OtherFocusReason);
     m_stack->setCurrentWidget(target);
     target->OnSetActive();
     // A page may have moved on by itself while it became active.

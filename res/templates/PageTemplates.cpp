@@ -124,10 +124,12 @@ std::vector<DialogTemplate> PageTemplates()
             SunkenPicture(IDB_RESULTS_PICTURE, 0, 1, 65, 52),
             Control(IDC_RESULTS_TITLE, Kind::Static, 70, 0, 262, 8, IDS_RESULTS_TITLE),
             Control(IDC_RESULTS_DESCRIPTION, Kind::Static, 70, 10, 262, 49, IDS_RESULTS_DESCRIPTION),
-            Control(IDC_RESULTS_LIST, Kind::ListView, 0, 61, 332, 68),
-            // What was held back as protected, then how many folders could
+            Control(IDC_RESULTS_LIST, Kind::ListView, 0, 61, 332, 58),
+            // Space that no row shows (deleted files still open, snapshots),
+            // what was held back as protected, then how many folders could
             // not be read, each a line of its own above the totals and each
             // empty when there is nothing to say.
+            Control(IDC_SPACE_NOTES_TEXT, Kind::Static, 3, 121, 324, 9),
             Control(IDC_PROTECTED_TEXT, Kind::Static, 3, 131, 324, 9),
             Control(IDC_SKIPPED_FOLDERS_TEXT, Kind::Static, 3, 141, 324, 9),
             Control(IDC_SELECTION_TEXT, Kind::Static, 3, 152, 158, 9),

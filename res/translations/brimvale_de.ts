@@ -312,6 +312,12 @@ The file wasn&apos;t compressed.</source>
 Die Datei wurde nicht komprimiert.</translation>
     </message>
     <message>
+        <source>The file &quot;%s&quot; is not a zip archive.
+It was left as it is. Please choose another name.</source>
+        <translation>Die Datei „%s“ ist kein ZIP-Archiv.
+Sie wurde nicht verändert. Bitte wählen Sie einen anderen Namen.</translation>
+    </message>
+    <message>
         <source>&amp;Details &gt;&gt;</source>
         <translation>&amp;Details &gt;&gt;</translation>
     </message>
@@ -576,6 +582,42 @@ kein Programm zugeordnet.</translation>
         <translation>Geschützt (%s): diese Datei kann nicht markiert werden</translation>
     </message>
     <message>
+        <source>backup</source>
+        <translation>Sicherung</translation>
+    </message>
+    <message>
+        <source>desktop session</source>
+        <translation>Desktop-Sitzung</translation>
+    </message>
+    <message>
+        <source>needs administrator rights</source>
+        <translation>erfordert Administratorrechte</translation>
+    </message>
+    <message>
+        <source>immutable</source>
+        <translation>unveränderlich</translation>
+    </message>
+    <message>
+        <source>%d files you may not remove were left out</source>
+        <translation>%d Dateien, die Sie nicht entfernen dürfen, wurden ausgelassen</translation>
+    </message>
+    <message>
+        <source>Left unchecked as in use : %d files (changed in the last %d hours)</source>
+        <translation>Als in Gebrauch nicht markiert: %d Dateien (in den letzten %d Stunden geändert)</translation>
+    </message>
+    <message>
+        <source>In use: changed %d hours ago</source>
+        <translation>In Gebrauch: vor %d Stunden geändert</translation>
+    </message>
+    <message>
+        <source>In use: changed 1 hour ago</source>
+        <translation>In Gebrauch: vor 1 Stunde geändert</translation>
+    </message>
+    <message>
+        <source>In use: changed less than an hour ago</source>
+        <translation>In Gebrauch: vor weniger als einer Stunde geändert</translation>
+    </message>
+    <message>
         <source>1 folder could not be read; its files were not searched.</source>
         <translation>1 Ordner war nicht lesbar; seine Dateien wurden nicht durchsucht.</translation>
     </message>
@@ -586,6 +628,26 @@ kein Programm zugeordnet.</translation>
     <message>
         <source>frees about %s</source>
         <translation>gibt etwa %s frei</translation>
+    </message>
+    <message>
+        <source>frees about %s (up to %s)</source>
+        <translation>gibt etwa %s frei (bis zu %s)</translation>
+    </message>
+    <message>
+        <source>%s are held by deleted files that are still open: %s</source>
+        <translation>%s belegen gelöschte Dateien, die noch geöffnet sind: %s</translation>
+    </message>
+    <message>
+        <source>Snapshots of this drive keep some of this space until they are removed.</source>
+        <translation>Schnappschüsse dieses Laufwerks behalten einen Teil dieses Platzes, bis sie entfernt werden.</translation>
+    </message>
+    <message>
+        <source>Shared</source>
+        <translation>Geteilt</translation>
+    </message>
+    <message>
+        <source>%s of its data is shared with other files or snapshots</source>
+        <translation>%s seiner Daten teilt es mit anderen Dateien oder Schnappschüssen</translation>
     </message>
     <message>
         <source>Done.</source>
@@ -612,8 +674,40 @@ kein Programm zugeordnet.</translation>
         <translation>Die Datei wurde seit der Suche geändert.</translation>
     </message>
     <message>
+        <source>The file is already there.</source>
+        <translation>Die Datei ist bereits dort.</translation>
+    </message>
+    <message>
+        <source>open files of 1 process could not be read</source>
+        <translation>offene Dateien von 1 Prozess konnten nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>1 file was stored under a numbered name, such as &quot;name (2).ext&quot;: the archive already held another file of its name.</source>
+        <translation>1 Datei wurde unter einem nummerierten Namen wie &quot;name (2).ext&quot; gespeichert: das Archiv enthielt schon eine andere Datei dieses Namens.</translation>
+    </message>
+    <message>
+        <source>%d files were stored under numbered names, such as &quot;name (2).ext&quot;: the archive already held other files of their names.</source>
+        <translation>%d Dateien wurden unter nummerierten Namen wie &quot;name (2).ext&quot; gespeichert: das Archiv enthielt schon andere Dateien dieser Namen.</translation>
+    </message>
+    <message>
+        <source>Its name holds bytes that are not text: they can be kept, but not typed.</source>
+        <translation>Sein Name enthält Bytes, die kein Text sind: sie können erhalten, aber nicht getippt werden.</translation>
+    </message>
+    <message>
+        <source>Reasons</source>
+        <translation>Gründe</translation>
+    </message>
+    <message>
         <source>The file was set aside and could not be put back under its name.</source>
         <translation>Die Datei wurde beiseitegelegt und konnte nicht unter ihrem Namen zurückgelegt werden.</translation>
+    </message>
+    <message>
+        <source>Installed software or a running program needs this file.</source>
+        <translation>Installierte Software oder ein laufendes Programm braucht diese Datei.</translation>
+    </message>
+    <message>
+        <source>%s %s of %s</source>
+        <translation>%s %s von %s</translation>
     </message>
     <message>
         <source>Open in File Manager</source>

@@ -40,7 +40,13 @@ expected=(
     usr/bin/brimvale-cli
     usr/lib/brimvale/libcomp.so
     usr/lib/brimvale/BVHelp.html
-    usr/share/man/man1/brimvale-cli.1
+    usr/share/man/man1/brimvale.1.gz
+    usr/share/man/man1/brimvale-cli.1.gz
+    usr/share/doc/brimvale/copyright
+    usr/share/doc/brimvale/changelog.Debian.gz
+    usr/share/bash-completion/completions/brimvale-cli
+    usr/share/zsh/vendor-completions/_brimvale-cli
+    usr/share/fish/vendor_completions.d/brimvale-cli.fish
     usr/share/applications/$APP_ID.desktop
     usr/share/metainfo/$APP_ID.metainfo.xml
     usr/share/icons/hicolor/scalable/apps/$APP_ID.svg
@@ -66,7 +72,11 @@ for program in brimvale brimvale-cli; do
     fi
 done
 cmp -s "$SOURCE/help/BVHelp.html" "$USR/lib/brimvale/BVHelp.html" || fail "installed guide differs from help/BVHelp.html"
-cmp -s "$SOURCE/cli/brimvale-cli.1" "$USR/share/man/man1/brimvale-cli.1" || fail "installed manual differs from cli/brimvale-cli.1"
+for page in app/brimvale.1 cli/brimvale-cli.1; do
+    gz="$USR/share/man/man1/$(basename "$page").gz"
+    gzip -cd "$gz" | cmp -s "$SOURCE/$page" - || fail "installed $gz differs from $page"
+done
+cmp -s "$SOURCE/dist/copyright" "$USR/share/doc/brimvale/copyright" || fail "installed copyright differs from dist/copyright"
 
 # ---------------------------------------------------------------- icons
 for size in "${sizes[@]}"; do
@@ -116,6 +126,43 @@ assert root.findtext('project_license') and root.findtext('summary')
 for image in root.iter('image'):
     assert image.text.startswith('https://brimvale.example.org/'), image.text
 PY
+
+# ---------------------------------------------------------------- shell completion
+completion="$USR/share/bash-completion/completions/brimvale-cli"
+bash -n "$completion" || fail "bash cannot parse the completion script"
+got=$(bash --norc --noprofile -c 'source "$1" && complete -p brimvale-cli' _ "$completion" 2>&1)
+[ "$got" = "complete -o filenames -F _brimvale_cli brimvale-cli" ] || fail "the bash completion registers '$got'"
+# What bash offers for the last word typed after brimvale-cli.
+offer() {
+    bash --norc --noprofile -c 'source "$1"; shift; COMP_WORDS=(brimvale-cli "$@"); COMP_CWORD=$#; _brimvale_cli
+                                printf "%s\n" "${COMPREPLY[@]}"' _ "$completion" "$@" | LC_ALL=C sort | tr '\n' ' '
+}
+mkdir -p "$WORK/complete/some folder" "$WORK/complete/other"
+touch "$WORK/complete/some file"
+while IFS='|' read -r words expected; do
+    got=$(eval offer "$words")
+    [ "$got" = "$expected" ] || fail "bash completes '$words' to '$got', not '$expected'"
+done <<EOF
+''|delete move recover scan zip 
+-|--help --version -V -h 
+scan --for|--format 
+scan --format ''|csv json lines 
+scan -0 --sort s|size 
+scan --size ''|between larger less 
+delete --|--dry-run --help --summary 
+move --pr|--preserve-path 
+zip --pr| 
+scan "$WORK/complete/"|$WORK/complete/other $WORK/complete/some folder 
+delete "$WORK/complete/some"|$WORK/complete/some file $WORK/complete/some folder 
+move list "$WORK/complete/s"|$WORK/complete/some folder 
+EOF
+for shell in zsh fish; do
+    if command -v "$shell" >/dev/null 2>&1; then
+        script="$USR/share/zsh/vendor-completions/_brimvale-cli"
+        [ "$shell" = fish ] && script="$USR/share/fish/vendor_completions.d/brimvale-cli.fish"
+        "$shell" -n "$script" || fail "$shell cannot parse its completion script"
+    fi
+done
 
 # ---------------------------------------------------------------- the installed programs at work
 # Run from a folder of their own, with nothing of the build on any path.

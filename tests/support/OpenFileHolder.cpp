@@ -2,10 +2,11 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-OpenFileHolder::OpenFileHolder(const QByteArray &path)
+OpenFileHolder::OpenFileHolder(const QByteArray &path, bool bLock, bool bUnlink)
 {
     int ready[2];
     if (::pipe2(ready, O_CLOEXEC) != 0)
@@ -13,7 +14,10 @@ OpenFileHolder::OpenFileHolder(const QByteArray &path)
     m_child = ::fork();
     if (m_child == 0) {
         const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW);
-        const char c = fd >= 0 ? 'r' : 'x';
+        const char c = fd >= 0 && (!bLock || ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+                               && (!bUnlink || ::unlink(path.constData()) == 0)
+                           ? 'r'
+                           : 'x';
         if (::write(ready[1], &c, 1) != 1)
             ::_exit(1);
         for (;;)

@@ -11,6 +11,9 @@ std::unique_ptr<CResultsPage> ShowResultsPage(CFileScan &scan, const QByteArray 
     scan.m_strDrive = QFile::decodeName(driveRoot);
     auto page = std::make_unique<CResultsPage>();
     page->SetScan(&scan);
+    // The files a test has just made are old work, not live work, unless
+    // the test sets a clock of its own.
+    page->SetNow(kOldWorkNow);
     page->EnsureInitialized();
     page->show();
     return page;

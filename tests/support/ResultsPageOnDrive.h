@@ -1,13 +1,18 @@
 #pragma once
 
 #include <QByteArray>
+#include <cstdint>
 #include <memory>
 
 class CFileScan;
 class CResultsPage;
 
+// A time (2100-01-01) by which every file a test makes is old work.
+constexpr std::int64_t kOldWorkNow = 4102444800;
+
 // The results page as the tests of its scan and actions use it: alone,
-// shown, scanning the folder `driveRoot` stands for a drive.
+// shown, scanning the folder `driveRoot` stands for a drive, its clock at
+// kOldWorkNow.
 std::unique_ptr<CResultsPage> ShowResultsPage(CFileScan &scan, const QByteArray &driveRoot);
 
 // Activates the page, which starts its scan, and waits (20 s at most) until

@@ -18,7 +18,7 @@ class CallSink : public CMatchSink
 {
 public:
     explicit CallSink(std::function<void(const WalkRecord &, const MatchReason &)> add) : m_add(std::move(add)) {}
-    void AddResult(const WalkRecord &record, const MatchReason &why) override { m_add(record, why); }
+    void AddMatch(const ScanMatch &match) override { m_add(match.record, match.why); }
 
 private:
     std::function<void(const WalkRecord &, const MatchReason &)> m_add;
@@ -33,7 +33,7 @@ void Scan(const CFileScan &scan, CMatchSink &sink, const CResultStore &store, CT
     walker.SetReaderCount(readers);
     walker.SetFileHandler([&](const WalkRecord &record) {
         if (matcher.MatchFile(record))
-            trash.AddResult(record, matcher.GetReason(record));
+            trash.AddMatch({record, matcher.GetReason(record)});
     });
     walker.Walk(root);
     trash.Flush();

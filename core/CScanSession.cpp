@@ -1,0 +1,154 @@
+#include "core/CScanSession.h"
+
+#include "core/CFileMatcher.h"
+#include "core/CFileScan.h"
+#include "core/CLiveWorkItems.h"
+#include "core/CProcOpenFileSource.h"
+#include "core/CProtectionFilter.h"
+#include "platform/CBtrfsSnapshots.h"
+#include "platform/CDirectoryWalker.h"
+#include "platform/CFileExtents.h"
+#include "platform/CFileSystemInfo.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+#include <sys/stat.h>
+
+#include <ctime>
+
+CScanSession::CScanSession(const CFileScan &criteria, const QByteArray &drive)
+    : m_criteria(criteria)
+    , m_drive(drive)
+    , m_protectionFactory(MachineProtection())
+    , m_openFileSourceFactory(MachineOpenFiles())
+    , m_bListLocked(!criteria.m_bExpress)
+{
+}
+
+CScanSession::~CScanSession() = default;
+
+CScanSession::ProtectionFactory CScanSession::MachineProtection()
+{
+    return &CProtection::ForDrive;
+}
+
+CScanSession::OpenFileSourceFactory CScanSession::MachineOpenFiles()
+{
+    return [] { return std::make_unique<CProcOpenFileSource>(); };
+}
+
+ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
+{
+    ScanOutcome outcome;
+    outcome.protectedLocked = m_bListLocked;
+    m_pProtection = m_protectionFactory ? m_protectionFactory(m_drive) : nullptr;
+    // The lists are read while the walk begins; a file that must wait for
+    // them keeps whoever shows the scan alive meanwhile.
+    if (m_pProtection)
+        m_pProtection->StartLoad([&progress] { progress.WhileWaiting(); });
+    // What a file held open frees is nothing, so the forecast needs the open
+    // files even where protection does not look for them.
+    m_heldOpen = CHeldOpenFiles();
+    if (!(m_pProtection && m_pProtection->KnowsOpenFiles()) && m_openFileSourceFactory) {
+        if (const std::unique_ptr<COpenFileSource> source = m_openFileSourceFactory())
+            m_heldOpen.Load(*source);
+    }
+
+    // Where files may share data, what a match shares is read as it is
+    // met (the walk itself never opens a file); a drive with snapshots
+    // shares with owners no scan can list.
+    const FileSystemInfo drive = CFileSystemInfo::Query(m_drive);
+    m_nSharedFiles = 0;
+    m_bSnapshots = drive.isBtrfs && CBtrfsSnapshots::Find(m_drive) == CBtrfsSnapshots::Answer::Some;
+    m_pExtents.reset(drive.canShareExtents && m_bReadShared ? new CFileExtents(m_drive) : nullptr);
+
+    // Live work is an Express rule: Custom has time criteria of its own.
+    std::optional<CLiveWorkItems> liveWork;
+    if (m_criteria.m_bExpress)
+        liveWork.emplace(m_drive, m_now.value_or(std::int64_t(std::time(nullptr))),
+                         [&sink](const ScanMatch &match) { sink.AddMatch(match); });
+    CProtectionFilter filter(m_pProtection.get(), sink, m_bListLocked, liveWork ? &*liveWork : nullptr);
+    m_pSink = &filter;
+    m_pProgress = &progress;
+    m_pMatcher = std::make_unique<CFileMatcher>(m_criteria);
+    m_nExamined = 0;
+
+    CDirectoryWalker walker;
+    walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
+    walker.SetCancelCheck([this] { return m_pProgress->OnBetweenEntries(*m_pSink); });
+    const CDirectoryWalker::Result result = walker.Walk(m_drive);
+    filter.Finish();
+
+    outcome.rootUnavailable = result == CDirectoryWalker::Result::RootUnavailable;
+    outcome.cancelled = result == CDirectoryWalker::Result::Cancelled;
+    outcome.examined = m_nExamined;
+    outcome.skippedFolders = walker.GetSkippedFolders();
+    if (m_pProtection) {
+        outcome.protectedCounts = m_pProtection->GetCounts();
+        outcome.unreadableProcesses = m_pProtection->GetUnreadableProcesses();
+    }
+    if (liveWork)
+        outcome.protectedCounts[CProtection::kLeftUnchecked] = liveWork->GetLeftUnchecked();
+    outcome.sharedFiles = m_nSharedFiles;
+    outcome.snapshots = m_bSnapshots;
+    m_pExtents.reset();
+    m_withExtents = WalkRecord();
+    if (drive.ok) {
+        const CHeldOpenFiles &held = m_pProtection && m_pProtection->KnowsOpenFiles()
+                                         ? m_pProtection->GetHeldOpenFiles()
+                                         : m_heldOpen;
+        outcome.deletedOpen.Collect(held.GetDeletedOpen(), drive.device, drive.mountId);
+    }
+    m_pSink = nullptr;
+    m_pProgress = nullptr;
+    m_pMatcher.reset();
+    m_pProtection.reset();
+    m_heldOpen = CHeldOpenFiles();
+    return outcome;
+}
+
+QStringList ScanOutcome::GetSpaceNotes() const
+{
+    QStringList notes;
+    if (const QString held = deletedOpen.SummaryText(); !held.isEmpty())
+        notes.append(held);
+    if (snapshots && sharedFiles > 0)
+        notes.append(LoadString(IDS_SNAPSHOTS_KEEP));
+    return notes;
+}
+
+void CScanSession::OnFile(const WalkRecord &record)
+{
+    ++m_nExamined;
+    m_pProgress->OnFileMet(record);
+    if (!m_pMatcher->MatchFile(record))
+        return;
+    ScanMatch match{WithSharedExtents(record), m_pMatcher->GetReason(record)};
+    match.heldOpen = IsHeldOpen(record);
+    m_pSink->AddMatch(match);
+}
+
+const WalkRecord &CScanSession::WithSharedExtents(const WalkRecord &record)
+{
+    if (!m_pExtents || record.allocatedBytes <= 0 || (record.identity.type & S_IFMT) != S_IFREG)
+        return record;
+    if (m_pExtents->ReadShared(record, m_shared) != CFileExtents::Result::Read || m_shared.empty())
+        return record;
+    ++m_nSharedFiles;
+    // Whatever a snapshot shares, it keeps: no owner the scan meets can
+    // let it go.
+    if (m_bSnapshots) {
+        for (SharedExtent &extent : m_shared)
+            extent.kept = true;
+    }
+    m_withExtents = record;
+    m_withExtents.sharedExtents = m_shared;
+    return m_withExtents;
+}
+
+bool CScanSession::IsHeldOpen(const WalkRecord &record) const
+{
+    if (m_pProtection && m_pProtection->KnowsOpenFiles())
+        return m_pProtection->IsHeldOpen(record);
+    return m_heldOpen.Contains(record.device, record.inode);
+}
