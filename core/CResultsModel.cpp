@@ -32,12 +32,6 @@ CResultsModel::~CResultsModel()
     m_pSortJob.reset();
 }
 
-void CResultsModel::SetColumnTitles(const QStringList &titles)
-{
-    m_columnTitles = titles;
-    emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
-}
-
 int CResultsModel::AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen)
 {
     StopBackgroundSort();

@@ -90,7 +90,6 @@ public:
     int GetLayoutGeneration() const { return m_nLayoutGeneration; }
 
     void SetDecorationProvider(DecorationProvider provider) { m_decoration = std::move(provider); }
-    void SetColumnTitles(const QStringList &titles);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -99,13 +98,12 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     bool removeRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
-    // Lists of at least GetBackgroundSortRows() rows sort on a thread of their
+    // Lists of at least SetBackgroundSortRows() rows sort on a thread of their
     // own: the rows keep their order, and can be scrolled, checked and acted
     // on, until the new order is ready and taken in one layout change (then
     // sortFinished). Rows removed or added meanwhile make it sort again.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
     bool IsSorting() const { return m_pSortJob != nullptr || m_bSortWaits; }
-    int GetBackgroundSortRows() const { return m_nBackgroundSortRows; }
     void SetBackgroundSortRows(int rows) { m_nBackgroundSortRows = rows; }
 
     // Text shown for a time value: the locale's short date.
