@@ -48,6 +48,6 @@ private:
     const CResultStore &m_store;
     int m_column;
     int m_nCount;                          // files in the store when the sorter was made
-    std::vector<std::int64_t> m_values;    // by file: size or shown time, for those columns
-    std::vector<std::uint32_t> m_ranks;    // by file: the rank of its reason, for that column
+    std::vector<std::uint32_t> m_ranks;    // by file: rank of its reason, or distance of its value from the lowest
+    std::vector<std::int64_t> m_values;    // by file: size or shown time, where the distances take more than 32 bits
 };
