@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "RawFiles.h"
 #include "TempDrive.h"
 #include "core/FileOpReason.h"
 #include "platform/CFolderChain.h"
@@ -20,12 +21,6 @@ FileIdentity IdentityOf(const QByteArray &path)
     if (::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
         return {};
     return FileIdentity::FromStatx(st);
-}
-
-bool Exists(const QByteArray &path)
-{
-    struct stat info;
-    return ::lstat(path.constData(), &info) == 0;
 }
 
 int OpenFolder(const QByteArray &path)
