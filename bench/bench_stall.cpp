@@ -21,6 +21,7 @@
 #include "core/CResultsModel.h"
 #include "core/ResultColumns.h"
 #include "results/CActionRun.h"
+#include "results/CResultsMenu.h"
 #include "results/CResultsPage.h"
 
 #include <QApplication>
@@ -190,8 +191,8 @@ int main(int argc, char **argv)
         Measure(beat, down.constData(), [&] { header->SortByColumn(column); }, worst);
     }
     if (rows > 0) {
-        Measure(beat, "uncheck by reason", [&] { page.OnCheckReason(0, false); }, worst);
-        Measure(beat, "check by reason", [&] { page.OnCheckReason(0, true); }, worst);
+        Measure(beat, "uncheck by reason", [&] { CResultsMenu::CheckReason(*page.GetModel(), 0, false); }, worst);
+        Measure(beat, "check by reason", [&] { CResultsMenu::CheckReason(*page.GetModel(), 0, true); }, worst);
     }
     Measure(beat, "Eliminate all", [&] { page.OnEliminate(); }, worst);
     Measure(beat, "Restart", [&] { page.OnRestart(); }, worst);

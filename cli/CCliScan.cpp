@@ -13,6 +13,7 @@
 #include "core/PathEscape.h"
 #include "core/SizeText.h"
 #include "platform/CPathInfo.h"
+#include "platform/IsoTime.h"
 #include "platform/WalkRecord.h"
 #include "res/ResourceIds.h"
 
@@ -20,7 +21,6 @@
 #include <QFile>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <algorithm>
 #include <numeric>
 
@@ -43,49 +43,9 @@ QString SystemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-void AppendTwoDigits(int value, QByteArray &out)
-{
-    out += char('0' + value / 10 % 10);
-    out += char('0' + value % 10);
-}
-
 } // namespace
 
 CCliScan::CCliScan(const CliRequest &request) : m_request(request) {}
-
-void CCliScan::AppendLocalTime(std::int64_t seconds, QByteArray &out)
-{
-    const std::time_t t = std::time_t(seconds);
-    struct tm fields;
-    if (!::localtime_r(&t, &fields)) {
-        out += QByteArray::number(qint64(seconds));
-        return;
-    }
-    const long long year = 1900LL + fields.tm_year;
-    if (year < 0 || year > 9999) {
-        out += QByteArray::number(year); // outside ISO 8601's four digits
-    } else {
-        AppendTwoDigits(int(year / 100), out);
-        AppendTwoDigits(int(year % 100), out);
-    }
-    out += '-';
-    AppendTwoDigits(fields.tm_mon + 1, out);
-    out += '-';
-    AppendTwoDigits(fields.tm_mday, out);
-    out += 'T';
-    AppendTwoDigits(fields.tm_hour, out);
-    out += ':';
-    AppendTwoDigits(fields.tm_min, out);
-    out += ':';
-    AppendTwoDigits(fields.tm_sec, out);
-    long offset = fields.tm_gmtoff;
-    out += offset < 0 ? '-' : '+';
-    if (offset < 0)
-        offset = -offset;
-    AppendTwoDigits(int(offset / 3600), out);
-    out += ':';
-    AppendTwoDigits(int(offset / 60 % 60), out);
-}
 
 bool CCliScan::ParseNow(const QByteArray &text, std::int64_t &seconds)
 {
@@ -207,7 +167,7 @@ void CCliScan::WriteLine(const char *path, qsizetype pathSize, std::int64_t size
         out += '\t';
         out += QByteArray::number(qint64(size));
         out += '\t';
-        AppendLocalTime(modified, out);
+        AppendIsoLocalTime(modified, out);
         out += '\t';
         // A pattern may hold any character; the line stays one line.
         const QByteArray why = reason.toUtf8();

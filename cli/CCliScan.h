@@ -30,8 +30,6 @@ public:
     void AddMatch(const ScanMatch &match) override;
     void OnFileMet(const WalkRecord &record) override;
 
-    // The modification time as ISO 8601 local time with its UTC offset.
-    static void AppendLocalTime(std::int64_t seconds, QByteArray &out);
     // An ISO 8601 date and time (local time without an offset) in seconds
     // since 1970; false when `text` is none.
     static bool ParseNow(const QByteArray &text, std::int64_t &seconds);

@@ -1,6 +1,7 @@
 #include "cli/CJsonListWriter.h"
 
 #include "core/PathEscape.h"
+#include "platform/IsoTime.h"
 
 #include <QString>
 
@@ -16,7 +17,7 @@ void AppendTime(const char *key, std::int64_t seconds, QByteArray &out)
 {
     out += key;
     out += '"';
-    CCsvListWriter::AppendUtcTime(seconds, out);
+    AppendIsoUtcTime(seconds, out);
     out += '"';
 }
 

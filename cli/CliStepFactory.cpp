@@ -1,11 +1,9 @@
 #include "cli/CliStepFactory.h"
 
 #include "cli/CliText.h"
-#include "core/CCompressStep.h"
+#include "core/CCompressPlugin.h"
 #include "core/CDeleteStep.h"
 #include "core/CMoveStep.h"
-#include "platform/CPluginLibrary.h"
-#include "platform/CompressApi.h"
 #include "res/ResourceIds.h"
 
 const char *CommandWord(CliRequest::Command command)
@@ -30,22 +28,14 @@ std::unique_ptr<CActionStep> CreateActionStep(CliRequest::Command command, const
     }
     case CliRequest::Zip: {
         // The same plug-in the wizard loads, from the same places.
-        CPluginLibrary library;
-        switch (library.Load(CPluginLibrary::DefaultFolders(), BV_COMPRESS_LIBRARY_NAME, BV_COMPRESS_ENTRY_NAME)) {
-        case CPluginLibrary::Status::Loaded:
-            break;
-        case CPluginLibrary::Status::MissingEntry:
-            unavailable = CliText(IDS_CANT_FIND_ENTRY, {QString::fromUtf8(EscapeForMessage(library.GetPath()))});
-            return nullptr;
-        default:
-            unavailable = CliText(IDS_CANT_LOAD_LIBRARY, {QString::fromUtf8(EscapeForMessage(library.GetPath()))});
+        CCompressPlugin plugin;
+        if (!plugin.Load()) {
+            unavailable = CliText(plugin.GetErrorTextId(), {QString::fromUtf8(EscapeForMessage(plugin.GetPath()))});
             return nullptr;
         }
-        return std::make_unique<CCompressStep>(
-            store, target.driveRoot, target.archive, reinterpret_cast<CompressFn>(library.GetEntry()),
-            [](const QByteArray &path) {
-                PrintError(CliText(IDS_COMPRESS_ERROR, {QString::fromUtf8(EscapeForMessage(path))}));
-            });
+        return plugin.CreateStep(store, target.driveRoot, target.archive, [](const QByteArray &path) {
+            PrintError(CliText(IDS_COMPRESS_ERROR, {QString::fromUtf8(EscapeForMessage(path))}));
+        });
     }
     default:
         unavailable = CliText(IDS_CLI_UNKNOWN_COMMAND, {QString::number(int(command))});

@@ -27,7 +27,6 @@ public:
     void setVisible(bool visible) override;
 
     bool IsCollapsed() const { return m_bCollapsed != 0; }
-    QSize GetCollapsedSize() const { return {m_cxCollapsed, m_cyCollapsed}; }
     QSize GetExpandedSize() const { return {m_cxExpanded, m_cyExpanded}; }
     QTreeView *GetList() const { return m_listFailed; }
     CSortArrowHeader *GetHeader() const { return m_headerFailed; }

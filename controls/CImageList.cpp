@@ -30,11 +30,6 @@ int CImageList::Add(const QPixmap &image)
     return static_cast<int>(m_images.size()) - 1;
 }
 
-void CImageList::DeleteImageList()
-{
-    m_images.clear();
-}
-
 QPixmap CImageList::GetImage(int nImage) const
 {
     if (nImage < 0 || nImage >= m_images.size())

@@ -19,8 +19,6 @@ public:
     bool Create(const QPixmap &strip, int cx, QColor mask);
     // Appends one image (already sized).
     int Add(const QPixmap &image);
-    // Drops every image.
-    void DeleteImageList();
 
     int GetImageCount() const { return static_cast<int>(m_images.size()); }
     QSize GetImageSize() const { return m_size; }

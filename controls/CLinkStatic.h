@@ -29,13 +29,9 @@ public:
     QString GetURL() const { return m_strURL; }
     void SetOpener(Opener opener);
     void SetUnderline(bool bUnderline);
-    bool GetUnderline() const { return m_bUnderline; }
     void SetAutoSize(bool bFitToText) { m_bFitToText = bFitToText; }
-    bool GetAutoSize() const { return m_bFitToText; }
 
     QColor GetLinkColour() const { return m_crLinkColour; }
-    QColor GetVisitedColour() const { return m_crVisitedColour; }
-    QColor GetHoverColour() const { return m_crHoverColour; }
     bool IsOver() const { return m_bOverControl; }
     bool IsVisited() const { return m_bVisited; }
     // The colour the text is painted in now.

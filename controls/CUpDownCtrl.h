@@ -17,7 +17,6 @@ public:
     // right, the arrows move onto the right end of the buddy, which gives up
     // that much of its width, so the two together keep the buddy's place.
     void SetBuddy(QWidget *buddy, bool bAlignRight = true);
-    QWidget *GetBuddy() const { return m_pBuddy; }
 
     QSize sizeHint() const override;
 

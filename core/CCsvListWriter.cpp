@@ -2,30 +2,7 @@
 
 #include "core/CResultStore.h"
 #include "core/PathEscape.h"
-
-namespace {
-
-void AppendTwoDigits(int value, QByteArray &out)
-{
-    out += char('0' + value / 10 % 10);
-    out += char('0' + value % 10);
-}
-
-// Days since 1970-01-01 to a civil date, for any day (proleptic Gregorian).
-void CivilFromDays(std::int64_t days, std::int64_t &year, int &month, int &day)
-{
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const std::int64_t dayOfEra = days - era * 146097;
-    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
-    day = int(dayOfYear - (153 * mp + 2) / 5 + 1);
-    month = int(mp < 10 ? mp + 3 : mp - 9);
-    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-}
-
-} // namespace
+#include "platform/IsoTime.h"
 
 void CCsvListWriter::AppendHeader(QByteArray &out)
 {
@@ -52,38 +29,6 @@ void CCsvListWriter::AppendField(const char *data, qsizetype size, QByteArray &o
     out += '"';
 }
 
-void CCsvListWriter::AppendUtcTime(std::int64_t seconds, QByteArray &out)
-{
-    // Floor division, so a time before 1970 lands on the right day.
-    std::int64_t days = seconds / 86400;
-    std::int64_t rest = seconds % 86400;
-    if (rest < 0) {
-        rest += 86400;
-        --days;
-    }
-    std::int64_t year = 0;
-    int month = 0;
-    int day = 0;
-    CivilFromDays(days, year, month, day);
-    if (year < 0 || year > 9999) {
-        out += QByteArray::number(qint64(year));
-    } else {
-        AppendTwoDigits(int(year / 100), out);
-        AppendTwoDigits(int(year % 100), out);
-    }
-    out += '-';
-    AppendTwoDigits(month, out);
-    out += '-';
-    AppendTwoDigits(day, out);
-    out += 'T';
-    AppendTwoDigits(int(rest / 3600), out);
-    out += ':';
-    AppendTwoDigits(int(rest / 60 % 60), out);
-    out += ':';
-    AppendTwoDigits(int(rest % 60), out);
-    out += 'Z';
-}
-
 void CCsvListWriter::AppendRow(const Row &row, QByteArray &out)
 {
     QByteArray scratch;
@@ -98,11 +43,11 @@ void CCsvListWriter::AppendRow(const Row &row, QByteArray &out)
     out += ',';
     out += QByteArray::number(qint64(row.allocated));
     out += ',';
-    AppendUtcTime(row.created, out);
+    AppendIsoUtcTime(row.created, out);
     out += ',';
-    AppendUtcTime(row.modified, out);
+    AppendIsoUtcTime(row.modified, out);
     out += ',';
-    AppendUtcTime(row.accessed, out);
+    AppendIsoUtcTime(row.accessed, out);
     out += ',';
     if (row.reason) {
         const QByteArray reason = row.reason->toUtf8();

@@ -55,7 +55,4 @@ public:
 
     // A field, quoted when it must be.
     static void AppendField(const char *data, qsizetype size, QByteArray &out);
-    // Seconds since 1970 as YYYY-MM-DDTHH:MM:SSZ (a year beyond four digits
-    // is written whole).
-    static void AppendUtcTime(std::int64_t seconds, QByteArray &out);
 };

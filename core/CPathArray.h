@@ -53,7 +53,6 @@ public:
     // Bytes held for names, folders and their tables.
     std::size_t GetMemoryBytes() const;
     int GetFolderCount() const { return int(m_folderParent.size()); }
-    QByteArray GetFolderAt(int folderIndex) const { return GetFolderPath(folderIndex); }
 
     // The folder tree. A top-level folder (no parent, depth 0) is named by
     // its whole path, the walk's root for instance; the others by their

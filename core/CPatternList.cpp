@@ -1,5 +1,7 @@
 #include "core/CPatternList.h"
 
+#include "core/Utf8Sequence.h"
+
 CPatternList::CPatternList(const QStringList &patterns)
 {
     m_patterns.reserve(patterns.size());
@@ -81,33 +83,9 @@ void DecodeUtf8(const unsigned char *p, const unsigned char *end, std::u32string
             ++p;
             continue;
         }
-        int length = 0;
-        char32_t point = 0;
-        char32_t least = 0;
-        if (b >= 0xC2 && b <= 0xDF) {
-            length = 2;
-            point = b & 0x1F;
-            least = 0x80;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            length = 3;
-            point = b & 0x0F;
-            least = 0x800;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            length = 4;
-            point = b & 0x07;
-            least = 0x10000;
-        }
-        bool ok = length > 0 && end - p >= length;
-        for (int k = 1; ok && k < length; ++k) {
-            if ((p[k] & 0xC0) != 0x80)
-                ok = false;
-            else
-                point = (point << 6) | (p[k] & 0x3F);
-        }
-        if (ok && (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)))
-            ok = false;
-        if (ok) {
-            out.push_back(point);
+        std::uint32_t point = 0;
+        if (const int length = Utf8SequenceLength(p, end - p, point)) {
+            out.push_back(char32_t(point));
             p += length;
         } else {
             out.push_back(U'\uFFFD');

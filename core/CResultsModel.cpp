@@ -26,12 +26,6 @@ CResultsModel::CResultsModel(QObject *parent) : QAbstractTableModel(parent)
         m_columnTitles.append(LoadString(id));
 }
 
-void CResultsModel::SetColumnTitles(const QStringList &titles)
-{
-    m_columnTitles = titles;
-    emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
-}
-
 int CResultsModel::AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen)
 {
     return m_store.AddResult(record, why, bHeldOpen);

@@ -86,7 +86,6 @@ public:
     int GetLayoutGeneration() const { return m_nLayoutGeneration; }
 
     void SetDecorationProvider(DecorationProvider provider) { m_decoration = std::move(provider); }
-    void SetColumnTitles(const QStringList &titles);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

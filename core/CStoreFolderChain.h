@@ -22,8 +22,6 @@ public:
     // The descriptor of the store's folder `folder` (O_PATH, owned by the
     // chain), or -1 with `result` set. Folders outside the drive root fail.
     int Reach(int folder, FileOpResult &result);
-    // Store folder index of each level of the chain, the root first.
-    const std::vector<int> &GetFolders() const { return m_chainFolders; }
     const QByteArray &GetDriveRoot() const { return m_strDriveRoot; }
 
     static QByteArray WithoutTrailingSlashes(QByteArray path);

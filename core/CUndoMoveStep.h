@@ -35,7 +35,6 @@ public:
     void Finish() override;
 
     CFileMover &GetMover() { return m_mover; }
-    const CMoveRecord &GetRecord() const { return *m_pRecord; }
 
 private:
     // The file's folder below the chosen one, empty for the chosen folder.

@@ -1,6 +1,6 @@
 #include "core/NameText.h"
 
-#include "core/PathEscape.h"
+#include "core/Utf8Sequence.h"
 
 #include <cstdint>
 #include <vector>

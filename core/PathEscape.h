@@ -14,12 +14,6 @@ QByteArray EscapePath(const QByteArray &raw);
 // `out` has room).
 void AppendEscapedPath(const char *raw, qsizetype size, QByteArray &out);
 
-// Length of the valid UTF-8 sequence at `p` (at most `left` bytes, at
-// least one), 0 when the bytes there are not one; `codePoint` receives the
-// character. Overlong forms, surrogates and code points above U+10FFFF are
-// refused as a strict decoder refuses them. ASCII is not handled here.
-int Utf8SequenceLength(const unsigned char *p, qsizetype left, std::uint32_t &codePoint);
-
 // The reverse of EscapePath. False (and `raw` unspecified) when `text` holds
 // a backslash that does not start one of the escapes above, or a control
 // character that should have been escaped.

@@ -46,6 +46,8 @@ list(APPEND BV_CORE_SOURCES
   core/CActionRunner.cpp
   core/CActionRunner.h
   core/CActionStep.h
+  core/CCompressPlugin.cpp
+  core/CCompressPlugin.h
   core/CCompressStep.cpp
   core/CCompressStep.h
   core/CDeleteStep.cpp
@@ -96,6 +98,8 @@ list(APPEND BV_CORE_SOURCES
   core/NameText.h
   core/PathEscape.cpp
   core/PathEscape.h
+  core/Utf8Sequence.cpp
+  core/Utf8Sequence.h
   core/ResultColumns.h
   core/SizeText.cpp
   core/SizeText.h

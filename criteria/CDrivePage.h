@@ -34,8 +34,6 @@ public:
     void OnNextButton() override;
     void OnBackButton() override;
 
-    // The drives listed, by entry position.
-    const QList<FixedDrive> &Drives() const { return m_drives; }
 
     const CImageList &GetDriveImages() const { return m_imlDrives; }
     CFlatFrameCombo *GetDriveCombo() const { return m_cboDrives; }

@@ -53,7 +53,6 @@ public:
     CFlatPushButton *GetRemoveButton() const { return m_btnRemove; }
     CFlatPushButton *GetAddButton() const { return m_btnAdd; }
     QTreeWidget *GetEntryList() const { return m_listEntries; }
-    CSortArrowHeader *GetEntryHeader() const { return m_headerEntries; }
 
 protected:
     void OnInitDialog() override;
@@ -62,7 +61,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     QStringList &RecordList() const;
-    const Texts &PageTexts() const { return m_texts; }
 
 private:
     CFlatPushButton *m_btnRemove = nullptr;

@@ -36,7 +36,6 @@ public:
     static bool ReadInteger(const QString &text, long &value);
 
     CFlatFrameCombo *GetModeCombo() const { return m_cboMode; }
-    long GetSavedSizeTo() const { return m_nSavedSizeTo; }
 
     QLineEdit *GetFromEdit() const { return m_editFrom; }
     QLineEdit *GetToEdit() const { return m_editTo; }

@@ -45,7 +45,6 @@ public:
     CFlatFrameDatePicker *GetFromPicker() const { return m_dtpFrom; }
     CFlatFrameDatePicker *GetToPicker() const { return m_dtpTo; }
     CFlatFrameCombo *GetModeCombo() const { return m_cboMode; }
-    CTime GetSavedTo() const { return m_timeSavedTo; }
 
 protected:
     void OnInitDialog() override;

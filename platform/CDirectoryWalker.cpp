@@ -2,6 +2,7 @@
 
 #include "platform/CacheDirTag.h"
 #include "platform/CMountInfo.h"
+#include "platform/CPathInfo.h"
 #include "platform/CReaderCount.h"
 #include "platform/DirectoryEntries.h"
 
@@ -88,11 +89,9 @@ void CDirectoryWalker::LoadMountPoints(const QByteArray &rootPath)
     m_bKnowMountPoints = false;
     m_nRootLength = rootPath == "/" ? 0 : int(rootPath.size());
     // The mount table names real paths; the root may have been given through a link.
-    char *real = ::realpath(rootPath.constData(), nullptr);
-    if (!real)
+    QByteArray canonical = CPathInfo::Canonical(rootPath);
+    if (canonical.isEmpty())
         return;
-    QByteArray canonical(real);
-    std::free(real);
     const QByteArray table = CMountInfo::ReadSystem();
     if (table.isEmpty())
         return;

@@ -1,5 +1,7 @@
 #include "platform/CFixedDrives.h"
 
+#include "platform/CPathInfo.h"
+
 #include <QFile>
 #include <QHash>
 #include <algorithm>
@@ -56,16 +58,6 @@ QByteArray ReadSmallFile(const QByteArray &path)
     } while (n < 0 && errno == EINTR);
     ::close(fd);
     return n > 0 ? QByteArray(buffer, n).trimmed() : QByteArray();
-}
-
-QByteArray RealPath(const QByteArray &path)
-{
-    char *resolved = ::realpath(path.constData(), nullptr);
-    if (!resolved)
-        return {};
-    QByteArray out(resolved);
-    std::free(resolved);
-    return out;
 }
 
 // udev writes bytes that are unsafe in a file name as \xHH.
@@ -217,7 +209,7 @@ bool CFixedDrives::IsRemovableDevice(unsigned major, unsigned minor, const QByte
     if (flag == "1")
         return true;
     // USB disks often call themselves fixed; the user still unplugs them.
-    const QByteArray resolved = RealPath(device);
+    const QByteArray resolved = CPathInfo::Canonical(device);
     return resolved.contains("/usb");
 }
 
@@ -240,7 +232,7 @@ QString CFixedDrives::ReadLinkLabel(const MountEntry &entry, const QByteArray &b
     DIR *folder = ::opendir(byLabelFolder.constData());
     if (!folder)
         return {};
-    const QByteArray sourcePath = RealPath(entry.source);
+    const QByteArray sourcePath = CPathInfo::Canonical(entry.source);
     const dev_t device = ::makedev(entry.major, entry.minor);
     QString label;
     while (const dirent *item = ::readdir(folder)) {
@@ -248,7 +240,7 @@ QString CFixedDrives::ReadLinkLabel(const MountEntry &entry, const QByteArray &b
         if (name == "." || name == "..")
             continue;
         const QByteArray link = byLabelFolder + '/' + name;
-        bool same = !sourcePath.isEmpty() && RealPath(link) == sourcePath;
+        bool same = !sourcePath.isEmpty() && CPathInfo::Canonical(link) == sourcePath;
         if (!same && entry.major != 0) {
             struct stat info {};
             same = ::stat(link.constData(), &info) == 0 && S_ISBLK(info.st_mode)

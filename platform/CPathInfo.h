@@ -23,6 +23,11 @@ public:
     // The absolute path with every link, "." and ".." resolved; empty when
     // the path does not exist or cannot be resolved (`error` says why).
     static QByteArray Canonical(const QByteArray &path, int &error);
+    static QByteArray Canonical(const QByteArray &path)
+    {
+        int error = 0;
+        return Canonical(path, error);
+    }
     // The absolute form of `path` relative to the current folder, without
     // resolving anything; empty when the current folder is unknown.
     static QByteArray Absolute(const QByteArray &path);

@@ -53,7 +53,7 @@ CPluginLibrary::Status CPluginLibrary::Load(const QList<QByteArray> &folders, co
         if (!handle) {
             const char *error = ::dlerror();
             m_strError = error ? QByteArray(error) : QByteArray();
-            return m_status = Status::MissingLibrary;
+            return Status::MissingLibrary;
         }
         m_pHandle = handle;
         ::dlerror();
@@ -61,12 +61,12 @@ CPluginLibrary::Status CPluginLibrary::Load(const QList<QByteArray> &folders, co
         if (!m_pEntry) {
             const char *error = ::dlerror();
             m_strError = error ? QByteArray(error) : QByteArray();
-            return m_status = Status::MissingEntry;
+            return Status::MissingEntry;
         }
-        return m_status = Status::Loaded;
+        return Status::Loaded;
     }
     m_strPath = tried.join('\n');
-    return m_status = Status::MissingLibrary;
+    return Status::MissingLibrary;
 }
 
 void *CPluginLibrary::GetOptionalEntry(const char *name) const

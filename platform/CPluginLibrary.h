@@ -30,7 +30,6 @@ public:
     // caller given one entry use a newer one beside it where there is one.
     static void *FindSibling(const void *entry, const char *name);
 
-    Status GetStatus() const { return m_status; }
     void *GetEntry() const { return m_pEntry; }
     // Another entry point of the loaded library, null when it has none.
     void *GetOptionalEntry(const char *name) const;
@@ -41,7 +40,6 @@ public:
     QByteArray GetError() const { return m_strError; }
 
 private:
-    Status m_status = Status::NotLoaded;
     void *m_pEntry = nullptr;
     void *m_pHandle = nullptr;
     QByteArray m_strPath;

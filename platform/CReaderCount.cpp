@@ -1,6 +1,7 @@
 #include "platform/CReaderCount.h"
 
 #include "platform/CMountInfo.h"
+#include "platform/CPathInfo.h"
 
 #include <algorithm>
 #include <climits>
@@ -13,16 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray Resolved(const QByteArray &path)
-{
-    char *real = ::realpath(path.constData(), nullptr);
-    if (!real)
-        return {};
-    QByteArray result(real);
-    std::free(real);
-    return result;
-}
 
 bool Exists(const QByteArray &path)
 {
@@ -43,7 +34,7 @@ QByteArray ReadSmallFile(const QByteArray &path)
 
 QByteArray SysPathOf(dev_t device)
 {
-    return Resolved("/sys/dev/block/" + QByteArray::number(major(device)) + ':' + QByteArray::number(minor(device)));
+    return CPathInfo::Canonical("/sys/dev/block/" + QByteArray::number(major(device)) + ':' + QByteArray::number(minor(device)));
 }
 
 int UsableCores()
@@ -108,7 +99,7 @@ bool CReaderCount::IsRotationalAt(const QByteArray &sysPath, int depth)
             if (entry->d_name[0] == '.')
                 continue;
             any = true;
-            rotational = rotational || IsRotationalAt(Resolved(sysPath + "/slaves/" + entry->d_name), depth + 1);
+            rotational = rotational || IsRotationalAt(CPathInfo::Canonical(sysPath + "/slaves/" + entry->d_name), depth + 1);
         }
         ::closedir(slaves);
         if (any)
@@ -126,7 +117,7 @@ bool CReaderCount::IsVirtualDisk(const QByteArray &diskSysPath)
     // A paravirtual disk says it turns because its driver cannot ask what
     // lies behind it (commonly solid-state storage or a network volume,
     // which answer many requests at once); only the host knows.
-    const QByteArray driver = Resolved(diskSysPath + "/device/driver");
+    const QByteArray driver = CPathInfo::Canonical(diskSysPath + "/device/driver");
     const QByteArray name = driver.mid(driver.lastIndexOf('/') + 1);
     return name == "virtio_blk" || name == "vbd";
 }

@@ -1,16 +1,14 @@
 #include "platform/RealPath.h"
 
-#include <cstdlib>
+#include "platform/CPathInfo.h"
+
 #include <pwd.h>
 #include <unistd.h>
 
 QByteArray RealPath(const QByteArray &path)
 {
-    if (char *resolved = ::realpath(path.constData(), nullptr)) {
-        QByteArray result(resolved);
-        std::free(resolved);
-        return result;
-    }
+    if (QByteArray resolved = CPathInfo::Canonical(path); !resolved.isEmpty())
+        return resolved;
     QByteArray result = path;
     while (result.size() > 1 && result.endsWith('/'))
         result.chop(1);

@@ -24,6 +24,8 @@ list(APPEND BV_CORE_SOURCES
   platform/CUserCredentials.h
   platform/CacheDirTag.cpp
   platform/CacheDirTag.h
+  platform/IsoTime.cpp
+  platform/IsoTime.h
   platform/CCommandPipe.cpp
   platform/CCommandPipe.h
   platform/CDetachedProcess.cpp

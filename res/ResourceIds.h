@@ -5,30 +5,10 @@
 // pages, dialogs and tests refer to them by these names only.
 
 // ---------------------------------------------------------------------------
-// Standard dialog results and command ids
+// Standard dialog results
 // ---------------------------------------------------------------------------
 constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDYES = 6; // the program's message box answers IDOK for "&Yes" and IDCANCEL for "&No"
-constexpr int IDNO = 7;
-constexpr int IDHELP = 9;
-
-// The standard About and Help commands (caption menu, application).
-constexpr int ID_APP_ABOUT = 57664;
-constexpr int ID_HELP = 57670;
-
-// The standard wizard buttons and separator of a property sheet; the sheet
-// hides them and puts its own buttons (below) in their places.
-constexpr int ID_WIZBACK = 12323;
-constexpr int ID_WIZNEXT = 12324;
-constexpr int ID_WIZSEPARATOR = 12326;
-
-// The wizard sheet's own buttons and logo.
-constexpr int IDC_WIZ_NEXT = 1000;
-constexpr int IDC_WIZ_BACK = 1001;
-constexpr int IDC_WIZ_HELP = 1002;
-constexpr int IDC_WIZ_LOGO = 1006;
-constexpr int IDC_WIZ_CLOSE = 1068;
+constexpr int IDCANCEL = 2; // the program's message box answers IDOK for "&Yes" and IDCANCEL for "&No"
 
 // ---------------------------------------------------------------------------
 // Dialog templates
@@ -63,7 +43,6 @@ constexpr int PAGE_HEIGHT_DLU = 178;
 constexpr int IDI_PROGRAM = 128;         // program icon
 constexpr int IDB_LOGO = 129;            // sheet logo, 119 x 25
 constexpr int IDB_PAGE_PICTURE = 130;    // picture at the top left of every page, 155 x 292
-constexpr int IDB_CHECKBOXES = 134;      // check-box images of the check-box list
 constexpr int IDB_DRIVES = 136;          // nine 18 x 18 drive images, image 4 a hard disk
 constexpr int IDB_SPLASH = 138;          // splash picture, 375 x 250
 constexpr int IDB_RESULTS_PICTURE = 147; // results page picture, 95 x 83
@@ -331,9 +310,6 @@ constexpr int IDS_ABOUT_OK = 325;            // "&OK" (the About box spells it i
 // Select Folder dialog and its folder tree
 constexpr int IDS_SELECT_FOLDER = 330;
 constexpr int IDS_PRESERVE_PATH = 331;
-constexpr int IDS_MENU_OPEN_IN_FILE_MANAGER = 332;
-constexpr int IDS_MENU_NEW_FOLDER = 333;
-constexpr int IDS_MENU_RENAME = 334;
 constexpr int IDS_CONTEXT_MENU_FAILED = 335; // %lx: error code
 constexpr int IDS_MENU_COMMAND_FAILED = 336; // %lx: error code
 
@@ -376,8 +352,6 @@ constexpr int IDS_CLI_LIST_TRUNCATED = 418;      // %s: list
 constexpr int IDS_CLI_LIST_OUTSIDE_ROOT = 419;   // %s: list, %d: line, %s: root
 constexpr int IDS_CLI_LIST_DUPLICATE = 420;      // %s: list, %d: line
 constexpr int IDS_CLI_ARCHIVE_LISTED = 421;      // %s: archive
-constexpr int IDS_CLI_MOVE_UNAVAILABLE = 422;
-constexpr int IDS_CLI_ZIP_UNAVAILABLE = 423;
 constexpr int IDS_CLI_SAVE_REFUSED = 424;        // %s: path
 constexpr int IDS_CLI_SAVE_FAILED = 425;         // %s: path, %s: system reason
 constexpr int IDS_CLI_OUTPUT_FAILED = 426;       // %s: system reason

@@ -1,10 +1,8 @@
 #include "results/CCompressAction.h"
 
-#include "platform/CPluginLibrary.h"
-#include "platform/CompressApi.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "core/CCompressStep.h"
+#include "core/CCompressPlugin.h"
 #include "core/CResultsModel.h"
 #include "controls/CMessageBoxDlg.h"
 #include "results/CActionRun.h"
@@ -92,28 +90,20 @@ void CCompressAction::Run(CResultsHost &host)
         return;
 
     QWidget *sheet = host.GetBusyWindow();
-    CPluginLibrary library;
-    const QList<QByteArray> folders = LibraryFolders().isEmpty() ? CPluginLibrary::DefaultFolders() : LibraryFolders();
-    switch (library.Load(folders, BV_COMPRESS_LIBRARY_NAME, BV_COMPRESS_ENTRY_NAME)) {
-    case CPluginLibrary::Status::Loaded:
-        break;
-    case CPluginLibrary::Status::MissingEntry:
-        CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_CANT_FIND_ENTRY, library.GetPath()));
-        return;
-    default:
-        CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_CANT_LOAD_LIBRARY, library.GetPath()));
+    CCompressPlugin plugin;
+    if (!plugin.Load(LibraryFolders())) {
+        CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(plugin.GetErrorTextId(), plugin.GetPath()));
         return;
     }
-
-    CCompressStep step(host.GetModel()->GetStore(), host.GetScannedDrive(), QFile::encodeName(archive),
-                       reinterpret_cast<CompressFn>(library.GetEntry()), [sheet](const QByteArray &path) {
-                           CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_COMPRESS_ERROR, path));
-                       });
-    step.SetRenamedCounter(reinterpret_cast<CompressRenamedFn>(library.GetOptionalEntry(BV_COMPRESS_RENAMED_NAME)));
+    const std::unique_ptr<CCompressStep> step =
+        plugin.CreateStep(host.GetModel()->GetStore(), host.GetScannedDrive(), QFile::encodeName(archive),
+                          [sheet](const QByteArray &path) {
+                              CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_COMPRESS_ERROR, path));
+                          });
     // The archive took room on the disk; files not stored are listed after.
-    CActionRun(host).Run(step);
+    CActionRun(host).Run(*step);
     // Stored, but not under the name the user will look for.
-    if (const int renamed = step.GetRenamedCount(); renamed > 0) {
+    if (const int renamed = step->GetRenamedCount(); renamed > 0) {
         const QString text = renamed == 1 ? LoadString(IDS_ZIP_RENAMED_ONE)
                                           : LoadString(IDS_ZIP_RENAMED).replace(QLatin1String("%d"), QString::number(renamed));
         CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, text);

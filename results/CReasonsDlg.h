@@ -41,8 +41,6 @@ public:
 
     CCheckBoxListCtrl *GetList() const { return m_listReasons; }
     QStandardItemModel *GetReasonModel() const { return m_modelReasons; }
-    CFlatPushButton *GetCheckButton() const { return m_btnCheck; }
-    CFlatPushButton *GetUncheckButton() const { return m_btnUncheck; }
     // Reason id (CReasonTable) shown at `row`, -1 for none.
     int GetReasonAt(int row) const;
 

@@ -6,7 +6,6 @@
 #include "controls/CPercentProgressCtrl.h"
 #include "controls/CRestartProgressDlg.h"
 #include "controls/CSortArrowHeader.h"
-#include "core/CActionRunner.h"
 #include "core/CActionStep.h"
 #include "core/CDeleteStep.h"
 #include "core/CEliminateStep.h"
@@ -20,8 +19,7 @@
 #include "results/CActionRun.h"
 #include "results/CCompressAction.h"
 #include "results/CMoveAction.h"
-#include "results/CReasonsDlg.h"
-#include "results/CSaveListAction.h"
+#include "results/CResultsMenu.h"
 #include "scan/CScanDlg.h"
 #include "shell/CFileIconProvider.h"
 #include "wizard/CWizard.h"
@@ -292,53 +290,7 @@ void CResultsPage::OnListContextMenu(const QPoint &pos)
 
 QMenu *CResultsPage::CreateListMenu(int row)
 {
-    auto *menu = new QMenu(this);
-    const int item = m_pModel->GetItem(row);
-    bool canCheck = false;
-    bool canUncheck = false;
-    if (item >= 0) {
-        const CResultStore &store = m_pModel->GetStore();
-        const CReasonTable::Id reason = store.GetReasonId(item);
-        for (int other : m_pModel->GetItemsWithReason(reason)) {
-            const bool checked = store.IsChecked(other);
-            canUncheck = canUncheck || checked;
-            canCheck = canCheck || (!checked && !store.IsLocked(other));
-            if (canCheck && canUncheck)
-                break;
-        }
-    }
-    const bool busy = m_bScanning != 0;
-    QAction *check = menu->addAction(LoadString(IDS_MENU_CHECK_REASON), this, [this, row] { OnCheckReason(row, true); });
-    check->setEnabled(canCheck && !busy);
-    QAction *uncheck =
-        menu->addAction(LoadString(IDS_MENU_UNCHECK_REASON), this, [this, row] { OnCheckReason(row, false); });
-    uncheck->setEnabled(canUncheck && !busy);
-    menu->addSeparator();
-    const bool any = m_pModel->rowCount() > 0 && !busy;
-    menu->addAction(LoadString(IDS_MENU_REASONS), this, &CResultsPage::OnReasons)->setEnabled(any);
-    menu->addAction(LoadString(IDS_MENU_SAVE_LIST), this, &CResultsPage::OnSaveList)->setEnabled(any);
-    menu->addSeparator();
-    m_undoMove.AddMenuItem(menu, !busy);
-    return menu;
-}
-
-void CResultsPage::OnCheckReason(int row, bool bCheck)
-{
-    const int item = m_pModel->GetItem(row);
-    if (item < 0)
-        return;
-    m_pModel->SetCheckByReason(m_pModel->GetStore().GetReasonId(item), bCheck);
-}
-
-void CResultsPage::OnReasons()
-{
-    CReasonsDlg dlg(*m_pModel, this);
-    dlg.exec();
-}
-
-void CResultsPage::OnSaveList()
-{
-    CSaveListAction::Run(*m_pModel, this);
+    return CResultsMenu::Create(this, *m_pModel, m_undoMove, row, m_bScanning != 0);
 }
 
 void CResultsPage::SyncTotals()

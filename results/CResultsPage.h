@@ -69,17 +69,8 @@ public:
     void OnCompress();
     void OnRestart();
 
-    // The list's context menu for `row` (-1: no row under the pointer),
-    // made afresh each time; the caller owns it. Items that cannot act on
-    // that row are there but disabled.
+    // The list's context menu for `row` (see CResultsMenu); the caller owns it.
     QMenu *CreateListMenu(int row);
-    // Checks (`bCheck`) or unchecks every file listed for the same reason as
-    // `row`, locked files aside, in one change of the list.
-    void OnCheckReason(int row, bool bCheck);
-    // The window of reasons, with their counts, sizes and what they free.
-    void OnReasons();
-    // Writes the listed rows, as shown, to a file the user picks.
-    void OnSaveList();
 
     // How each scan builds its protection and learns the files held open
     // (this machine's by default; see CScanSession).
@@ -90,7 +81,6 @@ public:
     }
     // The time each scan judges live work by (the clock by default).
     void SetNow(std::int64_t seconds) { m_nNow = seconds; }
-    const CProtection::Counts &GetProtectedCounts() const { return m_protectedCounts; }
 
     // CResultsHost: what the actions reach.
     CCheckBoxListCtrl *GetList() const override { return m_listResults; }

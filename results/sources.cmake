@@ -14,6 +14,8 @@ list(APPEND BV_UI_SOURCES
   results/CReasonsDlg.h
   results/CResultsPage.cpp
   results/CResultsHost.h
+  results/CResultsMenu.cpp
+  results/CResultsMenu.h
   results/CResultsPage.h
   results/CSaveListAction.cpp
   results/CSaveListAction.h

@@ -20,13 +20,11 @@ public:
     QIcon IconForFileName(std::string_view name);
     // The generic folder icon.
     QIcon FolderIcon() const { return m_folderIcon; }
-    QIcon PlainFileIcon() const { return m_fileIcon; }
 
     // Lower-cased text after the last dot, empty without one (a leading dot
     // alone, as in ".profile", is not an extension).
     static QByteArray ExtensionKey(std::string_view name);
 
-    int GetCachedCount() const { return int(m_byExtension.size()); }
 
 private:
     QIcon LookUp(const QByteArray &extension);

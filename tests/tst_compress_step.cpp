@@ -7,8 +7,10 @@
 
 #include "platform/CPluginLibrary.h"
 #include "platform/CompressApi.h"
+#include "core/CCompressPlugin.h"
 #include "core/CCompressStep.h"
 #include "core/CResultStore.h"
+#include "res/ResourceIds.h"
 
 #include <QFile>
 #include <QtTest>
@@ -56,6 +58,8 @@ private slots:
     void loaderTellsAMissingEntryFromAMissingLibrary();
     void loaderTakesTheFirstFolderThatHoldsTheLibrary();
     void defaultFoldersAreBesideTheExecutableThenInstalled();
+    void bothFrontEndsLoadThePluginAlike_data();
+    void bothFrontEndsLoadThePluginAlike();
 
     void failingPluginAnnouncesEachFile();
     void twoCallbacksStoreThreeFailSilently();
@@ -145,6 +149,38 @@ void TestCompressStep::defaultFoldersAreBesideTheExecutableThenInstalled()
     QCOMPARE(folders.size(), 2);
     QCOMPARE(folders[0], QFile::encodeName(QCoreApplication::applicationDirPath()));
     QCOMPARE(folders[1], folders[0] + "/../lib/brimvale");
+}
+
+void TestCompressStep::bothFrontEndsLoadThePluginAlike_data()
+{
+    QTest::addColumn<QByteArray>("folder");
+    QTest::addColumn<int>("textId");
+    QTest::addColumn<int>("failures");
+    QTest::newRow("no library") << QByteArray("none") << int(IDS_CANT_LOAD_LIBRARY) << -1;
+    QTest::newRow("no entry point") << StandIn("noentry") << int(IDS_CANT_FIND_ENTRY) << -1;
+    QTest::newRow("a plug-in that stores nothing") << StandIn("fail") << 0 << 3;
+}
+
+void TestCompressStep::bothFrontEndsLoadThePluginAlike()
+{
+    QFETCH(QByteArray, folder);
+    QFETCH(int, textId);
+    QFETCH(int, failures);
+    if (!folder.startsWith('/'))
+        folder = m_drive->path(folder);
+    CCompressPlugin plugin;
+    QCOMPARE(plugin.Load({folder}), textId == 0);
+    QCOMPARE(plugin.GetErrorTextId(), textId);
+    QCOMPARE(plugin.GetPath(), folder + "/libcomp.so");
+    if (textId != 0)
+        return;
+    int announced = 0;
+    const std::unique_ptr<CCompressStep> step =
+        plugin.CreateStep(*m_store, m_drive->root(), m_drive->path("out.zip"), [&](const QByteArray &) { ++announced; });
+    for (int index = 0; index < 3; ++index)
+        QVERIFY(!step->Run(index).ok());
+    QCOMPARE(announced, failures);
+    QCOMPARE(step->GetRenamedCount(), 0);
 }
 
 void TestCompressStep::failingPluginAnnouncesEachFile()

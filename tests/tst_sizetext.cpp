@@ -2,7 +2,9 @@
 
 #include "TempDrive.h"
 #include "core/SizeText.h"
+#include "platform/IsoTime.h"
 
+#include <ctime>
 #include <limits>
 
 class TestSizeText : public QObject
@@ -38,6 +40,52 @@ private slots:
         QFETCH(qint64, bytes);
         QFETCH(QString, text);
         QCOMPARE(FormatSize(bytes), text);
+    }
+
+    // Every list gives times in one form: UTC for lists read by programs,
+    // local time with its offset on the terminal.
+    void timesAreWrittenAsIso8601_data()
+    {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QByteArray>("utc");
+        QTest::addColumn<QByteArray>("local");
+        QTest::newRow("the epoch") << qint64(0) << QByteArray("UTC0") << QByteArray("1970-01-01T00:00:00Z")
+                                   << QByteArray("1970-01-01T00:00:00+00:00");
+        QTest::newRow("before 1970, a day back") << qint64(-1) << QByteArray("UTC0")
+                                                 << QByteArray("1969-12-31T23:59:59Z")
+                                                 << QByteArray("1969-12-31T23:59:59+00:00");
+        QTest::newRow("a leap day, east of UTC") << qint64(951782400) << QByteArray("XST-5:30")
+                                                 << QByteArray("2000-02-29T00:00:00Z")
+                                                 << QByteArray("2000-02-29T05:30:00+05:30");
+        QTest::newRow("west of UTC, the day before") << qint64(951782400) << QByteArray("XST3")
+                                                     << QByteArray("2000-02-29T00:00:00Z")
+                                                     << QByteArray("2000-02-28T21:00:00-03:00");
+        QTest::newRow("a year beyond four digits") << qint64(253402300800) << QByteArray("UTC0")
+                                                   << QByteArray("10000-01-01T00:00:00Z")
+                                                   << QByteArray("10000-01-01T00:00:00+00:00");
+        QTest::newRow("a year before zero") << qint64(-62198755200) << QByteArray("UTC0")
+                                            << QByteArray("-1-01-01T00:00:00Z") << QByteArray("-1-01-01T00:00:00+00:00");
+    }
+    void timesAreWrittenAsIso8601()
+    {
+        QFETCH(qint64, seconds);
+        QFETCH(QByteArray, zone);
+        QFETCH(QByteArray, utc);
+        QFETCH(QByteArray, local);
+        const QByteArray before = qgetenv("TZ");
+        qputenv("TZ", zone);
+        ::tzset();
+        QByteArray written = "x";
+        AppendIsoUtcTime(seconds, written);
+        written += ' ';
+        AppendIsoLocalTime(seconds, written);
+        if (before.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", before);
+        ::tzset();
+        QCOMPARE(written, "x" + utc + ' ' + local);
     }
 
     void freeSpaceOfAFolderOrNothing()

@@ -47,7 +47,6 @@ public:
     CFlatPushButton &GetCloseButton() { return m_btnClose; }
     CFlatPushButton &GetHelpButton() { return m_btnHelp; }
     QLabel &GetLogo() { return m_wndLogo; }
-    QIcon GetIcon() const { return m_hIcon; }
 
     // Where the caption menu appears: the area outside the pages (the button
     // row and the logo).

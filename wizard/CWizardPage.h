@@ -29,8 +29,6 @@ public:
     // The shared criteria record; set before the page is added to the sheet.
     void SetScan(CFileScan *pScan) { m_pScan = pScan; }
     CFileScan *GetScan() const { return m_pScan; }
-    // The sheet; found when the page initialises.
-    CWizard *GetSheet() const { return m_pSheet; }
 
     int TemplateId() const { return m_nTemplateId; }
     const DialogTemplate *Template() const { return m_pTemplate; }

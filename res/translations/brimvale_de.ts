@@ -450,18 +450,6 @@ oder Ihr System kann keine HTML-Hilfe anzeigen.</translation>
         <translation>&amp;Pfad beibehalten</translation>
     </message>
     <message>
-        <source>&amp;Open in File Manager</source>
-        <translation>Im Dateimanager ö&amp;ffnen</translation>
-    </message>
-    <message>
-        <source>&amp;New Folder</source>
-        <translation>&amp;Neuer Ordner</translation>
-    </message>
-    <message>
-        <source>Rena&amp;me</source>
-        <translation>&amp;Umbenennen</translation>
-    </message>
-    <message>
         <source>GetUIObjectOf failed! hr=%lx</source>
         <translation>GetUIObjectOf fehlgeschlagen! hr=%lx</translation>
     </message>
