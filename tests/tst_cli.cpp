@@ -101,12 +101,6 @@ ino_t InodeOf(const QByteArray &path)
     return ::lstat(path.constData(), &st) == 0 ? st.st_ino : 0;
 }
 
-QByteArray ReadFile(const QByteArray &path)
-{
-    QFile file(QFile::decodeName(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The default output: path, size, time and why the file is listed.
 struct Line
 {

@@ -31,11 +31,6 @@ Run RunProgram(const QString &program, const QStringList &args,
     return RunProcess(program, args, environment, 120000);
 }
 
-Run RunCli(const QStringList &args)
-{
-    return RunProgram(QStringLiteral(BV_CLI_PATH), args);
-}
-
 QString Arg(const QByteArray &path)
 {
     return QString::fromUtf8(path);

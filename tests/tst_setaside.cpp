@@ -29,16 +29,6 @@ int OpenFolder(const QByteArray &path)
 }
 
 // Names in a folder, "." and ".." left out, sorted.
-QList<QByteArray> Entries(const QByteArray &folder)
-{
-    QList<QByteArray> names;
-    for (const QString &name : QDir(QFile::decodeName(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                                                        | QDir::NoDotAndDotDot))
-        names.append(QFile::encodeName(name));
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace
 
 class TestSetAside : public QObject
