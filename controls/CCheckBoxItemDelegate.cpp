@@ -1,5 +1,6 @@
 #include "controls/CCheckBoxItemDelegate.h"
 
+#include "controls/CDevicePixelCanvas.h"
 #include "controls/CImageList.h"
 #include "controls/CheckBoxBitmap.h"
 #include "core/ItemRoles.h"
@@ -39,19 +40,13 @@ void CCheckBoxItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem 
             painter->setOpacity(0.4);
         // Drawn for the screen's pixels where it has more than one per pixel,
         // rather than the 16 by 16 cell resampled.
-        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        const qreal ratio = CDevicePixelCanvas::RatioOf(*painter);
         if (qFuzzyCompare(ratio, 1.0)) {
             m_pImages->Draw(*painter, bChecked ? 1 : 0, at);
         } else {
             // Copied pixel for pixel onto whole device pixels: any scale or
             // fraction left in the painter would resample the cell after all.
-            const QTransform toDevice = painter->deviceTransform();
-            const QPoint origin = toDevice.map(QPointF(at)).toPoint();
-            painter->setWorldTransform(QTransform::fromTranslate(origin.x(), origin.y()) * toDevice.inverted()
-                                       * painter->worldTransform());
-            QPixmap cell = CheckBoxCell(bChecked ? 1 : 0, ratio);
-            cell.setDevicePixelRatio(1.0);
-            painter->drawPixmap(0, 0, cell);
+            CDevicePixelCanvas::CopyPixels(*painter, at, CheckBoxCell(bChecked ? 1 : 0, ratio));
         }
         painter->restore();
     }

@@ -1,45 +1,9 @@
 #include "controls/CRadioButton.h"
 
 #include <QPainter>
-#include <initializer_list>
+#include <cmath>
 
-namespace {
-
-constexpr unsigned Columns(std::initializer_list<int> columns)
-{
-    unsigned mask = 0;
-    for (int column : columns)
-        mask |= 1u << column;
-    return mask;
-}
-
-// One row of the round well: columns relative to the indicator cell, as bit
-// masks for the rim and as ranges for the fill and the dot. A negative bound
-// means "none".
-struct WellRow {
-    int row;
-    unsigned dark;
-    unsigned light;
-    int wellFrom, wellTo;
-    int dotFrom, dotTo;
-};
-
-const WellRow kWellRows[] = {
-    {1, Columns({5, 6, 7, 8}), Columns({}), -1, -1, -1, -1},
-    {2, Columns({3, 4, 9, 10}), Columns({}), 5, 8, -1, -1},
-    {3, Columns({2}), Columns({11}), 3, 10, -1, -1},
-    {4, Columns({2}), Columns({11}), 3, 10, -1, -1},
-    {5, Columns({1}), Columns({12}), 2, 11, 6, 7},
-    {6, Columns({1}), Columns({12}), 2, 11, 5, 8},
-    {7, Columns({1}), Columns({12}), 2, 11, 5, 8},
-    {8, Columns({1}), Columns({12}), 2, 11, 6, 7},
-    {9, Columns({2}), Columns({11}), 3, 10, -1, -1},
-    {10, Columns({2}), Columns({11}), 3, 10, -1, -1},
-    {11, Columns({}), Columns({3, 4, 9, 10}), 5, 8, -1, -1},
-    {12, Columns({}), Columns({5, 6, 7, 8}), -1, -1, -1, -1},
-};
-
-} // namespace
+#include "controls/CDevicePixelCanvas.h"
 
 CRadioButton::CRadioButton(QWidget *parent)
     : CRadioButton(QString(), parent)
@@ -112,20 +76,36 @@ void CRadioButton::focusInEvent(QFocusEvent *event)
 
 void CRadioButton::DrawIndicator(QPainter &painter, const QRect &cell)
 {
-    const int x = cell.left();
-    const int y = cell.top();
+    // The round well is worked out per device pixel, by each pixel centre's
+    // distance from the well's centre: a ring one line thick and 12 pixels
+    // across, so its rim is as thick all round at 1.5 as at 1 (where this
+    // gives the classic pixel pattern).
+    CDevicePixelCanvas canvas(cell.size(), CDevicePixelCanvas::RatioOf(painter));
+    const qreal ratio = canvas.Ratio();
+    const qreal centre = 7 * ratio;
+    const qreal outer = 6 * ratio;
+    const qreal inner = outer - canvas.LineWidth();
+    // Just under two pixels: at 1 the classic four-pixel dot with its
+    // corners off; at 1.5 a whole-pixel radius would make it a square.
+    const qreal dot = 1.8 * ratio;
     const QColor well = WellInFaceColor() ? m_clrFace : m_clrWell;
-    for (const WellRow &row : kWellRows) {
-        const int py = y + row.row;
-        for (int column = 0; column < kIndicatorSize; ++column) {
-            if (row.dark & (1u << column))
-                painter.fillRect(QRect(x + column, py, 1, 1), m_clrDark);
-            if (row.light & (1u << column))
-                painter.fillRect(QRect(x + column, py, 1, 1), m_clrLight);
+    const QSize size = canvas.DeviceSize();
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            const qreal dx = x + 0.5 - centre;
+            const qreal dy = y + 0.5 - centre;
+            const qreal distance = std::hypot(dx, dy);
+            if (distance >= outer)
+                continue;
+            if (distance >= inner) {
+                // Lit from the top left: the upper and left quarters of the
+                // rim are dark, the lower and right ones light.
+                const bool bDark = (dy < 0 && -dy >= qAbs(dx)) || (dx < 0 && -dx > qAbs(dy));
+                canvas.SetPixel(x, y, bDark ? m_clrDark : m_clrLight);
+            } else {
+                canvas.SetPixel(x, y, isChecked() && distance < dot ? m_clrText : well);
+            }
         }
-        if (row.wellFrom >= 0)
-            painter.fillRect(QRect(x + row.wellFrom, py, row.wellTo - row.wellFrom + 1, 1), well);
-        if (isChecked() && row.dotFrom >= 0)
-            painter.fillRect(QRect(x + row.dotFrom, py, row.dotTo - row.dotFrom + 1, 1), m_clrText);
     }
+    canvas.CopyTo(painter, cell.topLeft());
 }

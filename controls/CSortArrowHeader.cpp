@@ -1,5 +1,6 @@
 #include "controls/CSortArrowHeader.h"
 
+#include "controls/CDevicePixelCanvas.h"
 #include "controls/FlatFrames.h"
 #include "controls/SystemColors.h"
 
@@ -8,33 +9,6 @@
 #include <QPainter>
 #include <QTableView>
 #include <QTreeView>
-
-namespace {
-
-// A line of single pixels from `from` up to, but not including, `to`, at any
-// slope.
-void LineTo(QPainter &painter, QPoint from, const QPoint &to, const QColor &color)
-{
-    const int dx = qAbs(to.x() - from.x());
-    const int dy = -qAbs(to.y() - from.y());
-    const int sx = from.x() < to.x() ? 1 : -1;
-    const int sy = from.y() < to.y() ? 1 : -1;
-    int err = dx + dy;
-    while (from != to) {
-        painter.fillRect(QRect(from, QSize(1, 1)), color);
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            from.rx() += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            from.ry() += sy;
-        }
-    }
-}
-
-} // namespace
 
 CSortArrowHeader::CSortArrowHeader(QWidget *parent)
     : QHeaderView(Qt::Horizontal, parent)
@@ -245,21 +219,30 @@ void CSortArrowHeader::DrawArrow(QPainter &painter, const QRect &rect, int s) co
     const int T = rect.top();
     const int R = rect.left() + rect.width();
     const int B = rect.top() + rect.height();
+    // The corners below are the arrow's pixels at a scale of 1. The legs are
+    // drawn between them on the screen's own pixels, so that at 1.25 or 1.5
+    // they keep one thickness all along instead of one or two device pixels
+    // by turns.
+    const QPoint origin(R - 5 * s - 2, T + 2 * s - 2);
+    const QSize size(2 * s + 4, B - T - 4 * s + 5);
+    if (size.height() <= 0)
+        return;
+    CDevicePixelCanvas canvas(size, CDevicePixelCanvas::RatioOf(painter));
+    const auto line = [&canvas, origin](int x0, int y0, int x1, int y1, const QColor &color) {
+        canvas.DrawLine(canvas.PixelAt(QPoint(x0, y0) - origin), canvas.PixelAt(QPoint(x1, y1) - origin), color);
+    };
     // Lit from the top left: the edges facing down and right are light, the
     // others dark, so the arrow looks cut into the face.
     if (m_bAscending) {
-        const QPoint apex(R - 4 * s, T + 2 * s - 1);
-        const QPoint baseRight(R - 3 * s, B - 2 * s);
-        LineTo(painter, apex, baseRight, light);
-        LineTo(painter, baseRight, QPoint(R - 5 * s - 2, B - 2 * s), light);
-        LineTo(painter, QPoint(R - 5 * s - 1, B - 2 * s - 1), QPoint(R - 4 * s, T + 2 * s - 2), dark);
+        line(R - 4 * s, T + 2 * s - 1, R - 3 * s, B - 2 * s, light);
+        line(R - 3 * s, B - 2 * s, R - 5 * s - 2, B - 2 * s, light);
+        line(R - 5 * s - 1, B - 2 * s - 1, R - 4 * s, T + 2 * s - 2, dark);
     } else {
-        const QPoint topRight(R - 3 * s, T + 2 * s - 1);
-        LineTo(painter, topRight, QPoint(R - 4 * s - 1, B - 2 * s + 1), light);
-        const QPoint topLeft(R - 5 * s - 1, T + 2 * s - 1);
-        LineTo(painter, QPoint(R - 4 * s - 1, B - 2 * s), topLeft, dark);
-        LineTo(painter, topLeft, topRight, dark);
+        line(R - 3 * s, T + 2 * s - 1, R - 4 * s - 1, B - 2 * s + 1, light);
+        line(R - 4 * s - 1, B - 2 * s, R - 5 * s - 1, T + 2 * s - 1, dark);
+        line(R - 5 * s - 1, T + 2 * s - 1, R - 3 * s, T + 2 * s - 1, dark);
     }
+    canvas.CopyTo(painter, origin);
 }
 
 void CSortArrowHeader::mousePressEvent(QMouseEvent *event)

@@ -33,6 +33,8 @@ list(APPEND BV_UI_SOURCES
   controls/CCheckButton.cpp
   controls/CCheckButton.h
   controls/CComboItem.h
+  controls/CDevicePixelCanvas.cpp
+  controls/CDevicePixelCanvas.h
   controls/CEllipsisStatic.cpp
   controls/CEllipsisStatic.h
   controls/CFailedFilesDlg.cpp

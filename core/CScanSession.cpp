@@ -62,9 +62,11 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     m_bSnapshots = drive.isBtrfs && CBtrfsSnapshots::Find(m_drive) == CBtrfsSnapshots::Answer::Some;
     m_pExtents.reset(drive.canShareExtents && m_bReadShared ? new CFileExtents(m_drive) : nullptr);
 
-    // Live work is an Express rule: Custom has time criteria of its own.
+    // Live work is an Express rule: Custom has time criteria of its own. It
+    // goes with the other rules of this system, when those are switched off
+    // to measure what they cost.
     std::optional<CLiveWorkItems> liveWork;
-    if (m_criteria.m_bExpress)
+    if (m_criteria.m_bExpress && !(m_pProtection && !m_pProtection->HasLinuxRules()))
         liveWork.emplace(m_drive, m_now.value_or(std::int64_t(std::time(nullptr))),
                          [&sink](const ScanMatch &match) { sink.AddMatch(match); });
     CProtectionFilter filter(m_pProtection.get(), sink, m_bListLocked, liveWork ? &*liveWork : nullptr);

@@ -72,17 +72,6 @@ void CDirectoryWalker::CloseAll()
     m_record.chainLength = 0;
 }
 
-bool CDirectoryWalker::IsOnRootMount(const struct statx &st) const
-{
-    // The mount id decides where there is one: a bind mount of a folder of
-    // the same file system has the same device, and on an overlay whose
-    // layers lie on different file systems every file reports the device of
-    // its layer, not that of the mount.
-    if (m_bHaveMountId && (st.stx_mask & STATX_MNT_ID))
-        return st.stx_mnt_id == m_rootMountId;
-    return makedev(st.stx_dev_major, st.stx_dev_minor) == m_rootDevice;
-}
-
 void CDirectoryWalker::LoadMountPoints(const QByteArray &rootPath)
 {
     m_mountPoints.clear();
@@ -110,32 +99,6 @@ bool CDirectoryWalker::IsMountPoint(const QByteArray &path) const
         return false;
     const QByteArray relative = QByteArray::fromRawData(path.constData() + m_nRootLength, path.size() - m_nRootLength);
     return m_mountPoints.contains(relative);
-}
-
-bool CDirectoryWalker::ReadListing(int fd, Level &level)
-{
-    std::vector<char> &listing = level.listing;
-    if (m_readBuffer.empty())
-        m_readBuffer.resize(kBufferSize);
-    for (;;) {
-        const long read = ::syscall(SYS_getdents64, fd, m_readBuffer.data(), kBufferSize);
-        if (read == 0)
-            return true;
-        if (read < 0)
-            return false; // what was listed so far is still walked
-        for (long pos = 0; pos < read;) {
-            const auto *entry = reinterpret_cast<const LinuxDirent64 *>(m_readBuffer.data() + pos);
-            pos += entry->d_reclen;
-            const unsigned char type = entry->d_type;
-            if (IsDots(entry->d_name) || !IsWalkedType(type))
-                continue;
-            const std::size_t length = std::strlen(entry->d_name);
-            if (type != DT_DIR && CacheDirTag::IsTagName(entry->d_name, length))
-                level.cacheTagListed = true;
-            listing.push_back(char(type));
-            listing.insert(listing.end(), entry->d_name, entry->d_name + length + 1);
-        }
-    }
 }
 
 CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
@@ -167,14 +130,27 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
     m_record.folder = rootPath;
     m_chain.SetOpenLimit(m_nOpenLimit > 0 ? m_nOpenLimit : CFolderChain::DefaultOpenLimit());
     m_chain.AdoptRoot(rootFd, m_rootDevice, st.stx_ino);
+
     const int readers = m_nReaders > 0 ? m_nReaders : CReaderCount::ForDrive(m_rootDevice, m_rootMountId);
-    if (readers > 1) {
-        StartReadAhead(readers);
-    } else {
-        m_levels.emplace_back();
-        if (!ReadListing(rootFd, m_levels.back()))
-            ++m_nSkippedFolders;
+    CFolderReadAhead::Settings settings;
+    settings.readers = readers > 1 ? readers : 0; // one reader is the walking thread itself
+    settings.maxDescriptors = ReaderDescriptorBudget();
+    settings.knowMountPoints = m_bKnowMountPoints;
+    settings.mountPoints = m_mountPoints;
+    settings.rootDevice = m_rootDevice;
+    settings.rootMountId = m_rootMountId;
+    settings.haveMountId = m_bHaveMountId;
+    m_readAhead = std::make_unique<CFolderReadAhead>(std::move(settings));
+    m_nReadersUsed = std::max(readers, 1);
+
+    Level level;
+    level.node = m_readAhead->NewNode({});
+    m_readAhead->ListHere(*level.node, rootFd);
+    if (level.node->read.readFailed) {
+        level.countedUnreadable = true;
+        ++m_nSkippedFolders;
     }
+    m_levels.push_back(std::move(level));
     WalkFolder rootFolder = FolderFacts(st);
     rootFolder.serial = g_nextFolderSerial.fetch_add(1);
     rootFolder.nameLength = rootPath.size();
@@ -196,161 +172,157 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
 bool CDirectoryWalker::Step()
 {
     Level &level = m_levels.back();
-    if (level.node)
-        return StepReadAhead();
-    if (level.pos >= level.listing.size()) {
+    const std::vector<char> &listing = level.node->read.entries;
+    if (level.pos >= listing.size()) {
         LeaveFolder();
         return true;
     }
-    const unsigned char type = static_cast<unsigned char>(level.listing[level.pos]);
-    const char *name = level.listing.data() + level.pos + 1;
+    // Every entry of the listing is met, even those with nothing to report,
+    // so the cancel check is asked as often however the folder was read.
+    const char kind = listing[level.pos];
+    if (kind == CFolderReadAhead::kSkip) {
+        ++level.pos;
+        return !(m_isCancelled && m_isCancelled());
+    }
+    const char *data = listing.data() + level.pos + 1;
+    CFolderReadAhead::CompactStat compact;
+    if (kind == CFolderReadAhead::kFile) {
+        std::memcpy(&compact, data, sizeof compact);
+        data += sizeof compact;
+    } else if (kind == CFolderReadAhead::kUnseen) {
+        ++data; // its d_type: statx says what it is now
+    }
+    const char *name = data;
     const std::size_t nameLength = std::strlen(name);
-    level.pos += nameLength + 2;
-
+    level.pos = std::size_t(name + nameLength + 1 - listing.data());
     if (m_isCancelled && m_isCancelled())
         return false;
-    if (type == DT_DIR && m_bKnowMountPoints) {
-        // Mount points are known from the mount table, so a folder needs
-        // no statx before it is opened; a folder that turns out not to be
-        // one fails to open, and the opened folder's own mount is checked.
-        EnterFolder(name, nameLength); // may grow m_levels: `level` and `name` are stale after this
-        return true;
+    // The name lives in the node's listing, which stays while the walk is
+    // below it; `level` may not, as m_levels grows.
+    if (kind == CFolderReadAhead::kFile) {
+        struct statx st;
+        compact.To(st);
+        ReportFile(name, nameLength, st);
+    } else if (kind == CFolderReadAhead::kFolder) {
+        std::vector<CFolderReadAhead::NodePtr> &children = level.node->read.children;
+        CFolderReadAhead::NodePtr child;
+        if (level.nextChild < children.size())
+            child = std::move(children[level.nextChild++]);
+        EnterFolder(name, nameLength, std::move(child));
+    } else {
+        LookAt(name, nameLength);
     }
+    return true;
+}
+
+void CDirectoryWalker::LookAt(const char *name, std::size_t nameLength)
+{
     FileOpResult reopened;
     const int fd = m_chain.GetLastFd(reopened);
     if (fd < 0) {
         // The folder was closed to spare descriptors and is not there any
         // more as it was: the rest of it cannot be reached.
         AbandonFolder();
-        return true;
+        return;
     }
     // The listing may be stale by now: what counts is what statx finds.
     struct statx st;
     if (StatEntry(fd, name, st) != 0) {
         // A file that cannot be looked at leaves its folder not read whole.
+        Level &level = m_levels.back();
         if (IsUnreadableEntry(errno) && !level.countedUnreadable) {
             level.countedUnreadable = true;
             ++m_nSkippedFolders;
         }
-        return true;
+        return;
     }
-    if (!IsOnRootMount(st))
-        return true;
+    if (!m_readAhead->IsOnRootMount(st))
+        return;
     if (S_ISDIR(st.stx_mode))
-        EnterFolder(name, nameLength); // may grow m_levels: `level` and `name` are stale after this
+        EnterFolder(name, nameLength, nullptr);
     else if (S_ISREG(st.stx_mode) || S_ISLNK(st.stx_mode))
         ReportFile(name, nameLength, st);
-    return true;
 }
 
-void CDirectoryWalker::StartReadAhead(int readers)
-{
-    CFolderReadAhead::Settings settings;
-    settings.readers = readers;
-    settings.maxDescriptors = ReaderDescriptorBudget();
-    settings.knowMountPoints = m_bKnowMountPoints;
-    settings.mountPoints = m_mountPoints;
-    settings.rootDevice = m_rootDevice;
-    settings.rootMountId = m_rootMountId;
-    settings.haveMountId = m_bHaveMountId;
-    m_readAhead = std::make_unique<CFolderReadAhead>(std::move(settings));
-    FileOpResult result;
-    const int rootFd = m_chain.GetFd(0, result);
-    Level level;
-    level.node = m_readAhead->Start(rootFd);
-    if (level.node->outcome != CFolderReadAhead::Outcome::Entered) {
-        // Not even a descriptor to spare: the walk reads on its own.
-        level.node.reset();
-        m_readAhead.reset();
-        if (!ReadListing(rootFd, level))
-            ++m_nSkippedFolders;
-    } else {
-        m_nReadersUsed = readers;
-        if (level.node->readFailed)
-            ++m_nSkippedFolders;
-    }
-    m_levels.push_back(std::move(level));
-}
-
-bool CDirectoryWalker::StepReadAhead()
-{
-    Level &level = m_levels.back();
-    const std::vector<char> &listing = level.node->listing;
-    if (level.pos >= listing.size()) {
-        LeaveFolder();
-        return true;
-    }
-    // Every entry of the listing is met, even those with nothing to report,
-    // so the cancel check is asked exactly as often as on one thread.
-    const char kind = listing[level.pos];
-    if (kind == CFolderReadAhead::kSkip) {
-        ++level.pos;
-        return !(m_isCancelled && m_isCancelled());
-    }
-    if (kind == CFolderReadAhead::kFile) {
-        CFolderReadAhead::CompactStat compact;
-        std::memcpy(&compact, listing.data() + level.pos + 1, sizeof compact);
-        const char *name = listing.data() + level.pos + 1 + sizeof compact;
-        const std::size_t nameLength = std::strlen(name);
-        level.pos += 1 + sizeof compact + nameLength + 1;
-        if (m_isCancelled && m_isCancelled())
-            return false;
-        struct statx st;
-        compact.To(st);
-        ReportFile(name, nameLength, st);
-        return true;
-    }
-    const char *name = listing.data() + level.pos + 1;
-    const std::size_t nameLength = std::strlen(name);
-    level.pos += nameLength + 2;
-    if (m_isCancelled && m_isCancelled())
-        return false;
-    EnterReadAhead(name, nameLength); // may grow m_levels; `name` lives in the node's listing
-    return true;
-}
-
-void CDirectoryWalker::EnterReadAhead(const char *name, std::size_t nameLength)
+void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength, CFolderReadAhead::NodePtr child)
 {
     using Outcome = CFolderReadAhead::Outcome;
-    Level &parent = m_levels.back();
-    CFolderReadAhead::NodePtr child = std::move(parent.node->children[parent.nextChild++]);
     QByteArray &path = m_record.folder;
     qsizetype parentLength = 0;
     qsizetype nameBegin = 0;
     if (!AppendFolderName(name, nameLength, parentLength, nameBegin))
         return; // the readers never opened it either
+    if (!child) {
+        ListHere(name, nameLength, parentLength, nameBegin);
+        return;
+    }
     m_readAhead->Take(child);
-    if (child->outcome == Outcome::OpenFailed) {
-        if (IsUnreadableFolder(child->error))
+    const CFolderReadAhead::Listing &read = child->read;
+    if (read.outcome == Outcome::OpenFailed || read.outcome == Outcome::NotEntered) {
+        if (read.outcome == Outcome::OpenFailed && IsUnreadableFolder(read.error))
             ++m_nSkippedFolders;
         path.truncate(parentLength);
         return;
     }
-    if (child->outcome == Outcome::NotEntered) {
-        path.truncate(parentLength);
-        return;
-    }
-    const bool unchanged = child->outcome == Outcome::Entered && CFolderReadAhead::StillAsListed(*child);
-    child->self.reset(); // what is read ahead below it keeps it open as long as needed
+    const bool unchanged = read.outcome == Outcome::Entered && CFolderReadAhead::StillAsListed(*child);
+    child->read.self.reset(); // what is read ahead below it keeps it open as long as needed
     if (!unchanged) {
         // Changed since it was listed (or the readers ran short of
-        // descriptors): it and its subtree are read here, as they are now.
-        m_readAhead->Discard(child);
-        path.truncate(parentLength);
-        EnterFolder(name, nameLength);
+        // descriptors): it and its subtree are listed here, as they are now.
+        m_readAhead->Discard(*child);
+        ListHere(name, nameLength, parentLength, nameBegin);
         return;
     }
     ++m_nFoldersReadAhead;
     Level level;
     level.parentPathLength = parentLength;
-    if (child->readFailed) {
+    if (read.readFailed) {
         level.countedUnreadable = true;
         ++m_nSkippedFolders;
     }
-    m_chain.PushKnown(QByteArray(name, qsizetype(nameLength)), child->device, child->inode);
-    const WalkFolder facts = child->facts;
+    m_chain.PushKnown(QByteArray(name, qsizetype(nameLength)), read.facts.device, read.facts.inode);
+    const WalkFolder facts = read.facts;
     level.node = std::move(child);
     PushLevel(std::move(level), nameBegin, nameLength, facts);
+}
+
+void CDirectoryWalker::ListHere(const char *name, std::size_t nameLength, qsizetype parentLength, qsizetype nameBegin)
+{
+    using Outcome = CFolderReadAhead::Outcome;
+    QByteArray &path = m_record.folder;
+    FileOpResult reopened;
+    const int parentFd = m_chain.GetLastFd(reopened);
+    if (parentFd < 0) {
+        path.truncate(parentLength);
+        AbandonFolder();
+        return;
+    }
+    int fd = -1;
+    int error = 0;
+    struct statx st;
+    Outcome outcome = m_readAhead->OpenFolder(parentFd, name, fd, st, error);
+    for (int tries = 0; outcome == Outcome::Deferred && tries < 4; ++tries) {
+        m_chain.MakeRoom();
+        outcome = m_readAhead->OpenFolder(parentFd, name, fd, st, error);
+    }
+    if (outcome != Outcome::Entered) {
+        if (outcome != Outcome::NotEntered && IsUnreadableFolder(error))
+            ++m_nSkippedFolders;
+        path.truncate(parentLength);
+        return;
+    }
+    Level level;
+    level.parentPathLength = parentLength;
+    // Its path below the root matters only on the way to a mount point.
+    level.node = m_readAhead->NewNode(m_mountPoints.isEmpty() ? QByteArray() : path.mid(m_nRootLength));
+    m_readAhead->ListHere(*level.node, fd);
+    if (level.node->read.readFailed) {
+        level.countedUnreadable = true;
+        ++m_nSkippedFolders;
+    }
+    m_chain.PushOpen(QByteArray(name, qsizetype(nameLength)), fd, makedev(st.stx_dev_major, st.stx_dev_minor),
+                     st.stx_ino);
+    PushLevel(std::move(level), nameBegin, nameLength, FolderFacts(st));
 }
 
 void CDirectoryWalker::AbandonFolder()
@@ -358,10 +330,9 @@ void CDirectoryWalker::AbandonFolder()
     // The deepest folder was closed to spare descriptors and cannot be
     // opened again as the folder it was (renamed away, removed, replaced):
     // what is left of its listing cannot be reached, and it counts as a
-    // folder that could not be read. Its listing is the read-ahead's when
-    // it came read ahead, its own otherwise.
+    // folder that could not be read.
     Level &level = m_levels.back();
-    level.pos = level.node ? level.node->listing.size() : level.listing.size();
+    level.pos = level.node->read.entries.size();
     if (!level.countedUnreadable) {
         level.countedUnreadable = true;
         ++m_nSkippedFolders;
@@ -370,60 +341,15 @@ void CDirectoryWalker::AbandonFolder()
 
 void CDirectoryWalker::LeaveFolder()
 {
-    if (const CFolderReadAhead::NodePtr &node = m_levels.back().node) {
-        // A reader may still hold the node for a moment; its listing is done with.
-        std::vector<char>().swap(node->listing);
-        node->children.clear();
-    }
+    // A reader may still hold the node for a moment; its listing is done
+    // with, and what was read ahead below it and never reached is dropped.
+    CFolderReadAhead::Node &node = *m_levels.back().node;
+    m_readAhead->Discard(node);
+    std::vector<char>().swap(node.read.entries);
     m_record.folder.truncate(m_levels.back().parentPathLength);
     m_levels.pop_back();
     m_path.pop_back();
     m_chain.Truncate(int(m_levels.size()));
-}
-
-void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength)
-{
-    QByteArray &path = m_record.folder;
-    qsizetype parentLength = 0;
-    qsizetype nameBegin = 0;
-    if (!AppendFolderName(name, nameLength, parentLength, nameBegin))
-        return;
-    FileOpResult reopened;
-    const int parentFd = m_chain.GetLastFd(reopened);
-    if (parentFd < 0) {
-        path.truncate(parentLength);
-        AbandonFolder();
-        return;
-    }
-    const int flags = kFolderOpenFlags;
-    int fd = ::openat(parentFd, name, flags);
-    for (int tries = 0; fd < 0 && (errno == EMFILE || errno == ENFILE) && tries < 4; ++tries) {
-        m_chain.MakeRoom();
-        fd = ::openat(parentFd, name, flags);
-    }
-    if (fd < 0) {
-        if (IsUnreadableFolder(errno))
-            ++m_nSkippedFolders;
-        path.truncate(parentLength);
-        return;
-    }
-    struct statx st;
-    if (::statx(fd, "", AT_EMPTY_PATH, kFolderFields, &st) != 0 || !IsOnRootMount(st)) {
-        // Another mount: one the table did not name (an odd name, or
-        // mounted since the walk began). Its files are not this drive's.
-        ::close(fd);
-        path.truncate(parentLength);
-        return;
-    }
-    Level level;
-    level.parentPathLength = parentLength;
-    if (!ReadListing(fd, level)) {
-        level.countedUnreadable = true;
-        ++m_nSkippedFolders;
-    }
-    m_chain.PushOpen(QByteArray(name, qsizetype(nameLength)), fd, makedev(st.stx_dev_major, st.stx_dev_minor),
-                     st.stx_ino);
-    PushLevel(std::move(level), nameBegin, nameLength, FolderFacts(st));
 }
 
 bool CDirectoryWalker::AppendFolderName(const char *name, std::size_t nameLength, qsizetype &parentLength,
@@ -457,7 +383,7 @@ void CDirectoryWalker::PushLevel(Level &&level, qsizetype nameBegin, std::size_t
 
 bool CDirectoryWalker::IsTaggedCache(const Level &level)
 {
-    if (!(level.node ? level.node->cacheTagListed : level.cacheTagListed))
+    if (!level.node->read.cacheTagListed)
         return false;
     FileOpResult reopened;
     const int fd = m_chain.GetLastFd(reopened);

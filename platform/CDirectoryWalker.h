@@ -25,13 +25,15 @@
 // many and opened again, checked to be the same folders, when the walk
 // climbs back; depth is limited by memory alone.
 //
-// With more than one reader, folder listings and the statx of their entries
-// are read ahead on threads of their own (CFolderReadAhead) and taken here in
+// Every folder is listed by a CFolderReadAhead. With one reader it has no
+// threads and the walking thread lists each folder as it enters it, looking
+// at each entry as it reaches it. With more, folder listings and the statx
+// of their entries are read ahead on threads of their own and taken here in
 // the same order; everything else, the handlers included, runs on the
 // walking thread as with one. A folder read ahead is used only if it has not
-// changed since it was listed (else it is read again here). Its files are as
-// the readers found them when it was listed, as they are as the walk found
-// them whenever it did.
+// changed since it was listed (else it is listed again here). Its files are
+// as the readers found them when it was listed, as they are as the walk
+// found them whenever it did.
 //
 // One record is reused for every file; handlers must copy what they keep.
 class CDirectoryWalker
@@ -77,27 +79,27 @@ public:
 private:
     struct Level
     {
-        std::vector<char> listing; // entries still to examine: type byte, name, NUL
-        std::size_t pos = 0;
-        qsizetype parentPathLength = 0; // length of the folder path to restore on leaving
-        CFolderReadAhead::NodePtr node; // set when read ahead: its listing replaces `listing`
+        CFolderReadAhead::NodePtr node; // its listing, and its subfolders read ahead
+        std::size_t pos = 0;            // the next entry of the listing
         std::size_t nextChild = 0;      // the node's next subfolder
+        qsizetype parentPathLength = 0; // length of the folder path to restore on leaving
         bool countedUnreadable = false; // already counted among the folders not read whole
-        bool cacheTagListed = false;    // a CACHEDIR.TAG is among `listing`
     };
 
     void LoadMountPoints(const QByteArray &rootPath);
     bool IsMountPoint(const QByteArray &path) const;
-    bool ReadListing(int fd, Level &level);
     // Whether the deepest folder is a tagged cache: the tag's signature is
     // only read for a folder whose listing named it.
     bool IsTaggedCache(const Level &level);
     // One entry of the deepest folder; false when the walk is to stop.
     bool Step();
-    bool StepReadAhead();
-    void StartReadAhead(int readers);
-    void EnterFolder(const char *name, std::size_t nameLength);
-    void EnterReadAhead(const char *name, std::size_t nameLength);
+    // An entry listed but not looked at: statx decides what it is.
+    void LookAt(const char *name, std::size_t nameLength);
+    // Enters subfolder `name` of the deepest folder; `child` is its node
+    // from the listing, null when nobody read it ahead.
+    void EnterFolder(const char *name, std::size_t nameLength, CFolderReadAhead::NodePtr child);
+    // Lists the folder being entered on this thread, as it is now.
+    void ListHere(const char *name, std::size_t nameLength, qsizetype parentLength, qsizetype nameBegin);
     void LeaveFolder();
     // Gives up the rest of the deepest folder, counted as not read whole.
     void AbandonFolder();
@@ -108,7 +110,6 @@ private:
     // `facts` is what its statx said.
     void PushLevel(Level &&level, qsizetype nameBegin, std::size_t nameLength, WalkFolder facts);
     void ReportFile(const char *name, std::size_t nameLength, const struct statx &st);
-    bool IsOnRootMount(const struct statx &st) const;
     void CloseAll();
     void EndWalk();
 
@@ -120,7 +121,6 @@ private:
     std::vector<Level> m_levels;
     std::vector<WalkFolder> m_path; // what m_record.chain points to
     CFolderChain m_chain;           // the descriptors of m_levels
-    std::vector<char> m_readBuffer; // one getdents buffer for every folder
     dev_t m_rootDevice = 0;
     std::uint64_t m_rootMountId = 0;
     bool m_bHaveMountId = false;

@@ -3,10 +3,12 @@
 #include "platform/CacheDirTag.h"
 #include "platform/DirectoryEntries.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <chrono>
 #include <cstring>
+#include <fcntl.h>
 #include <ctime>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
@@ -109,6 +111,9 @@ CFolderReadAhead::CFolderReadAhead(Settings settings)
         for (qsizetype slash = mountPoint.indexOf('/', 1); slash > 0; slash = mountPoint.indexOf('/', slash + 1))
             m_mountPrefixes.insert(mountPoint.left(slash));
     }
+    m_ownBuffer.resize(kBufferSize);
+    for (int i = 0; i < m_settings.readers; ++i)
+        m_threads.emplace_back([this] { ReaderLoop(); });
 }
 
 CFolderReadAhead::~CFolderReadAhead()
@@ -118,31 +123,26 @@ CFolderReadAhead::~CFolderReadAhead()
 
 bool CFolderReadAhead::IsOnRootMount(const struct statx &st) const
 {
+    // The mount id decides where there is one: a bind mount of a folder of
+    // the same file system has the same device, and on an overlay whose
+    // layers lie on different file systems every file reports the device of
+    // its layer, not that of the mount.
     if (m_settings.haveMountId && (st.stx_mask & STATX_MNT_ID))
         return st.stx_mnt_id == m_settings.rootMountId;
     return makedev(st.stx_dev_major, st.stx_dev_minor) == m_settings.rootDevice;
 }
 
-CFolderReadAhead::NodePtr CFolderReadAhead::Start(int rootFd)
+CFolderReadAhead::NodePtr CFolderReadAhead::NewNode(const QByteArray &relativePath) const
 {
-    auto root = std::make_shared<Node>();
-    root->nearMountPoint = !m_settings.mountPoints.isEmpty();
-    const int fd = ::fcntl(rootFd, F_DUPFD_CLOEXEC, 0);
-    m_ownBuffer.resize(kBufferSize);
-    if (fd < 0) {
-        root->outcome = Outcome::Deferred;
-    } else {
-        root->self = std::make_shared<Descriptor>(fd, m_nDescriptors);
-        root->outcome = Outcome::Entered;
-        ListFolder(*root, fd, m_ownBuffer);
-        root->self.reset(); // its children hold it as long as they need it
+    auto node = std::make_shared<Node>();
+    node->state = Node::State::Taken;
+    if (relativePath.isEmpty()) {
+        node->nearMountPoint = !m_settings.mountPoints.isEmpty();
+    } else if (m_mountPrefixes.contains(relativePath)) {
+        node->nearMountPoint = true;
+        node->relativePath = relativePath;
     }
-    std::lock_guard lock(m_mutex);
-    root->state = Node::State::Taken;
-    Publish(*root);
-    for (int i = 0; i < m_settings.readers; ++i)
-        m_threads.emplace_back([this] { ReaderLoop(); });
-    return root;
+    return node;
 }
 
 void CFolderReadAhead::Stop()
@@ -193,31 +193,39 @@ void CFolderReadAhead::ReaderLoop()
         NodePtr node = std::move(m_stack.back());
         m_stack.pop_back();
         if (node->cancelled || node->state != Node::State::Queued)
-            continue; // taken over by the walker, or dropped with its parent
+            continue; // taken by the walker, or dropped with its parent
         node->state = Node::State::Reading;
         ++m_nAhead;
         lock.unlock();
         ReadFolder(*node, buffer);
         lock.lock();
-        Publish(*node);
+        node->state = Node::State::Ready;
+        if (m_pAwaited == node.get())
+            m_walkerWake.notify_one();
+        if (!node->cancelled) { // else its slot was given back when it was dropped
+            node->aheadBytes = node->read.entries.size();
+            m_nAheadBytes += node->aheadBytes;
+            Publish(*node);
+        }
     }
 }
 
-bool CFolderReadAhead::Take(const NodePtr &node)
+void CFolderReadAhead::Take(const NodePtr &node)
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
         switch (node->state) {
         case Node::State::Queued:
-            // Not started: quicker to read it here than to wait for a reader.
-            // Its stack entry is skipped when a reader comes to it.
+            // Not started: quicker to read it here, as a reader would, than
+            // to wait for one. Its stack entry is skipped when a reader
+            // comes to it.
             node->state = Node::State::Reading;
-            ++m_nAhead;
             lock.unlock();
             ReadFolder(*node, m_ownBuffer);
             lock.lock();
             Publish(*node);
-            break;
+            node->state = Node::State::Taken;
+            return;
         case Node::State::Reading:
             m_pAwaited = node.get();
             m_walkerWake.wait(lock);
@@ -226,58 +234,51 @@ bool CFolderReadAhead::Take(const NodePtr &node)
         case Node::State::Ready:
             node->state = Node::State::Taken;
             --m_nAhead;
-            m_nAheadBytes -= node->listing.size();
-            if (node->outcome == Outcome::Entered)
-                ++m_nDelivered;
+            m_nAheadBytes -= node->aheadBytes;
             if (MayStartFolder())
                 WakeReaders(1);
-            return true;
+            return;
         case Node::State::Taken:
-            return true;
+            return;
         }
     }
 }
 
-void CFolderReadAhead::Discard(const NodePtr &node)
+void CFolderReadAhead::Discard(Node &node)
 {
+    if (node.read.children.empty())
+        return;
     std::lock_guard lock(m_mutex);
-    CancelBelow(*node);
+    CancelBelow(node);
     if (MayStartFolder())
         WakeReaders(m_nIdleReaders);
 }
 
 void CFolderReadAhead::CancelBelow(Node &node)
 {
-    for (NodePtr &child : node.children) {
-        if (!child || child->cancelled)
+    for (NodePtr &child : node.read.children) {
+        if (!child || child->cancelled || child->state == Node::State::Taken)
             continue;
         child->cancelled = true;
-        if (child->state == Node::State::Reading || child->state == Node::State::Ready) {
+        if (child->state == Node::State::Reading || child->state == Node::State::Ready)
             --m_nAhead;
-            if (child->state == Node::State::Ready)
-                m_nAheadBytes -= child->listing.size();
-        }
-        if (child->state == Node::State::Ready)
+        if (child->state == Node::State::Ready) {
+            // Ready and never taken: what the reader found is no one's but
+            // this, under the lock.
+            m_nAheadBytes -= child->aheadBytes;
             CancelBelow(*child);
+        }
     }
-    node.children.clear();
+    node.read.children.clear();
 }
 
 void CFolderReadAhead::Publish(Node &node)
 {
-    if (node.state == Node::State::Reading)
-        node.state = Node::State::Ready;
-    if (m_pAwaited == &node)
-        m_walkerWake.notify_one();
-    if (node.cancelled)
-        return; // its slot was given back when it was dropped
-    if (node.state == Node::State::Ready)
-        m_nAheadBytes += node.listing.size();
-    if (node.outcome != Outcome::Entered)
+    if (node.read.outcome != Outcome::Entered)
         return;
     // Reversed, so that the first subfolder is the next one taken.
     std::size_t queued = 0;
-    for (auto it = node.children.rbegin(); it != node.children.rend(); ++it) {
+    for (auto it = node.read.children.rbegin(); it != node.read.children.rend(); ++it) {
         if ((*it)->state == Node::State::Queued) {
             m_stack.push_back(*it);
             ++queued;
@@ -288,49 +289,77 @@ void CFolderReadAhead::Publish(Node &node)
 
 bool CFolderReadAhead::StillAsListed(const Node &node)
 {
-    if (!node.trusted || !node.self)
+    const Listing &read = node.read;
+    if (!read.trusted || !read.self)
         return false;
     struct statx st;
-    if (::statx(node.self->fd, "", AT_EMPTY_PATH, STATX_NLINK | STATX_MTIME | STATX_CTIME, &st) != 0)
+    if (::statx(read.self->fd, "", AT_EMPTY_PATH, STATX_NLINK | STATX_MTIME | STATX_CTIME, &st) != 0)
         return false;
     // A folder removed since has no links left; one renamed away has a new change time.
-    return st.stx_nlink != 0 && SameTime(st.stx_mtime, node.mtime) && SameTime(st.stx_ctime, node.ctime);
+    return st.stx_nlink != 0 && SameTime(st.stx_mtime, read.mtime) && SameTime(st.stx_ctime, read.ctime);
+}
+
+CFolderReadAhead::Outcome CFolderReadAhead::OpenFolder(int parentFd, const char *name, int &fd, struct statx &st,
+                                                       int &error) const
+{
+    fd = ::openat(parentFd, name, kFolderOpenFlags);
+    if (fd < 0) {
+        error = errno;
+        return (error == EMFILE || error == ENFILE) ? Outcome::Deferred : Outcome::OpenFailed;
+    }
+    if (::statx(fd, "", AT_EMPTY_PATH, kFolderFields | STATX_MTIME | STATX_CTIME, &st) != 0 || !IsOnRootMount(st)) {
+        // Another mount: one the table did not name (an odd name, or
+        // mounted since the walk began). Its files are not this drive's.
+        ::close(fd);
+        fd = -1;
+        return Outcome::NotEntered;
+    }
+    return Outcome::Entered;
 }
 
 void CFolderReadAhead::ReadFolder(Node &node, std::vector<char> &buffer)
 {
-    const int parentFd = node.parent->fd;
-    const int fd = ::openat(parentFd, node.name.constData(), kFolderOpenFlags);
-    const int error = errno;
-    node.parent.reset();
-    if (fd < 0) {
-        node.outcome = (error == EMFILE || error == ENFILE) ? Outcome::Deferred : Outcome::OpenFailed;
-        node.error = error;
-        return;
-    }
+    Listing &read = node.read;
+    int fd = -1;
     struct statx st;
-    if (::statx(fd, "", AT_EMPTY_PATH, kFolderFields | STATX_MTIME | STATX_CTIME, &st) != 0 || !IsOnRootMount(st)) {
-        ::close(fd);
-        node.outcome = Outcome::NotEntered;
+    read.outcome = OpenFolder(read.parent->fd, node.name.constData(), fd, st, read.error);
+    read.parent.reset();
+    if (read.outcome != Outcome::Entered)
         return;
-    }
-    node.outcome = Outcome::Entered;
-    node.device = makedev(st.stx_dev_major, st.stx_dev_minor);
-    node.inode = st.stx_ino;
-    node.mtime = st.stx_mtime;
-    node.ctime = st.stx_ctime;
-    node.facts = FolderFacts(st);
-    node.self = std::make_shared<Descriptor>(fd, m_nDescriptors);
+    read.mtime = st.stx_mtime;
+    read.ctime = st.stx_ctime;
+    read.facts = FolderFacts(st);
+    read.self = std::make_shared<Descriptor>(fd, m_nDescriptors);
     // Judged before listing: whatever changes from here on either is in
     // the listing or gives the folder new times.
-    node.trusted = ChangesWouldShow(st.stx_mtime, st.stx_ctime);
-    ListFolder(node, fd, buffer);
+    read.trusted = ChangesWouldShow(st.stx_mtime, st.stx_ctime);
+    ListFolder(node, fd, buffer, true);
 }
 
-void CFolderReadAhead::ReserveFor(Node &node, const char *reply, long length)
+void CFolderReadAhead::ListHere(Node &node, int fd)
+{
+    Listing &read = node.read;
+    read.outcome = Outcome::Entered;
+    // Readers may read its subfolders ahead, through a descriptor of their
+    // own; without one to spare they are left to the walker.
+    if (!m_threads.empty() && m_nDescriptors.load() < m_settings.maxDescriptors) {
+        const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        if (own >= 0)
+            read.self = std::make_shared<Descriptor>(own, m_nDescriptors);
+    }
+    ListFolder(node, fd, m_ownBuffer, false);
+    if (read.self) {
+        std::lock_guard lock(m_mutex);
+        Publish(node);
+    }
+    read.self.reset(); // its children hold it as long as they need it
+}
+
+void CFolderReadAhead::ReserveFor(Node &node, const char *reply, long length, bool lookNow)
 {
     // Room for every entry as a file, and for every folder entry as a
     // folder, so that the listing grows once per reply, not once per entry.
+    const std::size_t perEntry = lookNow ? 1 + sizeof(CompactStat) : 2;
     std::size_t entries = 0;
     std::size_t nameBytes = 0;
     std::size_t folders = 0;
@@ -341,43 +370,51 @@ void CFolderReadAhead::ReserveFor(Node &node, const char *reply, long length)
         nameBytes += entry->d_reclen - offsetof(LinuxDirent64, d_name);
         folders += entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN;
     }
-    node.listing.reserve(node.listing.size() + entries * (1 + sizeof(CompactStat)) + nameBytes);
-    node.children.reserve(node.children.size() + folders);
+    Listing &read = node.read;
+    read.entries.reserve(read.entries.size() + entries * perEntry + nameBytes);
+    if (read.self)
+        read.children.reserve(read.children.size() + folders);
 }
 
-void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
+void CFolderReadAhead::AddFolder(Node &node, const char *name, std::size_t length) const
 {
-    std::vector<char> &listing = node.listing;
-    const auto addFolder = [&](const char *name, std::size_t length) {
-        listing.push_back(kFolder);
-        listing.insert(listing.end(), name, name + length + 1);
-        auto child = std::make_shared<Node>();
-        child->name = QByteArray(name, qsizetype(length));
-        child->parent = node.self;
-        if (node.nearMountPoint) {
-            const QByteArray path = node.relativePath + '/' + child->name;
-            if (m_settings.mountPoints.contains(path)) {
-                // The walker skips it by its path; it is never opened.
-                child->parent.reset();
-                child->state = Node::State::Taken;
-            } else if (m_mountPrefixes.contains(path)) {
-                child->nearMountPoint = true;
-                child->relativePath = path;
-            }
+    Listing &read = node.read;
+    read.entries.push_back(kFolder);
+    read.entries.insert(read.entries.end(), name, name + length + 1);
+    if (!read.self)
+        return; // nobody to read it ahead: the walker reads it when it gets there
+    auto child = std::make_shared<Node>();
+    child->name = QByteArray(name, qsizetype(length));
+    child->read.parent = read.self;
+    if (node.nearMountPoint) {
+        const QByteArray path = node.relativePath + '/' + child->name;
+        if (m_settings.mountPoints.contains(path)) {
+            // The walker skips it by its path; it is never opened.
+            child->read.parent.reset();
+            child->state = Node::State::Taken;
+        } else if (m_mountPrefixes.contains(path)) {
+            child->nearMountPoint = true;
+            child->relativePath = path;
         }
-        node.children.push_back(std::move(child));
-    };
+    }
+    read.children.push_back(std::move(child));
+}
+
+void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer, bool lookNow)
+{
+    Listing &read = node.read;
+    std::vector<char> &listing = read.entries;
     struct statx st;
     for (;;) {
-        const long read = ::syscall(SYS_getdents64, fd, buffer.data(), kBufferSize);
-        if (read == 0)
+        const long length = ::syscall(SYS_getdents64, fd, buffer.data(), kBufferSize);
+        if (length == 0)
             return;
-        if (read < 0) {
-            node.readFailed = true; // what was listed so far is still walked
+        if (length < 0) {
+            read.readFailed = true; // what was listed so far is still walked
             return;
         }
-        ReserveFor(node, buffer.data(), read);
-        for (long pos = 0; pos < read;) {
+        ReserveFor(node, buffer.data(), length, lookNow);
+        for (long pos = 0; pos < length;) {
             if (m_bStop.load(std::memory_order_relaxed))
                 return;
             const auto *entry = reinterpret_cast<const LinuxDirent64 *>(buffer.data() + pos);
@@ -385,29 +422,41 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer)
             const unsigned char type = entry->d_type;
             if (IsDots(entry->d_name) || !IsWalkedType(type))
                 continue;
-            const std::size_t length = std::strlen(entry->d_name);
+            const std::size_t nameLength = std::strlen(entry->d_name);
             if (type == DT_DIR && m_settings.knowMountPoints) {
-                addFolder(entry->d_name, length);
+                // Mount points are known from the mount table, so a folder
+                // needs no statx before it is opened; a folder that turns
+                // out not to be one fails to open, and the opened folder's
+                // own mount is checked.
+                AddFolder(node, entry->d_name, nameLength);
                 continue;
             }
-            // The same questions, in the same order, as a walk on one thread asks.
+            if (!lookNow) {
+                if (type != DT_DIR && CacheDirTag::IsTagName(entry->d_name, nameLength))
+                    read.cacheTagListed = true;
+                listing.push_back(kUnseen);
+                listing.push_back(char(type));
+                listing.insert(listing.end(), entry->d_name, entry->d_name + nameLength + 1);
+                continue;
+            }
+            // The same questions, in the same order, as the walker asks of an unseen entry.
             if (StatEntry(fd, entry->d_name, st) != 0) {
                 // A file that cannot be looked at leaves the folder not read whole.
                 if (IsUnreadableEntry(errno))
-                    node.readFailed = true;
+                    read.readFailed = true;
                 listing.push_back(kSkip);
             } else if (!IsOnRootMount(st)) {
                 listing.push_back(kSkip);
             } else if (S_ISDIR(st.stx_mode)) {
-                addFolder(entry->d_name, length);
+                AddFolder(node, entry->d_name, nameLength);
             } else if (S_ISREG(st.stx_mode) || S_ISLNK(st.stx_mode)) {
                 const CompactStat compact = CompactStat::From(st);
-                if (S_ISREG(st.stx_mode) && CacheDirTag::IsTagName(entry->d_name, length))
-                    node.cacheTagListed = true;
+                if (S_ISREG(st.stx_mode) && CacheDirTag::IsTagName(entry->d_name, nameLength))
+                    read.cacheTagListed = true;
                 listing.push_back(kFile);
                 const char *bytes = reinterpret_cast<const char *>(&compact);
                 listing.insert(listing.end(), bytes, bytes + sizeof compact);
-                listing.insert(listing.end(), entry->d_name, entry->d_name + length + 1);
+                listing.insert(listing.end(), entry->d_name, entry->d_name + nameLength + 1);
             } else {
                 listing.push_back(kSkip);
             }

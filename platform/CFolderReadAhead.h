@@ -14,21 +14,22 @@
 #include <thread>
 #include <vector>
 
-// Reads folder listings, and statx of every entry, on a few threads of its
-// own ahead of the walking thread, so that the kernel's work for many files
-// runs at once (and a disk with a cold cache is asked many things at once)
-// while the walking thread matches and lists.
+// Lists the folders of a walk. Each folder is opened relative to its
+// parent's descriptor without following links and listed whole, into one
+// listing format the walker steps through, whoever read it.
 //
-// Each folder is opened by a reader relative to its parent's descriptor,
-// without following links, exactly as a walk on one thread opens it, and
-// listed whole. Readers take the folders in about the order the walk will
-// want them (depth first, from a stack), and stay at most a bounded number
-// of folders, bytes and descriptors ahead. The walking thread takes each
-// folder's listing when it gets there, in its own order; a folder nobody has
-// started on by then it takes over and reads itself.
+// With reader threads, folders are read ahead of the walking thread (the
+// statx of every entry included), so that the kernel's work for many files
+// runs at once (and a disk with a cold cache is asked many things at once)
+// while the walking thread matches and lists. Readers take the folders in
+// about the order the walk will want them (depth first, from a stack), and
+// stay at most a bounded number of folders, bytes and descriptors ahead. The
+// walking thread takes each folder's listing when it gets there; a folder
+// nobody has started on by then it reads itself (ListHere), and so it reads
+// every folder when there are no readers.
 //
 // Nothing here reports a file or decides a row: the walker does, from the
-// listings, the same way it does from its own.
+// listings.
 class CFolderReadAhead
 {
 public:
@@ -50,11 +51,15 @@ public:
         Deferred,   // out of descriptors: the walking thread opens it itself
     };
 
-    // One entry of a listing: a kind byte, then for kFile a CompactStat,
-    // then the name with its terminating NUL (none for kSkip).
+    // One entry of a listing: a kind byte, then for kFile a CompactStat, for
+    // kUnseen the entry's d_type byte, then the name with its terminating
+    // NUL (none for kSkip).
     static constexpr char kFile = 'F';
     static constexpr char kFolder = 'D';
-    static constexpr char kSkip = 'S'; // met, but nothing to report or enter
+    static constexpr char kSkip = 'S';   // met, but nothing to report or enter
+    // Listed by the walking thread, which asks statx when it reaches it, so
+    // that a file gone by then is not reported.
+    static constexpr char kUnseen = 'U';
 
     // What a report needs of a file's statx, stored unaligned in a listing.
     struct CompactStat
@@ -70,31 +75,44 @@ public:
         void To(struct statx &st) const;
     };
 
+    struct Node;
+    using NodePtr = std::shared_ptr<Node>;
+
+    // What reading a folder found. Written only by the thread reading it (a
+    // reader, or the walking thread for a folder it reads itself); the
+    // walker's alone from the moment it takes the node (the mutex orders the
+    // hand-over), and a reader never touches it again.
+    struct Listing
+    {
+        std::shared_ptr<Descriptor> parent; // made by the parent's lister; dropped by the reader once opened
+        std::shared_ptr<Descriptor> self;   // the folder's own, shared with its children still to be opened
+        Outcome outcome = Outcome::NotEntered;
+        int error = 0;                      // why it could not be opened (OpenFailed)
+        bool readFailed = false;            // listed only in part, or an entry could not be looked at
+        bool cacheTagListed = false;        // a CACHEDIR.TAG is among its entries
+        bool trusted = false;               // last changed long enough before it was listed to tell a later change
+        struct statx_timestamp mtime = {};  // as the reader saw them before listing
+        struct statx_timestamp ctime = {};
+        WalkFolder facts;                   // device, inode, owner, mode and times, for the walk's record
+        std::vector<char> entries;          // the listing itself
+        std::vector<NodePtr> children;      // the kFolder entries in order; empty when left to the walker
+    };
+
+    // One folder of the walk.
     struct Node
     {
+        // Set by whoever lists the parent, before anyone else can see the node; never changed.
         QByteArray name;
         QByteArray relativePath; // below the root, kept only on the way to a mount point
         bool nearMountPoint = false;
-        std::shared_ptr<Descriptor> parent; // until this folder is opened
-        std::shared_ptr<Descriptor> self;   // until the walker has checked it
 
+        // Guarded by m_mutex.
         enum class State : unsigned char { Queued, Reading, Ready, Taken } state = State::Queued;
-        bool cancelled = false;
-        Outcome outcome = Outcome::NotEntered;
-        int error = 0;
-        bool readFailed = false;
-        bool cacheTagListed = false; // a regular file named CACHEDIR.TAG is among its files
-        bool trusted = false; // last changed long enough before it was listed to tell a later change
-        dev_t device = 0;
-        ino_t inode = 0;
-        struct statx_timestamp mtime = {};
-        struct statx_timestamp ctime = {};
-        WalkFolder facts; // owner, mode and times, for the walk's record
+        bool cancelled = false;       // dropped with its parent before the walker came to it
+        std::size_t aheadBytes = 0;   // its share of m_nAheadBytes while Ready
 
-        std::vector<char> listing;
-        std::vector<std::shared_ptr<Node>> children; // the kFolder entries, in listing order
+        Listing read;
     };
-    using NodePtr = std::shared_ptr<Node>;
 
     struct Settings
     {
@@ -109,23 +127,36 @@ public:
         bool haveMountId = false;
     };
 
-    // Every node must be dropped before the read-ahead is destroyed: a
-    // node's descriptors count themselves out in it.
+    // Starts `settings.readers` threads (none for 0). Every node must be
+    // dropped before the read-ahead is destroyed: a node's descriptors count
+    // themselves out in it.
     explicit CFolderReadAhead(Settings settings);
     ~CFolderReadAhead();
     CFolderReadAhead(const CFolderReadAhead &) = delete;
     CFolderReadAhead &operator=(const CFolderReadAhead &) = delete;
 
-    // Lists the root (on this thread; `rootFd` stays the caller's) and sets
-    // the readers to work below it. The root comes back taken.
-    NodePtr Start(int rootFd);
-    // Waits until a reader has finished `node` and returns true, or takes
-    // over a node no reader has started and returns false: the caller then
-    // reads that folder itself, and nothing below it is read ahead.
-    bool Take(const NodePtr &node);
-    // Drops a taken folder whose listing will not be used, with whatever
-    // was read ahead below it.
-    void Discard(const NodePtr &node);
+    // A folder for the walking thread to read itself: the root, one whose
+    // listing came stale, or one nobody listed as a folder. `relativePath`
+    // is its path below the root ("" for the root).
+    NodePtr NewNode(const QByteArray &relativePath) const;
+    // Opens `name` in the folder `parentFd` as every reader does: without
+    // following links, checked to lie on the walk's mount. On Entered, `fd`
+    // is the caller's and `st` its statx; on OpenFailed and Deferred,
+    // `error` is errno.
+    Outcome OpenFolder(int parentFd, const char *name, int &fd, struct statx &st, int &error) const;
+    // Lists the folder open as `fd` (it stays the caller's) on the calling
+    // thread, its entries unseen: the walker asks statx of each as it
+    // reaches it. The subfolders it knows are queued for the readers, if
+    // there are any and a descriptor to share with them.
+    void ListHere(Node &node, int fd);
+    // Takes a subfolder from the listing of a taken folder once it is read:
+    // waits for the reader that is on it, or reads it here as a reader
+    // would (its own subfolders then go to the readers) when nobody had
+    // started it.
+    void Take(const NodePtr &node);
+    // Drops a taken folder's subfolders that have not been taken, with
+    // whatever was read ahead below them.
+    void Discard(Node &node);
     // Stops and joins the readers, closing everything they hold.
     void Stop();
 
@@ -133,21 +164,20 @@ public:
     // it, are still what they are now: if so, nothing was added, removed or
     // renamed in it since. Checked by the walking thread on arrival.
     static bool StillAsListed(const Node &node);
-
-    // Folders that reached the walker read ahead (for tests and benchmarks).
-    std::int64_t GetDelivered() const { return m_nDelivered; }
+    bool IsOnRootMount(const struct statx &st) const;
 
 private:
     void ReaderLoop();
     void ReadFolder(Node &node, std::vector<char> &buffer);
-    void ListFolder(Node &node, int fd, std::vector<char> &buffer);
-    static void ReserveFor(Node &node, const char *reply, long length);
+    // Looked at now (a reader) or left unseen for the walker (ListHere).
+    void ListFolder(Node &node, int fd, std::vector<char> &buffer, bool lookNow);
+    void AddFolder(Node &node, const char *name, std::size_t length) const;
+    static void ReserveFor(Node &node, const char *reply, long length, bool lookNow);
     // These three with m_mutex held.
     void Publish(Node &node);
     bool MayStartFolder() const;
     void WakeReaders(std::size_t folders);
     void CancelBelow(Node &node); // with m_mutex held
-    bool IsOnRootMount(const struct statx &st) const;
 
     const Settings m_settings;
     QSet<QByteArray> m_mountPrefixes; // every folder above a mount point
@@ -163,5 +193,4 @@ private:
     std::atomic<int> m_nDescriptors{0};
     std::atomic<bool> m_bStop{false};
     std::vector<std::thread> m_threads;
-    std::int64_t m_nDelivered = 0;
 };
