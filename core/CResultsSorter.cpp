@@ -123,7 +123,58 @@ private:
 
 } // namespace
 
-CResultsSorter::CResultsSorter(const CResultStore &store, int column) : m_store(store), m_column(column) {}
+CResultsSorter::CResultsSorter(const CResultStore &store, int column)
+    : m_store(store), m_column(column), m_nCount(store.GetCount())
+{
+    // In the order the files were stored, where their records lie one after
+    // the other: in row order after an earlier sort nearly every read would
+    // wait on memory.
+    std::int64_t (CResultStore::*value)(int) const = nullptr;
+    switch (column) {
+    case kColumnSize:
+        value = &CResultStore::GetSize;
+        break;
+    case kColumnCreated:
+        value = &CResultStore::GetCreationTime;
+        break;
+    case kColumnModified:
+        value = &CResultStore::GetModifiedTime;
+        break;
+    case kColumnAccessed:
+        value = &CResultStore::GetAccessedTime;
+        break;
+    case kColumnReason: {
+        const std::vector<std::uint32_t> reasonRanks = ReasonRanks();
+        m_ranks.resize(std::size_t(m_nCount));
+        for (int item = 0; item < m_nCount; ++item)
+            m_ranks[std::size_t(item)] = reasonRanks[store.GetReasonId(item)];
+        return;
+    }
+    default:
+        return;
+    }
+    if (m_nCount == 0)
+        return;
+    std::int64_t low = (store.*value)(0);
+    std::int64_t high = low;
+    for (int item = 1; item < m_nCount; ++item) {
+        const std::int64_t v = (store.*value)(item);
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    // Sizes and times of one drive nearly always lie within four billion of
+    // each other: then each key is its distance from the lowest, in half
+    // the memory.
+    if (Biased(high) - Biased(low) <= 0xFFFFFFFFull) {
+        m_ranks.resize(std::size_t(m_nCount));
+        for (int item = 0; item < m_nCount; ++item)
+            m_ranks[std::size_t(item)] = std::uint32_t(Biased((store.*value)(item)) - Biased(low));
+        return;
+    }
+    m_values.resize(std::size_t(m_nCount));
+    for (int item = 0; item < m_nCount; ++item)
+        m_values[std::size_t(item)] = (store.*value)(item);
+}
 
 void CResultsSorter::AppendFoldedKey(std::string_view raw, std::string &key)
 {
@@ -254,53 +305,38 @@ std::uint64_t CResultsSorter::NameChunk(std::string_view raw, std::size_t offset
     return CFoldedKeys::Chunk(scratch, offset);
 }
 
-std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool ascending) const
+std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool ascending,
+                                            const std::atomic<bool> *cancel) const
 {
+    const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     // First by the first eight folded bytes of each name, which tells most
-    // names apart in a few linear passes; then each run of names that share
-    // those bytes by the next eight, and so on, with the bytes taken from
-    // the names where they lie.
+    // names apart; then each run of names that share those bytes by the
+    // next eight, and so on. Equal keys are ordered by row, so the order
+    // the entries are made in does not matter: they are made in the order
+    // the names were stored, where they lie one after the other (in row
+    // order after an earlier sort nearly every read would wait on memory).
     const CPathArray &paths = m_store.GetPaths();
-    std::vector<CRadixOrder::Entry64> entries(rows.size());
-    // The next eight bytes too: runs that share the first eight are then
-    // sorted without going back to the names. The names are read in the
-    // order they were stored, where they lie one after the other, and their
-    // keys written to their rows' places: reading them in row order after
-    // an earlier sort would wait on memory for nearly every one.
-    std::vector<std::uint64_t> second(rows.size());
+    std::vector<CRadixOrder::Entry64> entries;
+    entries.reserve(rows.size());
+    std::string scratch;
     {
-        std::vector<std::int32_t> rowOf(std::size_t(m_store.GetCount()), -1);
+        std::vector<std::int32_t> rowOf(std::size_t(m_nCount), -1);
         for (std::size_t r = 0; r < rows.size(); ++r)
             rowOf[std::size_t(rows[r])] = std::int32_t(r);
-        std::string scratch;
         for (std::size_t item = 0; item < rowOf.size(); ++item) {
-            const std::int32_t r = rowOf[item];
-            if (r < 0)
+            if (rowOf[item] < 0)
                 continue;
-            const std::string_view name = paths.GetNameView(int(item));
-            std::uint64_t prefix = 0;
-            std::uint64_t next = 0;
-            if (name.size() <= 16
-                && std::none_of(name.begin(), name.end(), [](char c) { return std::uint8_t(c) >= 0x80; })) {
-                // Short ASCII names, the most common: both chunks in one go.
-                for (std::size_t i = 0; i < 16; ++i) {
-                    const std::uint8_t c = i < name.size() ? std::uint8_t(name[i]) : 0;
-                    std::uint64_t &chunk = i < 8 ? prefix : next;
-                    chunk = (chunk << 8) | ((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
-                }
-            } else {
-                prefix = NameChunk(name, 0, scratch);
-                next = NameChunk(name, 8, scratch);
-            }
-            entries[std::size_t(r)] = CRadixOrder::Entry64{ascending ? prefix : ~prefix, std::uint32_t(r)};
-            second[std::size_t(r)] = ascending ? next : ~next;
+            const std::uint64_t chunk = NameChunk(paths.GetNameView(int(item)), 0, scratch);
+            entries.push_back(CRadixOrder::Entry64{ascending ? chunk : ~chunk, std::uint32_t(rowOf[item])});
         }
     }
+    if (cancelled())
+        return {};
     CRadixOrder::Sort(entries);
 
-    // A key whose last byte so far is zero has ended (names hold no zero
-    // bytes): a run whose keys have all ended holds equal names.
-    const auto longer = [ascending](const CRadixOrder::Entry64 &e) { return ((ascending ? e.key : ~e.key) & 0xFF) != 0; };
+    // A key whose last byte is zero has ended (names hold no zero bytes): a
+    // run of such keys holds equal names, already in row order.
+    const auto ended = [ascending](std::uint64_t key) { return ((ascending ? key : ~key) & 0xFF) == 0; };
     struct Range
     {
         std::size_t begin;
@@ -308,36 +344,28 @@ std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool a
         std::size_t offset; // bytes the range's keys are known to share
     };
     std::vector<Range> pending;
-    std::string scratch;
     const auto pushRuns = [&](std::size_t begin, std::size_t end, std::size_t offset) {
         for (std::size_t run = begin; run < end;) {
             std::size_t next = run + 1;
             while (next < end && entries[next].key == entries[run].key)
                 ++next;
-            if (next - run > 1
-                && std::any_of(entries.begin() + std::ptrdiff_t(run), entries.begin() + std::ptrdiff_t(next),
-                               longer))
+            if (next - run > 1 && !ended(entries[run].key))
                 pending.push_back(Range{run, next, offset});
             run = next;
         }
     };
     pushRuns(0, entries.size(), 8);
-    while (!pending.empty()) {
+    for (std::size_t ranges = 0; !pending.empty(); ++ranges) {
+        if (ranges % 4096 == 0 && cancelled())
+            return {};
         const Range range = pending.back();
         pending.pop_back();
         for (std::size_t k = range.begin; k < range.end; ++k) {
-            if (range.offset == 8) {
-                entries[k].key = second[entries[k].position];
-                continue;
-            }
-            const std::uint64_t chunk = NameChunk(paths.GetNameView(rows[entries[k].position]), range.offset, scratch);
+            const std::uint64_t chunk =
+                NameChunk(paths.GetNameView(rows[entries[k].position]), range.offset, scratch);
             entries[k].key = ascending ? chunk : ~chunk;
         }
-        // The old position breaks ties: the order stays stable.
-        std::sort(entries.begin() + std::ptrdiff_t(range.begin), entries.begin() + std::ptrdiff_t(range.end),
-                  [](const CRadixOrder::Entry64 &a, const CRadixOrder::Entry64 &b) {
-                      return a.key != b.key ? a.key < b.key : a.position < b.position;
-                  });
+        CRadixOrder::Sort(entries.data() + range.begin, entries.data() + range.end);
         pushRuns(range.begin, range.end, range.offset + 8);
     }
     std::vector<int> sorted(rows.size());
@@ -346,32 +374,31 @@ std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool a
     return sorted;
 }
 
-std::vector<int> CResultsSorter::Sort(const std::vector<int> &rows, bool ascending) const
+std::vector<int> CResultsSorter::Sort(const std::vector<int> &rows, bool ascending,
+                                      const std::atomic<bool> *cancel) const
 {
     for (int index : rows) {
-        if (!m_store.IsValidIndex(index))
+        if (index < 0 || index >= m_nCount)
             return rows; // not ours to judge: leave the list as it is
     }
     switch (m_column) {
     case kColumnFile:
-        return SortByName(rows, ascending);
+        return SortByName(rows, ascending, cancel);
     case kColumnLocation: {
         const std::vector<std::uint32_t> ranks = FolderRanks();
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return {};
         const CPathArray &paths = m_store.GetPaths();
         return SortByRank(rows, ascending, [&](int index) { return ranks[std::size_t(paths.GetFolderIndex(index))]; });
     }
-    case kColumnReason: {
-        const std::vector<std::uint32_t> ranks = ReasonRanks();
-        return SortByRank(rows, ascending, [&](int index) { return ranks[m_store.GetReasonId(index)]; });
-    }
+    case kColumnReason:
     case kColumnSize:
-        return SortByValue(rows, ascending, [this](int index) { return m_store.GetSize(index); });
     case kColumnCreated:
-        return SortByValue(rows, ascending, [this](int index) { return m_store.GetCreationTime(index); });
     case kColumnModified:
-        return SortByValue(rows, ascending, [this](int index) { return m_store.GetModifiedTime(index); });
     case kColumnAccessed:
-        return SortByValue(rows, ascending, [this](int index) { return m_store.GetAccessedTime(index); });
+        if (!m_ranks.empty() || m_values.empty())
+            return SortByRank(rows, ascending, [this](int index) { return m_ranks[std::size_t(index)]; });
+        return SortByValue(rows, ascending, [this](int index) { return m_values[std::size_t(index)]; });
     default:
         return rows; // a column without a sort order: nothing moves
     }
@@ -395,22 +422,6 @@ std::vector<int> CResultsSorter::SortByRank(const std::vector<int> &rows, bool a
 template <typename ValueOf>
 std::vector<int> CResultsSorter::SortByValue(const std::vector<int> &rows, bool ascending, ValueOf valueOf)
 {
-    if (rows.empty())
-        return rows;
-    std::int64_t low = valueOf(rows[0]);
-    std::int64_t high = low;
-    for (int index : rows) {
-        const std::int64_t value = valueOf(index);
-        low = std::min(low, value);
-        high = std::max(high, value);
-    }
-    // Sizes and times of one drive nearly always lie within four billion of
-    // each other: then each key is its distance from the lowest, in half
-    // the memory.
-    if (Biased(high) - Biased(low) <= 0xFFFFFFFFull) {
-        return SortByRank(rows, ascending,
-                          [&](int index) { return std::uint32_t(Biased(valueOf(index)) - Biased(low)); });
-    }
     std::vector<CRadixOrder::Entry64> entries(rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const std::uint64_t key = Biased(valueOf(rows[r]));

@@ -2,6 +2,7 @@
 
 #include "core/CResultStore.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,16 +12,26 @@
 // out once per sort from the stored values, not from the shown text: sizes by
 // bytes, dates by their time value, names and folders case-insensitively.
 // Rows with equal keys keep the order they had, in both directions. Keys are
-// small numbers (a value, a rank, the first bytes of a name) sorted in a few
-// linear passes, so a million rows sort well within a tenth of a second;
-// only names that share their first eight bytes are compared further.
+// small numbers (a value, a rank, the first bytes of a name) sorted by radix
+// in place, so a million rows sort in a few tens of milliseconds by any
+// column but the name; names that share their first eight bytes are keyed
+// again by the next eight, which takes a million names some tenths of a
+// second (why a long list sorts on a thread of its own, CBackgroundSort).
+//
+// The values and ranks that come from the files' records are taken when the
+// sorter is made, on the caller's thread; Sort then reads only those, the
+// names and the folder tree. Checks, unlisting and relisting never touch
+// the latter, so Sort may run on another thread while the list is in use,
+// as long as no file is added and the store is not cleared meanwhile.
 class CResultsSorter
 {
 public:
     CResultsSorter(const CResultStore &store, int column);
 
     // `rows` holds the file index of each row; returns them in the new order.
-    std::vector<int> Sort(const std::vector<int> &rows, bool ascending) const;
+    // Once `cancel` turns true Sort gives up soon and returns nothing.
+    std::vector<int> Sort(const std::vector<int> &rows, bool ascending,
+                          const std::atomic<bool> *cancel = nullptr) const;
 
     // Case-insensitive sort key of raw name bytes, compared bytewise.
     static void AppendFoldedKey(std::string_view raw, std::string &key);
@@ -30,7 +41,7 @@ private:
     static std::uint64_t NameChunk(std::string_view raw, std::size_t offset, std::string &scratch);
     std::vector<std::uint32_t> FolderRanks() const;
     std::vector<std::uint32_t> ReasonRanks() const;
-    std::vector<int> SortByName(const std::vector<int> &rows, bool ascending) const;
+    std::vector<int> SortByName(const std::vector<int> &rows, bool ascending, const std::atomic<bool> *cancel) const;
     template <typename RankOf>
     static std::vector<int> SortByRank(const std::vector<int> &rows, bool ascending, RankOf rankOf);
     template <typename ValueOf>
@@ -38,4 +49,7 @@ private:
 
     const CResultStore &m_store;
     int m_column;
+    int m_nCount;                          // files in the store when the sorter was made
+    std::vector<std::uint32_t> m_ranks;    // by file: rank of its reason, or distance of its value from the lowest
+    std::vector<std::int64_t> m_values;    // by file: size or shown time, where the distances take more than 32 bits
 };

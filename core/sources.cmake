@@ -1,5 +1,7 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  core/PathJoin.cpp
+  core/PathJoin.h
   core/CSharedExtentGroups.cpp
   core/CSharedExtentGroups.h
   core/FreesText.cpp
@@ -75,6 +77,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultStore.h
   core/CResultsModel.cpp
   core/CResultsModel.h
+  core/CBackgroundSort.cpp
+  core/CBackgroundSort.h
   core/CResultsSorter.cpp
   core/CResultsSorter.h
   core/CScanSession.cpp
