@@ -77,6 +77,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultsModel.h
   core/CResultsSorter.cpp
   core/CResultsSorter.h
+  core/CSharedDataReader.cpp
+  core/CSharedDataReader.h
   core/CScanSession.cpp
   core/CScanSession.h
   core/CCsvListWriter.cpp
