@@ -12,10 +12,14 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CWizardApp.h"
+#include "controls/CCheckBoxListCtrl.h"
+#include "controls/CCheckButton.h"
 #include "controls/CFailedFilesDlg.h"
 #include "controls/CMessageBoxDlg.h"
+#include "controls/CSortArrowHeader.h"
 #include "core/CFileScan.h"
 #include "core/PageSequence.h"
+#include "core/ResultColumns.h"
 #include "res/CTranslationLoader.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
@@ -98,6 +102,14 @@ int main(int argc, char **argv)
             sheet.SetActivePage(page);
             ok = Grab(&sheet, out, QStringLiteral("page%1").arg(page, 2, 10, QLatin1Char('0'))) && ok;
         }
+        // The criteria page with two boxes checked: the tick.
+        sheet.SetActivePage(PAGE_METHOD + 1);
+        const QList<CCheckButton *> boxes = sheet.GetActivePage()->findChildren<CCheckButton *>();
+        for (CCheckButton *box : boxes.mid(0, 2))
+            box->SetCheck(1);
+        ok = Grab(&sheet, out, QStringLiteral("page01-checked")) && ok;
+        for (CCheckButton *box : boxes.mid(0, 2))
+            box->SetCheck(0);
         // The method page once more, its first radio button focused: the
         // focus colour.
         sheet.SetActivePage(PAGE_METHOD);
@@ -121,6 +133,12 @@ int main(int argc, char **argv)
     for (int i = 0; i < 100 && (results.IsScanning() || results.GetScanTimerId() != 0); ++i)
         Settle(50);
     ok = Grab(&results, out, QStringLiteral("page10-results")) && ok;
+    // Sorted by size: the header's arrow.
+    if (CSortArrowHeader *header = results.GetList() ? results.GetList()->SortHeader() : nullptr) {
+        header->SortByColumn(kColumnSize);
+        Settle(50);
+        ok = Grab(&results, out, QStringLiteral("page10-results-sorted")) && ok;
+    }
 
     CAboutDlg about(nullptr, [](const QString &) { return 33; });
     about.show();

@@ -13,10 +13,11 @@
 //                                            list, one path a line (protection
 //                                            off with --off); counts on stderr
 //   bench_protection ROOT --express-report [--plain]
-//                                            walks ROOT with the Express rules
-//                                            and prints, per rule, how many
-//                                            files are offered, left unchecked
-//                                            and left out, and why (--plain:
+//                                            scans ROOT with Express as the
+//                                            program does and prints, per
+//                                            rule, how many files are offered,
+//                                            left unchecked and left out, and
+//                                            why (--plain:
 //                                            without the rules for locks,
 //                                            backups, desktop sessions,
 //                                            removability and live work)
@@ -26,6 +27,7 @@
 #include "core/CPathHashSet.h"
 #include "core/CProcOpenFileSource.h"
 #include "core/CProtection.h"
+#include "core/CScanSession.h"
 #include "platform/CDirectoryWalker.h"
 #include "res/StringTable.h"
 
@@ -155,7 +157,7 @@ int ListExpress(const QByteArray &root, bool protect)
     return 0;
 }
 
-// Files and bytes of one rule or reason.
+// Files of one rule or reason.
 struct Tally
 {
     std::int64_t offered = 0;
@@ -163,33 +165,58 @@ struct Tally
     std::int64_t leftOut = 0;
 };
 
+// Tallies what the scan session hands on, by the Express rule that matched
+// each file: a live file comes with the reason it was left unchecked, so
+// its rule is asked of a matcher of its own.
+class CReportSink : public CMatchSink
+{
+public:
+    explicit CReportSink(const CFileScan &criteria) : m_matcher(criteria) {}
+
+    void AddMatch(const ScanMatch &match) override
+    {
+        m_matcher.MatchFile(match.record);
+        Tally &tally = m_byRule[m_matcher.GetReason(match.record).group];
+        if (match.protection != ProtectionReason::None)
+            ++tally.leftOut;
+        else if (match.unchecked)
+            ++tally.unchecked;
+        else
+            ++tally.offered;
+    }
+
+    const std::map<QString, Tally> &ByRule() const { return m_byRule; }
+
+private:
+    CFileMatcher m_matcher;
+    std::map<QString, Tally> m_byRule;
+};
+
+// The scan the program runs, with every protected file listed locked so
+// that it can be counted by rule; `linuxRules` false leaves out the rules
+// for locks, backups, desktop sessions, removability and live work.
 int ExpressReport(const QByteArray &root, bool linuxRules)
 {
     CFileScan scan;
     scan.m_strDrive = QFile::decodeName(root);
-    CFileMatcher matcher(scan);
-    std::unique_ptr<CProtection> protection = CProtection::ForDrive(root);
-    protection->SetLinuxRules(linuxRules);
-    protection->Load();
-    std::map<QString, Tally> byRule;
-    std::int64_t walked = 0;
-    CDirectoryWalker walker;
-    walker.SetFileHandler([&](const WalkRecord &record) {
-        ++walked;
-        if (!matcher.MatchFile(record))
-            return;
-        Tally &tally = byRule[matcher.GetReason(record).group];
-        if (protection->Check(record) != ProtectionReason::None)
-            ++tally.leftOut;
-        else
-            ++tally.offered;
+    scan.m_bExpress = 1;
+    CScanSession session(scan, root);
+    session.SetProtectionFactory([linuxRules](const QByteArray &drive) {
+        std::unique_ptr<CProtection> protection = CProtection::ForDrive(drive);
+        protection->SetLinuxRules(linuxRules);
+        return protection;
     });
-    walker.Walk(root);
-    std::printf("Express on %s as user %u, %s: %lld files walked\n", root.constData(), unsigned(::geteuid()),
-                linuxRules ? "every rule" : "without the Linux rules", (long long)walked);
+    session.SetListProtectedLocked(true);
+    session.SetReadSharedData(false);
+    CReportSink sink(scan);
+    CScanProgress progress;
+    const ScanOutcome outcome = session.Run(sink, progress);
+    std::printf("Express on %s as user %u, %s: %lld files walked, %lld folders unreadable\n", root.constData(),
+                unsigned(::geteuid()), linuxRules ? "every rule" : "without the Linux rules",
+                (long long)outcome.examined, (long long)outcome.skippedFolders);
     std::printf("%-40s %10s %10s %10s\n", "rule", "offered", "unchecked", "left out");
     Tally total;
-    for (const auto &[rule, tally] : byRule) {
+    for (const auto &[rule, tally] : sink.ByRule()) {
         std::printf("%-40s %10lld %10lld %10lld\n", qPrintable(rule), (long long)tally.offered,
                     (long long)tally.unchecked, (long long)tally.leftOut);
         total.offered += tally.offered;
@@ -198,13 +225,13 @@ int ExpressReport(const QByteArray &root, bool linuxRules)
     }
     std::printf("%-40s %10lld %10lld %10lld\n", "all", (long long)total.offered, (long long)total.unchecked,
                 (long long)total.leftOut);
-    const CProtection::Counts &counts = protection->GetCounts();
+    const CProtection::Counts &counts = outcome.protectedCounts;
     std::printf("left out, by reason:");
     for (int reason = 1; reason < kProtectionReasonCount; ++reason)
         std::printf(" %s %lld%s", qPrintable(LoadString(ProtectionReasonTextId(ProtectionReason(reason)))),
                     (long long)counts[std::size_t(reason)], reason + 1 < kProtectionReasonCount ? "," : "\n");
     std::printf("left unchecked as live work: %lld\n", (long long)counts[CProtection::kLeftUnchecked]);
-    return 0;
+    return outcome.rootUnavailable ? 1 : 0;
 }
 
 } // namespace

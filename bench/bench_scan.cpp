@@ -87,7 +87,8 @@ int main(int argc, char **argv)
     page.SetScan(&scan);
     const bool protect = !qEnvironmentVariableIsSet("BV_PROTECT") || qEnvironmentVariableIntValue("BV_PROTECT") != 0;
     // BV_LINUX_RULES=0 keeps protection on but without the rules for locks,
-    // backups, desktop sessions and removability, to measure what they cost.
+    // backups, desktop sessions, removability and live work, to measure what
+    // they cost.
     const bool linuxRules =
         !qEnvironmentVariableIsSet("BV_LINUX_RULES") || qEnvironmentVariableIntValue("BV_LINUX_RULES") != 0;
     if (!protect) {

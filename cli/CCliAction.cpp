@@ -252,6 +252,8 @@ int CCliAction::Report(const ActionOutcome &outcome) const
         PrintError(CliText(IDS_CLI_ACTION_CANCELLED, {word, done, failed}));
         return signal != 0 ? CStopSignals::ExitStatus(signal) : kExitFailed;
     }
+    if (outcome.refused)
+        return kExitUsage; // the step said why; nothing was touched
     if (outcome.GetFailedCount() > 0) {
         PrintError(CliText(IDS_CLI_ACTION_DONE, {word, done, failed}));
         return kExitFailed;

@@ -33,9 +33,14 @@ std::unique_ptr<CActionStep> CreateActionStep(CliRequest::Command command, const
             unavailable = CliText(plugin.GetErrorTextId(), {QString::fromUtf8(EscapeForMessage(plugin.GetPath()))});
             return nullptr;
         }
-        return plugin.CreateStep(store, target.driveRoot, target.archive, [](const QByteArray &path) {
-            PrintError(CliText(IDS_COMPRESS_ERROR, {QString::fromUtf8(EscapeForMessage(path))}));
+        std::unique_ptr<CCompressStep> step =
+            plugin.CreateStep(store, target.driveRoot, target.archive, [](const QByteArray &path) {
+                PrintError(CliText(IDS_COMPRESS_ERROR, {QString::fromUtf8(EscapeForMessage(path))}));
+            });
+        step->SetRefusalHandler([](const QByteArray &archive) {
+            PrintError(CliText(IDS_CLI_ARCHIVE_NOT_ZIP, {QString::fromUtf8(EscapeForMessage(archive))}));
         });
+        return step;
     }
     default:
         unavailable = CliText(IDS_CLI_UNKNOWN_COMMAND, {QString::number(int(command))});

@@ -103,6 +103,8 @@ bool CZipArchive::Open(const std::string &path, State &cache)
     // followed: what gets written is the file at the path, or nothing.
     m_fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (m_fd < 0) {
+        // A link, a folder or a socket holds the name: nothing to add to.
+        m_bForeign = errno == ELOOP || errno == EISDIR || errno == ENXIO;
         if (errno != ENOENT || path.empty())
             return false;
         // A new archive has no name until it is complete: a process killed
@@ -128,8 +130,12 @@ bool CZipArchive::Open(const std::string &path, State &cache)
         m_state.valid = true;
         return ::fstat(m_fd, &m_stat) == 0;
     }
-    if (::fstat(m_fd, &m_stat) != 0 || !S_ISREG(m_stat.st_mode))
+    if (::fstat(m_fd, &m_stat) != 0)
         return false;
+    if (!S_ISREG(m_stat.st_mode)) {
+        m_bForeign = true;
+        return false;
+    }
     // Another process adding to the same archive waits its turn.
     if (::flock(m_fd, LOCK_EX) != 0 || ::fstat(m_fd, &m_stat) != 0)
         return false;
@@ -141,7 +147,13 @@ bool CZipArchive::Open(const std::string &path, State &cache)
         return true;
     }
     cache.valid = false;
-    return Parse();
+    // Parse sets errno only when a read failed; otherwise the file was read
+    // and its bytes are not an archive.
+    errno = 0;
+    if (Parse())
+        return true;
+    m_bForeign = errno == 0;
+    return false;
 }
 
 bool CZipArchive::ReadAt(std::uint64_t offset, void *buffer, std::size_t size) const

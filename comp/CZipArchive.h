@@ -28,8 +28,10 @@
 // the entry, and the file is cut after it, which is the moment the new
 // archive replaces the old.
 //
-// A new archive is written under a temporary name beside the path and renamed
-// into place (never over a file that appeared meanwhile).
+// A new archive is written as an unnamed file in the archive's folder and
+// linked in under its name when complete (never over a file that appeared
+// meanwhile); where the file system cannot make unnamed files, under a
+// temporary name beside the path that is renamed into place.
 //
 // What this gives: a process that dies between calls, or anywhere inside a
 // call except within one of the writes that end a step (each a single system
@@ -71,6 +73,10 @@ public:
     // path that is not a zip archive this class can extend. `cache` is taken
     // when it still describes the file.
     bool Open(const std::string &path, State &cache);
+    // After a failed Open: what stands at the path is not a zip archive this
+    // class can extend (a file read whole that is no archive, a pipe, a
+    // device, a link, a folder), as opposed to one that could not be read.
+    bool IsForeign() const { return m_bForeign; }
 
     // Device and inode of the file being written, which is never stored.
     const struct stat &FileStat() const { return m_stat; }
@@ -105,6 +111,7 @@ private:
     bool m_bNew = false;
     bool m_bBroken = false; // a write failed halfway: the state is not trusted
     bool m_bFromCache = false;
+    bool m_bForeign = false;
     std::string m_strTemp;
     struct stat m_stat {};
     State m_state;

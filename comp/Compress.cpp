@@ -35,7 +35,7 @@ int StoreFiles(const char *archivePath, const char *const *filePaths, const char
     g_nRenamed = 0;
     CZipArchive zip;
     if (!zip.Open(archivePath, g_cache))
-        return 1;
+        return zip.IsForeign() ? BV_COMPRESS_NOT_AN_ARCHIVE : 1;
     // The index of names holds while the archive is as the last call left it.
     if (!zip.IsFromCache())
         g_names.Reset();

@@ -85,7 +85,9 @@ void CRadioButton::DrawIndicator(QPainter &painter, const QRect &cell)
     const qreal centre = 7 * ratio;
     const qreal outer = 6 * ratio;
     const qreal inner = outer - canvas.LineWidth();
-    const qreal dot = 2 * ratio;
+    // Just under two pixels: at 1 the classic four-pixel dot with its
+    // corners off; at 1.5 a whole-pixel radius would make it a square.
+    const qreal dot = 1.8 * ratio;
     const QColor well = WellInFaceColor() ? m_clrFace : m_clrWell;
     const QSize size = canvas.DeviceSize();
     for (int y = 0; y < size.height(); ++y) {

@@ -67,6 +67,10 @@ ActionOutcome CActionRunner::Run(const std::vector<ActionRow> &rows, CActionHook
             outcome.cancelled = true;
             break;
         }
+        if (!result.ok() && m_step.IsRefused()) {
+            outcome.refused = true;
+            break;
+        }
         if (result.ok()) {
             ++outcome.done;
             outcome.doneItems.push_back(row.item);

@@ -56,6 +56,7 @@ struct ActionOutcome
     int total = 0;  // rows given
     int done = 0;   // files the step dealt with
     bool cancelled = false;
+    bool refused = false; // the step could use no file (CActionStep::IsRefused)
     QList<FailedFile> failures; // in the order met: last row first
     std::vector<int> doneItems; // result indices dealt with, in the order met
     std::vector<int> freedItems; // those whose blocks left the drive

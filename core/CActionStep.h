@@ -41,6 +41,10 @@ public:
 
     // Acts on the file with result index `index`.
     virtual FileOpResult Run(int index) = 0;
+    // Whether the step found, in its last Run, that it can act on no file at
+    // all (its destination cannot be used): the loop stops there, and that
+    // file counts as neither done nor failed.
+    virtual bool IsRefused() const { return false; }
 
     // A step that brings files back into the list (a Move undone) names
     // them here, in the order they once left it; the loop then visits these

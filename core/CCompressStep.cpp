@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 std::uint32_t g_nCompressCallbacks = 0;
@@ -65,7 +66,7 @@ FileOpResult CCompressStep::CheckIdentity(int index) const
 
 FileOpResult CCompressStep::Run(int index)
 {
-    if (!m_store.IsValidIndex(index) || !m_pCompress)
+    if (!m_store.IsValidIndex(index) || !m_pCompress || m_bRefused || !CheckArchiveOnce())
         return FileOpResult::Make(FileOpCode::Failed, EINVAL);
     const CTrashItem *trash = m_store.GetTrash().Find(index);
     if (trash && trash->isFolder)
@@ -74,6 +75,30 @@ FileOpResult CCompressStep::Run(int index)
     if (!identity.ok())
         return identity;
     return Store(m_store.GetPath(index), trash ? trash->originalPath : QByteArray());
+}
+
+bool CCompressStep::CheckArchiveOnce()
+{
+    if (m_bArchiveChecked)
+        return true;
+    m_bArchiveChecked = true;
+    // A call with no files opens what stands at the archive's name and
+    // writes nothing; asked before the first file, so that a name taken by
+    // another file refuses the whole action before any row is done or failed.
+    struct stat existing {};
+    if (::fstatat(AT_FDCWD, m_strArchive.constData(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
+        return true; // nothing there yet: a new archive
+    if (m_pCompress(m_strArchive.constData(), nullptr, 0, &CompressCallback) != BV_COMPRESS_NOT_AN_ARCHIVE)
+        return true; // an archive, or one that fails for each file with its own reason
+    Refuse();
+    return false;
+}
+
+void CCompressStep::Refuse()
+{
+    m_bRefused = true;
+    if (m_onRefused)
+        m_onRefused(m_strArchive);
 }
 
 FileOpResult CCompressStep::StoreTrashFolder(const CTrashItem &trash)
@@ -105,6 +130,12 @@ FileOpResult CCompressStep::Store(const QByteArray &path, const QByteArray &entr
     const int failed = m_pCompressNamed && !entryName.isEmpty()
                            ? m_pCompressNamed(m_strArchive.constData(), paths, names, 1, &CompressCallback)
                            : m_pCompress(m_strArchive.constData(), paths, 1, &CompressCallback);
+    if (failed == BV_COMPRESS_NOT_AN_ARCHIVE) {
+        // Taken since the first file: the same answer would come for every
+        // file.
+        Refuse();
+        return FileOpResult::Make(FileOpCode::Failed, EINVAL);
+    }
     if (failed != 0) {
         if (m_onError)
             m_onError(path);

@@ -21,7 +21,10 @@ extern "C" int CompressCallback(int nDoneKB, int nTotalKB);
 // changed. A file the plug-in reports as not stored is announced through the
 // error handler (the program shows a message; a command line prints a line)
 // and counts as failed; so, silently, does a file for which the plug-in
-// called back three times or more (it changed while being read).
+// called back three times or more (it changed while being read). When the
+// archive's name is taken by a file that is not a zip archive, nothing is
+// written: the step says so once through the refusal handler and acts on no
+// file from then on (IsRefused).
 // A trash entry is stored under the path it had before it was trashed (a
 // trashed folder with all of its files), where the plug-in can name entries.
 class CCompressStep : public CActionStep
@@ -47,6 +50,10 @@ public:
     // the archive by other content.
     int GetRenamedCount() const { return m_nRenamed; }
 
+    // Told the archive's path, once, when it is found not to be an archive.
+    void SetRefusalHandler(ErrorHandler onRefused) { m_onRefused = std::move(onRefused); }
+    bool IsRefused() const override { return m_bRefused; }
+
 private:
     FileOpResult CheckIdentity(int index) const;
     // Notes a new archive in the journal before its first file; false with
@@ -55,6 +62,10 @@ private:
     // Stores one file; `entryName` empty: named after its path.
     FileOpResult Store(const QByteArray &path, const QByteArray &entryName);
     FileOpResult StoreTrashFolder(const CTrashItem &trash);
+    // False, once refused, when what stands at the archive's name is not an
+    // archive; asked before the first file only.
+    bool CheckArchiveOnce();
+    void Refuse();
 
     const CResultStore &m_store;
     QByteArray m_strDriveRoot;
@@ -65,4 +76,7 @@ private:
     int m_nArchiveTicket = 0;
     CompressRenamedFn m_pRenamed = nullptr;
     int m_nRenamed = 0;
+    ErrorHandler m_onRefused;
+    bool m_bRefused = false;
+    bool m_bArchiveChecked = false;
 };

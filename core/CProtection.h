@@ -66,9 +66,11 @@ public:
     // nothing is refused for want of rights, only immutable files.
     void SetUser(const CUserCredentials &user) { m_removability = CRemovability(user); }
     // The rules beyond installed software and open files: locks, backups,
-    // desktop sessions, removability. On by default; off only to measure
-    // what they cost.
+    // desktop sessions, removability (and, for the scan that uses this
+    // protection, live work). On by default; off only to measure what they
+    // cost.
     void SetLinuxRules(bool bOn) { m_bLinuxRules = bOn; }
+    bool HasLinuxRules() const { return m_bLinuxRules; }
     // Where the system's own settings are read (its rsnapshot settings).
     void SetSystemEtc(const QByteArray &etc) { m_strSystemEtc = etc; }
 

@@ -1,5 +1,6 @@
 #include "core/CResultsModel.h"
 
+#include "core/CBackgroundSort.h"
 #include "core/CResultsSorter.h"
 #include "core/ItemRoles.h"
 #include "core/NameText.h"
@@ -26,23 +27,32 @@ CResultsModel::CResultsModel(QObject *parent) : QAbstractTableModel(parent)
         m_columnTitles.append(LoadString(id));
 }
 
+CResultsModel::~CResultsModel()
+{
+    m_pSortJob.reset();
+}
+
 int CResultsModel::AddResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen)
 {
+    StopBackgroundSort();
     return m_store.AddResult(record, why, bHeldOpen);
 }
 
 int CResultsModel::AddResult(const WalkRecord &record, bool bHeldOpen)
 {
+    StopBackgroundSort();
     return m_store.AddResult(record, bHeldOpen);
 }
 
 int CResultsModel::AddUncheckedResult(const WalkRecord &record, const MatchReason &why, bool bHeldOpen)
 {
+    StopBackgroundSort();
     return m_store.AddUncheckedResult(record, why, bHeldOpen);
 }
 
 int CResultsModel::AddLockedResult(const WalkRecord &record, ProtectionReason reason, bool bHeldOpen)
 {
+    StopBackgroundSort();
     return m_store.AddLockedResult(record, reason, bHeldOpen);
 }
 
@@ -58,6 +68,10 @@ void CResultsModel::FlushPendingRows()
         m_rows.push_back(item);
     m_nAnnouncedItems = m_store.GetCount();
     endInsertRows();
+    if (m_bSortWaits) {
+        m_bSortWaits = false;
+        StartBackgroundSort();
+    }
 }
 
 void CResultsModel::RemoveLinks(const std::vector<int> &items)
@@ -68,6 +82,8 @@ void CResultsModel::RemoveLinks(const std::vector<int> &items)
 
 void CResultsModel::Clear()
 {
+    m_pSortJob.reset();
+    m_bSortWaits = false;
     beginResetModel();
     ++m_nLayoutGeneration;
     m_nSortColumn = -1;
@@ -121,33 +137,34 @@ std::vector<int> CResultsModel::GetItemsWithReason(int reason) const
 
 int CResultsModel::SetCheckByReason(int reason, bool checked)
 {
-    return SetCheckItems(GetItemsWithReason(reason), checked);
+    FlushPendingRows();
+    if (reason < 0 || reason >= m_store.GetReasons().GetCount())
+        return 0;
+    // In the order the files were stored, where their records lie one after
+    // the other (in row order after a sort nearly every read would wait on
+    // memory). Every listed file has a row; the store refuses the others.
+    std::vector<int> items;
+    for (int item = 0; item < m_store.GetCount(); ++item) {
+        if (m_store.GetReasonId(item) == reason)
+            items.push_back(item);
+    }
+    return SetCheckItems(items, checked);
 }
 
-int CResultsModel::SetCheckItems(const std::vector<int> &items, bool checked)
+int CResultsModel::SetCheckItems(std::vector<int> items, bool checked)
 {
     FlushPendingRows();
-    std::vector<char> wanted(std::size_t(m_store.GetCount()), 0);
-    for (int item : items) {
-        if (m_store.IsValidIndex(item))
-            wanted[std::size_t(item)] = 1;
-    }
-    // The store refuses locked files and files already so; the rest change.
+    std::sort(items.begin(), items.end());
+    items.erase(std::unique(items.begin(), items.end()), items.end());
+    // The store refuses locked files, files already so and files without a row.
     int changed = 0;
-    int first = -1;
-    int last = -1;
-    for (std::size_t row = 0; row < m_rows.size(); ++row) {
-        const int item = m_rows[row];
-        if (!wanted[std::size_t(item)] || !m_store.SetChecked(item, checked))
-            continue;
-        ++changed;
-        if (first < 0)
-            first = int(row);
-        last = int(row);
+    for (int item : items) {
+        if (m_store.IsValidIndex(item) && m_store.SetChecked(item, checked))
+            ++changed;
     }
     if (changed == 0)
         return 0;
-    emit dataChanged(index(first, kColumnFile), index(last, kColumnFile), {Qt::CheckStateRole});
+    emit dataChanged(index(0, kColumnFile), index(rowCount() - 1, kColumnFile), {Qt::CheckStateRole});
     emit checksChanged();
     return changed;
 }
@@ -280,12 +297,57 @@ void CResultsModel::sort(int column, Qt::SortOrder order)
     FlushPendingRows();
     if (column < 0 || column >= kColumnCount)
         return;
-    ++m_nLayoutGeneration;
     m_nSortColumn = column;
     m_sortOrder = order;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> sorted = CResultsSorter(m_store, column).Sort(m_rows, order == Qt::AscendingOrder);
+    m_pSortJob.reset();
+    m_bSortWaits = false;
+    if (m_rows.size() >= std::size_t(std::max(m_nBackgroundSortRows, 1))) {
+        StartBackgroundSort();
+        return;
+    }
+    ApplyOrder(CResultsSorter(m_store, column).Sort(m_rows, order == Qt::AscendingOrder));
+    emit sortFinished();
+}
 
+void CResultsModel::StartBackgroundSort()
+{
+    m_pSortJob.reset();
+    const int job = ++m_nSortJob;
+    m_nSortJobGeneration = m_nLayoutGeneration;
+    m_pSortJob = std::make_unique<CBackgroundSort>(m_store, m_nSortColumn, m_rows, m_sortOrder == Qt::AscendingOrder,
+                                                   [this, job] {
+                                                       QMetaObject::invokeMethod(
+                                                           this, [this, job] { OnBackgroundSortDone(job); },
+                                                           Qt::QueuedConnection);
+                                                   });
+}
+
+void CResultsModel::OnBackgroundSortDone(int job)
+{
+    if (job != m_nSortJob || !m_pSortJob)
+        return; // a sort cancelled after it had finished
+    if (m_nLayoutGeneration != m_nSortJobGeneration) {
+        StartBackgroundSort(); // rows came or went meanwhile: sort the list as it is now
+        return;
+    }
+    std::vector<int> sorted = m_pSortJob->TakeOrder();
+    m_pSortJob.reset();
+    ApplyOrder(std::move(sorted));
+    emit sortFinished();
+}
+
+void CResultsModel::StopBackgroundSort()
+{
+    if (!m_pSortJob)
+        return;
+    m_pSortJob.reset();
+    m_bSortWaits = true;
+}
+
+void CResultsModel::ApplyOrder(std::vector<int> sorted)
+{
+    ++m_nLayoutGeneration;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     // Keep the views' current row and selection on the same files.
     const QModelIndexList persistent = persistentIndexList();
     if (!persistent.isEmpty()) {

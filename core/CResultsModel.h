@@ -7,7 +7,10 @@
 #include <QHash>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <vector>
+
+class CBackgroundSort;
 
 // The rows of the results list over a CResultStore. Each row shows one file
 // through its index in the store (the row's item data, Qt::UserRole), so rows
@@ -24,6 +27,7 @@ public:
     using DecorationProvider = std::function<QVariant(int column, const CResultsModel &model, int item)>;
 
     explicit CResultsModel(QObject *parent = nullptr);
+    ~CResultsModel() override;
 
     const CResultStore &GetStore() const { return m_store; }
     // The trash entries among the rows, filled by the scan (CTrashGrouper).
@@ -53,11 +57,11 @@ public:
     bool SetCheck(int row, bool checked);
     // Checks or unchecks every listed file whose reason is `reason` (a
     // CReasonTable id), locked files aside, as one change: the views hear
-    // one dataChanged over the rows concerned, the owner one checksChanged.
+    // one dataChanged over the list's check boxes, the owner one checksChanged.
     // Returns how many files changed.
     int SetCheckByReason(int reason, bool checked);
     // The same for any set of files (store indices, any order).
-    int SetCheckItems(const std::vector<int> &items, bool checked);
+    int SetCheckItems(std::vector<int> items, bool checked);
     // Store indices of the listed files with `reason`, in row order.
     std::vector<int> GetItemsWithReason(int reason) const;
 
@@ -94,7 +98,13 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     bool removeRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
+    // Lists of at least SetBackgroundSortRows() rows sort on a thread of their
+    // own: the rows keep their order, and can be scrolled, checked and acted
+    // on, until the new order is ready and taken in one layout change (then
+    // sortFinished). Rows removed or added meanwhile make it sort again.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    bool IsSorting() const { return m_pSortJob != nullptr || m_bSortWaits; }
+    void SetBackgroundSortRows(int rows) { m_nBackgroundSortRows = rows; }
 
     // Text shown for a time value: the locale's short date.
     QString DateText(std::int64_t seconds) const;
@@ -106,8 +116,17 @@ signals:
     // Many checks changed at once (SetCheckByReason); the totals already
     // include them.
     void checksChanged();
+    // The rows took the order of the last sort asked for.
+    void sortFinished();
 
 private:
+    // Takes `sorted` (the rows' items in their new order) as the list's order.
+    void ApplyOrder(std::vector<int> sorted);
+    void StartBackgroundSort();
+    void OnBackgroundSortDone(int job);
+    // Before a file is added or the store cleared: the sorting thread reads
+    // the names. A sort stopped here starts again when the new rows show.
+    void StopBackgroundSort();
     QString DisplayText(int item, int column) const;
     // The raw name where the shown one has escapes, and why a locked file
     // cannot be checked; null when there is nothing to add.
@@ -122,4 +141,10 @@ private:
     int m_nLayoutGeneration = 0;
     int m_nSortColumn = -1; // the last sort asked for, -1 for none since the list was emptied
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    // Under this many rows every column sorts within a few milliseconds: at once.
+    int m_nBackgroundSortRows = 50000;
+    std::unique_ptr<CBackgroundSort> m_pSortJob; // after m_store: gone before it
+    int m_nSortJob = 0;              // counts the sorts started, to know a late answer
+    int m_nSortJobGeneration = 0;    // m_nLayoutGeneration when the running sort took the rows
+    bool m_bSortWaits = false;       // a sort stopped for new files, to start again
 };

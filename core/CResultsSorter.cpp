@@ -123,7 +123,40 @@ private:
 
 } // namespace
 
-CResultsSorter::CResultsSorter(const CResultStore &store, int column) : m_store(store), m_column(column) {}
+CResultsSorter::CResultsSorter(const CResultStore &store, int column)
+    : m_store(store), m_column(column), m_nCount(store.GetCount())
+{
+    // In the order the files were stored, where their records lie one after
+    // the other: in row order after an earlier sort nearly every read would
+    // wait on memory.
+    std::int64_t (CResultStore::*value)(int) const = nullptr;
+    switch (column) {
+    case kColumnSize:
+        value = &CResultStore::GetSize;
+        break;
+    case kColumnCreated:
+        value = &CResultStore::GetCreationTime;
+        break;
+    case kColumnModified:
+        value = &CResultStore::GetModifiedTime;
+        break;
+    case kColumnAccessed:
+        value = &CResultStore::GetAccessedTime;
+        break;
+    case kColumnReason: {
+        const std::vector<std::uint32_t> reasonRanks = ReasonRanks();
+        m_ranks.resize(std::size_t(m_nCount));
+        for (int item = 0; item < m_nCount; ++item)
+            m_ranks[std::size_t(item)] = reasonRanks[store.GetReasonId(item)];
+        return;
+    }
+    default:
+        return;
+    }
+    m_values.resize(std::size_t(m_nCount));
+    for (int item = 0; item < m_nCount; ++item)
+        m_values[std::size_t(item)] = (store.*value)(item);
+}
 
 void CResultsSorter::AppendFoldedKey(std::string_view raw, std::string &key)
 {
@@ -254,8 +287,10 @@ std::uint64_t CResultsSorter::NameChunk(std::string_view raw, std::size_t offset
     return CFoldedKeys::Chunk(scratch, offset);
 }
 
-std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool ascending) const
+std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool ascending,
+                                            const std::atomic<bool> *cancel) const
 {
+    const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     // First by the first eight folded bytes of each name, which tells most
     // names apart in a few linear passes; then each run of names that share
     // those bytes by the next eight, and so on, with the bytes taken from
@@ -269,7 +304,7 @@ std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool a
     // an earlier sort would wait on memory for nearly every one.
     std::vector<std::uint64_t> second(rows.size());
     {
-        std::vector<std::int32_t> rowOf(std::size_t(m_store.GetCount()), -1);
+        std::vector<std::int32_t> rowOf(std::size_t(m_nCount), -1);
         for (std::size_t r = 0; r < rows.size(); ++r)
             rowOf[std::size_t(rows[r])] = std::int32_t(r);
         std::string scratch;
@@ -296,6 +331,8 @@ std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool a
             second[std::size_t(r)] = ascending ? next : ~next;
         }
     }
+    if (cancelled())
+        return {};
     CRadixOrder::Sort(entries);
 
     // A key whose last byte so far is zero has ended (names hold no zero
@@ -322,7 +359,9 @@ std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool a
         }
     };
     pushRuns(0, entries.size(), 8);
-    while (!pending.empty()) {
+    for (std::size_t ranges = 0; !pending.empty(); ++ranges) {
+        if (ranges % 4096 == 0 && cancelled())
+            return {};
         const Range range = pending.back();
         pending.pop_back();
         for (std::size_t k = range.begin; k < range.end; ++k) {
@@ -346,32 +385,30 @@ std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool a
     return sorted;
 }
 
-std::vector<int> CResultsSorter::Sort(const std::vector<int> &rows, bool ascending) const
+std::vector<int> CResultsSorter::Sort(const std::vector<int> &rows, bool ascending,
+                                      const std::atomic<bool> *cancel) const
 {
     for (int index : rows) {
-        if (!m_store.IsValidIndex(index))
+        if (index < 0 || index >= m_nCount)
             return rows; // not ours to judge: leave the list as it is
     }
     switch (m_column) {
     case kColumnFile:
-        return SortByName(rows, ascending);
+        return SortByName(rows, ascending, cancel);
     case kColumnLocation: {
         const std::vector<std::uint32_t> ranks = FolderRanks();
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return {};
         const CPathArray &paths = m_store.GetPaths();
         return SortByRank(rows, ascending, [&](int index) { return ranks[std::size_t(paths.GetFolderIndex(index))]; });
     }
-    case kColumnReason: {
-        const std::vector<std::uint32_t> ranks = ReasonRanks();
-        return SortByRank(rows, ascending, [&](int index) { return ranks[m_store.GetReasonId(index)]; });
-    }
+    case kColumnReason:
+        return SortByRank(rows, ascending, [this](int index) { return m_ranks[std::size_t(index)]; });
     case kColumnSize:
-        return SortByValue(rows, ascending, [this](int index) { return m_store.GetSize(index); });
     case kColumnCreated:
-        return SortByValue(rows, ascending, [this](int index) { return m_store.GetCreationTime(index); });
     case kColumnModified:
-        return SortByValue(rows, ascending, [this](int index) { return m_store.GetModifiedTime(index); });
     case kColumnAccessed:
-        return SortByValue(rows, ascending, [this](int index) { return m_store.GetAccessedTime(index); });
+        return SortByValue(rows, ascending, [this](int index) { return m_values[std::size_t(index)]; });
     default:
         return rows; // a column without a sort order: nothing moves
     }

@@ -2,6 +2,7 @@
 
 #include "core/CResultStore.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,13 +15,21 @@
 // small numbers (a value, a rank, the first bytes of a name) sorted in a few
 // linear passes, so a million rows sort well within a tenth of a second;
 // only names that share their first eight bytes are compared further.
+//
+// The values and ranks that come from the files' records are taken when the
+// sorter is made, on the caller's thread; Sort then reads only those, the
+// names and the folder tree. Checks, unlisting and relisting never touch
+// the latter, so Sort may run on another thread while the list is in use,
+// as long as no file is added and the store is not cleared meanwhile.
 class CResultsSorter
 {
 public:
     CResultsSorter(const CResultStore &store, int column);
 
     // `rows` holds the file index of each row; returns them in the new order.
-    std::vector<int> Sort(const std::vector<int> &rows, bool ascending) const;
+    // Once `cancel` turns true Sort gives up soon and returns nothing.
+    std::vector<int> Sort(const std::vector<int> &rows, bool ascending,
+                          const std::atomic<bool> *cancel = nullptr) const;
 
     // Case-insensitive sort key of raw name bytes, compared bytewise.
     static void AppendFoldedKey(std::string_view raw, std::string &key);
@@ -30,7 +39,7 @@ private:
     static std::uint64_t NameChunk(std::string_view raw, std::size_t offset, std::string &scratch);
     std::vector<std::uint32_t> FolderRanks() const;
     std::vector<std::uint32_t> ReasonRanks() const;
-    std::vector<int> SortByName(const std::vector<int> &rows, bool ascending) const;
+    std::vector<int> SortByName(const std::vector<int> &rows, bool ascending, const std::atomic<bool> *cancel) const;
     template <typename RankOf>
     static std::vector<int> SortByRank(const std::vector<int> &rows, bool ascending, RankOf rankOf);
     template <typename ValueOf>
@@ -38,4 +47,7 @@ private:
 
     const CResultStore &m_store;
     int m_column;
+    int m_nCount;                          // files in the store when the sorter was made
+    std::vector<std::int64_t> m_values;    // by file: size or shown time, for those columns
+    std::vector<std::uint32_t> m_ranks;    // by file: the rank of its reason, for that column
 };

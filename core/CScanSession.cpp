@@ -65,9 +65,11 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
         sharedData.emplace(m_drive, snapshots, sink);
     CMatchSink &listed = sharedData ? static_cast<CMatchSink &>(*sharedData) : sink;
 
-    // Live work is an Express rule: Custom has time criteria of its own.
+    // Live work is an Express rule: Custom has time criteria of its own. It
+    // goes with the other rules of this system, when those are switched off
+    // to measure what they cost.
     std::optional<CLiveWorkItems> liveWork;
-    if (m_criteria.m_bExpress)
+    if (m_criteria.m_bExpress && !(m_pProtection && !m_pProtection->HasLinuxRules()))
         liveWork.emplace(m_drive, m_now.value_or(std::int64_t(std::time(nullptr))),
                          [&listed](const ScanMatch &match) { listed.AddMatch(match); });
     CProtectionFilter filter(m_pProtection.get(), listed, m_bListLocked, liveWork ? &*liveWork : nullptr);

@@ -75,6 +75,8 @@ list(APPEND BV_CORE_SOURCES
   core/CResultStore.h
   core/CResultsModel.cpp
   core/CResultsModel.h
+  core/CBackgroundSort.cpp
+  core/CBackgroundSort.h
   core/CResultsSorter.cpp
   core/CResultsSorter.h
   core/CSharedDataReader.cpp

@@ -6,7 +6,11 @@
 // Compress stores `count` files, given by their full paths as raw bytes, in
 // the zip archive at `archivePath`; successive calls with one archive path
 // collect every file in that archive. The result is 0 when every file was
-// stored, anything else when at least one was not.
+// stored; BV_COMPRESS_NOT_AN_ARCHIVE, with nothing stored and nothing
+// written, when what stands at `archivePath` is not a zip archive the
+// plug-in can add to (another file, a pipe, a device, a link); anything else
+// when at least one file was not stored. A call with no files only opens the
+// archive, so that the program can learn this before its first file.
 //
 // The callback reports progress: the work done and the work in all for the
 // file being stored, both in KB. It is called at most twice for a file that
@@ -43,3 +47,5 @@ typedef int (*CompressNamedFn)(const char *archivePath, const char *const *fileP
 #define BV_COMPRESS_ENTRY_NAME "Compress"
 #define BV_COMPRESS_RENAMED_NAME "CompressRenamed"
 #define BV_COMPRESS_NAMED_ENTRY_NAME "CompressNamed"
+// Compress's result when the archive's name is taken by something else.
+#define BV_COMPRESS_NOT_AN_ARCHIVE 2

@@ -100,6 +100,9 @@ void CCompressAction::Run(CResultsHost &host)
                           [sheet](const QByteArray &path) {
                               CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_COMPRESS_ERROR, path));
                           });
+    step->SetRefusalHandler([sheet](const QByteArray &path) {
+        CMessageBoxDlg::Show(sheet, CMessageBoxDlg::StyleOk, WithPath(IDS_ARCHIVE_NOT_ZIP, path));
+    });
     // The archive took room on the disk; files not stored are listed after.
     CActionRun(host).Run(*step);
     // Stored, but not under the name the user will look for.

@@ -40,8 +40,10 @@ void CTotalsLine::Attach(QWidget *page, QLabel *selection, QLabel *frees, QLabel
         if (label)
             label->setWordWrap(false);
     }
-    if (m_pFreeSpace)
+    if (m_pFreeSpace) {
         m_nFreeSpaceWidth = m_pFreeSpace->width();
+        m_strFreeSpace = m_pFreeSpace->text();
+    }
 }
 
 void CTotalsLine::ShowSelection(std::int64_t selectedBytes, int selectedCount, std::int64_t forecastBytes,
@@ -56,8 +58,9 @@ void CTotalsLine::ShowSelection(std::int64_t selectedBytes, int selectedCount, s
 
 void CTotalsLine::ShowFreeSpace(const QString &freeSpace)
 {
+    m_strFreeSpace = FillFormat(LoadString(IDS_FREE_SPACE_FORMAT), freeSpace);
     if (m_pFreeSpace)
-        m_pFreeSpace->setText(FillFormat(LoadString(IDS_FREE_SPACE_FORMAT), freeSpace));
+        m_pFreeSpace->setText(m_strFreeSpace);
     Layout();
 }
 
@@ -114,6 +117,9 @@ void CTotalsLine::Layout()
     // keeps its place and width unless the forecast reaches into it; then
     // it starts where the forecast ends.
     const int gap = CDialogUnits(m_pPage->font()).toPixelsX(6);
+    if (m_pFreeSpace)
+        m_pFreeSpace->setText(m_strFreeSpace); // measured whole
+    GrowPageToFit(gap);
     const QRect line = m_pSelection->geometry();
     m_pSelection->setGeometry(line.x(), line.y(), m_pSelection->sizeHint().width(), line.height());
     m_pFrees->setGeometry(m_pSelection->geometry().right() + 1 + gap, line.y(), m_pFrees->sizeHint().width(),
@@ -125,5 +131,28 @@ void CTotalsLine::Layout()
         const int wanted = qMax(m_nFreeSpaceWidth, m_pFreeSpace->sizeHint().width());
         const int left = qMax(right + 1 - wanted, m_pFrees->geometry().right() + 1 + gap);
         m_pFreeSpace->setGeometry(left, m_pFreeSpace->y(), qMax(0, right - left + 1), m_pFreeSpace->height());
+        // Only a page kept narrower than the line (its maximum width) leaves
+        // too little room: the text then ends in an ellipsis, whole in its
+        // tooltip, rather than being cut at the edge.
+        ShowOneLine(m_pFreeSpace, m_strFreeSpace);
     }
+}
+
+void CTotalsLine::GrowPageToFit(int gap)
+{
+    // The page's margins stay as the template has them: the selection's on
+    // the left, the free-space text's (anchored to the right edge) on the
+    // right. Between them the three texts and their two gaps.
+    int needed = 2 * m_pSelection->x() + m_pSelection->sizeHint().width() + gap + m_pFrees->sizeHint().width();
+    if (m_pFreeSpace) {
+        const int rightMargin = m_pPage->width() - 1 - m_pFreeSpace->geometry().right();
+        needed += gap + m_pFreeSpace->sizeHint().width() + rightMargin - m_pSelection->x();
+    }
+    needed = qMin(needed, m_pPage->maximumWidth());
+    if (needed <= m_pPage->minimumWidth())
+        return;
+    // Only ever wider: a line that shrinks again leaves the page as it is,
+    // so the window does not jump back and forth while figures change.
+    m_pPage->setMinimumWidth(needed);
+    m_pPage->updateGeometry();
 }

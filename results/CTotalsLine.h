@@ -13,7 +13,9 @@ class QWidget;
 // deleting the checked files would free, the drive's free space, the
 // protected files left out or locked, and the folders the scan could not
 // read. The selection, its forecast and the free space share one line, each
-// text as wide as it needs.
+// text as wide as it needs; where the three need more than the page's width
+// (a longer language, large figures), the page's minimum width grows to
+// hold them.
 class CTotalsLine
 {
 public:
@@ -40,6 +42,9 @@ public:
 
 private:
     static void ShowOneLine(QLabel *label, const QString &text);
+    // Widens the page's minimum (never beyond its maximum) to the width the
+    // line needs with its texts as they are now.
+    void GrowPageToFit(int gap);
 
     QWidget *m_pPage = nullptr;
     QLabel *m_pSelection = nullptr;
@@ -49,4 +54,5 @@ private:
     QLabel *m_pSkipped = nullptr;
     QLabel *m_pSpaceNotes = nullptr;
     int m_nFreeSpaceWidth = 0; // the free-space line's own width, from the template
+    QString m_strFreeSpace;    // its whole text, however much of it shows
 };

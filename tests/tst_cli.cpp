@@ -768,7 +768,8 @@ void TestCli::badInputChangesNothing_data()
           "drive missing", "drive is a file", "no drive", "list missing", "list is a folder", "list truncated",
           "list cut mid-line", "list nonsense", "list line edited", "list other version", "list root differs",
           "list names a file twice", "archive listed", "archive a link to a listed file", "archive folder missing",
-          "move folder missing", "move folder is a file", "save folder missing"})
+          "archive not a zip", "archive a pipe", "list a pipe", "move folder missing", "move folder is a file",
+          "save folder missing"})
         QTest::newRow(kind) << QString::fromLatin1(kind);
 }
 
@@ -788,6 +789,7 @@ void TestCli::badInputChangesNothing()
         return Arg(damaged);
     };
 
+    QTemporaryDir pipes;
     QStringList args;
     if (kind == "unknown option") args = {"scan", "--quick", drive};
     else if (kind == "missing argument") args = {"scan", drive, "--name"};
@@ -823,6 +825,16 @@ void TestCli::badInputChangesNothing()
         args = {"zip", listArg, Arg(link)};
     }
     else if (kind == "archive folder missing") args = {"zip", listArg, m_lists->filePath("no/such/a.zip")};
+    else if (kind == "archive not a zip") {
+        written = WriteFile(QFile::encodeName(m_lists->filePath(QStringLiteral("notes.zip"))), "my notes\n");
+        args = {"zip", listArg, m_lists->filePath("notes.zip")};
+    }
+    // Pipes live apart: a snapshot would wait on them.
+    else if (kind == "archive a pipe" || kind == "list a pipe") {
+        const QByteArray pipe = QFile::encodeName(pipes.filePath(QStringLiteral("fifo")));
+        QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+        args = kind == "list a pipe" ? QStringList{"delete", Arg(pipe)} : QStringList{"zip", listArg, Arg(pipe)};
+    }
     else if (kind == "move folder missing") args = {"move", listArg, m_lists->filePath("nowhere")};
     else if (kind == "move folder is a file") args = {"move", listArg, Arg(listed)};
     else if (kind == "save folder missing") args = {"scan", "--save", m_lists->filePath("no/such.list"), drive};
@@ -835,6 +847,10 @@ void TestCli::badInputChangesNothing()
     QCOMPARE(run.exitCode, 2);
     QCOMPARE(run.out, QByteArray());
     QVERIFY(run.err.startsWith("brimvale-cli: "));
+    if (kind == "archive not a zip" || kind == "archive a pipe") {
+        QVERIFY2(run.err.contains("not a zip archive"), run.err.constData());
+        QCOMPARE(run.err.count('\n'), 1); // said once, not once per file
+    }
     QCOMPARE(Snapshot(m_drive->root()), drive0);
     QCOMPARE(Snapshot(QFile::encodeName(m_lists->path())), lists0);
 }

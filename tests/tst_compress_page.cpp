@@ -111,6 +111,7 @@ private slots:
     void twoCallbacksStoreEveryCheckedFile();
     void threeCallbacksFailEveryFileSilently();
     void realPluginStoresExactlyTheCheckedFiles();
+    void aFileThatIsNotAnArchiveIsSaidOnce();
 
 private:
     void Scan();
@@ -335,6 +336,23 @@ void TestCompressPage::realPluginStoresExactlyTheCheckedFiles()
     Compress(QByteArray(BV_PLUGIN_DIR));
     QCOMPARE(m_page->GetModel()->rowCount(), 0);
     QCOMPARE(ReadZip(m_archive).Names(), names + QList<QByteArray>{EntryNameOf(rest.value(0))});
+}
+
+void TestCompressPage::aFileThatIsNotAnArchiveIsSaidOnce()
+{
+    QFile notes(QFile::decodeName(m_archive));
+    QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("my notes\n") == 9);
+    notes.close();
+    Scan();
+    Compress(QByteArray(BV_PLUGIN_DIR));
+    QCOMPARE(m_modals->m_messages,
+             QStringList{QStringLiteral("The file \"%1\" is not a zip archive.\nIt was left as it is. Please choose another name.")
+                             .arg(QFile::decodeName(m_archive))});
+    QCOMPARE(m_modals->m_failedDialogs, 0);
+    ExpectNothingStored();
+    QCOMPARE(Lines(m_archive), QList<QByteArray>{"my notes"});
+    QCOMPARE(QDir(m_out->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("Back-up.zip")});
 }
 
 QTEST_MAIN(TestCompressPage)

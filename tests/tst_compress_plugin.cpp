@@ -271,7 +271,10 @@ void TestCompressPlugin::fileThatIsNotAnArchiveIsNeverTouched()
         const QByteArray target = m_drive->path("doc" + QByteArray::number(i) + ".zip");
         QVERIFY(WriteFile(target, strangers[i]));
         QVERIFY(m_drive->setTimes("doc" + QByteArray::number(i) + ".zip", 1000000000, 1000000000));
-        QCOMPARE(Call(target, {file}), 1);
+        // Said apart from a file that could not be stored, and before any
+        // file by a call with none.
+        QCOMPARE(Call(target, {}), BV_COMPRESS_NOT_AN_ARCHIVE);
+        QCOMPARE(Call(target, {file}), BV_COMPRESS_NOT_AN_ARCHIVE);
         QCOMPARE(ReadAll(target), strangers[i]);
         QCOMPARE(qint64(StatOf(target).st_mtim.tv_sec), qint64(1000000000));
     }
@@ -279,12 +282,17 @@ void TestCompressPlugin::fileThatIsNotAnArchiveIsNeverTouched()
     const QByteArray real = m_drive->path("real.zip");
     QCOMPARE(Call(real, {file}), 0);
     const QByteArray before = ReadAll(real);
+    QCOMPARE(Call(real, {}), 0); // an archive: the call with no files changes nothing
+    QCOMPARE(ReadAll(real), before);
     QVERIFY(m_drive->makeSymlink("link.zip", "real.zip"));
-    QCOMPARE(Call(m_drive->path("link.zip"), {file}), 1);
+    QCOMPARE(Call(m_drive->path("link.zip"), {file}), BV_COMPRESS_NOT_AN_ARCHIVE);
     QCOMPARE(ReadAll(real), before);
     // Nor is a folder.
     QVERIFY(m_drive->makeFolder("folder.zip"));
-    QCOMPARE(Call(m_drive->path("folder.zip"), {file}), 1);
+    QCOMPARE(Call(m_drive->path("folder.zip"), {file}), BV_COMPRESS_NOT_AN_ARCHIVE);
+    // Nothing there: the call with no files makes no archive.
+    QCOMPARE(Call(m_drive->path("none.zip"), {}), 0);
+    QVERIFY(!QFile::exists(QFile::decodeName(m_drive->path("none.zip"))));
 }
 
 void TestCompressPlugin::archiveIsNeverStoredIntoItself()

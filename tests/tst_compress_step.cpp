@@ -7,6 +7,7 @@
 
 #include "platform/CPluginLibrary.h"
 #include "platform/CompressApi.h"
+#include "core/CActionRunner.h"
 #include "core/CCompressPlugin.h"
 #include "core/CCompressStep.h"
 #include "core/CResultStore.h"
@@ -65,6 +66,8 @@ private slots:
     void twoCallbacksStoreThreeFailSilently();
     void fileReplacedSinceTheScanIsNotHandedOver();
     void realPluginStoresWithoutChangingTheFile();
+    void aFileThatIsNotAnArchiveStopsTheRunOnce_data();
+    void aFileThatIsNotAnArchiveStopsTheRunOnce();
 
 private:
     void AddFile(const QByteArray &relative);
@@ -255,8 +258,66 @@ void TestCompressStep::realPluginStoresWithoutChangingTheFile()
     QCOMPARE(after.st_mode, before.st_mode);
     const ZipListing listing = ReadZip(archive);
     QVERIFY2(listing.ok, qPrintable(listing.error));
-    const QList<QByteArray> names = {EntryNameOf(m_store->GetPath(1)), EntryNameOf(m_store->GetPath(0))};
+    QList<QByteArray> names = {EntryNameOf(m_store->GetPath(1)), EntryNameOf(m_store->GetPath(0))};
     QCOMPARE(listing.Names(), names);
+
+    // Another action onto the archive now there adds to it.
+    CCompressStep again(*m_store, m_drive->root(), archive, compress, {});
+    QVERIFY(again.Run(2).ok());
+    QVERIFY(!again.IsRefused());
+    names.append(EntryNameOf(m_store->GetPath(2)));
+    QCOMPARE(ReadZip(archive).Names(), names);
+}
+
+void TestCompressStep::aFileThatIsNotAnArchiveStopsTheRunOnce_data()
+{
+    QTest::addColumn<QByteArray>("content"); // "fifo": a named pipe; "link": a link to a text file
+    QTest::newRow("text") << QByteArray("my notes, not an archive\n");
+    QTest::newRow("empty") << QByteArray();
+    // An end record's signature with nothing to point at.
+    QTest::newRow("damaged end record") << QByteArray("PK\x05\x06", 4) + QByteArray(18, '\xff');
+    QTest::newRow("fifo") << QByteArray("fifo");
+    QTest::newRow("link") << QByteArray("link");
+}
+
+void TestCompressStep::aFileThatIsNotAnArchiveStopsTheRunOnce()
+{
+    QFETCH(QByteArray, content);
+    const QByteArray archive = m_drive->path("mine.zip");
+    if (content == "fifo")
+        QCOMPARE(::mkfifo(archive.constData(), 0600), 0);
+    else if (content == "link")
+        QVERIFY(m_drive->makeSymlink("mine.zip", "Temp/a.tmp"));
+    else {
+        QFile file(QFile::decodeName(archive));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+    // The row visited first is gone: the refusal comes before any row fails.
+    QCOMPARE(::unlink(m_store->GetPath(2).constData()), 0);
+    struct stat before {};
+    QCOMPARE(::lstat(archive.constData(), &before), 0);
+    const QStringList names = QDir(QFile::decodeName(m_drive->root())).entryList(QDir::AllEntries | QDir::System | QDir::Hidden);
+
+    QList<QByteArray> refused, failed;
+    CCompressStep step(*m_store, m_drive->root(), archive, LoadFrom(QByteArray(BV_PLUGIN_DIR)),
+                       [&failed](const QByteArray &path) { failed.append(path); });
+    step.SetRefusalHandler([&refused](const QByteArray &path) { refused.append(path); });
+    CActionHooks hooks;
+    const ActionOutcome outcome = CActionRunner(step, *m_store, m_drive->root()).Run({{0, 0}, {1, 1}, {2, 2}}, hooks);
+    QCOMPARE(refused, QList<QByteArray>{archive});
+    QCOMPARE(failed, QList<QByteArray>());
+    QVERIFY(outcome.refused);
+    QCOMPARE(outcome.done, 0);
+    QCOMPARE(outcome.GetFailedCount(), 0);
+    struct stat after {};
+    QCOMPARE(::lstat(archive.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    QCOMPARE(after.st_size, before.st_size);
+    // Nothing written beside it either, and the linked file as it was.
+    QCOMPARE(QDir(QFile::decodeName(m_drive->root())).entryList(QDir::AllEntries | QDir::System | QDir::Hidden), names);
+    QCOMPARE(QFileInfo(QFile::decodeName(m_drive->path("Temp/a.tmp"))).size(), 100);
 }
 
 QTEST_GUILESS_MAIN(TestCompressStep)

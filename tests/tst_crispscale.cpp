@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QStandardItemModel>
 #include <cmath>
-#include <functional>
 
 // Small drawings grabbed at the screen scales people use. A line one pixel
 // thick at scale 1 must stay a whole, constant number of device pixels
@@ -109,6 +108,17 @@ QString Describe(const QList<int> &values)
     return texts.join(QLatin1Char(','));
 }
 
+// How thick the frame around `bounds` is across its middle: left, top,
+// right and bottom, counted in pixels of `topLeft` and `bottomRight`.
+QString EdgeWidths(const QImage &image, const QRect &bounds, const QColor &topLeft, const QColor &bottomRight)
+{
+    const QPoint mid = bounds.center();
+    return Describe({Run(image, QPoint(bounds.left(), mid.y()), QPoint(1, 0), topLeft),
+                     Run(image, QPoint(mid.x(), bounds.top()), QPoint(0, 1), topLeft),
+                     Run(image, QPoint(bounds.right(), mid.y()), QPoint(-1, 0), bottomRight),
+                     Run(image, QPoint(mid.x(), bounds.bottom()), QPoint(0, -1), bottomRight)});
+}
+
 } // namespace
 
 #define AT_SCALE(ratio)                                                                                                \
@@ -136,10 +146,8 @@ private slots:
 
     void listCheckBoxesHaveEvenEdges_data() { Scales(); }
     void listCheckBoxesHaveEvenEdges();
-    void flatCheckBoxHasEvenEdgesAndTick_data() { Scales(); }
-    void flatCheckBoxHasEvenEdgesAndTick();
-    void radioWellHasEvenRim_data() { Scales(); }
-    void radioWellHasEvenRim();
+    void toggleIndicatorsHaveEvenEdges_data();
+    void toggleIndicatorsHaveEvenEdges();
     void sortArrowHasEvenLegs_data();
     void sortArrowHasEvenLegs();
 
@@ -179,14 +187,10 @@ void TestCrispScale::listCheckBoxesHaveEvenEdges()
     for (int row = 0; row < 2; ++row) {
         // The check box's cell, clear of the list's frame and the header.
         const QRect cell = list.visualRect(model.index(row, 0)).adjusted(1, 1, 0, -1);
-        const QRect box = Bounds(image, DeviceRect(list.viewport(), QRect(cell.topLeft(), QSize(14, cell.height())), &list, ratio), {border});
+        const QRect area = DeviceRect(list.viewport(), QRect(cell.topLeft(), QSize(14, cell.height())), &list, ratio);
+        const QRect box = Bounds(image, area, {border});
         QVERIFY2(!box.isEmpty(), "no box border found");
-        const QPoint mid = box.center();
-        const QList<int> edges{Run(image, QPoint(box.left(), mid.y()), QPoint(1, 0), border),
-                               Run(image, QPoint(box.right(), mid.y()), QPoint(-1, 0), border),
-                               Run(image, QPoint(mid.x(), box.top()), QPoint(0, 1), border),
-                               Run(image, QPoint(mid.x(), box.bottom()), QPoint(0, -1), border)};
-        QCOMPARE(Describe(edges), Describe({line, line, line, line}));
+        QCOMPARE(EdgeWidths(image, box, border, border), Describe({line, line, line, line}));
         // As wide as the 11 pixel box is at this scale, give or take the
         // rounding of its two edges.
         QVERIFY2(qAbs(box.width() - 11 * ratio) <= 1.0, qPrintable(QString::number(box.width())));
@@ -201,39 +205,63 @@ void TestCrispScale::listCheckBoxesHaveEvenEdges()
         QCOMPARE(pixmap.toImage().pixelColor(11, 4), QColor(128, 0, 0));
 }
 
-void TestCrispScale::flatCheckBoxHasEvenEdgesAndTick()
+void TestCrispScale::toggleIndicatorsHaveEvenEdges_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<bool>("radio");
+    for (qreal ratio : {1.0, 1.25, 1.5, 2.0}) {
+        for (bool radio : {false, true})
+            QTest::addRow("%s %s", radio ? "radio" : "check", qPrintable(QString::number(ratio))) << ratio << radio;
+    }
+}
+
+void TestCrispScale::toggleIndicatorsHaveEvenEdges()
 {
     QFETCH(qreal, ratio);
+    QFETCH(bool, radio);
     AT_SCALE(ratio);
     QWidget window;
     window.resize(60, 30);
-    CCheckButton check(QString(), &window);
-    check.setGeometry(7, 5, 40, 19); // odd offsets: half device pixels at 1.5
-    check.SetCheck(1);
+    CFlatToggleButton *button = nullptr; // the window's
+    if (radio) {
+        auto *well = new CRadioButton(QString(), &window);
+        well->SetCheck(1);
+        button = well;
+    } else {
+        auto *box = new CCheckButton(QString(), &window);
+        box->SetCheck(1);
+        button = box;
+    }
+    button->setGeometry(7, 5, 40, 19); // odd offsets: half device pixels at 1.5
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QImage image = window.grab().toImage();
 
-    const QRect box = Bounds(image, image.rect(), {kDark, kLight});
-    QVERIFY2(!box.isEmpty(), "no check box found");
-    QVERIFY2(qAbs(box.width() - 13 * ratio) <= 1.0 && box.width() == box.height(),
-             qPrintable(QStringLiteral("%1x%2").arg(box.width()).arg(box.height())));
+    // The box is 13 pixels square, the round well 12 across; either framed
+    // one line thick on all four sides: dark where the light comes from
+    // (top, left), light on the far sides.
+    const QRect frame = Bounds(image, image.rect(), {kDark, kLight});
+    QVERIFY2(!frame.isEmpty(), "no indicator found");
+    QVERIFY2(qAbs(frame.width() - (radio ? 12 : 13) * ratio) <= 1.0 && frame.width() == frame.height(),
+             qPrintable(QStringLiteral("%1x%2").arg(frame.width()).arg(frame.height())));
     const int line = LineWidthAt(ratio);
-    const QPoint mid = box.center();
-    const QList<int> edges{Run(image, QPoint(box.left(), mid.y()), QPoint(1, 0), kDark),
-                           Run(image, QPoint(mid.x(), box.top()), QPoint(0, 1), kDark),
-                           Run(image, QPoint(box.right(), mid.y()), QPoint(-1, 0), kLight),
-                           Run(image, QPoint(mid.x(), box.bottom()), QPoint(0, -1), kLight)};
-    QCOMPARE(Describe(edges), Describe({line, line, line, line}));
+    QCOMPARE(EdgeWidths(image, frame, kDark, kLight), Describe({line, line, line, line}));
 
+    if (radio) {
+        // The dot is round: as tall as it is wide, about 4 pixels across.
+        const QRect dot = Bounds(image, frame, {kText});
+        QCOMPARE(dot.width(), dot.height());
+        QVERIFY2(qAbs(dot.width() - 4 * ratio) <= 1.0, qPrintable(QString::number(dot.width())));
+        return;
+    }
     // The tick: in every column it crosses, one run of the same height,
     // its top moving by at most one row from column to column.
     const QColor tick(Qt::black);
     QList<int> heights;
     QList<int> tops;
-    for (int x = box.left(); x <= box.right(); ++x) {
+    for (int x = frame.left(); x <= frame.right(); ++x) {
         QList<int> column;
-        for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int y = frame.top(); y <= frame.bottom(); ++y) {
             const int run = Run(image, QPoint(x, y), QPoint(0, 1), tick);
             if (run > 0) {
                 column << run;
@@ -249,38 +277,6 @@ void TestCrispScale::flatCheckBoxHasEvenEdgesAndTick()
     QCOMPARE(Describe(heights), Describe(QList<int>(heights.size(), qRound(3 * ratio))));
     for (int i = 1; i < tops.size(); ++i)
         QVERIFY2(qAbs(tops[i] - tops[i - 1]) <= 1, qPrintable(Describe(tops)));
-}
-
-void TestCrispScale::radioWellHasEvenRim()
-{
-    QFETCH(qreal, ratio);
-    AT_SCALE(ratio);
-    QWidget window;
-    window.resize(60, 30);
-    CRadioButton radio(QString(), &window);
-    radio.setGeometry(7, 5, 40, 19);
-    radio.SetCheck(1);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QImage image = window.grab().toImage();
-
-    const QRect well = Bounds(image, image.rect(), {kDark, kLight});
-    QVERIFY2(!well.isEmpty(), "no radio button found");
-    QVERIFY2(qAbs(well.width() - 12 * ratio) <= 1.0 && well.width() == well.height(),
-             qPrintable(QStringLiteral("%1x%2").arg(well.width()).arg(well.height())));
-    // Across the middle the rim is one line thick on all four sides: dark
-    // where the light comes from (top, left), light on the far sides.
-    const int line = LineWidthAt(ratio);
-    const QPoint mid = well.center();
-    const QList<int> rim{Run(image, QPoint(well.left(), mid.y()), QPoint(1, 0), kDark),
-                         Run(image, QPoint(mid.x(), well.top()), QPoint(0, 1), kDark),
-                         Run(image, QPoint(well.right(), mid.y()), QPoint(-1, 0), kLight),
-                         Run(image, QPoint(mid.x(), well.bottom()), QPoint(0, -1), kLight)};
-    QCOMPARE(Describe(rim), Describe({line, line, line, line}));
-    // The dot is round: as tall as it is wide, about 4 pixels across.
-    const QRect dot = Bounds(image, well, {kText});
-    QCOMPARE(dot.width(), dot.height());
-    QVERIFY2(qAbs(dot.width() - 4 * ratio) <= 1.0, qPrintable(QString::number(dot.width())));
 }
 
 void TestCrispScale::sortArrowHasEvenLegs_data()

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "core/CResultsModel.h"
+#include "core/CResultsSorter.h"
 #include "SimulatedWalk.h"
 
 #include <QAbstractItemModelTester>
@@ -321,6 +322,82 @@ private slots:
         QVERIFY(model.SetCheck(row, true));
         QVERIFY(model.GetStore().IsChecked(2));
         QCOMPARE(model.GetStore().GetSelectedBytes(), bytes + model.GetStore().GetSize(2));
+    }
+
+    // A long list sorts on another thread; what happens to the list
+    // meanwhile is never lost and the order taken is that of the list as it
+    // is when the order arrives.
+    void sortsLongListsOnAThreadWhileTheListChanges_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("meanwhile");
+        for (int column = 0; column < kColumnCount; ++column) {
+            for (const char *meanwhile : {"nothing", "check"})
+                QTest::addRow("column %d, %s", column, meanwhile) << column << QString::fromLatin1(meanwhile);
+        }
+        for (const char *meanwhile : {"remove rows", "add files", "clear", "sort again", "destroy"}) {
+            QTest::addRow("File, %s", meanwhile) << int(kColumnFile) << QString::fromLatin1(meanwhile);
+            QTest::addRow("Size, %s", meanwhile) << int(kColumnSize) << QString::fromLatin1(meanwhile);
+        }
+    }
+    void sortsLongListsOnAThreadWhileTheListChanges()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, meanwhile);
+        auto model = std::make_unique<CResultsModel>();
+        QAbstractItemModelTester tester(model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model->SetBackgroundSortRows(1);
+        const auto add = [&](int i) {
+            // Few distinct keys per column, so ties are many.
+            const QByteArray name = (i % 3 ? "Name " : "name ") + QByteArray::number(i % 7) + (i % 5 ? "" : "\xff");
+            model->AddResult(record("/d/" + QByteArray::number(i % 4), name, (i * 37) % 11, (i % 9) * 86400));
+        };
+        for (int i = 0; i < 400; ++i)
+            add(i);
+        model->FlushPendingRows();
+        model->sort(kColumnSize, Qt::DescendingOrder); // ties of the next sort keep this order
+        QSignalSpy finished(model.get(), &CResultsModel::sortFinished);
+        QVERIFY(finished.wait());
+        const QPersistentModelIndex current = model->index(123, kColumnSize);
+        const int currentItem = model->GetItem(123);
+
+        const QList<int> before = items(*model);
+        model->sort(column, Qt::AscendingOrder);
+        QVERIFY(model->IsSorting());
+        QCOMPARE(items(*model), before); // the rows keep their order until the new one is ready
+        int uncheckedItem = -1;
+        if (meanwhile == "check") {
+            uncheckedItem = model->GetItem(7);
+            QVERIFY(model->SetCheck(7, false));
+        } else if (meanwhile == "remove rows") {
+            model->RemoveRowList({0, 5, 6, 300});
+        } else if (meanwhile == "add files") {
+            for (int i = 400; i < 450; ++i)
+                add(i);
+            model->FlushPendingRows();
+        } else if (meanwhile == "sort again") {
+            model->sort(column, Qt::DescendingOrder);
+        } else if (meanwhile == "clear") {
+            model->Clear();
+            QVERIFY(!model->IsSorting());
+            QVERIFY(!finished.wait(200));
+            QCOMPARE(model->rowCount(), 0);
+            return;
+        } else if (meanwhile == "destroy") {
+            model.reset(); // must wait for its thread, and hear nothing from it after
+            QTest::qWait(50);
+            return;
+        }
+        const std::vector<int> &rows = model->GetRowItems();
+        const std::vector<int> expected =
+            CResultsSorter(model->GetStore(), column).Sort(rows, meanwhile != "sort again");
+        QVERIFY(finished.wait());
+        QVERIFY(!model->IsSorting());
+        QCOMPARE(model->GetRowItems(), expected);
+        if (uncheckedItem >= 0)
+            QVERIFY(!model->GetStore().IsChecked(uncheckedItem));
+        if (current.isValid())
+            QCOMPARE(model->GetItem(current.row()), currentItem);
     }
 
     void removesRowsInFewSteps()

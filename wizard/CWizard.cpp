@@ -350,6 +350,13 @@ void CWizard::LayOut()
 
 }
 
+bool CWizard::event(QEvent *event)
+{
+    if (event->type() == QEvent::LayoutRequest && m_bStarted)
+        LayOut();
+    return QDialog::event(event);
+}
+
 void CWizard::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);

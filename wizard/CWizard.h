@@ -73,6 +73,9 @@ protected:
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // A page whose minimum size grew (a line of figures that needs more
+    // room) asks for a new layout: the sheet grows to hold it.
+    bool event(QEvent *event) override;
 
 private:
     CFlatPushButton m_btnNext;
