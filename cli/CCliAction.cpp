@@ -13,6 +13,7 @@
 #include "core/FileOpReason.h"
 #include "core/MatchReason.h"
 #include "core/PathEscape.h"
+#include "core/PathJoin.h"
 #include "platform/CPathInfo.h"
 #include "platform/WalkRecord.h"
 #include "res/ResourceIds.h"
@@ -47,17 +48,6 @@ QString Shown(const QByteArray &path)
 QString SystemReason(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
-}
-
-QByteArray ParentOf(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
-}
-
-QByteArray Join(const QByteArray &folder, const QByteArray &rest)
-{
-    return folder.endsWith('/') ? folder + rest : folder + '/' + rest;
 }
 
 } // namespace
@@ -143,16 +133,16 @@ bool CCliAction::ResolveTarget()
         const QByteArray absolute = CPathInfo::Absolute(m_request.archive);
         const qsizetype slash = absolute.lastIndexOf('/');
         const QByteArray name = absolute.mid(slash + 1);
-        const QByteArray folder = CPathInfo::Canonical(ParentOf(absolute), error);
+        const QByteArray folder = CPathInfo::Canonical(ParentFolderOf(absolute), error);
         if (folder.isEmpty()) {
-            PrintError(CliText(IDS_CLI_NO_SUCH_PATH, {Shown(ParentOf(absolute)), SystemReason(error)}));
+            PrintError(CliText(IDS_CLI_NO_SUCH_PATH, {Shown(ParentFolderOf(absolute)), SystemReason(error)}));
             return false;
         }
         if (name.isEmpty() || name == "." || name == "..") {
             PrintError(CliText(IDS_CLI_ARCHIVE_IS_FOLDER, {Shown(m_request.archive)}));
             return false;
         }
-        m_target.archive = Join(folder, name);
+        m_target.archive = JoinPath(folder, name);
         const PathInfo info = CPathInfo::LookUp(m_target.archive);
         if (info.kind == PathInfo::Folder) {
             PrintError(CliText(IDS_CLI_ARCHIVE_IS_FOLDER, {Shown(m_request.archive)}));

@@ -2,24 +2,10 @@
 
 #include "core/CResultStore.h"
 #include "core/PathEscape.h"
+#include "core/PathJoin.h"
 #include "platform/CPathInfo.h"
 
 #include <cerrno>
-
-namespace {
-
-QByteArray ParentOf(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
-}
-
-QByteArray Join(const QByteArray &folder, const QByteArray &rest)
-{
-    return folder.endsWith('/') ? folder + rest : folder + '/' + rest;
-}
-
-} // namespace
 
 CDryRunStep::CDryRunStep(const CResultStore &store, CliRequest::Command command, const ActionTarget &target,
                          QByteArray &out)
@@ -36,9 +22,9 @@ QByteArray CDryRunStep::DestinationOf(int index) const
             // The file's folders below the drive root are rebuilt below the folder.
             const QByteArray &root = m_target.driveRoot;
             const QByteArray below = root == "/" ? path.mid(1) : path.mid(root.size() + 1);
-            return Join(m_target.folder, below);
+            return JoinPath(m_target.folder, below);
         }
-        return Join(m_target.folder, m_store.GetPaths().GetName(index));
+        return JoinPath(m_target.folder, m_store.GetPaths().GetName(index));
     case CliRequest::Zip:
         return m_target.archive;
     default:
@@ -56,7 +42,7 @@ bool CDryRunStep::FolderChainIntact(const QByteArray &folder)
         return known.value();
     bool intact = CPathInfo::LookUp(folder).kind == PathInfo::Folder;
     if (intact && folder != m_target.driveRoot)
-        intact = FolderChainIntact(ParentOf(folder));
+        intact = FolderChainIntact(ParentFolderOf(folder));
     m_folderIntact.insert(folder, intact);
     return intact;
 }

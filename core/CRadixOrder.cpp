@@ -1,64 +1,103 @@
 #include "core/CRadixOrder.h"
 
+#include <algorithm>
 #include <array>
-#include <cstddef>
+#include <utility>
 
 namespace {
 
-// Digits of 11 bits: six passes for 64-bit keys, three for 32-bit ones,
-// with counters that stay in the first-level cache.
-constexpr int kDigitBits = 11;
-constexpr std::uint32_t kDigitMask = (1u << kDigitBits) - 1;
+// Below this many entries a comparison sort is quicker than one more split.
+constexpr std::ptrdiff_t kSmallRange = 48;
 
 template <typename Entry>
-void RadixSort(std::vector<Entry> &entries)
+bool Before(const Entry &a, const Entry &b)
 {
-    using Key = decltype(Entry::key);
-    const std::size_t count = entries.size();
-    if (count < 2)
-        return;
-    // Every digit's histogram in one pass; a digit that never differs is skipped.
-    constexpr int kDigits = (int(sizeof(Key)) * 8 + kDigitBits - 1) / kDigitBits;
-    std::vector<std::array<std::uint32_t, kDigitMask + 1>> counts(kDigits);
-    for (auto &histogram : counts)
-        histogram.fill(0);
-    Key any = 0;
-    Key all = Key(~Key(0));
-    for (const Entry &e : entries) {
-        any |= e.key;
-        all &= e.key;
-        for (int d = 0; d < kDigits; ++d)
-            ++counts[std::size_t(d)][(e.key >> (kDigitBits * d)) & kDigitMask];
-    }
-    const Key varies = any ^ all;
-    std::vector<Entry> other;
-    for (int d = 0; d < kDigits; ++d) {
-        const int shift = kDigitBits * d;
-        if (((varies >> shift) & kDigitMask) == 0)
+    return a.key != b.key ? a.key < b.key : a.position < b.position;
+}
+
+// Byte `level` of the entry's key followed by its position, highest first.
+template <typename Entry>
+std::size_t Digit(const Entry &e, int level)
+{
+    constexpr int kKeyBytes = int(sizeof(e.key));
+    if (level < kKeyBytes)
+        return std::size_t(e.key >> (8 * (kKeyBytes - 1 - level))) & 0xFF;
+    return std::size_t(e.position >> (8 * (kKeyBytes + 3 - level))) & 0xFF;
+}
+
+template <typename Entry>
+void RadixSort(Entry *first, Entry *last)
+{
+    constexpr int kLevels = int(sizeof(Entry::key)) + 4;
+    struct Range
+    {
+        Entry *first;
+        Entry *last;
+        int level;
+    };
+    // Ranges wait on a list rather than on the call stack.
+    std::vector<Range> pending{{first, last, 0}};
+    std::array<std::size_t, 256> counts{};
+    while (!pending.empty()) {
+        Range range = pending.back();
+        pending.pop_back();
+        if (range.last - range.first <= kSmallRange) {
+            std::sort(range.first, range.last, Before<Entry>);
             continue;
-        if (other.empty())
-            other.resize(count);
-        auto &histogram = counts[std::size_t(d)];
-        std::uint32_t sum = 0;
-        for (std::uint32_t &slot : histogram) {
-            const std::uint32_t n = slot;
-            slot = sum;
-            sum += n;
         }
-        for (const Entry &e : entries)
-            other[histogram[(e.key >> shift) & kDigitMask]++] = e;
-        entries.swap(other);
+        // A byte every entry of the range shares costs a count, no move.
+        const std::size_t all = std::size_t(range.last - range.first);
+        bool same = false;
+        for (;; ++range.level) {
+            counts.fill(0);
+            for (const Entry *e = range.first; e != range.last; ++e)
+                ++counts[Digit(*e, range.level)];
+            if (counts[Digit(*range.first, range.level)] != all)
+                break;
+            if (range.level + 1 == kLevels) {
+                same = true; // one key and one position throughout: nothing to order
+                break;
+            }
+        }
+        if (same)
+            continue;
+        std::array<Entry *, 256> begin{};
+        std::array<Entry *, 256> end{};
+        Entry *at = range.first;
+        for (std::size_t b = 0; b < 256; ++b) {
+            begin[b] = at;
+            at += counts[b];
+            end[b] = at;
+        }
+        // Each entry is swapped straight to the next free place of its part.
+        std::array<Entry *, 256> next = begin;
+        for (std::size_t b = 0; b < 256; ++b) {
+            while (next[b] != end[b]) {
+                Entry entry = *next[b];
+                std::size_t home = Digit(entry, range.level);
+                while (home != b) {
+                    std::swap(entry, *next[home]++);
+                    home = Digit(entry, range.level);
+                }
+                *next[b]++ = entry;
+            }
+        }
+        // Positions differ, so the last level leaves parts of one entry.
+        for (std::size_t b = 0; b < 256 && range.level + 1 < kLevels; ++b) {
+            if (end[b] - begin[b] > 1)
+                pending.push_back(Range{begin[b], end[b], range.level + 1});
+        }
     }
 }
 
 } // namespace
 
-void CRadixOrder::Sort(std::vector<Entry32> &entries)
+void CRadixOrder::Sort(Entry32 *first, Entry32 *last)
 {
-    RadixSort(entries);
+    RadixSort(first, last);
 }
 
-void CRadixOrder::Sort(std::vector<Entry64> &entries)
+void CRadixOrder::Sort(Entry64 *first, Entry64 *last)
 {
-    RadixSort(entries);
+    RadixSort(first, last);
 }

@@ -179,8 +179,21 @@ void CResultsModel::RemoveRowList(std::vector<int> rows)
     if (rows.empty())
         return;
     ++m_nLayoutGeneration;
-    for (int row : rows)
-        m_store.Unlist(m_rows[std::size_t(row)]);
+    if (rows.size() < std::size_t(m_store.GetCount()) / 64) {
+        for (int row : rows)
+            m_store.Unlist(m_rows[std::size_t(row)]);
+    } else {
+        // Many files: in the order they were stored, where their records lie
+        // one after the other (in row order after a sort nearly every one
+        // would be a wait on memory).
+        std::vector<char> leaving(std::size_t(m_store.GetCount()), 0);
+        for (int row : rows)
+            leaving[std::size_t(m_rows[std::size_t(row)])] = 1;
+        for (std::size_t item = 0; item < leaving.size(); ++item) {
+            if (leaving[item])
+                m_store.Unlist(int(item));
+        }
+    }
 
     struct Run
     {

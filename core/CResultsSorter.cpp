@@ -153,6 +153,24 @@ CResultsSorter::CResultsSorter(const CResultStore &store, int column)
     default:
         return;
     }
+    if (m_nCount == 0)
+        return;
+    std::int64_t low = (store.*value)(0);
+    std::int64_t high = low;
+    for (int item = 1; item < m_nCount; ++item) {
+        const std::int64_t v = (store.*value)(item);
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    // Sizes and times of one drive nearly always lie within four billion of
+    // each other: then each key is its distance from the lowest, in half
+    // the memory.
+    if (Biased(high) - Biased(low) <= 0xFFFFFFFFull) {
+        m_ranks.resize(std::size_t(m_nCount));
+        for (int item = 0; item < m_nCount; ++item)
+            m_ranks[std::size_t(item)] = std::uint32_t(Biased((store.*value)(item)) - Biased(low));
+        return;
+    }
     m_values.resize(std::size_t(m_nCount));
     for (int item = 0; item < m_nCount; ++item)
         m_values[std::size_t(item)] = (store.*value)(item);
@@ -292,52 +310,33 @@ std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool a
 {
     const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     // First by the first eight folded bytes of each name, which tells most
-    // names apart in a few linear passes; then each run of names that share
-    // those bytes by the next eight, and so on, with the bytes taken from
-    // the names where they lie.
+    // names apart; then each run of names that share those bytes by the
+    // next eight, and so on. Equal keys are ordered by row, so the order
+    // the entries are made in does not matter: they are made in the order
+    // the names were stored, where they lie one after the other (in row
+    // order after an earlier sort nearly every read would wait on memory).
     const CPathArray &paths = m_store.GetPaths();
-    std::vector<CRadixOrder::Entry64> entries(rows.size());
-    // The next eight bytes too: runs that share the first eight are then
-    // sorted without going back to the names. The names are read in the
-    // order they were stored, where they lie one after the other, and their
-    // keys written to their rows' places: reading them in row order after
-    // an earlier sort would wait on memory for nearly every one.
-    std::vector<std::uint64_t> second(rows.size());
+    std::vector<CRadixOrder::Entry64> entries;
+    entries.reserve(rows.size());
+    std::string scratch;
     {
         std::vector<std::int32_t> rowOf(std::size_t(m_nCount), -1);
         for (std::size_t r = 0; r < rows.size(); ++r)
             rowOf[std::size_t(rows[r])] = std::int32_t(r);
-        std::string scratch;
         for (std::size_t item = 0; item < rowOf.size(); ++item) {
-            const std::int32_t r = rowOf[item];
-            if (r < 0)
+            if (rowOf[item] < 0)
                 continue;
-            const std::string_view name = paths.GetNameView(int(item));
-            std::uint64_t prefix = 0;
-            std::uint64_t next = 0;
-            if (name.size() <= 16
-                && std::none_of(name.begin(), name.end(), [](char c) { return std::uint8_t(c) >= 0x80; })) {
-                // Short ASCII names, the most common: both chunks in one go.
-                for (std::size_t i = 0; i < 16; ++i) {
-                    const std::uint8_t c = i < name.size() ? std::uint8_t(name[i]) : 0;
-                    std::uint64_t &chunk = i < 8 ? prefix : next;
-                    chunk = (chunk << 8) | ((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
-                }
-            } else {
-                prefix = NameChunk(name, 0, scratch);
-                next = NameChunk(name, 8, scratch);
-            }
-            entries[std::size_t(r)] = CRadixOrder::Entry64{ascending ? prefix : ~prefix, std::uint32_t(r)};
-            second[std::size_t(r)] = ascending ? next : ~next;
+            const std::uint64_t chunk = NameChunk(paths.GetNameView(int(item)), 0, scratch);
+            entries.push_back(CRadixOrder::Entry64{ascending ? chunk : ~chunk, std::uint32_t(rowOf[item])});
         }
     }
     if (cancelled())
         return {};
     CRadixOrder::Sort(entries);
 
-    // A key whose last byte so far is zero has ended (names hold no zero
-    // bytes): a run whose keys have all ended holds equal names.
-    const auto longer = [ascending](const CRadixOrder::Entry64 &e) { return ((ascending ? e.key : ~e.key) & 0xFF) != 0; };
+    // A key whose last byte is zero has ended (names hold no zero bytes): a
+    // run of such keys holds equal names, already in row order.
+    const auto ended = [ascending](std::uint64_t key) { return ((ascending ? key : ~key) & 0xFF) == 0; };
     struct Range
     {
         std::size_t begin;
@@ -345,15 +344,12 @@ std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool a
         std::size_t offset; // bytes the range's keys are known to share
     };
     std::vector<Range> pending;
-    std::string scratch;
     const auto pushRuns = [&](std::size_t begin, std::size_t end, std::size_t offset) {
         for (std::size_t run = begin; run < end;) {
             std::size_t next = run + 1;
             while (next < end && entries[next].key == entries[run].key)
                 ++next;
-            if (next - run > 1
-                && std::any_of(entries.begin() + std::ptrdiff_t(run), entries.begin() + std::ptrdiff_t(next),
-                               longer))
+            if (next - run > 1 && !ended(entries[run].key))
                 pending.push_back(Range{run, next, offset});
             run = next;
         }
@@ -365,18 +361,11 @@ std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool a
         const Range range = pending.back();
         pending.pop_back();
         for (std::size_t k = range.begin; k < range.end; ++k) {
-            if (range.offset == 8) {
-                entries[k].key = second[entries[k].position];
-                continue;
-            }
-            const std::uint64_t chunk = NameChunk(paths.GetNameView(rows[entries[k].position]), range.offset, scratch);
+            const std::uint64_t chunk =
+                NameChunk(paths.GetNameView(rows[entries[k].position]), range.offset, scratch);
             entries[k].key = ascending ? chunk : ~chunk;
         }
-        // The old position breaks ties: the order stays stable.
-        std::sort(entries.begin() + std::ptrdiff_t(range.begin), entries.begin() + std::ptrdiff_t(range.end),
-                  [](const CRadixOrder::Entry64 &a, const CRadixOrder::Entry64 &b) {
-                      return a.key != b.key ? a.key < b.key : a.position < b.position;
-                  });
+        CRadixOrder::Sort(entries.data() + range.begin, entries.data() + range.end);
         pushRuns(range.begin, range.end, range.offset + 8);
     }
     std::vector<int> sorted(rows.size());
@@ -403,11 +392,12 @@ std::vector<int> CResultsSorter::Sort(const std::vector<int> &rows, bool ascendi
         return SortByRank(rows, ascending, [&](int index) { return ranks[std::size_t(paths.GetFolderIndex(index))]; });
     }
     case kColumnReason:
-        return SortByRank(rows, ascending, [this](int index) { return m_ranks[std::size_t(index)]; });
     case kColumnSize:
     case kColumnCreated:
     case kColumnModified:
     case kColumnAccessed:
+        if (!m_ranks.empty() || m_values.empty())
+            return SortByRank(rows, ascending, [this](int index) { return m_ranks[std::size_t(index)]; });
         return SortByValue(rows, ascending, [this](int index) { return m_values[std::size_t(index)]; });
     default:
         return rows; // a column without a sort order: nothing moves
@@ -432,22 +422,6 @@ std::vector<int> CResultsSorter::SortByRank(const std::vector<int> &rows, bool a
 template <typename ValueOf>
 std::vector<int> CResultsSorter::SortByValue(const std::vector<int> &rows, bool ascending, ValueOf valueOf)
 {
-    if (rows.empty())
-        return rows;
-    std::int64_t low = valueOf(rows[0]);
-    std::int64_t high = low;
-    for (int index : rows) {
-        const std::int64_t value = valueOf(index);
-        low = std::min(low, value);
-        high = std::max(high, value);
-    }
-    // Sizes and times of one drive nearly always lie within four billion of
-    // each other: then each key is its distance from the lowest, in half
-    // the memory.
-    if (Biased(high) - Biased(low) <= 0xFFFFFFFFull) {
-        return SortByRank(rows, ascending,
-                          [&](int index) { return std::uint32_t(Biased(valueOf(index)) - Biased(low)); });
-    }
     std::vector<CRadixOrder::Entry64> entries(rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const std::uint64_t key = Biased(valueOf(rows[r]));

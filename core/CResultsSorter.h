@@ -12,9 +12,11 @@
 // out once per sort from the stored values, not from the shown text: sizes by
 // bytes, dates by their time value, names and folders case-insensitively.
 // Rows with equal keys keep the order they had, in both directions. Keys are
-// small numbers (a value, a rank, the first bytes of a name) sorted in a few
-// linear passes, so a million rows sort well within a tenth of a second;
-// only names that share their first eight bytes are compared further.
+// small numbers (a value, a rank, the first bytes of a name) sorted by radix
+// in place, so a million rows sort in a few tens of milliseconds by any
+// column but the name; names that share their first eight bytes are keyed
+// again by the next eight, which takes a million names some tenths of a
+// second (why a long list sorts on a thread of its own, CBackgroundSort).
 //
 // The values and ranks that come from the files' records are taken when the
 // sorter is made, on the caller's thread; Sort then reads only those, the
@@ -48,6 +50,6 @@ private:
     const CResultStore &m_store;
     int m_column;
     int m_nCount;                          // files in the store when the sorter was made
-    std::vector<std::int64_t> m_values;    // by file: size or shown time, for those columns
-    std::vector<std::uint32_t> m_ranks;    // by file: the rank of its reason, for that column
+    std::vector<std::uint32_t> m_ranks;    // by file: rank of its reason, or distance of its value from the lowest
+    std::vector<std::int64_t> m_values;    // by file: size or shown time, where the distances take more than 32 bits
 };

@@ -25,6 +25,37 @@ int HexValue(char c)
     return -1;
 }
 
+// Copies the run of plain printable ASCII that starts at `i` (by far the
+// most common case) in one piece, up to a backslash or `quote`; returns
+// where the run ends.
+qsizetype AppendPlainRun(const char *raw, qsizetype i, qsizetype size, char quote, QByteArray &out)
+{
+    qsizetype run = i;
+    while (run < size && raw[run] >= 0x20 && raw[run] < 0x7F && raw[run] != '\\' && raw[run] != quote)
+        ++run;
+    out.append(raw + i, run - i);
+    return run;
+}
+
+// The short escapes both forms share: backslash, tab, newline, return and
+// `quote` (when it is not 0).
+bool AppendShortEscape(std::uint8_t b, char quote, QByteArray &out)
+{
+    switch (b) {
+    case '\\': out.append("\\\\", 2); return true;
+    case '\t': out.append("\\t", 2); return true;
+    case '\n': out.append("\\n", 2); return true;
+    case '\r': out.append("\\r", 2); return true;
+    default:
+        if (quote != 0 && b == std::uint8_t(quote)) {
+            const char escape[2] = {'\\', quote};
+            out.append(escape, 2);
+            return true;
+        }
+        return false;
+    }
+}
+
 } // namespace
 
 void AppendEscapedPath(const char *raw, qsizetype size, QByteArray &out)
@@ -32,22 +63,15 @@ void AppendEscapedPath(const char *raw, qsizetype size, QByteArray &out)
     const auto *bytes = reinterpret_cast<const std::uint8_t *>(raw);
     qsizetype i = 0;
     while (i < size) {
-        // Runs of plain printable ASCII, by far the most common case, go in one piece.
-        qsizetype run = i;
-        while (run < size && bytes[run] >= 0x20 && bytes[run] < 0x7F && bytes[run] != '\\')
-            ++run;
+        const qsizetype run = AppendPlainRun(raw, i, size, 0, out);
         if (run > i) {
-            out.append(raw + i, run - i);
             i = run;
             continue;
         }
         const std::uint8_t b = bytes[i];
-        switch (b) {
-        case '\\': out.append("\\\\", 2); ++i; continue;
-        case '\t': out.append("\\t", 2); ++i; continue;
-        case '\n': out.append("\\n", 2); ++i; continue;
-        case '\r': out.append("\\r", 2); ++i; continue;
-        default: break;
+        if (AppendShortEscape(b, 0, out)) {
+            ++i;
+            continue;
         }
         if (b < 0x80) { // the other C0 controls and DEL
             AppendHex(b, out);
@@ -80,22 +104,15 @@ void AppendJsonString(const char *raw, qsizetype size, QByteArray &out)
     out += '"';
     qsizetype i = 0;
     while (i < size) {
-        qsizetype run = i;
-        while (run < size && bytes[run] >= 0x20 && bytes[run] < 0x7F && bytes[run] != '\\' && bytes[run] != '"')
-            ++run;
+        const qsizetype run = AppendPlainRun(raw, i, size, '"', out);
         if (run > i) {
-            out.append(raw + i, run - i);
             i = run;
             continue;
         }
         const std::uint8_t b = bytes[i];
-        switch (b) {
-        case '\\': out.append("\\\\", 2); ++i; continue;
-        case '"': out.append("\\\"", 2); ++i; continue;
-        case '\t': out.append("\\t", 2); ++i; continue;
-        case '\n': out.append("\\n", 2); ++i; continue;
-        case '\r': out.append("\\r", 2); ++i; continue;
-        default: break;
+        if (AppendShortEscape(b, '"', out)) {
+            ++i;
+            continue;
         }
         if (b < 0x80) {
             appendUnicodeEscape(b);

@@ -1,5 +1,7 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  core/PathJoin.cpp
+  core/PathJoin.h
   core/CSharedExtentGroups.cpp
   core/CSharedExtentGroups.h
   core/FreesText.cpp

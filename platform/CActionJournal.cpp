@@ -143,15 +143,11 @@ int CActionJournal::NoteAside(int folderFd, const QByteArray &name, const QByteA
     record.kind = JournalRecord::Aside;
     if (!FolderNote(folderFd, record))
         return 0;
-    record.ticket = m_nNextTicket;
     record.name = name;
     record.other = asideName;
     record.fileDevice = file.device;
     record.fileInode = file.inode;
-    if (!Write(record.Encode(), false))
-        return 0;
-    m_open.insert(m_nNextTicket);
-    return m_nNextTicket++;
+    return WriteOpenNote(record, false);
 }
 
 int CActionJournal::NoteTemporary(int folderFd, const QByteArray &name)
@@ -161,12 +157,8 @@ int CActionJournal::NoteTemporary(int folderFd, const QByteArray &name)
     record.kind = JournalRecord::Temporary;
     if (!FolderNote(folderFd, record))
         return 0;
-    record.ticket = m_nNextTicket;
     record.name = name;
-    if (!Write(record.Encode(), true))
-        return 0;
-    m_open.insert(m_nNextTicket);
-    return m_nNextTicket++;
+    return WriteOpenNote(record, true);
 }
 
 int CActionJournal::NoteArrival(int asideTicket, int folderFd, const QByteArray &name, const FileIdentity &copy)
@@ -176,16 +168,12 @@ int CActionJournal::NoteArrival(int asideTicket, int folderFd, const QByteArray 
     record.kind = JournalRecord::Arrival;
     if (!FolderNote(folderFd, record))
         return 0;
-    record.ticket = m_nNextTicket;
     record.name = name;
     record.fileDevice = copy.device;
     record.fileInode = copy.inode;
     record.ticketRef = asideTicket;
     // Flushed: a power failure after the link must not lose which copy it was.
-    if (!Write(record.Encode(), true))
-        return 0;
-    m_open.insert(m_nNextTicket);
-    return m_nNextTicket++;
+    return WriteOpenNote(record, true);
 }
 
 int CActionJournal::NoteArchive(const QByteArray &folderPath, const QByteArray &name)
@@ -194,9 +182,14 @@ int CActionJournal::NoteArchive(const QByteArray &folderPath, const QByteArray &
     JournalRecord record;
     record.kind = JournalRecord::Archive;
     record.folder = folderPath;
-    record.ticket = m_nNextTicket;
     record.name = name;
-    if (!Write(record.Encode(), true))
+    return WriteOpenNote(record, true);
+}
+
+int CActionJournal::WriteOpenNote(JournalRecord &record, bool flush)
+{
+    record.ticket = m_nNextTicket;
+    if (!Write(record.Encode(), flush))
         return 0;
     m_open.insert(m_nNextTicket);
     return m_nNextTicket++;

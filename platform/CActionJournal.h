@@ -6,6 +6,8 @@
 #include <mutex>
 #include <set>
 
+struct JournalRecord;
+
 // What a killed action would otherwise leave behind, written down before the
 // step that could leave it and cleared once the step is through.
 //
@@ -63,6 +65,9 @@ private:
     ~CActionJournal();
 
     int Write(const QByteArray &line, bool flush);
+    // Gives `record` the next ticket, writes it and keeps it open; 0 when it
+    // could not be written. Called with the lock held.
+    int WriteOpenNote(JournalRecord &record, bool flush);
     bool Open();
 
     std::mutex m_mutex;

@@ -89,8 +89,7 @@ void CResultsPage::resizeEvent(QResizeEvent *event)
     m_columns.Fit();
     // The anchors put the totals line back where the template has it.
     m_totals.Layout();
-    // The protection line is shortened to the width it has now.
-    UpdateProtectedText();
+    m_totals.FitNotes();
 }
 
 QLabel *CResultsPage::Static(int id) const
@@ -166,9 +165,7 @@ bool CResultsPage::OnSetActive()
     SetActionButtons(false);
     UpdateSelectionText();
     UpdateFreeSpaceText();
-    m_protectedCounts.fill(0);
-    m_nUnreadableProcesses = 0;
-    UpdateProtectedText();
+    m_totals.ShowProtected({}, false, 0);
     m_totals.ShowSpaceNotes({});
     if (m_nTimerId)
         killTimer(m_nTimerId);
@@ -211,10 +208,7 @@ void CResultsPage::StartScan()
         outcome = session.Run(trash, dlg);
         trash.Flush();
     }
-    m_protectedCounts = outcome.protectedCounts;
-    m_nUnreadableProcesses = outcome.unreadableProcesses;
-    m_bProtectedLocked = outcome.protectedLocked;
-    UpdateProtectedText();
+    m_totals.ShowProtected(outcome.protectedCounts, outcome.protectedLocked, outcome.unreadableProcesses);
     m_totals.ShowSpaceNotes(outcome.GetSpaceNotes());
     m_pModel->FlushPendingRows();
     if (!dlg.IsCancelled())
@@ -257,11 +251,6 @@ void CResultsPage::AddMatch(const ScanMatch &match)
     m_bSelectionTextStale = true;
 }
 
-void CResultsPage::UpdateProtectedText()
-{
-    m_totals.ShowProtected(m_protectedCounts, m_bProtectedLocked, m_nUnreadableProcesses);
-}
-
 void CResultsPage::RefreshWhileBusy(bool bShowRows)
 {
     if (bShowRows)
@@ -296,20 +285,11 @@ QMenu *CResultsPage::CreateListMenu(int row)
 void CResultsPage::SyncTotals()
 {
     const int before = m_nSelectedCount;
-    m_nSelectedBytes = m_pModel->GetStore().GetSelectedBytes();
     m_nSelectedCount = m_pModel->GetStore().GetSelectedCount();
-    m_nForecastBytes = m_pModel->GetStore().GetForecastBytes();
     if (before == 0 && m_nSelectedCount > 0)
         SetActionButtons(true);
     else if (before > 0 && m_nSelectedCount == 0)
         SetActionButtons(false);
-}
-
-QString CResultsPage::GetFreeSpaceText() const
-{
-    if (!m_pScan)
-        return QString();
-    return ::GetFreeSpaceText(QFile::encodeName(m_pScan->m_strDrive));
 }
 
 void CResultsPage::SetActionButtons(bool bEnable)
@@ -323,13 +303,13 @@ void CResultsPage::SetActionButtons(bool bEnable)
 void CResultsPage::UpdateSelectionText()
 {
     m_bSelectionTextStale = false;
-    m_totals.ShowSelection(m_nSelectedBytes, m_nSelectedCount, m_nForecastBytes,
-                           m_pModel->GetStore().GetUpToBytes());
+    const CResultStore &store = m_pModel->GetStore();
+    m_totals.ShowSelection(store.GetSelectedBytes(), m_nSelectedCount, store.GetForecastBytes(), store.GetUpToBytes());
 }
 
 void CResultsPage::UpdateFreeSpaceText()
 {
-    m_totals.ShowFreeSpace(GetFreeSpaceText());
+    m_totals.ShowFreeSpace(m_pScan ? GetFreeSpaceText(QFile::encodeName(m_pScan->m_strDrive)) : QString());
 }
 
 void CResultsPage::OnRowsChanged()
@@ -421,9 +401,7 @@ void CResultsPage::OnRestart()
     // One reset empties the list however long it is; the arrays go with it.
     m_pModel->Clear();
     SyncTotals();
-    m_protectedCounts.fill(0);
-    m_nUnreadableProcesses = 0;
-    UpdateProtectedText();
+    m_totals.ShowProtected({}, false, 0);
     dlg.GetProgress()->SetPos(100);
     // Let the window repaint, but act on no key or click meant for a list
     // that is already gone.
@@ -434,6 +412,16 @@ void CResultsPage::OnRestart()
     EnableSheet(true);
     GoToPage(m_nNextPage);
     dlg.hide();
+}
+
+std::int64_t CResultsPage::GetSelectedBytes() const
+{
+    return m_pModel->GetStore().GetSelectedBytes();
+}
+
+std::int64_t CResultsPage::GetForecastBytes() const
+{
+    return m_pModel->GetStore().GetForecastBytes();
 }
 
 QWidget *CResultsPage::GetBusyWindow()

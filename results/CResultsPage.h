@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/CMatchSink.h"
-#include "core/CProtection.h"
 #include "core/CScanSession.h"
 #include "results/CColumnFitter.h"
 #include "results/CResultsHost.h"
@@ -55,12 +54,6 @@ public:
     // totals gathered since the last call.
     void RefreshWhileBusy(bool bShowRows) override;
 
-    QString GetFreeSpaceText() const;
-    void SetActionButtons(bool bEnable);
-    // Writes the selection line and, beside it, what deleting the checked
-    // files would really free.
-    void UpdateSelectionText();
-    void UpdateFreeSpaceText();
     void UpdateSkippedFoldersText(std::int64_t nSkippedFolders) { m_totals.ShowSkippedFolders(nSkippedFolders); }
 
     void OnEliminate();
@@ -97,10 +90,10 @@ public:
     CFlatPushButton *GetEliminateButton() const { return m_btnEliminate; }
     CFlatPushButton *GetDeleteButton() const { return m_btnDelete; }
     CFlatPushButton *GetCompressButton() const { return m_btnCompress; }
-    std::int64_t GetSelectedBytes() const { return m_nSelectedBytes; }
+    std::int64_t GetSelectedBytes() const;
     // What deleting the checked files would free, as the "frees about"
     // text shows it.
-    std::int64_t GetForecastBytes() const { return m_nForecastBytes; }
+    std::int64_t GetForecastBytes() const;
     // For the last action that changed the disk: what the files it took off
     // the scanned drive were expected to free, and how much the drive's free
     // blocks really grew meanwhile. HasMeasuredFreedBytes() is false when
@@ -126,7 +119,6 @@ private:
     CFlatPushButton *m_btnDelete = nullptr;
     CFlatPushButton *m_btnCompress = nullptr;
     CCheckBoxListCtrl *m_listResults = nullptr;
-    std::int64_t m_nSelectedBytes = 0;
     int m_nSelectedCount = 0;
     int m_nTimerId = 0;
     int m_bScanning = 0;
@@ -139,8 +131,12 @@ private:
     void EndAction();
     void FocusList();
     void EnableSheet(bool bEnable);
+    void SetActionButtons(bool bEnable);
+    // Writes the selection line and, beside it, what deleting the checked
+    // files would really free.
+    void UpdateSelectionText();
+    void UpdateFreeSpaceText();
     QLabel *Static(int id) const;
-    void UpdateProtectedText();
 
     CResultsModel *m_pModel;
     std::unique_ptr<CFileIconProvider> m_pIcons;
@@ -153,11 +149,7 @@ private:
     CScanSession::ProtectionFactory m_protectionFactory;
     CScanSession::OpenFileSourceFactory m_openFileSourceFactory;
     std::optional<std::int64_t> m_nNow;
-    CProtection::Counts m_protectedCounts{};
-    int m_nUnreadableProcesses = 0;
-    bool m_bProtectedLocked = false;
 
-    std::int64_t m_nForecastBytes = 0;
     std::int64_t m_nActionForecastBytes = 0;
     std::int64_t m_nMeasuredFreedBytes = 0;
     bool m_bMeasuredFreed = false;

@@ -83,6 +83,15 @@ void CTotalsLine::ShowOneLine(QLabel *label, const QString &text)
     label->setToolTip(text);
 }
 
+void CTotalsLine::FitNotes()
+{
+    // The tooltip keeps each line's whole text.
+    for (QLabel *label : {m_pProtected, m_pSpaceNotes}) {
+        if (label)
+            ShowOneLine(label, label->toolTip());
+    }
+}
+
 void CTotalsLine::ShowSpaceNotes(const QStringList &notes)
 {
     if (!m_pSpaceNotes)

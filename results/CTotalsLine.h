@@ -31,6 +31,9 @@ public:
     // Space no listed file shows (files deleted but still open, snapshots),
     // one line; nothing when `notes` is empty.
     void ShowSpaceNotes(const QStringList &notes);
+    // Shortens the protection and space-note lines again to the width
+    // their labels have now (after a resize).
+    void FitNotes();
     // Empty when the scan read every folder.
     void ShowSkippedFolders(std::int64_t nSkippedFolders);
     // In the skipped folders' place: how many folders an action emptied

@@ -2,6 +2,9 @@
 // wizard lists, writes names of any bytes safely, deletes exactly the files
 // of a saved list and nothing the scan did not see, and refuses bad input
 // before anything is touched.
+#include "RawFiles.h"
+#include "CliProcess.h"
+#include "ExpressTree.h"
 #include "OpenFileHolder.h"
 #include "TempDrive.h"
 
@@ -26,50 +29,7 @@
 
 namespace {
 
-struct FileSpec
-{
-    QByteArray path;
-    std::int64_t size;
-    bool express; // listed by Express
-};
-
-// The tree the wizard's own end-to-end tests scan.
-const QList<FileSpec> kFiles = {
-    {"Temp/one.txt", 1500, true},
-    {"Temp/deep/two.bin", 2048, true},
-    {"docs/three.tmp", 100, true},
-    {"docs/four.LOG", 5000, true},
-    {"Cache/five", 0, true},
-    {"docs/bad\xff.tmp", 30, true},
-    {"docs/keep.txt", 777, false},
-    {"docs/big.txt", 4000, false},
-    {"temporary/six.txt", 10, false},
-    {"docs/a.tar.gz", 300, false},
-};
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run RunCli(const QStringList &args, const QString &wrapper = {}, const QStringList &wrapperArgs = {})
-{
-    QProcess process;
-    if (wrapper.isEmpty()) {
-        process.start(QStringLiteral(BV_CLI_PATH), args);
-    } else {
-        process.start(wrapper, wrapperArgs + QStringList{QStringLiteral(BV_CLI_PATH)} + args);
-    }
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
+using Run = ProcessRun;
 
 QString Arg(const QByteArray &path)
 {
@@ -135,31 +95,10 @@ void RemoveContents(const QByteArray &root)
     ::closedir(dir);
 }
 
-bool Exists(const QByteArray &path)
-{
-    struct stat st;
-    return ::lstat(path.constData(), &st) == 0;
-}
-
 ino_t InodeOf(const QByteArray &path)
 {
     struct stat st;
     return ::lstat(path.constData(), &st) == 0 ? st.st_ino : 0;
-}
-
-bool WriteFile(const QByteArray &path, const QByteArray &data)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool ok = ::write(fd, data.constData(), size_t(data.size())) == data.size();
-    return ::close(fd) == 0 && ok;
-}
-
-QByteArray ReadFile(const QByteArray &path)
-{
-    QFile file(QFile::decodeName(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The default output: path, size, time and why the file is listed.
@@ -263,21 +202,12 @@ void TestCli::cleanup()
 
 void TestCli::MakeTree()
 {
-    for (const FileSpec &file : kFiles)
-        QVERIFY(m_drive->makeFile(file.path, file.size));
-    // A link is listed as itself (its size is its target's length) and never followed.
-    QVERIFY(m_drive->makeSymlink("docs/seven.bak", "keep.txt"));
+    QVERIFY(MakeExpressTree(*m_drive));
 }
 
 QSet<QByteArray> TestCli::ExpressPaths() const
 {
-    QSet<QByteArray> paths;
-    for (const FileSpec &file : kFiles) {
-        if (file.express)
-            paths.insert(m_drive->path(file.path));
-    }
-    paths.insert(m_drive->path("docs/seven.bak"));
-    return paths;
+    return ExpressTreePaths(*m_drive);
 }
 
 QByteArray TestCli::SaveList(const QStringList &criteria)
@@ -516,8 +446,9 @@ void TestCli::unreadableFolderIsCountedAndSaid()
     while (folders.hasNext())
         QCOMPARE(::chmod(QFile::encodeName(folders.next()).constData(), 0777), 0);
     QCOMPARE(::chmod(m_drive->path("Temp/locked").constData(), 0700), 0);
-    const Run run = RunCli(QStringList{"scan", "--summary"} + Drive(), setpriv,
-                           {"--reuid=65534", "--regid=65534", "--clear-groups"});
+    const Run run = RunProcess(setpriv, QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                                    QStringLiteral(BV_CLI_PATH), "scan", "--summary"}
+                                            + Drive());
     // The list is whole but for the folder: listed, and said by the status.
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains("Folders that could not be read : 1"), run.err.constData());

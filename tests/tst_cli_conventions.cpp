@@ -2,6 +2,7 @@
 // of any bytes and on 100,000 files with its memory, the short options, the
 // exit statuses the manual page gives, terminals that take no control
 // sequences, and the help and manual page holding every option of the table.
+#include "CliProcess.h"
 #include "ChildProcess.h"
 #include "RawFiles.h"
 #include "TempDrive.h"
@@ -21,31 +22,13 @@
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = ProcessRun;
 
+// The 100,000-file runs may take their time on a loaded machine.
 Run RunProgram(const QString &program, const QStringList &args,
                const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, args);
-    Run run;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-Run RunCli(const QStringList &args)
-{
-    return RunProgram(QStringLiteral(BV_CLI_PATH), args);
+    return RunProcess(program, args, environment, 120000);
 }
 
 QString Arg(const QByteArray &path)

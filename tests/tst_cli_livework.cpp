@@ -3,6 +3,8 @@
 // states (checked, unchecked live work, locked) with the same reasons and
 // the same totals, and nothing but a checked file is ever acted on from the
 // command line, whatever form its list takes.
+#include "RawFiles.h"
+#include "CliProcess.h"
 #include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
 
@@ -23,33 +25,11 @@
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = ProcessRun;
 
 Run RunCli(const QStringList &args, const QByteArray &now)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("BRIMVALE_NOW"), QString::fromLatin1(now));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(BV_CLI_PATH), args);
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-bool Exists(const QByteArray &path)
-{
-    struct stat st;
-    return ::lstat(path.constData(), &st) == 0;
+    return RunCli(args, EnvironmentWith(QStringLiteral("BRIMVALE_NOW"), QString::fromLatin1(now)));
 }
 
 QString LabelText(const CResultsPage &page, int id)

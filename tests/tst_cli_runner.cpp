@@ -4,6 +4,7 @@
 // button, or SIGINT and SIGTERM for the command line) stops a long copy to
 // another file system at once and leaves the file whole where it was.
 #include "ChildProcess.h"
+#include "CliProcess.h"
 #include "ModalWatcher.h"
 #include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
@@ -23,7 +24,6 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -93,12 +93,9 @@ QList<QByteArray> Entries(const QByteArray &folder)
 
 QByteArray SaveList(const QByteArray &root, const QByteArray &list)
 {
-    QProcess process;
-    process.start(QStringLiteral(BV_CLI_PATH), {QStringLiteral("scan"), QStringLiteral("--save"),
-                                                QFile::decodeName(list), QFile::decodeName(root)});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return process.readAllStandardError() + " (scan failed)";
-    return {};
+    const ProcessRun run = RunCli({QStringLiteral("scan"), QStringLiteral("--save"), QFile::decodeName(list),
+                                   QFile::decodeName(root)});
+    return run.exitCode == 0 ? QByteArray() : run.err + " (scan failed)";
 }
 
 // Express lists everything below Temp. After the scan one file goes, one is

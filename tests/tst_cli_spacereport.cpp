@@ -1,5 +1,6 @@
 // What the scan tells about space no listed file shows, and what removing the
 // listed files frees, as the results page and the command line report it.
+#include "CliProcess.h"
 #include "LoopImage.h"
 #include "OpenFileHolder.h"
 #include "ResultsPageOnDrive.h"
@@ -15,7 +16,6 @@
 
 #include <QFile>
 #include <QLabel>
-#include <QProcess>
 #include <QtTest>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,24 +23,10 @@
 
 namespace {
 
-struct CliRun
+ProcessRun RunCliSummary(const QByteArray &root, const QStringList &criteria = {})
 {
-    int exitCode = -1;
-    QByteArray err;
-};
-
-CliRun RunCliSummary(const QByteArray &root, const QStringList &criteria = {})
-{
-    QProcess process;
-    process.start(QStringLiteral(BV_CLI_PATH),
-                  QStringList{QStringLiteral("scan"), QStringLiteral("--summary")} + criteria
-                      + QStringList{QStringLiteral("--"), QFile::decodeName(root)});
-    CliRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.err = process.readAllStandardError();
-    return run;
+    return RunCli(QStringList{QStringLiteral("scan"), QStringLiteral("--summary")} + criteria
+                  + QStringList{QStringLiteral("--"), QFile::decodeName(root)});
 }
 
 QByteArray OwnProgramName()
@@ -172,7 +158,7 @@ void TestSpaceReport::aProcessHoldingADeletedFileIsNamedUntilItEnds()
     QVERIFY2(line.contains(QStringLiteral(" are held by deleted files that are still open: ")), qPrintable(line));
     QCOMPARE(line.contains(named), rank < 3);
 
-    const CliRun cli = RunCliSummary(drive.root());
+    const ProcessRun cli = RunCliSummary(drive.root());
     QCOMPARE(cli.exitCode, 0);
     const QString err = QString::fromUtf8(cli.err);
     QVERIFY2(err.contains(QStringLiteral(" are held by deleted files that are still open: ")), qPrintable(err));
@@ -199,7 +185,7 @@ void TestSpaceReport::summaryTellsWhatRemovingTheListFrees()
     QCOMPARE(::stat(drive.path("Cache/data").constData(), &st), 0);
     const std::int64_t frees = std::int64_t(st.st_blocks) * 512;
 
-    const CliRun cli = RunCliSummary(drive.root());
+    const ProcessRun cli = RunCliSummary(drive.root());
     QCOMPARE(cli.exitCode, 0);
     const QString err = QString::fromUtf8(cli.err);
     QVERIFY2(err.contains(QStringLiteral("Selected : 53 MB in 3 files  frees about ") + FormatSize(frees) + '\n'),
@@ -215,17 +201,15 @@ void TestSpaceReport::sharedDataOnTheCommandLine()
     QVERIFY(LoopImage::WriteData(image.path("docs/orig.bin"), 64 * 1048576));
     QVERIFY(LoopImage::Reflink(image.path("docs/orig.bin"), image.path("Cache/copy.bin")));
     QVERIFY(image.Sync());
-    const CliRun cli = RunCliSummary(image.root());
+    const ProcessRun cli = RunCliSummary(image.root());
     QCOMPARE(cli.exitCode, 0);
     QVERIFY2(cli.err.contains("Selected : 64 MB in 1 files  frees about 0 B (up to 64 MB)\n"), cli.err.constData());
 
     // Each row says what removing that file alone frees: none of the shared
     // data surely, all of it at most.
-    QProcess process;
-    process.start(QStringLiteral(BV_CLI_PATH), {QStringLiteral("scan"), QStringLiteral("--format"), QStringLiteral("csv"),
-                                                QStringLiteral("--"), QFile::decodeName(image.root())});
-    QVERIFY(process.waitForFinished(60000));
-    const QByteArray csv = process.readAllStandardOutput();
+    const QByteArray csv = RunCli({QStringLiteral("scan"), QStringLiteral("--format"), QStringLiteral("csv"),
+                                   QStringLiteral("--"), QFile::decodeName(image.root())})
+                               .out;
     QVERIFY2(csv.startsWith("file,folder,size,allocated,created,modified,accessed,reason,checked,frees_min,frees_max\r\n"),
              csv.constData());
     QVERIFY2(csv.contains(",1,0,67108864\r\n"), csv.constData());

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "CliProcess.h"
 #include "TempDrive.h"
 #include "TrashFixture.h"
 #include "ZipReader.h"
@@ -12,37 +13,7 @@
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run RunCli(const QStringList &args)
-{
-    QProcess process;
-    process.start(QStringLiteral(BV_CLI_PATH), args);
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-bool WriteFile(TempDrive &drive, const QByteArray &relative, const QByteArray &bytes)
-{
-    QFile file(QFile::decodeName(drive.path(relative)));
-    return drive.makeFile(relative) && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-bool Exists(const TempDrive &drive, const QByteArray &relative)
-{
-    struct stat st;
-    return ::lstat(drive.path(relative).constData(), &st) == 0;
-}
+using Run = ProcessRun;
 
 QStringList Names(const TempDrive &drive, const QByteArray &relative)
 {
@@ -67,9 +38,9 @@ void TestCliWholeItems::trashEntriesAndEmptiedFolders()
     QVERIFY(drive.makeFolder("Temp/was-empty"));
     QVERIFY(drive.makeFile(kTrash + "/files/proj/a.txt", 1));
     QVERIFY(drive.makeFile(kTrash + "/files/proj/sub/b.txt", 2));
-    QVERIFY(WriteFile(drive, kTrash + "/info/proj.trashinfo", "[Trash Info]\nPath=/home/u/proj\nDeletionDate=2026-12-02T08:00:00\n"));
-    QVERIFY(WriteFile(drive, kTrash + "/info/ghost.trashinfo", "[Trash Info]\nPath=/home/u/ghost\n"));
-    QVERIFY(WriteFile(drive, kTrash + "/directorysizes", "3 1700000001 proj\n"));
+    QVERIFY(drive.writeFile(kTrash + "/info/proj.trashinfo", "[Trash Info]\nPath=/home/u/proj\nDeletionDate=2026-12-02T08:00:00\n"));
+    QVERIFY(drive.writeFile(kTrash + "/info/ghost.trashinfo", "[Trash Info]\nPath=/home/u/ghost\n"));
+    QVERIFY(drive.writeFile(kTrash + "/directorysizes", "3 1700000001 proj\n"));
     QTemporaryDir lists;
     const QString list = lists.filePath(QStringLiteral("l.list"));
 
@@ -87,7 +58,7 @@ void TestCliWholeItems::trashEntriesAndEmptiedFolders()
     QCOMPARE(Names(drive, "Temp"), QStringList({"was-empty"}));
     QCOMPARE(Names(drive, kTrash + "/files"), QStringList());
     QCOMPARE(Names(drive, kTrash + "/info"), QStringList());
-    QVERIFY(Exists(drive, kTrash + "/directorysizes"));
+    QVERIFY(drive.exists(kTrash + "/directorysizes"));
 }
 
 void TestCliWholeItems::trashZipsAndMovesUnderOriginalNames()

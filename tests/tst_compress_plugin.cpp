@@ -3,6 +3,7 @@
 // collected over many calls, archives it must not write into, names and
 // times zip cannot hold plainly, links, files that change while read, large
 // files, a process killed between calls and a disk that fills up.
+#include "RawFiles.h"
 #include "TempDrive.h"
 #include "ZipReader.h"
 
@@ -55,16 +56,6 @@ QByteArray Content(int size, quint32 seed)
 }
 
 // By raw bytes: a name that is not UTF-8 must arrive as it is.
-bool WriteFile(const QByteArray &path, const QByteArray &bytes)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool ok = ::write(fd, bytes.constData(), std::size_t(bytes.size())) == bytes.size();
-    ::close(fd);
-    return ok;
-}
-
 QByteArray ReadAll(const QByteArray &path)
 {
     QFile file(QFile::decodeName(path));

@@ -4,6 +4,7 @@
 // destination, never both, with no hidden or temporary name left. Also: the
 // recovery's own rules on hand-made journals, every start of brimvale-cli
 // running it, and a refused Move that leaves its source folder untouched.
+#include "RawFiles.h"
 #include "ChildProcess.h"
 #include "CrashHarness.h"
 
@@ -48,12 +49,6 @@ bool Make(const QByteArray &path, const QByteArray &data = "data")
     const bool ok = ::write(fd, data.constData(), std::size_t(data.size())) == data.size();
     ::close(fd);
     return ok;
-}
-
-bool Exists(const QByteArray &path)
-{
-    struct stat info;
-    return ::lstat(path.constData(), &info) == 0;
 }
 
 int OpenFolder(const QByteArray &path)

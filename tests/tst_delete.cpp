@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "RawFiles.h"
 #include "TempDrive.h"
 #include "platform/CFileDeleter.h"
 #include "platform/CVerifiedEntry.h"
@@ -26,12 +27,6 @@ Identity Scan(const QByteArray &path)
     if (::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
         return {};
     return FileIdentity::FromStatx(info);
-}
-
-bool Exists(const QByteArray &path)
-{
-    struct stat info;
-    return ::lstat(path.constData(), &info) == 0;
 }
 
 FileOpResult DeleteScanned(const TempDrive &drive, const QByteArray &path, const Identity &id)

@@ -3,6 +3,7 @@
 // files the user may not remove. Each drive is walked for real, so the
 // walk's own facts (owners, modes, attributes, folder identities) are what
 // protection decides on, with one reader and with several.
+#include "RawFiles.h"
 #include "ChildProcess.h"
 #include "OpenFileHolder.h"
 #include "TempDrive.h"
@@ -32,12 +33,6 @@
 namespace {
 
 using Reasons = QMap<QByteArray, ProtectionReason>; // by path below the drive
-
-bool WriteFile(const QByteArray &path, const QByteArray &content)
-{
-    QFile file(QFile::decodeName(path));
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-}
 
 // Every file Express matches on the drive, with protection's verdict.
 Reasons WalkExpress(CProtection &protection, const QByteArray &root, int readers)

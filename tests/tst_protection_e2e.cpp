@@ -2,6 +2,7 @@
 // own package database and a home of its own: Express never lists a
 // protected file, Custom lists it locked, and no click, key, check-all or
 // action ever checks or reaches a locked row.
+#include "RawFiles.h"
 #include "FakeDpkgDatabase.h"
 #include "ModalWatcher.h"
 #include "OpenFileHolder.h"
@@ -37,12 +38,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool Exists(const QByteArray &path)
-{
-    struct stat st;
-    return ::lstat(path.constData(), &st) == 0;
-}
 
 // Records every index an action is handed.
 class CRecordingStep : public CActionStep

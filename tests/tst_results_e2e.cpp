@@ -2,6 +2,8 @@
 // the matching files, the totals follow every check, sorting keeps the checks
 // with their files, and Eliminate, Delete and Restart leave list, totals,
 // buttons and disk consistent, including after a Cancel halfway.
+#include "RawFiles.h"
+#include "ExpressTree.h"
 #include "ModalWatcher.h"
 #include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
@@ -41,34 +43,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct FileSpec
-{
-    QByteArray path;
-    std::int64_t size;
-    bool express; // listed by Express
-};
-
-// Express lists files below a Temp, Cache, Debug... folder and files with a
-// discardable extension; everything else is noise it must leave out.
-const QList<FileSpec> kFiles = {
-    {"Temp/one.txt", 1500, true},
-    {"Temp/deep/two.bin", 2048, true},
-    {"docs/three.tmp", 100, true},
-    {"docs/four.LOG", 5000, true},
-    {"Cache/five", 0, true},
-    {"docs/bad\xff.tmp", 30, true},
-    {"docs/keep.txt", 777, false},
-    {"docs/big.txt", 4000, false},
-    {"temporary/six.txt", 10, false},
-    {"docs/a.tar.gz", 300, false},
-};
-
-bool Exists(const QByteArray &path)
-{
-    struct stat st;
-    return ::lstat(path.constData(), &st) == 0;
-}
 
 template <class T> T *FindTopLevel()
 {
@@ -174,7 +148,7 @@ void TestResultsE2E::cleanup()
 
 void TestResultsE2E::MakeFiles()
 {
-    for (const FileSpec &file : kFiles) {
+    for (const ExpressTreeFile &file : kExpressTree) {
         if (file.path == "docs/bad\xff.tmp")
             continue;
         QVERIFY(m_drive->makeFile(file.path, file.size));
@@ -186,13 +160,7 @@ void TestResultsE2E::MakeFiles()
 
 QSet<QByteArray> TestResultsE2E::ExpressPaths() const
 {
-    QSet<QByteArray> paths;
-    for (const FileSpec &file : kFiles) {
-        if (file.express)
-            paths.insert(m_drive->path(file.path));
-    }
-    paths.insert(m_drive->path("docs/seven.bak"));
-    return paths;
+    return ExpressTreePaths(*m_drive);
 }
 
 void TestResultsE2E::Scan(CResultsPage &page)

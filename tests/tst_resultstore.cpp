@@ -177,6 +177,11 @@ private slots:
         std::iota(rows.begin(), rows.end(), 0);
         std::shuffle(rows.begin(), rows.end(), std::mt19937(unsigned(column)));
         rows = CResultsSorter(store, kColumnSize).Sort(rows, false); // ties of the next sort keep this order
+        // Rows of some files removed: their keys must not count.
+        for (std::size_t r = rows.size(); r-- > 0;) {
+            if (rows[r] % 7 == 3)
+                rows.erase(rows.begin() + std::ptrdiff_t(r));
+        }
 
         const auto key = [&](int item) -> std::string {
             std::string k;

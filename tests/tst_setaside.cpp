@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "RawFiles.h"
 #include "TempDrive.h"
 #include "core/FileOpReason.h"
 #include "platform/CFolderChain.h"
@@ -22,28 +23,12 @@ FileIdentity IdentityOf(const QByteArray &path)
     return FileIdentity::FromStatx(st);
 }
 
-bool Exists(const QByteArray &path)
-{
-    struct stat info;
-    return ::lstat(path.constData(), &info) == 0;
-}
-
 int OpenFolder(const QByteArray &path)
 {
     return ::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
 // Names in a folder, "." and ".." left out, sorted.
-QList<QByteArray> Entries(const QByteArray &folder)
-{
-    QList<QByteArray> names;
-    for (const QString &name : QDir(QFile::decodeName(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                                                        | QDir::NoDotAndDotDot))
-        names.append(QFile::encodeName(name));
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace
 
 class TestSetAside : public QObject

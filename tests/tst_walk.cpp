@@ -79,41 +79,6 @@ QByteArray describe(const Walked &walked, const QByteArray &root)
     return text;
 }
 
-bool writeFile(const char *path, const char *text)
-{
-    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::write(fd, text, std::strlen(text)) == ssize_t(std::strlen(text));
-    ::close(fd);
-    return ok;
-}
-
-// A mount namespace of our own: as real root when we may, else as root of a
-// new user namespace mapped onto our own ids.
-bool enterPrivateMountNamespace(QByteArray &why)
-{
-    if (::unshare(CLONE_NEWNS) != 0) {
-        const QByteArray uid = QByteArray::number(::getuid());
-        const QByteArray gid = QByteArray::number(::getgid());
-        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
-            why = "cannot create a mount namespace: " + QByteArray(strerror(errno));
-            return false;
-        }
-        writeFile("/proc/self/setgroups", "deny");
-        if (!writeFile("/proc/self/uid_map", QByteArray("0 " + uid + " 1").constData())
-            || !writeFile("/proc/self/gid_map", QByteArray("0 " + gid + " 1").constData())) {
-            why = "cannot map ids in a user namespace";
-            return false;
-        }
-    }
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-        why = "cannot make mounts private: " + QByteArray(strerror(errno));
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 class TestWalk : public QObject
@@ -349,7 +314,7 @@ private slots:
 
         const QByteArray root = drive.root();
         const ChildOutput child = RunInChild([&](QByteArray &out) {
-            if (!enterPrivateMountNamespace(out))
+            if (!EnterPrivateMountNamespace(out))
                 return kSkipCode;
             if (::mount("none", (root + "/tmpfs").constData(), "tmpfs", 0, "size=64k") != 0) {
                 out = "cannot mount a tmpfs: " + QByteArray(strerror(errno));

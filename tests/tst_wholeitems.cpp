@@ -25,18 +25,6 @@ namespace {
 
 const QByteArray kSignature = "Signature: 8a477f597d28d172789f06886806bc55";
 
-bool WriteFile(TempDrive &drive, const QByteArray &relative, const QByteArray &bytes)
-{
-    QFile file(QFile::decodeName(drive.path(relative)));
-    return drive.makeFile(relative) && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-bool Exists(const TempDrive &drive, const QByteArray &relative)
-{
-    struct stat st;
-    return ::lstat(drive.path(relative).constData(), &st) == 0;
-}
-
 // Deletes every listed file as the Delete action does, noting each file that
 // went, then removes what that emptied. Returns the folders removed.
 int DeleteAllAndSweep(const TempDrive &drive, const CResultStore &store,
@@ -154,17 +142,17 @@ void TestWholeItems::taggedCacheFoldersAreMatchedTagExcluded()
     TempDrive drive;
     QVERIFY(drive.makeFile("proj/good/obj/a.o", 10));
     QVERIFY(drive.makeFile("proj/good/b.bin", 20));
-    QVERIFY(WriteFile(drive, "proj/good/CACHEDIR.TAG", kSignature + "\n# made by a build tool\n"));
+    QVERIFY(drive.writeFile("proj/good/CACHEDIR.TAG", kSignature + "\n# made by a build tool\n"));
     QVERIFY(drive.makeFile("proj/bad/c.bin", 5));
-    QVERIFY(WriteFile(drive, "proj/bad/CACHEDIR.TAG", "Signature: 8a477f597d28d172789f06886806bc54"));
+    QVERIFY(drive.writeFile("proj/bad/CACHEDIR.TAG", "Signature: 8a477f597d28d172789f06886806bc54"));
     QVERIFY(drive.makeFile("proj/short/d.bin", 5));
-    QVERIFY(WriteFile(drive, "proj/short/CACHEDIR.TAG", kSignature.left(42)));
+    QVERIFY(drive.writeFile("proj/short/CACHEDIR.TAG", kSignature.left(42)));
     QVERIFY(drive.makeFile("proj/linked/e.bin", 5));
     QVERIFY(drive.makeSymlink("proj/linked/CACHEDIR.TAG", drive.path("proj/good/CACHEDIR.TAG")));
     QVERIFY(drive.makeFile("proj/piped/f.bin", 5));
     QCOMPARE(::mkfifo(drive.path("proj/piped/CACHEDIR.TAG").constData(), 0644), 0);
     QVERIFY(drive.makeFile("proj/lower/CACHEDIR.tag", 0));
-    QVERIFY(WriteFile(drive, "proj/lower/CACHEDIR.tag", kSignature));
+    QVERIFY(drive.writeFile("proj/lower/CACHEDIR.tag", kSignature));
     QVERIFY(drive.makeFile("proj/lower/g.bin", 5));
 
     CResultStore store;
@@ -199,11 +187,11 @@ void TestWholeItems::emptiedFoldersGoUpToTheMatchedFolder()
     const QByteArrayList listed = ScanIntoStore(scan, store);
     QCOMPARE(listed.size(), express ? 4 : 3);
     QCOMPARE(DeleteAllAndSweep(drive, store), 3);
-    QVERIFY(!Exists(drive, "home/Temp/a"));
-    QVERIFY(Exists(drive, "home/Temp"));           // the matched folder itself
-    QVERIFY(Exists(drive, "home/Temp/was-empty")); // empty before the scan
-    QVERIFY(Exists(drive, "data/sub"));            // no folder rule listed its file
-    QVERIFY(Exists(drive, "home"));
+    QVERIFY(!drive.exists("home/Temp/a"));
+    QVERIFY(drive.exists("home/Temp"));           // the matched folder itself
+    QVERIFY(drive.exists("home/Temp/was-empty")); // empty before the scan
+    QVERIFY(drive.exists("data/sub"));            // no folder rule listed its file
+    QVERIFY(drive.exists("home"));
 }
 
 void TestWholeItems::folderThatGainedAFileStays()
@@ -222,10 +210,10 @@ void TestWholeItems::folderThatGainedAFileStays()
         QVERIFY(drive.makeSymlink("Temp/q", drive.path("elsewhere")));
     });
     QCOMPARE(removed, 1);
-    QVERIFY(!Exists(drive, "Temp/a/b/c"));
-    QVERIFY(Exists(drive, "Temp/a/b/new.txt"));
-    QVERIFY(Exists(drive, "elsewhere/r"));
-    QVERIFY(Exists(drive, "moved/r"));
+    QVERIFY(!drive.exists("Temp/a/b/c"));
+    QVERIFY(drive.exists("Temp/a/b/new.txt"));
+    QVERIFY(drive.exists("elsewhere/r"));
+    QVERIFY(drive.exists("moved/r"));
 }
 
 void TestWholeItems::mountPointMadeAfterTheScanStays()
@@ -243,7 +231,7 @@ void TestWholeItems::mountPointMadeAfterTheScanStays()
         });
         if (!out.isEmpty())
             return kSkipCode;
-        out = QByteArray::number(removed) + (Exists(drive, "Temp/a/m") ? " kept" : " gone");
+        out = QByteArray::number(removed) + (drive.exists("Temp/a/m") ? " kept" : " gone");
         return 0;
     });
     if (child.exitCode == kSkipCode)
@@ -267,12 +255,12 @@ void TestWholeItems::removerRefusesWhatIsNotAnEmptyFolder()
     QCOMPARE(CEmptyFolderRemover::RemoveIfEmpty(fd, "link"), Outcome::Kept);
     QCOMPARE(CEmptyFolderRemover::RemoveIfEmpty(fd, ".."), Outcome::Kept);
     QCOMPARE(CEmptyFolderRemover::RemoveIfEmpty(fd, "missing"), Outcome::Gone);
-    QVERIFY(Exists(drive, "empty"));
+    QVERIFY(drive.exists("empty"));
     QCOMPARE(CEmptyFolderRemover::RemoveIfEmpty(fd, "empty"), Outcome::Removed);
     ::close(fd);
-    QVERIFY(!Exists(drive, "empty"));
-    QVERIFY(Exists(drive, "full/f"));
-    QVERIFY(Exists(drive, "file"));
+    QVERIFY(!drive.exists("empty"));
+    QVERIFY(drive.exists("full/f"));
+    QVERIFY(drive.exists("file"));
 }
 
 void TestWholeItems::trashInfoIsRead_data()
@@ -376,7 +364,7 @@ void TestWholeItems::folderEntryThatGainedAFileKeepsItsInformation()
     QVERIFY(!step.Run(IndexOf(store, drive, kTrash + "/files/proj")).ok());
     QCOMPARE(Entries(drive, kTrash + "/files/proj"), QByteArrayList({"sub"}));
     QCOMPARE(Entries(drive, kTrash + "/files/proj/sub"), QByteArrayList({"new.txt"}));
-    QVERIFY(Exists(drive, kTrash + "/info/proj.trashinfo"));
+    QVERIFY(drive.exists(kTrash + "/info/proj.trashinfo"));
     QVERIFY(ReadFile(drive, kTrash + "/directorysizes").contains(" proj"));
 }
 
@@ -384,7 +372,7 @@ void TestWholeItems::trashAtTheTopOfTheDrive()
 {
     TempDrive drive;
     QVERIFY(drive.makeFile(".Trash-1000/files/x.txt", 7));
-    QVERIFY(WriteFile(drive, ".Trash-1000/info/x.txt.trashinfo", "[Trash Info]\nPath=data/x.txt\nDeletionDate=2026-01-02T03:04:05\n"));
+    QVERIFY(drive.writeFile(".Trash-1000/info/x.txt.trashinfo", "[Trash Info]\nPath=data/x.txt\nDeletionDate=2026-01-02T03:04:05\n"));
     QVERIFY(drive.makeFile(".Trash/1001/files/y.txt", 7));
     QVERIFY(drive.makeFile(".Trash-abc/files/z.txt", 7)); // not a trash: an ordinary Express folder match
     CResultStore store;
@@ -409,8 +397,8 @@ void TestWholeItems::moveRemovesEmptiedFoldersAndUndoMakesThemAgain()
     QCOMPARE(Entries(drive, "Temp"), QByteArrayList());
     QCOMPARE(Entries(away, ""), QByteArrayList({"x.tmp", "y.tmp"}));
     QCOMPARE(UndoAll(model, std::move(record)), 0);
-    QVERIFY(Exists(drive, "Temp/a/b/c/x.tmp"));
-    QVERIFY(Exists(drive, "Temp/a/y.tmp"));
+    QVERIFY(drive.exists("Temp/a/b/c/x.tmp"));
+    QVERIFY(drive.exists("Temp/a/y.tmp"));
 }
 
 void TestWholeItems::movedTrashGoesUnderOriginalNamesAndUndoRestoresIt_data()
@@ -448,7 +436,7 @@ void TestWholeItems::movedTrashGoesUnderOriginalNamesAndUndoRestoresIt()
     QCOMPARE(step.GetRemovedFolders(), 0);
 
     if (infoTakenMeanwhile)
-        QVERIFY(WriteFile(drive, kTrash + "/info/proj.trashinfo", "someone else's"));
+        QVERIFY(drive.writeFile(kTrash + "/info/proj.trashinfo", "someone else's"));
     QCOMPARE(UndoAll(model, std::move(record), alwaysCopy), 0);
     QCOMPARE(model.rowCount(), 4);
     QCOMPARE(Entries(away, ""), QByteArrayList());
@@ -508,7 +496,7 @@ void TestWholeItems::trashedFolderMovesWholeOrNotAtAll()
     step.Finish();
     QCOMPARE(Entries(drive, kTrash + "/files/proj"), left);
     QCOMPARE(Entries(away, "proj"), arrived);
-    QVERIFY(Exists(drive, kTrash + "/info/proj.trashinfo"));
+    QVERIFY(drive.exists(kTrash + "/info/proj.trashinfo"));
     QVERIFY(ReadFile(drive, kTrash + "/directorysizes").contains(" proj"));
     if (!moves)
         QCOMPARE(Entries(drive, kTrash + "/files/proj/sub"), QByteArrayList({"b.txt", "c.txt"}));

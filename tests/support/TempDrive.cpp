@@ -1,5 +1,7 @@
 #include "TempDrive.h"
 
+#include "RawFiles.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,4 +54,14 @@ bool TempDrive::setTimes(const QByteArray &relative, std::time_t modified, std::
 bool TempDrive::makeSymlink(const QByteArray &relative, const QByteArray &target)
 {
     return ::symlink(target.constData(), path(relative).constData()) == 0;
+}
+
+bool TempDrive::writeFile(const QByteArray &relative, const QByteArray &bytes)
+{
+    return makeFile(relative) && WriteFile(path(relative), bytes);
+}
+
+bool TempDrive::exists(const QByteArray &relative) const
+{
+    return Exists(path(relative));
 }

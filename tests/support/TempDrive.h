@@ -20,6 +20,10 @@ public:
     bool makeFolder(const QByteArray &relative);
     // Creates (or truncates) a file of `size` bytes, making its folders first.
     bool makeFile(const QByteArray &relative, std::int64_t size = 0);
+    // The same, with `bytes` for its content.
+    bool writeFile(const QByteArray &relative, const QByteArray &bytes);
+    // Whether anything (a dangling link too) stands at `relative`.
+    bool exists(const QByteArray &relative) const;
     // Sets modify and access times of an existing path (not following links).
     bool setTimes(const QByteArray &relative, std::time_t modified, std::time_t accessed);
     bool makeSymlink(const QByteArray &relative, const QByteArray &target);
