@@ -5,9 +5,9 @@
 #include "core/CLiveWorkItems.h"
 #include "core/CProcOpenFileSource.h"
 #include "core/CProtectionFilter.h"
+#include "core/CSharedDataReader.h"
 #include "platform/CBtrfsSnapshots.h"
 #include "platform/CDirectoryWalker.h"
-#include "platform/CFileExtents.h"
 #include "platform/CFileSystemInfo.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
@@ -54,13 +54,16 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
             m_heldOpen.Load(*source);
     }
 
-    // Where files may share data, what a match shares is read as it is
-    // met (the walk itself never opens a file); a drive with snapshots
-    // shares with owners no scan can list.
+    // Where files may share data, what a match shares is read (the walk
+    // itself never opens a file), on threads of its own once protection has
+    // let the match through; a drive with snapshots shares with owners no
+    // scan can list.
     const FileSystemInfo drive = CFileSystemInfo::Query(m_drive);
-    m_nSharedFiles = 0;
-    m_bSnapshots = drive.isBtrfs && CBtrfsSnapshots::Find(m_drive) == CBtrfsSnapshots::Answer::Some;
-    m_pExtents.reset(drive.canShareExtents && m_bReadShared ? new CFileExtents(m_drive) : nullptr);
+    const bool snapshots = drive.isBtrfs && CBtrfsSnapshots::Find(m_drive) == CBtrfsSnapshots::Answer::Some;
+    std::optional<CSharedDataReader> sharedData;
+    if (drive.canShareExtents && m_bReadShared)
+        sharedData.emplace(m_drive, snapshots, sink);
+    CMatchSink &listed = sharedData ? static_cast<CMatchSink &>(*sharedData) : sink;
 
     // Live work is an Express rule: Custom has time criteria of its own. It
     // goes with the other rules of this system, when those are switched off
@@ -68,8 +71,8 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     std::optional<CLiveWorkItems> liveWork;
     if (m_criteria.m_bExpress && !(m_pProtection && !m_pProtection->HasLinuxRules()))
         liveWork.emplace(m_drive, m_now.value_or(std::int64_t(std::time(nullptr))),
-                         [&sink](const ScanMatch &match) { sink.AddMatch(match); });
-    CProtectionFilter filter(m_pProtection.get(), sink, m_bListLocked, liveWork ? &*liveWork : nullptr);
+                         [&listed](const ScanMatch &match) { listed.AddMatch(match); });
+    CProtectionFilter filter(m_pProtection.get(), listed, m_bListLocked, liveWork ? &*liveWork : nullptr);
     m_pSink = &filter;
     m_pProgress = &progress;
     m_pMatcher = std::make_unique<CFileMatcher>(m_criteria);
@@ -80,6 +83,8 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     walker.SetCancelCheck([this] { return m_pProgress->OnBetweenEntries(*m_pSink); });
     const CDirectoryWalker::Result result = walker.Walk(m_drive);
     filter.Finish();
+    if (sharedData)
+        sharedData->Finish();
 
     outcome.rootUnavailable = result == CDirectoryWalker::Result::RootUnavailable;
     outcome.cancelled = result == CDirectoryWalker::Result::Cancelled;
@@ -91,10 +96,8 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     }
     if (liveWork)
         outcome.protectedCounts[CProtection::kLeftUnchecked] = liveWork->GetLeftUnchecked();
-    outcome.sharedFiles = m_nSharedFiles;
-    outcome.snapshots = m_bSnapshots;
-    m_pExtents.reset();
-    m_withExtents = WalkRecord();
+    outcome.sharedFiles = sharedData ? sharedData->GetSharedFiles() : 0;
+    outcome.snapshots = snapshots;
     if (drive.ok) {
         const CHeldOpenFiles &held = m_pProtection && m_pProtection->KnowsOpenFiles()
                                          ? m_pProtection->GetHeldOpenFiles()
@@ -125,27 +128,9 @@ void CScanSession::OnFile(const WalkRecord &record)
     m_pProgress->OnFileMet(record);
     if (!m_pMatcher->MatchFile(record))
         return;
-    ScanMatch match{WithSharedExtents(record), m_pMatcher->GetReason(record)};
+    ScanMatch match{record, m_pMatcher->GetReason(record)};
     match.heldOpen = IsHeldOpen(record);
     m_pSink->AddMatch(match);
-}
-
-const WalkRecord &CScanSession::WithSharedExtents(const WalkRecord &record)
-{
-    if (!m_pExtents || record.allocatedBytes <= 0 || (record.identity.type & S_IFMT) != S_IFREG)
-        return record;
-    if (m_pExtents->ReadShared(record, m_shared) != CFileExtents::Result::Read || m_shared.empty())
-        return record;
-    ++m_nSharedFiles;
-    // Whatever a snapshot shares, it keeps: no owner the scan meets can
-    // let it go.
-    if (m_bSnapshots) {
-        for (SharedExtent &extent : m_shared)
-            extent.kept = true;
-    }
-    m_withExtents = record;
-    m_withExtents.sharedExtents = m_shared;
-    return m_withExtents;
 }
 
 bool CScanSession::IsHeldOpen(const WalkRecord &record) const

@@ -13,7 +13,6 @@
 #include <memory>
 #include <optional>
 
-class CFileExtents;
 class CFileMatcher;
 class CFileScan;
 class COpenFileSource;
@@ -113,8 +112,6 @@ public:
 private:
     void OnFile(const WalkRecord &record);
     bool IsHeldOpen(const WalkRecord &record) const;
-    // The record with the runs of data it shares, or `record` itself.
-    const WalkRecord &WithSharedExtents(const WalkRecord &record);
 
     const CFileScan &m_criteria;
     QByteArray m_drive;
@@ -132,9 +129,4 @@ private:
     std::int64_t m_nExamined = 0;
     // On a file system that shares data between files.
     bool m_bReadShared = true;
-    std::unique_ptr<CFileExtents> m_pExtents;
-    bool m_bSnapshots = false;
-    std::int64_t m_nSharedFiles = 0;
-    std::vector<SharedExtent> m_shared; // scratch
-    WalkRecord m_withExtents;           // scratch
 };

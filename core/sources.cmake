@@ -81,6 +81,8 @@ list(APPEND BV_CORE_SOURCES
   core/CBackgroundSort.h
   core/CResultsSorter.cpp
   core/CResultsSorter.h
+  core/CSharedDataReader.cpp
+  core/CSharedDataReader.h
   core/CScanSession.cpp
   core/CScanSession.h
   core/CCsvListWriter.cpp

@@ -118,6 +118,7 @@ private slots:
     void snapshotsAreFoundAsRootAndAsAnyUser();
     void btrfsCopiesAndSnapshots();
     void xfsCopies();
+    void matchesComeInWalkOrderWithWhatTheyShare();
 };
 
 void TestSharedExtents::rangeFollowsTheOwners_data()
@@ -417,6 +418,56 @@ void TestSharedExtents::xfsCopies()
     QCOMPARE(outcome.forecastFreedBytes, 64 * kMB);
     QVERIFY(outcome.measuredFreedBytes >= 64 * kMB * 99 / 100);
     QVERIFY(outcome.measuredFreedBytes <= 64 * kMB + kMB);
+}
+
+void TestSharedExtents::matchesComeInWalkOrderWithWhatTheyShare()
+{
+    // More matches than one batch of the readers holds: every fifth file a
+    // reflinked copy of the one before it. Read or not, the same matches
+    // come in the same order; read, exactly the copies and their
+    // originals share data.
+    LoopImage image(LoopImage::Btrfs);
+    if (!image.isMounted())
+        QSKIP(image.whyNot().constData());
+    QVERIFY(LoopImage::Run({"mkdir", "-p", image.path("Cache")}));
+    QSet<QByteArray> sharing;
+    for (int i = 0; i < 400; ++i) {
+        const QByteArray path = image.path("Cache/f" + QByteArray::number(i));
+        if (i % 5 == 4) {
+            const QByteArray original = image.path("Cache/f" + QByteArray::number(i - 1));
+            QVERIFY(LoopImage::Reflink(original, path));
+            sharing << original << path;
+        } else {
+            QVERIFY(LoopImage::WriteData(path, 8192 + 4096 * (i % 3), char('a' + i % 20)));
+        }
+    }
+    QVERIFY(image.Sync());
+    struct Recorder : CMatchSink, CScanProgress
+    {
+        void AddMatch(const ScanMatch &match) override
+        {
+            order.append(match.record.folder + '/' + match.record.name);
+            if (!match.record.sharedExtents.empty())
+                shared.insert(order.last());
+        }
+        QByteArrayList order;
+        QSet<QByteArray> shared;
+    };
+    const auto scan = [&](bool read, Recorder &recorder) {
+        CFileScan criteria = ExpressScanOf(image.root());
+        CScanSession session(criteria, image.root());
+        session.SetProtectionFactory({});
+        session.SetReadSharedData(read);
+        return session.Run(recorder, recorder);
+    };
+    Recorder plain, read;
+    QCOMPARE(scan(false, plain).sharedFiles, std::int64_t(0));
+    const ScanOutcome outcome = scan(true, read);
+    QCOMPARE(plain.order.size(), 400);
+    QCOMPARE(read.order, plain.order);
+    QVERIFY(plain.shared.isEmpty());
+    QCOMPARE(read.shared, sharing);
+    QCOMPARE(outcome.sharedFiles, std::int64_t(sharing.size()));
 }
 
 QTEST_MAIN(TestSharedExtents)

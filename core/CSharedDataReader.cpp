@@ -1,0 +1,129 @@
+#include "core/CSharedDataReader.h"
+
+#include "platform/CFileExtents.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace {
+
+// Large enough that waking the readers costs little against a batch's
+// reading, small enough that rows still come while they are found.
+constexpr std::size_t kBatch = 256;
+
+int ReaderThreads()
+{
+    // The walk keeps a core busy; the readers take the rest, up to six.
+    const unsigned cores = std::thread::hardware_concurrency();
+    return int(std::clamp(cores > 1 ? cores - 1 : 1u, 1u, 6u));
+}
+
+} // namespace
+
+CSharedDataReader::CSharedDataReader(const QByteArray &drive, bool bSnapshotsKeep, CMatchSink &next)
+    : m_strDrive(drive)
+    , m_bSnapshotsKeep(bSnapshotsKeep)
+    , m_next(next)
+{
+    m_gathering.reserve(kBatch);
+    for (int i = ReaderThreads(); i > 0; --i)
+        m_threads.emplace_back([this] { ReaderLoop(); });
+}
+
+CSharedDataReader::~CSharedDataReader()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_bStop = true;
+    }
+    m_readersWake.notify_all();
+    for (std::thread &thread : m_threads)
+        thread.join();
+}
+
+void CSharedDataReader::AddMatch(const ScanMatch &match)
+{
+    Held held{match.record, match.why, match.protection, match.heldOpen, match.unchecked};
+    held.record.chain = nullptr; // the walk's chain is gone by the time it is handed on
+    held.record.chainLength = 0;
+    held.record.sharedExtents.clear();
+    m_gathering.push_back(std::move(held));
+    if (m_gathering.size() >= kBatch)
+        NextBatch();
+}
+
+void CSharedDataReader::RefreshWhileBusy(bool bShowRows)
+{
+    if (!m_gathering.empty() && IsBatchRead())
+        NextBatch();
+    m_next.RefreshWhileBusy(bShowRows);
+}
+
+void CSharedDataReader::Finish()
+{
+    NextBatch();
+    NextBatch();
+}
+
+bool CSharedDataReader::IsBatchRead()
+{
+    std::lock_guard lock(m_mutex);
+    return m_nUnread == 0;
+}
+
+void CSharedDataReader::NextBatch()
+{
+    {
+        std::unique_lock lock(m_mutex);
+        m_doneWake.wait(lock, [this] { return m_nUnread == 0; });
+    }
+    // The readers are idle until the next batch is set: the read one is
+    // this thread's alone.
+    for (const Held &held : m_reading) {
+        ScanMatch match{held.record, held.why};
+        match.protection = held.protection;
+        match.heldOpen = held.heldOpen;
+        match.unchecked = held.unchecked;
+        if (!held.record.sharedExtents.empty())
+            ++m_nSharedFiles;
+        m_next.AddMatch(match);
+    }
+    m_reading.clear();
+    if (m_gathering.empty())
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_reading.swap(m_gathering);
+        m_nTaken = 0;
+        m_nUnread = m_reading.size();
+    }
+    m_readersWake.notify_all();
+}
+
+void CSharedDataReader::ReaderLoop()
+{
+    CFileExtents extents(m_strDrive);
+    std::vector<SharedExtent> shared;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_readersWake.wait(lock, [this] { return m_bStop || m_nTaken < m_reading.size(); });
+        if (m_bStop)
+            return;
+        Held &held = m_reading[m_nTaken++];
+        lock.unlock();
+        WalkRecord &record = held.record;
+        // Only a regular file's own blocks can be shared; a file with none
+        // has nothing to map.
+        if (record.allocatedBytes > 0 && (record.identity.type & S_IFMT) == S_IFREG
+            && extents.ReadShared(record, shared) == CFileExtents::Result::Read && !shared.empty()) {
+            // Whatever a snapshot shares, it keeps: no owner the scan meets
+            // can let it go.
+            for (SharedExtent &extent : shared)
+                extent.kept = extent.kept || m_bSnapshotsKeep;
+            record.sharedExtents = shared;
+        }
+        lock.lock();
+        if (--m_nUnread == 0)
+            m_doneWake.notify_one();
+    }
+}
