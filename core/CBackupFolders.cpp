@@ -159,7 +159,9 @@ bool CBackupFolders::IsInBackup(const WalkRecord &record)
     m_chainVerdicts.resize(known);
     for (std::size_t level = known; level < levels; ++level) {
         const WalkFolder &step = record.chain[level];
-        const bool repository = IsRepository(folder.left(step.nameBegin + step.nameLength));
+        // The walk's listing says whether the folder has a "config" at all:
+        // no look by path (from "/" down, on every folder) for nearly all.
+        const bool repository = step.configListed && IsRepository(folder.left(step.nameBegin + step.nameLength));
         m_chainSerials.push_back(step.serial);
         m_chainVerdicts.push_back(repository ? 1 : 0);
         if (repository)

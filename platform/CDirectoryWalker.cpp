@@ -156,6 +156,7 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
     rootFolder.nameLength = rootPath.size();
     m_path.push_back(rootFolder);
     m_path.back().cacheTag = IsTaggedCache(m_levels.back());
+    m_path.back().configListed = m_levels.back().node->read.configListed;
     if (m_onFolder)
         m_onFolder(m_record.folder);
 
@@ -377,6 +378,7 @@ void CDirectoryWalker::PushLevel(Level &&level, qsizetype nameBegin, std::size_t
     facts.nameLength = qsizetype(nameLength);
     m_path.push_back(facts);
     m_path.back().cacheTag = IsTaggedCache(m_levels.back());
+    m_path.back().configListed = m_levels.back().node->read.configListed;
     if (m_onFolder)
         m_onFolder(m_record.folder);
 }

@@ -18,6 +18,11 @@ using namespace DirectoryEntries;
 
 namespace {
 
+bool IsConfigName(const char *name, std::size_t length)
+{
+    return length == 6 && std::memcmp(name, "config", 6) == 0;
+}
+
 std::int64_t Nanoseconds(const struct statx_timestamp &t)
 {
     return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
@@ -434,6 +439,8 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer,
             if (!lookNow) {
                 if (type != DT_DIR && CacheDirTag::IsTagName(entry->d_name, nameLength))
                     read.cacheTagListed = true;
+                if (type != DT_DIR && IsConfigName(entry->d_name, nameLength))
+                    read.configListed = true;
                 listing.push_back(kUnseen);
                 listing.push_back(char(type));
                 listing.insert(listing.end(), entry->d_name, entry->d_name + nameLength + 1);
@@ -453,6 +460,8 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer,
                 const CompactStat compact = CompactStat::From(st);
                 if (S_ISREG(st.stx_mode) && CacheDirTag::IsTagName(entry->d_name, nameLength))
                     read.cacheTagListed = true;
+                if (IsConfigName(entry->d_name, nameLength))
+                    read.configListed = true;
                 listing.push_back(kFile);
                 const char *bytes = reinterpret_cast<const char *>(&compact);
                 listing.insert(listing.end(), bytes, bytes + sizeof compact);

@@ -25,6 +25,7 @@ struct WalkFolder
     std::int64_t modifiedTime = 0;
     std::int64_t changeTime = 0;
     bool cacheTag = false;      // holds a CACHEDIR.TAG with its signature
+    bool configListed = false;  // lists a file named "config", as a backup repository does
 };
 
 // What the drive walk knows about one file: enough to match it against the

@@ -37,6 +37,9 @@ public:
             m_chain.push_back(WalkFolder{m_serials[i], m_record.folder.size(), m_names[i].size()});
             m_record.folder += m_names[i];
         }
+        // No listing was read: every folder may hold a backup's "config".
+        for (WalkFolder &folder : m_chain)
+            folder.configListed = true;
         m_record.name = name;
         m_record.chain = m_chain.data();
         m_record.chainLength = int(m_chain.size());
