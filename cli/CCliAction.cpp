@@ -6,6 +6,7 @@
 #include "cli/CStopSignals.h"
 #include "cli/CliText.h"
 #include "core/CActionStep.h"
+#include "core/CCompressStep.h"
 #include "core/CMatchSink.h"
 #include "core/CProtection.h"
 #include "core/CRecordChain.h"
@@ -251,6 +252,17 @@ int CCliAction::Report(const ActionOutcome &outcome) const
     return kExitOk;
 }
 
+bool CCliAction::ArchiveTakesFiles() const
+{
+    if (m_request.command != CliRequest::Zip)
+        return true;
+    QString unavailable;
+    const std::unique_ptr<CActionStep> step = CreateActionStep(m_request.command, m_store, m_target, unavailable);
+    auto *compress = dynamic_cast<CCompressStep *>(step.get());
+    // Without the plug-in the dry run still lists what would be stored.
+    return !compress || compress->CheckArchiveOnce();
+}
+
 bool CCliAction::Prepare()
 {
     if (!LoadList() || !ResolveTarget())
@@ -269,6 +281,8 @@ int CCliAction::Run()
     protection->Load();
     const CStopSignals stopSignals;
     if (m_request.dryRun) {
+        if (!ArchiveTakesFiles())
+            return kExitUsage; // said why, once, as the real run would
         COutput out(stdout);
         m_pOut = &out;
         CDryRunStep step(m_store, m_request.command, m_target, out.Buffer());

@@ -44,6 +44,9 @@ public:
     static QString ReasonText(const FileOpResult &result);
 
 private:
+    // False, having said why, when Zip's archive name is taken by something
+    // that is no archive.
+    bool ArchiveTakesFiles() const;
     bool LoadList();
     bool ResolveTarget();
     void FillStore();

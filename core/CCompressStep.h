@@ -53,6 +53,10 @@ public:
     // Told the archive's path, once, when it is found not to be an archive.
     void SetRefusalHandler(ErrorHandler onRefused) { m_onRefused = std::move(onRefused); }
     bool IsRefused() const override { return m_bRefused; }
+    // Whether what stands at the archive's name can take files (nothing, or
+    // an archive); asked once, before the first file, and by a dry run, which
+    // must refuse what the real run would. Writes nothing.
+    bool CheckArchiveOnce();
 
 private:
     FileOpResult CheckIdentity(int index) const;
@@ -62,9 +66,6 @@ private:
     // Stores one file; `entryName` empty: named after its path.
     FileOpResult Store(const QByteArray &path, const QByteArray &entryName);
     FileOpResult StoreTrashFolder(const CTrashItem &trash);
-    // False, once refused, when what stands at the archive's name is not an
-    // archive; asked before the first file only.
-    bool CheckArchiveOnce();
     void Refuse();
 
     const CResultStore &m_store;

@@ -699,7 +699,7 @@ void TestCli::badInputChangesNothing_data()
           "drive missing", "drive is a file", "no drive", "list missing", "list is a folder", "list truncated",
           "list cut mid-line", "list nonsense", "list line edited", "list other version", "list root differs",
           "list names a file twice", "archive listed", "archive a link to a listed file", "archive folder missing",
-          "archive not a zip", "archive a pipe", "list a pipe", "move folder missing", "move folder is a file",
+          "archive not a zip", "archive not a zip, dry run", "archive a pipe", "list a pipe", "move folder missing", "move folder is a file",
           "save folder missing"})
         QTest::newRow(kind) << QString::fromLatin1(kind);
 }
@@ -756,9 +756,11 @@ void TestCli::badInputChangesNothing()
         args = {"zip", listArg, Arg(link)};
     }
     else if (kind == "archive folder missing") args = {"zip", listArg, m_lists->filePath("no/such/a.zip")};
-    else if (kind == "archive not a zip") {
+    else if (kind.startsWith("archive not a zip")) {
         written = WriteFile(QFile::encodeName(m_lists->filePath(QStringLiteral("notes.zip"))), "my notes\n");
         args = {"zip", listArg, m_lists->filePath("notes.zip")};
+        if (kind.endsWith("dry run"))
+            args.insert(1, "--dry-run");
     }
     // Pipes live apart: a snapshot would wait on them.
     else if (kind == "archive a pipe" || kind == "list a pipe") {
@@ -778,7 +780,7 @@ void TestCli::badInputChangesNothing()
     QCOMPARE(run.exitCode, 2);
     QCOMPARE(run.out, QByteArray());
     QVERIFY(run.err.startsWith("brimvale-cli: "));
-    if (kind == "archive not a zip" || kind == "archive a pipe") {
+    if (kind.startsWith("archive not a zip") || kind == "archive a pipe") {
         QVERIFY2(run.err.contains("not a zip archive"), run.err.constData());
         QCOMPARE(run.err.count('\n'), 1); // said once, not once per file
     }
