@@ -75,5 +75,7 @@ private:
     QByteArray m_path;
     int m_nNextTicket = 1;
     std::set<int> m_open;
+    static constexpr qint64 kEmptyAtBytes = 64 * 1024;
+    qint64 m_nWritten = 0; // since the journal was last emptied
     bool m_bLeaveOnExit = false; // a note could not be cleared: the next start needs it
 };
