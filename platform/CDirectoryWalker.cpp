@@ -266,7 +266,7 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength, CFo
         return;
     }
     const bool unchanged = read.outcome == Outcome::Entered && CFolderReadAhead::StillAsListed(*child);
-    child->read.self.reset(); // what is read ahead below it keeps it open as long as needed
+    m_readAhead->Release(child->read.self); // what is read ahead below it keeps it open as long as needed
     if (!unchanged) {
         // Changed since it was listed (or the readers ran short of
         // descriptors): it and its subtree are listed here, as they are now.
