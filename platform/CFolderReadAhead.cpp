@@ -18,6 +18,9 @@ using namespace DirectoryEntries;
 
 namespace {
 
+// Descriptors released by the walking thread that wake a sleeping reader to close them.
+constexpr std::size_t kReleasedBatch = 16;
+
 bool IsConfigName(const char *name, std::size_t length)
 {
     return length == 6 && std::memcmp(name, "config", 6) == 0;
@@ -255,6 +258,10 @@ void CFolderReadAhead::Take(const NodePtr &node)
         m_released.insert(m_released.end(), std::make_move_iterator(m_walkerReleased.begin()),
                           std::make_move_iterator(m_walkerReleased.end()));
         m_walkerReleased.clear();
+        // Readers held back by a limit sleep: one is woken for a batch
+        // (not for each), or the walking thread would soon close them itself.
+        if (m_released.size() >= kReleasedBatch && m_nIdleReaders > 0)
+            m_readersWake.notify_one();
     }
     for (;;) {
         switch (node->state) {

@@ -115,10 +115,13 @@ public:
         Listing read;
     };
 
+    // Folders read ahead and not yet taken, at most (by default).
+    static constexpr std::size_t kMaxFoldersAhead = 512;
+
     struct Settings
     {
         int readers = 2;
-        std::size_t maxFolders = 512;
+        std::size_t maxFolders = kMaxFoldersAhead;
         std::size_t maxBytes = 16u << 20;
         int maxDescriptors = 256;
         bool knowMountPoints = false;
