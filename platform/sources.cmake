@@ -2,6 +2,8 @@
 list(APPEND BV_CORE_SOURCES
   platform/CActionJournal.cpp
   platform/CActionJournal.h
+  platform/CBtrfsSharedFiles.cpp
+  platform/CBtrfsSharedFiles.h
   platform/CBtrfsSnapshots.cpp
   platform/CBtrfsSnapshots.h
   platform/CFileExtents.cpp
