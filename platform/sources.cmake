@@ -4,6 +4,8 @@ list(APPEND BV_CORE_SOURCES
   platform/ArchiveTail.h
   platform/CActionJournal.cpp
   platform/CActionJournal.h
+  platform/CBtrfsSharedFiles.cpp
+  platform/CBtrfsSharedFiles.h
   platform/CBtrfsSnapshots.cpp
   platform/CBtrfsSnapshots.h
   platform/CFileExtents.cpp
