@@ -21,7 +21,9 @@ int CResultStore::AddUncheckedResult(const WalkRecord &record, const MatchReason
 
 void CResultStore::SetReason(int index, const MatchReason &why)
 {
+    CountByReason(index, -1);
     At(index).reason = m_reasons.Intern(why);
+    CountByReason(index, +1);
     NoteRuleFolder(m_arrPaths.GetFolderIndex(index), why.folderLevel);
 }
 
@@ -38,9 +40,11 @@ int CResultStore::AddLockedResult(const WalkRecord &record, ProtectionReason rea
     // Unchecked and locked; it never enters the totals. Its reason is its
     // protection.
     const int index = Append(record, kListed | kLocked, bHeldOpen || reason == ProtectionReason::InUse);
+    CountByReason(index, -1);
     Entry &e = m_entries.back();
     e.kind = std::uint8_t((e.kind & 0x0F) | (std::uint8_t(reason) << kLockShift));
     e.reason = m_reasons.Intern(LockedReasonText(reason));
+    CountByReason(index, +1);
     return index;
 }
 
@@ -142,7 +146,22 @@ int CResultStore::Append(const WalkRecord &record, std::uint8_t flags, bool bHel
     // holds; a symbolic link is a file of its own, whatever it points to.
     m_forecast.AddFile(record.device, record.inode, record.allocatedBytes, record.linkCount, bHeldOpen,
                        (flags & kChecked) != 0, &record.sharedExtents);
+    CountByReason(index, +1);
     return index;
+}
+
+void CResultStore::CountByReason(int index, int delta)
+{
+    const Entry &e = At(index);
+    if (!(e.flags & kListed))
+        return;
+    if (e.reason >= m_reasonCounts.size())
+        m_reasonCounts.resize(std::size_t(e.reason) + 1);
+    ReasonCount &count = m_reasonCounts[e.reason];
+    if (e.flags & kChecked)
+        count.checked += delta;
+    else if (!(e.flags & kLocked))
+        count.checkable += delta;
 }
 
 void CResultStore::Clear()
@@ -155,6 +174,7 @@ void CResultStore::Clear()
     std::vector<std::int32_t>().swap(m_folderRuleDepth);
     m_trash.Clear();
     m_reasons.Clear();
+    std::vector<ReasonCount>().swap(m_reasonCounts);
     m_forecast.Clear();
     m_nSelectedBytes = 0;
     m_nSelectedCount = 0;
@@ -184,6 +204,7 @@ bool CResultStore::SetChecked(int index, bool checked)
         return false;
     if (checked && IsLocked(index))
         return false; // a protected file is never selected, whoever asks
+    CountByReason(index, -1);
     std::uint8_t &flags = At(index).flags;
     if (checked) {
         flags |= kChecked;
@@ -195,6 +216,7 @@ bool CResultStore::SetChecked(int index, bool checked)
         --m_nSelectedCount;
     }
     m_forecast.SetChecked(index, checked);
+    CountByReason(index, +1);
     return true;
 }
 
@@ -203,6 +225,7 @@ void CResultStore::Unlist(int index)
     if (!IsValidIndex(index) || !IsListed(index))
         return;
     SetChecked(index, false);
+    CountByReason(index, -1);
     At(index).flags &= std::uint8_t(~kListed);
 }
 
@@ -222,6 +245,7 @@ bool CResultStore::Relist(int index, const FileIdentity &identity)
     SetIdentity(index, identity, GetCreationTime(index), GetModifiedTime(index), GetAccessedTime(index));
     Entry &e = At(index);
     e.flags = std::uint8_t((e.flags & ~kChecked) | kListed);
+    CountByReason(index, +1);
     m_forecast.Restore(index);
     SetChecked(index, true);
     return true;

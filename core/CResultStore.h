@@ -92,6 +92,11 @@ public:
     // file still listed.
     bool Relist(int index, const FileIdentity &identity);
 
+    // How many listed files with reason `reason` are checked, and how many
+    // could be (unchecked and not locked): kept in step with every change.
+    int GetCheckedCount(CReasonTable::Id reason) const { return CountOf(reason).checked; }
+    int GetCheckableCount(CReasonTable::Id reason) const { return CountOf(reason).checkable; }
+
     std::int64_t GetSelectedBytes() const { return m_nSelectedBytes; }
     int GetSelectedCount() const { return m_nSelectedCount; }
     // What deleting the checked files would really free (see CFreeForecast),
@@ -155,6 +160,19 @@ private:
                      std::int64_t accessed);
     int DeviceIndex(dev_t device);
 
+    struct ReasonCount
+    {
+        int checked = 0;
+        int checkable = 0;
+    };
+    ReasonCount CountOf(CReasonTable::Id reason) const
+    {
+        return reason < m_reasonCounts.size() ? m_reasonCounts[reason] : ReasonCount();
+    }
+    // Takes the file out of its reason's counts (-1) or puts it back (+1),
+    // around every change of its reason, check, lock or listing.
+    void CountByReason(int index, int delta);
+
     enum Flag : std::uint8_t { kChecked = 1, kListed = 2, kHasBirth = 4, kLocked = 8, kAside = 16 };
     static constexpr int kLockShift = 4; // the lock's reason lives in the high bits of `kind`
     static constexpr std::uint16_t kManyLinks = 0xFFFF;
@@ -168,6 +186,7 @@ private:
     std::vector<std::int32_t> m_folderRuleDepth; // by folder of m_arrPaths
     CTrashItems m_trash;
     CReasonTable m_reasons;
+    std::vector<ReasonCount> m_reasonCounts; // by reason id
     // Holds each file's allocated bytes too.
     CFreeForecast m_forecast;
     std::int64_t m_nSelectedBytes = 0;

@@ -62,6 +62,9 @@ public:
     int SetCheckByReason(int reason, bool checked);
     // The same for any set of files (store indices, any order).
     int SetCheckItems(std::vector<int> items, bool checked);
+    // Rows whose files are checked and not locked (what an action acts on),
+    // in row order.
+    std::vector<int> GetCheckedRows() const;
     // Store indices of the listed files with `reason`, in row order.
     std::vector<int> GetItemsWithReason(int reason) const;
 

@@ -26,6 +26,21 @@ bool IsDotOrDotDot(const QByteArray &name)
     return name == "." || name == "..";
 }
 
+// The identity of a folder just opened; on failure the descriptor is closed
+// and `result` says why.
+bool StatOpened(int fd, struct stat &info, FileOpResult &result)
+{
+    if (fd < 0) {
+        result = FolderFailure(errno);
+        return false;
+    }
+    if (::fstat(fd, &info) == 0)
+        return true;
+    result = FileOpResult::FromErrno(errno);
+    ::close(fd);
+    return false;
+}
+
 } // namespace
 
 int CFolderChain::DefaultOpenLimit()
@@ -69,16 +84,9 @@ bool CFolderChain::OpenRoot(const QByteArray &rootPath, FileOpResult &result)
         return false;
     }
     const int fd = ::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        result = FolderFailure(errno);
-        return false;
-    }
     struct stat info;
-    if (::fstat(fd, &info) != 0) {
-        result = FileOpResult::FromErrno(errno);
-        ::close(fd);
+    if (!StatOpened(fd, info, result))
         return false;
-    }
     AdoptRoot(fd, info.st_dev, info.st_ino);
     m_levels.back().name = path;
     result = FileOpResult::Success();
@@ -185,16 +193,9 @@ bool CFolderChain::OpenLevel(int index, FileOpResult &result)
         Thin(index - 1, index - 1, std::max(2, m_nOpen / 2));
         fd = ::openat(parentFd, level.name.constData(), flags);
     }
-    if (fd < 0) {
-        result = FolderFailure(errno);
-        return false;
-    }
     struct stat info;
-    if (::fstat(fd, &info) != 0) {
-        result = FileOpResult::FromErrno(errno);
-        ::close(fd);
+    if (!StatOpened(fd, info, result))
         return false;
-    }
     if (level.known && (info.st_dev != level.device || info.st_ino != level.inode)) {
         // Renamed away and something else put in its place since we were
         // last here: what lies below it is not what was listed.

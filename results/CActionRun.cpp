@@ -19,12 +19,12 @@ CActionRun::~CActionRun() = default;
 
 std::vector<ActionRow> CActionRun::CheckedRows(const CResultsModel &model)
 {
+    const std::vector<int> checked = model.GetCheckedRows();
+    const std::vector<int> &items = model.GetRowItems();
     std::vector<ActionRow> rows;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        // A locked row is never acted on.
-        if (model.GetCheck(row) && !model.IsLockedRow(row))
-            rows.push_back({row, model.GetItem(row)});
-    }
+    rows.reserve(checked.size());
+    for (int row : checked)
+        rows.push_back({row, items[std::size_t(row)]});
     return rows;
 }
 

@@ -17,13 +17,9 @@ QMenu *CResultsMenu::Create(QWidget *parent, CResultsModel &model, CUndoMoveActi
     bool canUncheck = false;
     if (item >= 0) {
         const CResultStore &store = model.GetStore();
-        for (int other : model.GetItemsWithReason(store.GetReasonId(item))) {
-            const bool checked = store.IsChecked(other);
-            canUncheck = canUncheck || checked;
-            canCheck = canCheck || (!checked && !store.IsLocked(other));
-            if (canCheck && canUncheck)
-                break;
-        }
+        const CReasonTable::Id reason = store.GetReasonId(item);
+        canCheck = store.GetCheckableCount(reason) > 0;
+        canUncheck = store.GetCheckedCount(reason) > 0;
     }
     CResultsModel *list = &model;
     menu->addAction(LoadString(IDS_MENU_CHECK_REASON), parent, [list, row] { CheckReason(*list, row, true); })

@@ -41,16 +41,6 @@ FileIdentity IdentityOf(const QByteArray &path)
     return FileIdentity::FromStatx(st);
 }
 
-bool Make(const QByteArray &path, const QByteArray &data = "data")
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool ok = ::write(fd, data.constData(), std::size_t(data.size())) == data.size();
-    ::close(fd);
-    return ok;
-}
-
 int OpenFolder(const QByteArray &path)
 {
     return ::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -197,11 +187,11 @@ void TestCrashSafety::recoveryRules()
     // Set aside, name free: put back. Set aside, name taken: a visible name.
     // Set aside with its copy at the destination: the move is finished.
     // Aside name now holding another file: not ours, left alone.
-    QVERIFY(Make(a + "/.bv-aside-1", "one") && Make(a + "/.bv-aside-2", "two") && Make(a + "/taken", "new"));
-    QVERIFY(Make(a + "/.bv-aside-3", "three") && Make(b + "/three", "three"));
-    QVERIFY(Make(a + "/.bv-aside-4", "foreign"));
-    QVERIFY(Make(b + "/.bv-move-x.tmp", "partial") && Make(b + "/.out.zip.0123456789ab.part", "partial"));
-    QVERIFY(Make(b + "/.out.zip.notours.part", "user's"));
+    QVERIFY(WriteFile(a + "/.bv-aside-1", "one") && WriteFile(a + "/.bv-aside-2", "two") && WriteFile(a + "/taken", "new"));
+    QVERIFY(WriteFile(a + "/.bv-aside-3", "three") && WriteFile(b + "/three", "three"));
+    QVERIFY(WriteFile(a + "/.bv-aside-4", "foreign"));
+    QVERIFY(WriteFile(b + "/.bv-move-x.tmp", "partial") && WriteFile(b + "/.out.zip.0123456789ab.part", "partial"));
+    QVERIFY(WriteFile(b + "/.out.zip.notours.part", "user's"));
     QList<JournalRecord> records;
     const auto aside = [&](int ticket, const QByteArray &name, const QByteArray &asideName) {
         JournalRecord record = FolderRecord(JournalRecord::Aside, ticket, a);
@@ -229,7 +219,7 @@ void TestCrashSafety::recoveryRules()
     archive.name = "out.zip";
     records.append(archive);
     // A note cleared before the kill is not acted on.
-    QVERIFY(Make(a + "/.bv-aside-8", "eight"));
+    QVERIFY(WriteFile(a + "/.bv-aside-8", "eight"));
     aside(8, "eight", ".bv-aside-8");
     JournalRecord cleared;
     cleared.kind = JournalRecord::Cleared;
@@ -262,7 +252,7 @@ void TestCrashSafety::recoveryRules()
     ::close(live);
 
     // A folder no longer at its path: the file is reported, the journal kept.
-    QVERIFY(Make(a + "/.bv-aside-10", "ten"));
+    QVERIFY(WriteFile(a + "/.bv-aside-10", "ten"));
     records.clear();
     aside(10, "ten", ".bv-aside-10");
     QVERIFY(::rename(a.constData(), (root + "/elsewhere").constData()) == 0);
@@ -290,7 +280,7 @@ void TestCrashSafety::everyCliStartRecovers()
     };
     // A child sets files aside and dies there, as a killed action would.
     const auto dieAside = [&](const QByteArray &name) {
-        QVERIFY(Make(root + '/' + name));
+        QVERIFY(WriteFile(root + '/' + name, "data"));
         const pid_t child = ::fork();
         if (child == 0) {
             const int folder = OpenFolder(root);
@@ -324,7 +314,7 @@ void TestCrashSafety::refusedMoveLeavesSourceFolderAlone()
 {
     const QByteArray root = m_work + "/refused";
     QVERIFY(QDir().mkpath(QString::fromLocal8Bit(root + "/from")) && QDir().mkpath(QString::fromLocal8Bit(root + "/to")));
-    QVERIFY(Make(root + "/from/file") && Make(root + "/to/file", "other"));
+    QVERIFY(WriteFile(root + "/from/file", "data") && WriteFile(root + "/to/file", "other"));
     // Times a second back, so that any rename in the folder would show.
     const struct timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
     QVERIFY(::utimensat(AT_FDCWD, (root + "/from").constData(), past, 0) == 0);

@@ -301,6 +301,7 @@ private slots:
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         for (int i = 0; i < 8; ++i)
             model.AddResult(record("/d", "f" + QByteArray::number(i), (i * 37) % 11));
+        model.AddLockedResult(record("/d", "f8", 4), ProtectionReason::InUse);
         model.FlushPendingRows();
         QVERIFY(model.SetCheck(2, false));
         QVERIFY(model.SetCheck(5, false));
@@ -311,11 +312,21 @@ private slots:
         QVERIFY(items(model) != QList<int>({0, 1, 2, 3, 4, 5, 6, 7}));
         for (int row = 0; row < model.rowCount(); ++row) {
             const int item = model.GetItem(row);
-            QCOMPARE(model.GetCheck(row), item != 2 && item != 5);
+            QCOMPARE(model.GetCheck(row), item != 2 && item != 5 && item != 8);
         }
         QCOMPARE(current.row(), rowOfItem(model, 5));
         QCOMPARE(current.column(), int(kColumnSize));
         QCOMPARE(model.GetStore().GetSelectedBytes(), bytes);
+
+        // What an action acts on: the checked rows in row order, never a
+        // locked one nor a file whose row is not shown yet.
+        model.AddResult(record("/d", "pending"));
+        std::vector<int> acted;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            if (model.GetItem(row) != 2 && model.GetItem(row) != 5 && model.GetItem(row) != 8)
+                acted.push_back(row);
+        }
+        QCOMPARE(model.GetCheckedRows(), acted);
 
         // Checking by row after the sort reaches the file now shown there.
         const int row = rowOfItem(model, 2);
@@ -419,9 +430,12 @@ private slots:
         QCOMPARE(model.GetItem(194), 198);
 
         // Many scattered rows: one reset instead of a signal per row.
+        // Given from the last to the first, as an action hands them over.
         std::vector<int> everyOther;
-        for (int row = 0; row < model.rowCount(); row += 2)
-            everyOther.push_back(row);
+        for (int row = model.rowCount() - 1; row >= 0; --row) {
+            if (row % 2 == 0)
+                everyOther.push_back(row);
+        }
         const QList<int> before = items(model);
         model.RemoveRowList(everyOther);
         QCOMPARE(reset.count(), 1);

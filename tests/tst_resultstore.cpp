@@ -143,6 +143,66 @@ private slots:
         QVERIFY(store.GetMemoryBytes() < 4096);
     }
 
+    // The menu asks per reason whether anything can be checked or unchecked;
+    // the counts must match the files through any mix of changes.
+    void countsByReasonFollowEveryChange()
+    {
+        CResultStore store;
+        QRandomGenerator random(7);
+        for (int i = 0; i < 300; ++i) {
+            WalkRecord r = Walked("f" + QByteArray::number(i), i, 1700000000 * kNs, 0);
+            r.identity.inode = r.inode = ino_t(i + 1);
+            const MatchReason why{QStringLiteral("reason %1").arg(i % 4), QString()};
+            switch (i % 5) {
+            case 0:
+                store.AddUncheckedResult(r, why);
+                break;
+            case 1:
+                store.AddLockedResult(r, i % 2 ? ProtectionReason::InUse : ProtectionReason::Backup);
+                break;
+            case 2:
+                store.AddResult(r); // no reason of its own
+                break;
+            default:
+                store.AddResult(r, why);
+            }
+        }
+        const auto verify = [&](int step) {
+            for (int reason = 0; reason <= store.GetReasons().GetCount(); ++reason) {
+                int checked = 0, checkable = 0;
+                for (int item = 0; item < store.GetCount(); ++item) {
+                    if (store.GetReasonId(item) != reason || !store.IsListed(item))
+                        continue;
+                    checked += store.IsChecked(item);
+                    checkable += !store.IsChecked(item) && !store.IsLocked(item);
+                }
+                const auto id = CReasonTable::Id(reason);
+                QVERIFY2(store.GetCheckedCount(id) == checked && store.GetCheckableCount(id) == checkable,
+                         qPrintable(QStringLiteral("step %1, reason %2").arg(step).arg(reason)));
+            }
+        };
+        verify(-1);
+        for (int step = 0; step < 400; ++step) {
+            const int item = int(random.bounded(store.GetCount()));
+            switch (random.bounded(4)) {
+            case 0:
+                store.SetChecked(item, random.bounded(2) == 0);
+                break;
+            case 1:
+                store.Unlist(item);
+                break;
+            case 2:
+                store.RemoveLink(item);
+                break;
+            default:
+                store.Relist(item, store.GetIdentity(item));
+            }
+            verify(step);
+        }
+        store.Clear();
+        QCOMPARE(store.GetCheckedCount(0) + store.GetCheckableCount(0), 0);
+    }
+
     // Every column, both ways, after an earlier sort (so ties must keep that
     // order): the same order as a plain stable sort by the column's key.
     void sortsAsAStableSortByTheKeyWould_data()

@@ -1,5 +1,6 @@
 #include "CrashHarness.h"
 
+#include "RawFiles.h"
 #include "ZipReader.h"
 
 #include "core/CCompressStep.h"
@@ -27,29 +28,6 @@
 namespace {
 
 constexpr int kFilesPerFolder = 12;
-
-bool WriteFile(const QByteArray &path, const QByteArray &data)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool ok = ::write(fd, data.constData(), std::size_t(data.size())) == data.size();
-    ::close(fd);
-    return ok;
-}
-
-QByteArray ReadAll(const QByteArray &path)
-{
-    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return QByteArray();
-    QByteArray data;
-    char buffer[16384];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-        data.append(buffer, n);
-    ::close(fd);
-    return data;
-}
 
 // Every file below `root` (not folders), as paths relative to it.
 void ListFiles(const QByteArray &root, const QByteArray &relative, QList<QByteArray> &out)
@@ -218,16 +196,11 @@ void CrashHarness::RunChild(Action action, int readyFd)
     }
 }
 
-int CrashHarness::Duration(Action action)
+pid_t CrashHarness::StartChild(Action action, int &readyFd)
 {
-    int &duration = m_durations[int(action)];
-    if (duration > 0)
-        return duration;
-    if (!MakeTree())
-        return 1000;
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0)
-        return 1000;
+        return -1;
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeFds[0]);
@@ -235,12 +208,28 @@ int CrashHarness::Duration(Action action)
         ::_exit(0);
     }
     ::close(pipeFds[1]);
+    // The child says when its action begins: the kill is timed from there.
     char byte;
     (void)!::read(pipeFds[0], &byte, 1);
+    readyFd = pipeFds[0];
+    return child;
+}
+
+int CrashHarness::Duration(Action action)
+{
+    int &duration = m_durations[int(action)];
+    if (duration > 0)
+        return duration;
+    if (!MakeTree())
+        return 1000;
+    int readyFd = -1;
+    const pid_t child = StartChild(action, readyFd);
+    if (child < 0)
+        return 1000;
     const auto start = std::chrono::steady_clock::now();
     int status = 0;
     ::waitpid(child, &status, 0);
-    ::close(pipeFds[0]);
+    ::close(readyFd);
     duration = int(std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
     if (duration < 100)
         duration = 100;
@@ -256,25 +245,17 @@ CrashHarness::Outcome CrashHarness::RunOnce(Action action, bool recover)
         outcome.lost = m_nFiles;
         return outcome;
     }
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+    int readyFd = -1;
+    const pid_t child = StartChild(action, readyFd);
+    if (child < 0)
         return outcome;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipeFds[0]);
-        RunChild(action, pipeFds[1]);
-        ::_exit(0);
-    }
-    ::close(pipeFds[1]);
-    char byte;
-    (void)!::read(pipeFds[0], &byte, 1);
     // Anywhere in the action, and now and then just after it.
     const int delay = std::uniform_int_distribution<int>(0, duration + duration / 20)(m_random);
     ::usleep(useconds_t(delay));
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
-    ::close(pipeFds[0]);
+    ::close(readyFd);
     outcome.killed = WIFSIGNALED(status);
     if (recover)
         CJournalRecovery::Recover();
@@ -324,11 +305,11 @@ CrashHarness::Outcome CrashHarness::Inspect(Action action)
             ++outcome.partial;
         } else if (own.contains(path)) {
             const int i = own.value(path);
-            if (ReadAll(path) == m_contents[i])
+            if (ReadFile(path) == m_contents[i])
                 atOwn[std::size_t(i)] = 1;
         } else if (destination.contains(path)) {
             const int i = destination.value(path);
-            if (ReadAll(path) == m_contents[i])
+            if (ReadFile(path) == m_contents[i])
                 atDestination[std::size_t(i)] = 1;
         } else if (path != m_work + "/out.zip") {
             ++outcome.strays;
@@ -339,7 +320,7 @@ CrashHarness::Outcome CrashHarness::Inspect(Action action)
         if (::access(archive.constData(), F_OK) == 0) {
             // The end record closes the file and counts the entries; a full
             // read of every entry now and then (it takes a reader of its own).
-            const QByteArray bytes = ReadAll(archive);
+            const QByteArray bytes = ReadFile(archive);
             const auto *end = reinterpret_cast<const unsigned char *>(bytes.constData()) + bytes.size() - 22;
             const bool closed = bytes.size() >= 22 && end[0] == 'P' && end[1] == 'K' && end[2] == 5 && end[3] == 6;
             outcome.done = closed ? end[10] | end[11] << 8 : 0;

@@ -4,6 +4,7 @@
 #include <QList>
 #include <cstdint>
 #include <random>
+#include <sys/types.h>
 
 // Runs one action on a few hundred files in a child process, kills the child
 // with SIGKILL at a random (seeded) moment of the action, puts right what it
@@ -55,6 +56,9 @@ public:
 private:
     bool MakeTree();
     void RunChild(Action action, int readyFd);
+    // Forks a child that runs `action` and returns once the action begins;
+    // -1 when no child could be started.
+    pid_t StartChild(Action action, int &readyFd);
     Outcome Inspect(Action action);
     QByteArray DestinationRoot(Action action) const;
     // Microseconds a whole run of `action` takes, measured once.
