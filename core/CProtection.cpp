@@ -113,7 +113,10 @@ void CProtection::StartLoad(std::function<void()> whileWaiting)
     m_bLoaded = true;
     m_whileWaiting = std::move(whileWaiting);
     // Nothing else touches what ReadSources() fills until WaitForLoad().
-    m_loading = std::async(std::launch::async, [this] { ReadSources(); });
+    m_loading = std::async(std::launch::async, [this] {
+        ReadSources();
+        m_bLoadEnded.store(true, std::memory_order_release);
+    });
 }
 
 void CProtection::WaitForLoad() const

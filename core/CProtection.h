@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QString>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <future>
@@ -86,6 +87,9 @@ public:
     // to end, calling `whileWaiting` every few milliseconds (a window pumps
     // its events there).
     void StartLoad(std::function<void()> whileWaiting = {});
+    // Whether Check() would answer at once: loaded, or never started on a
+    // thread. Never waits.
+    bool IsLoadDone() const { return !m_loading.valid() || m_bLoadEnded.load(std::memory_order_acquire); }
 
     // The reason `record` (a file the walk met) must not be offered, or
     // None; each protected verdict is counted.
@@ -142,6 +146,7 @@ private:
     bool m_bLoaded = false;
     // The reading StartLoad() began, until it has been waited for.
     mutable std::future<void> m_loading;
+    std::atomic<bool> m_bLoadEnded{false}; // set by the reading thread as it ends
     std::function<void()> m_whileWaiting;
     bool m_bHavePackages = false;
     CPathHashSet m_owned;

@@ -77,11 +77,17 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     m_pProgress = &progress;
     m_pMatcher = std::make_unique<CFileMatcher>(m_criteria);
     m_nExamined = 0;
+    // Reading the package lists and open files takes a while (dpkg's query
+    // alone tens of milliseconds, far more on a real system): the walk goes
+    // on meanwhile, keeping what matched for when the protection can judge.
+    m_bDeferring = m_pProtection && !m_pProtection->IsLoadDone();
 
     CDirectoryWalker walker;
     walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
     walker.SetCancelCheck([this] { return m_pProgress->OnBetweenEntries(*m_pSink); });
     const CDirectoryWalker::Result result = walker.Walk(m_drive);
+    // Also after a cancel: what was found before it is shown as always.
+    EndDeferring();
     filter.Finish();
     if (sharedData)
         sharedData->Finish();
@@ -128,9 +134,30 @@ void CScanSession::OnFile(const WalkRecord &record)
     m_pProgress->OnFileMet(record);
     if (!m_pMatcher->MatchFile(record))
         return;
-    ScanMatch match{record, m_pMatcher->GetReason(record)};
-    match.heldOpen = IsHeldOpen(record);
-    m_pSink->AddMatch(match);
+    const ScanMatch match{record, m_pMatcher->GetReason(record)};
+    if (m_bDeferring) {
+        if (!m_pProtection->IsLoadDone() && m_deferred.GetCount() < m_nMostDeferred) {
+            m_deferred.Add(match);
+            return;
+        }
+        EndDeferring();
+    }
+    HandOn(match);
+}
+
+void CScanSession::HandOn(const ScanMatch &match)
+{
+    ScanMatch decided = match;
+    decided.heldOpen = IsHeldOpen(match.record);
+    m_pSink->AddMatch(decided);
+}
+
+void CScanSession::EndDeferring()
+{
+    if (!m_bDeferring)
+        return;
+    m_bDeferring = false;
+    m_deferred.Replay([this](const ScanMatch &match) { HandOn(match); });
 }
 
 bool CScanSession::IsHeldOpen(const WalkRecord &record) const

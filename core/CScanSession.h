@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CDeferredMatches.h"
 #include "core/CDeletedOpenSpace.h"
 #include "core/CHeldOpenFiles.h"
 #include "core/CMatchSink.h"
@@ -8,6 +9,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -102,6 +104,10 @@ public:
     // Whether what matched files share with others is read, on a file
     // system that shares data (on by default; off only to measure it).
     void SetReadSharedData(bool bRead) { m_bReadShared = bRead; }
+    // Matches kept at most while the protection is still being read (the
+    // walk goes on meanwhile); past that the walk waits for it. Tests set
+    // a few.
+    void SetMostDeferred(std::size_t count) { m_nMostDeferred = count; }
     // Maps every matched file, even where the file system's records say
     // which files may share (to test and measure the way without records).
     void SetMapEveryFile(bool bEvery) { m_bMapEveryFile = bEvery; }
@@ -114,6 +120,10 @@ public:
 
 private:
     void OnFile(const WalkRecord &record);
+    // The protection decides on the match, which goes to the sink or not.
+    void HandOn(const ScanMatch &match);
+    // The matches kept so far go on, the protection read whole first.
+    void EndDeferring();
     bool IsHeldOpen(const WalkRecord &record) const;
 
     const CFileScan &m_criteria;
@@ -133,4 +143,8 @@ private:
     // On a file system that shares data between files.
     bool m_bReadShared = true;
     bool m_bMapEveryFile = false;
+    // Matches met before the protection was read, while it is.
+    CDeferredMatches m_deferred;
+    bool m_bDeferring = false;
+    std::size_t m_nMostDeferred = 16384;
 };

@@ -8,6 +8,8 @@ list(APPEND BV_CORE_SOURCES
   core/FreesText.h
   core/CDeletedOpenSpace.cpp
   core/CDeletedOpenSpace.h
+  core/CDeferredMatches.cpp
+  core/CDeferredMatches.h
   core/CBackupFolders.cpp
   core/CBackupFolders.h
   core/CDesktopSessionCaches.cpp

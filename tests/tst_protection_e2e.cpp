@@ -20,6 +20,9 @@
 #include "core/CFileScan.h"
 #include "core/CProcOpenFileSource.h"
 #include "core/CProtection.h"
+#include "core/CScanSession.h"
+#include "core/MatchReason.h"
+#include "platform/WalkRecord.h"
 #include "core/CResultsModel.h"
 #include "platform/RealPath.h"
 #include "res/ResourceIds.h"
@@ -32,6 +35,12 @@
 #include <QSet>
 #include <QTimer>
 #include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -71,6 +80,51 @@ const QList<QByteArray> kProtectedFolder = {
     "src/.git/Temp/index.tmp",
 };
 
+// The drive's package database, read only once the walk has met `total`
+// files, or after `patience`: a machine whose package lists take long.
+class CSlowPackageSource : public CPackageFileSource
+{
+public:
+    CSlowPackageSource(const QByteArray &drive, const std::atomic<std::int64_t> &met, std::int64_t total,
+                       std::chrono::milliseconds patience, std::atomic<bool> &walkWasAhead)
+        : m_source(drive), m_met(met), m_nTotal(total), m_patience(patience), m_walkWasAhead(walkWasAhead)
+    {
+    }
+    bool LoadOwnedPaths(CPathHashSet &owned) override
+    {
+        const auto until = std::chrono::steady_clock::now() + m_patience;
+        while (m_met.load() < m_nTotal && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        m_walkWasAhead = m_met.load() >= m_nTotal;
+        return m_source.LoadOwnedPaths(owned);
+    }
+
+private:
+    CDpkgFileSource m_source;
+    const std::atomic<std::int64_t> &m_met;
+    std::int64_t m_nTotal;
+    std::chrono::milliseconds m_patience;
+    std::atomic<bool> &m_walkWasAhead;
+};
+
+// Every match a scan hands on, one line each, in order.
+struct CRecordingSink : CMatchSink
+{
+    void AddMatch(const ScanMatch &match) override
+    {
+        lines << match.record.folder + '/' + match.record.name + ' ' + QByteArray::number(int(match.protection))
+                     + (match.heldOpen ? " open" : "") + (match.unchecked ? " unchecked " : " ")
+                     + match.why.text.toUtf8() + ' ' + QByteArray::number(match.why.folderLevel);
+    }
+    QByteArrayList lines;
+};
+
+struct CCountingProgress : CScanProgress
+{
+    void OnFileMet(const WalkRecord &) override { ++met; }
+    std::atomic<std::int64_t> met{0};
+};
+
 } // namespace
 
 class TestProtectionE2E : public QObject
@@ -88,6 +142,8 @@ private slots:
     void fileHeldOpenIsProtectedOnlyWhileOpen();
     void protectedFilesStillCountInTheProgress();
     void withoutProtectionEverythingMatchingIsListed();
+    void aSlowLoadLetsTheWalkGoOnAndDecidesAlike_data();
+    void aSlowLoadLetsTheWalkGoOnAndDecidesAlike();
 
 private:
     std::unique_ptr<CProtection> MakeProtection(const QByteArray &drive, bool bProcesses = false) const;
@@ -433,6 +489,85 @@ void TestProtectionE2E::withoutProtectionEverythingMatchingIsListed()
     QVERIFY(ListedPaths().contains(m_drive->path("Temp/owned.txt")));
     QVERIFY(LockedPaths().isEmpty());
     QCOMPARE(ProtectedLine(), QString());
+}
+
+void TestProtectionE2E::aSlowLoadLetsTheWalkGoOnAndDecidesAlike_data()
+{
+    QTest::addColumn<bool>("express");
+    QTest::addColumn<int>("mostKept");
+    QTest::addColumn<bool>("walkAhead"); // the walk meets every file before the lists are read
+    QTest::newRow("Express") << true << 16384 << true;
+    QTest::newRow("Custom") << false << 16384 << true;
+    // Past the matches it may keep, the walk waits for the lists after all.
+    QTest::newRow("Express, two kept") << true << 2 << false;
+    QTest::newRow("Custom, none kept") << false << 0 << false;
+}
+
+void TestProtectionE2E::aSlowLoadLetsTheWalkGoOnAndDecidesAlike()
+{
+    // The matches met while the protection is read are judged once it is,
+    // with the walk's chain as it was then: every verdict (package, held
+    // open, protected folder, backup repository found from the chain, live
+    // work) and the order must be those of a scan that waited.
+    QFETCH(bool, express);
+    QFETCH(int, mostKept);
+    QFETCH(bool, walkAhead);
+    QVERIFY(m_drive->makeFile("Temp/borg/data/0/17", 10) && m_drive->makeFile("Temp/live/new.tmp", 10));
+    QVERIFY(WriteFile(m_drive->path("Temp/borg/README"), "This is a Borg Backup repository.\n"));
+    QVERIFY(WriteFile(m_drive->path("Temp/borg/config"), "[repository]\n"));
+    for (int i = 0; i < 40; ++i)
+        QVERIFY(m_drive->makeFile("Temp/many/f" + QByteArray::number(i) + ".tmp", 10));
+    OpenFileHolder holder(m_drive->path("docs/old.bak"));
+    QVERIFY(holder.isHolding());
+    if (!express) { // every file
+        m_scan->m_bExpress = 0;
+        m_scan->m_bSize = 1;
+        m_scan->m_nSizeMode = 2;
+        m_scan->m_nSizeFrom = 0;
+    }
+    const std::int64_t now = std::time(nullptr); // the new files are live work
+
+    const auto run = [&](CScanSession::ProtectionFactory factory, CCountingProgress &progress) {
+        CRecordingSink sink;
+        CScanSession session(*m_scan, m_drive->root());
+        session.SetProtectionFactory(std::move(factory));
+        session.SetNow(now);
+        session.SetMostDeferred(std::size_t(mostKept));
+        const ScanOutcome outcome = session.Run(sink, progress);
+        return std::make_pair(sink.lines, outcome);
+    };
+    CCountingProgress waited;
+    const auto [expected, expectedOutcome] = run(
+        [this](const QByteArray &drive) {
+            std::unique_ptr<CProtection> protection = MakeProtection(drive, true);
+            protection->Load();
+            return protection;
+        },
+        waited);
+    QVERIFY(expectedOutcome.LeftOutCount() + (express ? 0 : 1) > 0);
+
+    CCountingProgress progress;
+    std::atomic<bool> ahead{false};
+    const auto patience = std::chrono::milliseconds(walkAhead ? 20000 : 200);
+    const auto [lines, outcome] = run(
+        [&](const QByteArray &drive) {
+            auto source =
+                std::make_unique<CSlowPackageSource>(drive, progress.met, waited.met.load(), patience, ahead);
+            return std::make_unique<CProtection>(drive, CProtectedTrees(RealPath(m_drive->path("home/u"))),
+                                                 std::move(source), std::make_unique<CProcOpenFileSource>());
+        },
+        progress);
+    QCOMPARE(ahead.load(), walkAhead);
+    QCOMPARE(lines, expected);
+    QCOMPARE(outcome.protectedCounts, expectedOutcome.protectedCounts);
+    QCOMPARE(outcome.examined, expectedOutcome.examined);
+    // The scan that waited saw each kind of verdict: Express leaves out
+    // the file held open and the backup, and lists live work unchecked;
+    // Custom lists them locked, and nothing unchecked.
+    const QByteArray all = expected.join('\n');
+    QVERIFY(all.contains("Temp/free.txt 0"));
+    for (const char *seen : {"old.bak 2 open", "borg/data/0/17 4", "live/new.tmp 0 unchecked"})
+        QVERIFY2(all.contains(seen) == (std::strstr(seen, "unchecked") ? express : !express), seen);
 }
 
 QTEST_MAIN(TestProtectionE2E)
