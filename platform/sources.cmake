@@ -1,5 +1,7 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  platform/ArchiveTail.cpp
+  platform/ArchiveTail.h
   platform/CActionJournal.cpp
   platform/CActionJournal.h
   platform/CBtrfsSharedFiles.cpp
