@@ -1,5 +1,7 @@
 #include "comp/CZipArchive.h"
 
+#include "platform/ArchiveTail.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -137,7 +139,11 @@ bool CZipArchive::Open(const std::string &path, State &cache)
         return false;
     }
     // Another process adding to the same archive waits its turn.
-    if (::flock(m_fd, LOCK_EX) != 0 || ::fstat(m_fd, &m_stat) != 0)
+    if (::flock(m_fd, LOCK_EX) != 0)
+        return false;
+    // A process killed while it extended the archive left its end saved.
+    ArchiveTail::Restore(m_fd);
+    if (::fstat(m_fd, &m_stat) != 0)
         return false;
     if (cache.valid && cache.path == path && cache.device == m_stat.st_dev && cache.inode == m_stat.st_ino &&
         cache.fileSize == m_stat.st_size && SameTime(cache.modified, m_stat.st_mtim)) {
@@ -261,6 +267,25 @@ bool CZipArchive::WriteDirectory(std::uint64_t offset, const std::string &record
     return true;
 }
 
+void CZipArchive::GuardEnd()
+{
+    // A new archive has no name yet: a killed process leaves nothing to mend.
+    const State &s = m_state;
+    if (m_bNew || m_bBroken)
+        return;
+    const std::string end = EndRecords(s.count, s.cdOffset, s.directory.size(), s.comment);
+    const std::uint64_t length = s.cdOffset + s.directory.size() + end.size();
+    if (length == s.fileEnd)
+        m_bEndGuarded = ArchiveTail::Save(m_fd, length, end.data(), end.size());
+}
+
+void CZipArchive::EndGuarded()
+{
+    if (m_bEndGuarded)
+        ArchiveTail::Drop(m_fd);
+    m_bEndGuarded = false;
+}
+
 bool CZipArchive::MakeRoom(std::uint64_t size)
 {
     State &s = m_state;
@@ -271,14 +296,18 @@ bool CZipArchive::MakeRoom(std::uint64_t size)
     const std::uint64_t freeStart = s.freeEnd == s.cdOffset ? s.freeStart : s.cdOffset;
     const std::uint64_t cdOffset = std::max(s.fileEnd, freeStart + size);
     const std::uint64_t oldEnd = s.fileEnd;
+    GuardEnd();
     if (!WriteDirectory(cdOffset, std::string(), s.count, false)) {
         // The old end records are still the file's last bytes once the
         // partial copy is cut away.
         if (::ftruncate(m_fd, off_t(oldEnd)) != 0)
             m_bBroken = true;
         s.fileEnd = oldEnd;
+        if (!m_bBroken)
+            EndGuarded();
         return false;
     }
+    EndGuarded();
     s.cdOffset = cdOffset;
     s.freeStart = freeStart;
     s.freeEnd = cdOffset;
@@ -308,12 +337,13 @@ bool CZipArchive::AddFromMemory(EntryInfo &info, const std::string &data)
     std::string commit = record;
     commit += EndRecords(s.count + 1, s.cdOffset, s.directory.size() + record.size(), s.comment);
     const std::uint64_t at = s.cdOffset + s.directory.size();
-    if (!WriteAt(at, commit.data(), commit.size())) {
-        m_bBroken = true;
-        return false;
-    }
+    GuardEnd();
     const std::uint64_t fileEnd = at + commit.size();
-    if (fileEnd < s.fileEnd && ::ftruncate(m_fd, off_t(fileEnd)) != 0) {
+    if (!WriteAt(at, commit.data(), commit.size())
+        || (fileEnd < s.fileEnd && ::ftruncate(m_fd, off_t(fileEnd)) != 0)) {
+        // Half a commit (a full disk): the archive ends as it did before.
+        if (m_bEndGuarded && ArchiveTail::Restore(m_fd) == 1)
+            m_bEndGuarded = false;
         m_bBroken = true;
         return false;
     }
@@ -321,6 +351,7 @@ bool CZipArchive::AddFromMemory(EntryInfo &info, const std::string &data)
     s.directory += record;
     ++s.count;
     s.freeStart += size;
+    EndGuarded();
     return true;
 }
 
@@ -340,12 +371,16 @@ bool CZipArchive::AddStreamed(EntryInfo &info, std::uint64_t bound,
 
     // Out of the way of the largest the entry and its record can become.
     const std::uint64_t far = start + headerSize + bound + s.directory.size() + maxRecord + MaxEndRecordsSize(s.comment);
+    GuardEnd();
     if (!WriteDirectory(far, std::string(), s.count, false)) {
         if (::ftruncate(m_fd, off_t(start)) != 0)
             m_bBroken = true;
         s.fileEnd = start;
+        if (!m_bBroken)
+            EndGuarded();
         return false;
     }
+    EndGuarded();
     s.cdOffset = far;
     if (s.freeEnd == oldCd) {
         s.freeEnd = start;

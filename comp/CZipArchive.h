@@ -106,12 +106,18 @@ private:
     bool WriteDirectory(std::uint64_t offset, const std::string &record, std::uint64_t count, bool cut);
     // Makes the free space at least `size` bytes by moving the directory.
     bool MakeRoom(std::uint64_t size);
+    // Around a write that rewrites the archive's end or writes past it:
+    // saves how the archive ends now, so that a process killed in the
+    // middle leaves it to be put back (see ArchiveTail); then drops it.
+    void GuardEnd();
+    void EndGuarded();
 
     int m_fd = -1;
     bool m_bNew = false;
     bool m_bBroken = false; // a write failed halfway: the state is not trusted
     bool m_bFromCache = false;
     bool m_bForeign = false;
+    bool m_bEndGuarded = false;
     std::string m_strTemp;
     struct stat m_stat {};
     State m_state;

@@ -39,13 +39,15 @@ CCompressStep::~CCompressStep()
 
 int CCompressStep::GetStatusTextId() const { return IDS_COMPRESSING; }
 
-bool CCompressStep::NoteNewArchive()
+bool CCompressStep::NoteArchive()
 {
-    if (m_nArchiveTicket != 0 || ::faccessat(AT_FDCWD, m_strArchive.constData(), F_OK, AT_SYMLINK_NOFOLLOW) == 0)
+    if (m_nArchiveTicket != 0)
         return true;
-    // A new archive is written unnamed where the file system can; where it
-    // cannot, under a temporary name beside it that a killed process would
-    // leave behind, so the next start is told where to look.
+    // Noted before the first file, new archive or not: a new one is written
+    // unnamed where the file system can, and where it cannot under a
+    // temporary name beside it that a killed process would leave behind;
+    // an existing one may be left half extended. Either way the next start
+    // is told where to look.
     const qsizetype slash = m_strArchive.lastIndexOf('/');
     if (slash < 0)
         return true;
@@ -122,7 +124,7 @@ FileOpResult CCompressStep::StoreTrashFolder(const CTrashItem &trash)
 
 FileOpResult CCompressStep::Store(const QByteArray &path, const QByteArray &entryName)
 {
-    if (!NoteNewArchive())
+    if (!NoteArchive())
         return FileOpResult::Make(FileOpCode::Failed, errno ? errno : EIO);
     const char *paths[1] = {path.constData()};
     const char *names[1] = {entryName.constData()};

@@ -60,9 +60,9 @@ public:
 
 private:
     FileOpResult CheckIdentity(int index) const;
-    // Notes a new archive in the journal before its first file; false with
+    // Notes the archive in the journal before its first file; false with
     // errno set when the note could not be written.
-    bool NoteNewArchive();
+    bool NoteArchive();
     // Stores one file; `entryName` empty: named after its path.
     FileOpResult Store(const QByteArray &path, const QByteArray &entryName);
     FileOpResult StoreTrashFolder(const CTrashItem &trash);

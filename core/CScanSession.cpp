@@ -62,7 +62,7 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     const bool snapshots = drive.isBtrfs && CBtrfsSnapshots::Find(m_drive) == CBtrfsSnapshots::Answer::Some;
     std::optional<CSharedDataReader> sharedData;
     if (drive.canShareExtents && m_bReadShared)
-        sharedData.emplace(m_drive, snapshots, sink);
+        sharedData.emplace(m_drive, snapshots, sink, m_bMapEveryFile);
     CMatchSink &listed = sharedData ? static_cast<CMatchSink &>(*sharedData) : sink;
 
     // Live work is an Express rule: Custom has time criteria of its own. It

@@ -102,6 +102,9 @@ public:
     // Whether what matched files share with others is read, on a file
     // system that shares data (on by default; off only to measure it).
     void SetReadSharedData(bool bRead) { m_bReadShared = bRead; }
+    // Maps every matched file, even where the file system's records say
+    // which files may share (to test and measure the way without records).
+    void SetMapEveryFile(bool bEvery) { m_bMapEveryFile = bEvery; }
 
     static ProtectionFactory MachineProtection();
     static OpenFileSourceFactory MachineOpenFiles();
@@ -129,4 +132,5 @@ private:
     std::int64_t m_nExamined = 0;
     // On a file system that shares data between files.
     bool m_bReadShared = true;
+    bool m_bMapEveryFile = false;
 };

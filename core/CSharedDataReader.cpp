@@ -3,6 +3,8 @@
 #include "platform/CFileExtents.h"
 
 #include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace {
@@ -20,14 +22,18 @@ int ReaderThreads()
 
 } // namespace
 
-CSharedDataReader::CSharedDataReader(const QByteArray &drive, bool bSnapshotsKeep, CMatchSink &next)
+CSharedDataReader::CSharedDataReader(const QByteArray &drive, bool bSnapshotsKeep, CMatchSink &next, bool bMapEveryFile)
     : m_strDrive(drive)
     , m_bSnapshotsKeep(bSnapshotsKeep)
     , m_next(next)
 {
-    m_gathering.reserve(kBatch);
-    for (int i = ReaderThreads(); i > 0; --i)
-        m_threads.emplace_back([this] { ReaderLoop(); });
+    if (!bMapEveryFile) {
+        const int fd = ::open(drive.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
+        if (fd >= 0) {
+            m_sharedFiles.Read(fd);
+            ::close(fd);
+        }
+    }
 }
 
 CSharedDataReader::~CSharedDataReader()
@@ -41,8 +47,22 @@ CSharedDataReader::~CSharedDataReader()
         thread.join();
 }
 
+bool CSharedDataReader::MayShare(const WalkRecord &record) const
+{
+    // Only a regular file's own blocks can be shared; a file with none has
+    // nothing to map.
+    return record.allocatedBytes > 0 && (record.identity.type & S_IFMT) == S_IFREG
+           && m_sharedFiles.MayShare(record.device, record.inode);
+}
+
 void CSharedDataReader::AddMatch(const ScanMatch &match)
 {
+    // Nothing waits before it and it has nothing to map: no need to hold it.
+    // (m_reading changes only on this thread.)
+    if (m_gathering.empty() && m_reading.empty() && !MayShare(match.record)) {
+        m_next.AddMatch(match);
+        return;
+    }
     Held held{match.record, match.why, match.protection, match.heldOpen, match.unchecked};
     held.record.chain = nullptr; // the walk's chain is gone by the time it is handed on
     held.record.chainLength = 0;
@@ -91,6 +111,10 @@ void CSharedDataReader::NextBatch()
     m_reading.clear();
     if (m_gathering.empty())
         return;
+    if (m_threads.empty()) {
+        for (int i = ReaderThreads(); i > 0; --i)
+            m_threads.emplace_back([this] { ReaderLoop(); });
+    }
     {
         std::lock_guard lock(m_mutex);
         m_reading.swap(m_gathering);
@@ -112,10 +136,7 @@ void CSharedDataReader::ReaderLoop()
         Held &held = m_reading[m_nTaken++];
         lock.unlock();
         WalkRecord &record = held.record;
-        // Only a regular file's own blocks can be shared; a file with none
-        // has nothing to map.
-        if (record.allocatedBytes > 0 && (record.identity.type & S_IFMT) == S_IFREG
-            && extents.ReadShared(record, shared) == CFileExtents::Result::Read && !shared.empty()) {
+        if (MayShare(record) && extents.ReadShared(record, shared) == CFileExtents::Result::Read && !shared.empty()) {
             // Whatever a snapshot shares, it keeps: no owner the scan meets
             // can let it go.
             for (SharedExtent &extent : shared)

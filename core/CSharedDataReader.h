@@ -2,6 +2,7 @@
 
 #include "core/CMatchSink.h"
 #include "core/MatchReason.h"
+#include "platform/CBtrfsSharedFiles.h"
 #include "platform/WalkRecord.h"
 
 #include <QByteArray>
@@ -19,16 +20,22 @@
 // maps: matches are gathered in batches, and a batch is read while the walk
 // goes on and gathers the next one.
 //
+// Where the file system lets us read who refers to its extents (btrfs, as
+// root), only the files those records name are mapped; the others go
+// straight on whenever no batch is waiting before them.
+//
 // Everything but the reading happens on the calling thread: matches reach
 // `next` from AddMatch, RefreshWhileBusy and Finish, up to two batches later
-// than they came. A match is handed on without the walk's folder chain
-// (gone by then): what reads the chain must sit before this in the line.
+// than they came. A match that waited in a batch is handed on without the
+// walk's folder chain (gone by then): what reads the chain must sit before
+// this in the line.
 class CSharedDataReader : public CMatchSink
 {
 public:
     // `drive` as the walk names it. With `bSnapshotsKeep`, whatever a file
-    // shares counts as kept by a snapshot, never freed.
-    CSharedDataReader(const QByteArray &drive, bool bSnapshotsKeep, CMatchSink &next);
+    // shares counts as kept by a snapshot, never freed. With `bMapEveryFile`,
+    // every file is mapped even where the records say which may share.
+    CSharedDataReader(const QByteArray &drive, bool bSnapshotsKeep, CMatchSink &next, bool bMapEveryFile = false);
     ~CSharedDataReader() override;
     CSharedDataReader(const CSharedDataReader &) = delete;
     CSharedDataReader &operator=(const CSharedDataReader &) = delete;
@@ -53,6 +60,8 @@ private:
     };
 
     void ReaderLoop();
+    // Whether `record` has data that another owner may hold too.
+    bool MayShare(const WalkRecord &record) const;
     // Waits until the batch being read is done, hands it on, and sets the
     // readers to the one gathered since.
     void NextBatch();
@@ -63,6 +72,7 @@ private:
     CMatchSink &m_next;
     std::int64_t m_nSharedFiles = 0;
     std::vector<Held> m_gathering; // the calling thread's own
+    CBtrfsSharedFiles m_sharedFiles;
 
     std::mutex m_mutex;
     std::condition_variable m_readersWake;

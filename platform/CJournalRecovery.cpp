@@ -1,6 +1,7 @@
 #include "platform/CJournalRecovery.h"
 
 #include "platform/CActionJournal.h"
+#include "platform/ArchiveTail.h"
 #include "platform/FolderPath.h"
 #include "platform/JournalRecord.h"
 
@@ -92,7 +93,7 @@ public:
             if (record.kind == JournalRecord::Temporary)
                 RemoveTemporary(record);
             else if (record.kind == JournalRecord::Archive)
-                RemoveParts(record);
+                MendArchive(record);
         }
     }
 
@@ -157,6 +158,26 @@ private:
             && ::unlinkat(folderFd, record.name.constData(), 0) == 0)
             ++m_report.removed;
         ::close(folderFd);
+    }
+
+    // Removes the temporary copies of a new archive, and puts back the end
+    // of an archive whose extension was cut off.
+    void MendArchive(const JournalRecord &record)
+    {
+        RemoveParts(record);
+        const int folderFd = FolderPath::Open(record.folder);
+        if (folderFd < 0)
+            return;
+        const int fd = ::openat(folderFd, record.name.constData(),
+                                O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        ::close(folderFd);
+        if (fd < 0)
+            return;
+        struct stat st;
+        // A process still writing it holds its lock.
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ArchiveTail::Restore(fd);
+        ::close(fd);
     }
 
     void RemoveParts(const JournalRecord &record)

@@ -1,7 +1,11 @@
 # Files of this area: widget-free code goes to BV_CORE_SOURCES, widgets to BV_UI_SOURCES.
 list(APPEND BV_CORE_SOURCES
+  platform/ArchiveTail.cpp
+  platform/ArchiveTail.h
   platform/CActionJournal.cpp
   platform/CActionJournal.h
+  platform/CBtrfsSharedFiles.cpp
+  platform/CBtrfsSharedFiles.h
   platform/CBtrfsSnapshots.cpp
   platform/CBtrfsSnapshots.h
   platform/CFileExtents.cpp

@@ -22,6 +22,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -126,6 +127,7 @@ private slots:
     void fileChangingWhileReadIsCalledBackThreeTimes();
     void largeFilesAreStreamedAmongSmallOnes();
     void killedBetweenCallsLosesNothingStored();
+    void cutOffAtAnyLengthLeavesAValidArchive();
     void fullDiskLeavesTheArchiveValid();
     void fileOverFourGigabytesUsesZip64();
     void aNameIsNeverStoredTwice();
@@ -541,6 +543,70 @@ void TestCompressPlugin::killedBetweenCallsLosesNothingStored()
         QCOMPARE(Call(archive, {files[0]}), 0);
         QVERIFY(ReadZip(archive).ok);
     }
+}
+
+// Whether the last bytes of `archive` are an end record (no comment) that
+// closes a directory of at least `atLeast` records ending right before it.
+bool EndsClosed(const QByteArray &archive, int atLeast)
+{
+    const QByteArray bytes = ReadFile(archive);
+    if (bytes.size() < 22)
+        return false;
+    const int end = int(bytes.size()) - 22;
+    if (Little(bytes, end, 4) != 0x06054b50 || Little(bytes, end + 20, 2) != 0)
+        return false;
+    const qint64 count = Little(bytes, end + 10, 2);
+    const qint64 cdSize = Little(bytes, end + 12, 4);
+    const qint64 cdOffset = Little(bytes, end + 16, 4);
+    return count >= atLeast && cdOffset + cdSize == end && (count == 0 || Little(bytes, int(cdOffset), 4) == 0x02014b50);
+}
+
+// A process killed while it extends an archive (here: stopped by a file size
+// limit at every length the archive passes through) leaves an archive that
+// the next call finds whole, with at least what it held before.
+void TestCompressPlugin::cutOffAtAnyLengthLeavesAValidArchive()
+{
+    QVERIFY(m_drive->makeFolder("c"));
+    QList<QByteArray> before, added;
+    for (int i = 0; i < 60; ++i) {
+        const QByteArray file = m_drive->path("c/with-a-long-enough-name-" + QByteArray::number(i));
+        QVERIFY(WriteFile(file, Content(int(QRandomGenerator(quint32(i)).bounded(1, 3000)), quint32(i))));
+        (i < 40 ? before : added).append(file);
+    }
+    const QByteArray extra = m_drive->path("c/extra");
+    QVERIFY(WriteFile(extra, Content(500, 99)));
+    const QByteArray pristine = m_drive->path("pristine.zip");
+    QCOMPARE(Call(pristine, before), 0);
+    const QByteArray whole = m_drive->path("whole.zip");
+    QVERIFY(WriteFile(whole, ReadFile(pristine)));
+    QCOMPARE(Call(whole, added), 0);
+    const qint64 from = ReadFile(pristine).size(), to = ReadFile(whole).size();
+    QVERIFY(to > from);
+
+    const QByteArray archive = m_drive->path("cut.zip");
+    int checked = 0;
+    for (qint64 limit = from + 1; limit < to; limit += std::max<qint64>(1, (to - from) / 200)) {
+        QVERIFY(WriteFile(archive, ReadFile(pristine)));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const struct rlimit size = {rlim_t(limit), rlim_t(limit)};
+            ::setrlimit(RLIMIT_FSIZE, &size); // past it, a write stops short and SIGXFSZ kills
+            std::vector<const char *> paths;
+            for (const QByteArray &file : added)
+                paths.push_back(file.constData());
+            m_compress(archive.constData(), paths.data(), int(paths.size()), &CountCallback);
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        // The next call mends what the killed one left, and adds to it.
+        const QString where = QStringLiteral("cut off at %1 of %2 bytes").arg(limit).arg(to);
+        QVERIFY2(Call(archive, {extra}) == 0, qPrintable(where));
+        QVERIFY2(EndsClosed(archive, int(before.size()) + 1), qPrintable(where));
+        if (++checked % 50 == 0)
+            QVERIFY2(ReadZip(archive).ok, qPrintable(where));
+    }
+    QVERIFY(checked > 150);
 }
 
 void TestCompressPlugin::fullDiskLeavesTheArchiveValid()

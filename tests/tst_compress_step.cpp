@@ -81,7 +81,7 @@ void TestCompressStep::init()
     m_drive = std::make_unique<TempDrive>();
     QVERIFY(m_drive->isValid());
     m_store = std::make_unique<CResultStore>();
-    for (const QByteArray &name : {"Temp/a.tmp", "Temp/b.tmp", "docs/c.log"})
+    for (const char *name : {"Temp/a.tmp", "Temp/b.tmp", "docs/c.log"})
         AddFile(name);
 }
 

@@ -14,6 +14,7 @@
 #include "core/CResultsModel.h"
 #include "core/CScanSession.h"
 #include "core/FreesText.h"
+#include "platform/CBtrfsSharedFiles.h"
 #include "platform/CBtrfsSnapshots.h"
 #include "platform/CFileExtents.h"
 #include "res/ResourceIds.h"
@@ -26,6 +27,8 @@
 #include <QStandardItemModel>
 #include <QtTest>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -119,6 +122,7 @@ private slots:
     void btrfsCopiesAndSnapshots();
     void xfsCopies();
     void matchesComeInWalkOrderWithWhatTheyShare();
+    void recordsNameEveryFileWhoseMapShares();
 };
 
 void TestSharedExtents::rangeFollowsTheOwners_data()
@@ -468,6 +472,113 @@ void TestSharedExtents::matchesComeInWalkOrderWithWhatTheyShare()
     QVERIFY(plain.shared.isEmpty());
     QCOMPARE(read.shared, sharing);
     QCOMPARE(outcome.sharedFiles, std::int64_t(sharing.size()));
+}
+
+void TestSharedExtents::recordsNameEveryFileWhoseMapShares()
+{
+    // As root, the file system's records of who refers to each extent say
+    // which files may share, and only those are mapped. Whatever the way,
+    // every listed file must come with the same shared runs as when every
+    // file is mapped, and the records must leave out files that own all
+    // their data (else they save nothing).
+    LoopImage image(LoopImage::Btrfs);
+    if (!image.isMounted())
+        QSKIP(image.whyNot().constData());
+    const auto write = [&](const QByteArray &relative, std::int64_t size, char fill) {
+        return LoopImage::WriteData(image.path(relative), size, fill);
+    };
+    // Clones `length` bytes of `from` at 0 into `to` at `at` (the same file
+    // may be both).
+    const auto cloneRange = [&](const QByteArray &from, const QByteArray &to, std::int64_t at, std::int64_t length) {
+        const int source = ::open(image.path(from).constData(), O_RDONLY | O_CLOEXEC);
+        const int target = ::open(image.path(to).constData(), O_RDWR | O_CLOEXEC);
+        file_clone_range range{source, 0, std::uint64_t(length), std::uint64_t(at)};
+        const bool ok = source >= 0 && target >= 0 && ::ioctl(target, FICLONERANGE, &range) == 0;
+        ::close(source);
+        ::close(target);
+        return ok;
+    };
+    const auto reflink = [&](const QByteArray &from, const QByteArray &to) {
+        return LoopImage::Reflink(image.path(from), image.path(to));
+    };
+    for (const char *volume : {"plain", "cross", "snapped"})
+        QVERIFY(image.MakeSubvolume(volume));
+    QVERIFY(write("plain/a", 64 * 1024, 'a') && reflink("plain/a", "plain/a-copy"));
+    QVERIFY(write("plain/inline", 1000, 'i') && write("plain/own", 20 * 1024, 'o') && write("plain/own2", 12 * 1024, 'p'));
+    // Part of one file cloned into another, and a file cloned into itself.
+    QVERIFY(write("plain/part", 16 * 1024, 'q') && cloneRange("plain/own2", "plain/part", 0, 8192));
+    QVERIFY(write("plain/self", 16 * 1024, 's') && cloneRange("plain/self", "plain/self", 16 * 1024, 4096));
+    // Enough copies of one file that its extent keeps references apart.
+    QVERIFY(write("plain/many", 4096, 'm'));
+    for (int i = 0; i < 60; ++i)
+        QVERIFY(reflink("plain/many", "plain/many" + QByteArray::number(i)));
+    // Copies from another subvolume, whose original the scan does not list.
+    QVERIFY(reflink("plain/own", "cross/from-plain") && write("cross/own", 12 * 1024, 'c'));
+    // Files a snapshot shares, one written after it, one rewritten after it.
+    QVERIFY(write("snapped/old", 12 * 1024, 'x') && write("snapped/rewritten", 12 * 1024, 'y'));
+    // Enough files that the snapshot shares whole leaves of the tree, whose
+    // references then name the leaf rather than a file.
+    for (int i = 0; i < 300; ++i)
+        QVERIFY(write("snapped/f" + QByteArray::number(i), 4096, 'f'));
+    QVERIFY(image.Sync());
+    QVERIFY(image.MakeSnapshot("snapped", "snapped-ro"));
+    QVERIFY(write("snapped/new", 12 * 1024, 'z') && write("snapped/rewritten", 12 * 1024, 'w'));
+    QVERIFY(image.Sync());
+    // Made a moment before the scan: its references are still pending.
+    QVERIFY(reflink("plain/own", "plain/own-late"));
+
+    CFileScan criteria;
+    criteria.m_bExpress = 0;
+    criteria.m_bSize = 1;
+    criteria.m_nSizeMode = 2;
+    criteria.m_nSizeFrom = 0;
+    struct Recorder : CMatchSink, CScanProgress
+    {
+        void AddMatch(const ScanMatch &match) override { shared[match.record.name] = match.record.sharedExtents; }
+        QMap<QByteArray, std::vector<SharedExtent>> shared;
+    };
+    const struct
+    {
+        const char *root;
+        QByteArrayList mustShare;
+        QByteArrayList ownAlone; // must not even be mapped
+    } rows[] = {
+        {"plain", {"a", "a-copy", "own", "own-late", "own2", "part", "many", "many59"}, {"inline"}},
+        {"cross", {"from-plain"}, {"own"}},
+        // The snapshot's references to what "rewritten" held still name
+        // its inode: it is mapped, and found to own its new data alone.
+        {"snapped", {"old"}, {"new"}},
+        {"snapped-ro", {"old"}, {}},
+    };
+    for (const auto &row : rows) {
+        const QByteArray root = image.path(row.root);
+        criteria.m_strDrive = QFile::decodeName(root);
+        Recorder records, maps;
+        for (Recorder *recorder : {&records, &maps}) {
+            CScanSession session(criteria, root);
+            session.SetProtectionFactory({});
+            session.SetMapEveryFile(recorder == &maps);
+            session.Run(*recorder, *recorder);
+        }
+        QVERIFY2(records.shared == maps.shared, row.root);
+        for (const QByteArray &name : row.mustShare)
+            QVERIFY2(!maps.shared.value(name).empty(), row.root + ('/' + name));
+
+        const int fd = ::open(root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        CBtrfsSharedFiles files;
+        QVERIFY(files.Read(fd));
+        ::close(fd);
+        int named = 0;
+        for (auto it = maps.shared.cbegin(); it != maps.shared.cend(); ++it) {
+            struct stat st;
+            QVERIFY(::stat(root + '/' + it.key(), &st) == 0);
+            const bool mayShare = files.MayShare(st.st_dev, st.st_ino);
+            named += mayShare;
+            QVERIFY2(mayShare || it.value().empty(), row.root + ('/' + it.key()));
+            QVERIFY2(!mayShare || !row.ownAlone.contains(it.key()), row.root + ('/' + it.key()));
+        }
+        QVERIFY2(named < maps.shared.size() || row.ownAlone.isEmpty(), row.root);
+    }
 }
 
 QTEST_MAIN(TestSharedExtents)
