@@ -13,7 +13,10 @@
 # same conditions; a third timing has protection on without the rules for
 # locks, backups, desktop sessions, removability and live work
 # (BV_LINUX_RULES=0), for what those cost. fdfind, gdu, ncdu and du run on the same tree when they are
-# installed, and their ratios to find are printed beside ours.
+# installed, and their ratios to find are printed beside ours. Each warm run
+# also prints the CPU time of find and of the scans (all their threads), and
+# the medians of those ratios: steadier than wall-clock time on a busy machine,
+# though the scan's threads let it end sooner than its CPU time.
 #
 # BRIMVALE_READERS sets the walk's reader threads as it does for the program
 # (unset: chosen for the drive, one on a rotating disk). COLD=0 skips the cold
@@ -28,7 +31,10 @@ export QT_QPA_PLATFORM=offscreen
 echo "tree: $dir   readers: ${BRIMVALE_READERS:-chosen for the drive}   load: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 scan_time() { BV_PROTECT=$1 "$scan" "${2:-$dir}" | awk '/^scan:/ { print $2 }'; }
-plain_time() { BV_LINUX_RULES=0 "$scan" "$dir" | awk '/^scan:/ { print $2 }'; }
+# "WALL CPU" of one scan, as bench_scan reports them.
+scan_times() {
+    env "$@" "$scan" "$dir" | awk '/^scan:/ { w = $2 } /^scan cpu:/ { c = $3 } END { print w, c }'
+}
 mapfile -t peers < <(bench_peers "$dir")
 
 # One round of every peer, printing "name seconds (ratio)" against find's
@@ -68,28 +74,36 @@ bench_warm "$dir" "$scan"
 ratios_off=()
 ratios_on=()
 ratios_plain=()
+cpu_off=()
+cpu_on=()
+cpu_plain=()
 for ((i = 1; i <= runs; i++)); do
     # Alternate which scan runs first, so neither always follows find.
     if ((i % 2)); then
-        off=$(scan_time 0)
-        plain=$(plain_time)
-        f=$(bench_seconds bench_find "$dir")
-        on=$(scan_time 1)
+        read -r off off_cpu < <(scan_times BV_PROTECT=0)
+        read -r plain plain_cpu < <(scan_times BV_LINUX_RULES=0)
+        read -r f f_cpu < <(bench_times bench_find "$dir")
+        read -r on on_cpu < <(scan_times BV_PROTECT=1)
     else
-        on=$(scan_time 1)
-        f=$(bench_seconds bench_find "$dir")
-        plain=$(plain_time)
-        off=$(scan_time 0)
+        read -r on on_cpu < <(scan_times BV_PROTECT=1)
+        read -r f f_cpu < <(bench_times bench_find "$dir")
+        read -r plain plain_cpu < <(scan_times BV_LINUX_RULES=0)
+        read -r off off_cpu < <(scan_times BV_PROTECT=0)
     fi
     r_off=$(bench_ratio "$off" "$f")
     r_on=$(bench_ratio "$on" "$f")
     r_plain=$(bench_ratio "$plain" "$f")
     echo "run $i: find ${f}s  scan ${off}s (protection off, ratio $r_off)  ${on}s (on, ratio $r_on)" \
         " ${plain}s (on without the Linux rules, ratio $r_plain)"
+    echo "       cpu: find ${f_cpu}s  scan ${off_cpu}s (off, ratio $(bench_ratio "$off_cpu" "$f_cpu"))" \
+        " ${on_cpu}s (on, ratio $(bench_ratio "$on_cpu" "$f_cpu"))  ${plain_cpu}s (on without the Linux rules)"
     echo "       peers against find:$(peer_round "$f")"
     ratios_off+=("$r_off")
     ratios_on+=("$r_on")
     ratios_plain+=("$r_plain")
+    cpu_off+=("$(bench_ratio "$off_cpu" "$f_cpu")")
+    cpu_on+=("$(bench_ratio "$on_cpu" "$f_cpu")")
+    cpu_plain+=("$(bench_ratio "$plain_cpu" "$f_cpu")")
 done
 median_off=$(bench_median "${ratios_off[@]}")
 median_on=$(bench_median "${ratios_on[@]}")
@@ -97,6 +111,11 @@ echo "warm median ratio scan/find: protection off $median_off, on $median_on"
 echo "protection on / off: $(bench_ratio "$median_on" "$median_off")"
 median_plain=$(bench_median "${ratios_plain[@]}")
 echo "Linux rules on / off (protection on): $(bench_ratio "$median_on" "$median_plain")"
+median_cpu_off=$(bench_median "${cpu_off[@]}")
+median_cpu_on=$(bench_median "${cpu_on[@]}")
+echo "warm median ratio of CPU time scan/find: protection off $median_cpu_off, on $median_cpu_on," \
+    "on without the Linux rules $(bench_median "${cpu_plain[@]}"); protection on / off" \
+    "$(bench_ratio "$median_cpu_on" "$median_cpu_off")"
 echo "warm median ratios of the peers to find:$(peer_medians)"
 
 if [[ ${COLD:-1} != 0 ]]; then

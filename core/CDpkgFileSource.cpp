@@ -13,11 +13,20 @@ CDpkgFileSource::CDpkgFileSource(QByteArray systemRoot, DpkgPrograms programs)
 bool CDpkgFileSource::LoadOwnedPaths(CPathHashSet &owned)
 {
     CDpkgReader reader(m_strRoot, m_programs);
-    // A typical system lists about 150 paths per package, 60 bytes each.
-    owned.Reserve(owned.GetCount() + 200000, 12 * 1024 * 1024);
     // The paths handed over before a failure stay owned: protecting a file
     // too many is safe, offering one too many is not.
-    m_nPackages = reader.ReadFileLists([&owned](const char *path, std::size_t length) { owned.Insert(path, length); });
+    bool reserved = false;
+    m_nPackages = reader.ReadFileLists([&owned, &reserved](const char *path, std::size_t length) {
+        // A typical system lists about 150 paths per package, 60 bytes
+        // each. Made room for at the first path: a drive without a package
+        // database (most drives) would pay 8 MB of zeroed table for nothing,
+        // on a thread that runs beside the walk.
+        if (!reserved) {
+            owned.Reserve(owned.GetCount() + 200000, 12 * 1024 * 1024);
+            reserved = true;
+        }
+        owned.Insert(path, length);
+    });
     if (m_nPackages < 0) {
         m_strError = reader.GetError();
         m_nBytesRead = reader.GetBytesRead();

@@ -26,13 +26,18 @@ namespace {
 std::atomic<std::uint64_t> g_nextFolderSerial{1};
 
 // Descriptors the readers may hold at once: a share of what the process
-// may open, leaving the rest to the walk's own chain and to the program.
+// may open, leaving the rest to the walk's own chain and to the program. At
+// most twice the folders they may hold read ahead (each holds its own and
+// may keep its parent's): a budget below that stops them before the folder
+// limit does, and the walking thread then lists the folders itself (a
+// quarter more of its time on a tree of small folders with 256).
 int ReaderDescriptorBudget()
 {
+    constexpr rlim_t kMost = 2 * CFolderReadAhead::kMaxFoldersAhead;
     struct rlimit limit;
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-        return 256;
-    return int(std::clamp<rlim_t>(limit.rlim_cur / 4, 2, 256));
+        return int(kMost);
+    return int(std::clamp<rlim_t>(limit.rlim_cur / 4, 2, kMost));
 }
 
 // Gone, or replaced by a file or a link, since it was listed: nothing was
@@ -266,7 +271,7 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength, CFo
         return;
     }
     const bool unchanged = read.outcome == Outcome::Entered && CFolderReadAhead::StillAsListed(*child);
-    child->read.self.reset(); // what is read ahead below it keeps it open as long as needed
+    m_readAhead->Release(child->read.self); // what is read ahead below it keeps it open as long as needed
     if (!unchanged) {
         // Changed since it was listed (or the readers ran short of
         // descriptors): it and its subtree are listed here, as they are now.

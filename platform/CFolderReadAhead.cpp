@@ -18,6 +18,9 @@ using namespace DirectoryEntries;
 
 namespace {
 
+// Descriptors released by the walking thread that wake a sleeping reader to close them.
+constexpr std::size_t kReleasedBatch = 16;
+
 bool IsConfigName(const char *name, std::size_t length)
 {
     return length == 6 && std::memcmp(name, "config", 6) == 0;
@@ -162,13 +165,44 @@ void CFolderReadAhead::Stop()
         thread.join();
     m_threads.clear();
     m_stack.clear();
+    m_released.clear();
+    m_walkerReleased.clear();
+    m_nReleased = 0;
+}
+
+void CFolderReadAhead::Release(std::shared_ptr<Descriptor> &descriptor)
+{
+    // Nobody takes a new hold on a taken folder's descriptor: a count of
+    // one is the last hold, and stays so.
+    if (descriptor && !m_threads.empty() && descriptor.use_count() == 1
+        && m_nReleased.load() < m_settings.maxDescriptors / 8) {
+        m_walkerReleased.push_back(std::move(descriptor));
+        ++m_nReleased;
+    }
+    descriptor.reset();
+}
+
+bool CFolderReadAhead::CloseReleased(std::unique_lock<std::mutex> &lock)
+{
+    if (m_released.empty())
+        return false;
+    std::vector<std::shared_ptr<Descriptor>> closing;
+    closing.swap(m_released);
+    lock.unlock();
+    const int closed = int(closing.size());
+    closing.clear();
+    m_nReleased -= closed;
+    lock.lock();
+    return true;
 }
 
 bool CFolderReadAhead::MayStartFolder() const
 {
+    // A released descriptor is as good as closed: the reader that starts
+    // the folder closes it first.
+    const int held = m_nDescriptors.load() - m_nReleased.load();
     return !m_stack.empty() && m_nAhead < m_settings.maxFolders
-           && (m_nAheadBytes < m_settings.maxBytes || m_nAhead == 0)
-           && m_nDescriptors.load() < m_settings.maxDescriptors;
+           && (m_nAheadBytes < m_settings.maxBytes || m_nAhead == 0) && held < m_settings.maxDescriptors;
 }
 
 void CFolderReadAhead::WakeReaders(std::size_t folders)
@@ -185,6 +219,8 @@ void CFolderReadAhead::ReaderLoop()
     std::vector<char> buffer(kBufferSize);
     std::unique_lock lock(m_mutex);
     while (!m_bStop) {
+        if (CloseReleased(lock))
+            continue;
         if (!MayStartFolder()) {
             // The walk never waits for a folder nobody has started (it
             // reads that one itself), so a wake-up missed here (a
@@ -218,6 +254,15 @@ void CFolderReadAhead::ReaderLoop()
 void CFolderReadAhead::Take(const NodePtr &node)
 {
     std::unique_lock lock(m_mutex);
+    if (!m_walkerReleased.empty()) {
+        m_released.insert(m_released.end(), std::make_move_iterator(m_walkerReleased.begin()),
+                          std::make_move_iterator(m_walkerReleased.end()));
+        m_walkerReleased.clear();
+        // Readers held back by a limit sleep: one is woken for a batch
+        // (not for each), or the walking thread would soon close them itself.
+        if (m_released.size() >= kReleasedBatch && m_nIdleReaders > 0)
+            m_readersWake.notify_one();
+    }
     for (;;) {
         switch (node->state) {
         case Node::State::Queued:
@@ -357,7 +402,7 @@ void CFolderReadAhead::ListHere(Node &node, int fd)
         std::lock_guard lock(m_mutex);
         Publish(node);
     }
-    read.self.reset(); // its children hold it as long as they need it
+    Release(read.self); // its children hold it as long as they need it
 }
 
 void CFolderReadAhead::ReserveFor(Node &node, const char *reply, long length, bool lookNow)

@@ -115,10 +115,13 @@ public:
         Listing read;
     };
 
+    // Folders read ahead and not yet taken, at most (by default).
+    static constexpr std::size_t kMaxFoldersAhead = 512;
+
     struct Settings
     {
         int readers = 2;
-        std::size_t maxFolders = 512;
+        std::size_t maxFolders = kMaxFoldersAhead;
         std::size_t maxBytes = 16u << 20;
         int maxDescriptors = 256;
         bool knowMountPoints = false;
@@ -158,6 +161,12 @@ public:
     // Drops a taken folder's subfolders that have not been taken, with
     // whatever was read ahead below them.
     void Discard(Node &node);
+    // The walking thread's hold on a folder's descriptor ends. Where it was
+    // the last hold, a reader closes it: closing a folder frees what the
+    // file system kept for listing it, which costs about as much as the
+    // statx of its files, and the walking thread is the one the scan waits
+    // for. Without readers it is closed at once.
+    void Release(std::shared_ptr<Descriptor> &descriptor);
     // Stops and joins the readers, closing everything they hold.
     void Stop();
 
@@ -177,6 +186,8 @@ private:
     // These three with m_mutex held.
     void Publish(Node &node);
     bool MayStartFolder() const;
+    // Closes the released descriptors outside the lock; false when there were none.
+    bool CloseReleased(std::unique_lock<std::mutex> &lock);
     void WakeReaders(std::size_t folders);
     void CancelBelow(Node &node); // with m_mutex held
 
@@ -192,6 +203,13 @@ private:
     std::size_t m_nIdleReaders = 0;    // readers asleep for want of a folder they may start
     const Node *m_pAwaited = nullptr;  // the folder the walking thread sleeps for
     std::atomic<int> m_nDescriptors{0};
+    // Released by the walking thread: its own until the next Take() hands
+    // them to the readers, whose next turn closes them. Counted in
+    // m_nDescriptors until then, but not against the readers' budget; at
+    // most an eighth of that budget waits (the process's limit counts them).
+    std::vector<std::shared_ptr<Descriptor>> m_walkerReleased;
+    std::vector<std::shared_ptr<Descriptor>> m_released; // guarded by m_mutex
+    std::atomic<int> m_nReleased{0};                      // in both
     std::atomic<bool> m_bStop{false};
     std::vector<std::thread> m_threads;
 };

@@ -417,6 +417,7 @@ private slots:
         QCOMPARE(walker.Walk(drive.root()), CDirectoryWalker::Result::Completed);
         QCOMPARE(seen, 1500 + 400 + 7);
         QCOMPARE(ThreadCount(), threads);
+        QCOMPARE(DescriptorCount(), descriptors); // those left for the readers to close too
     }
 
     void foldersLongerThanOneReplyAreListedWhole_data()
