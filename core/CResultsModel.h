@@ -125,6 +125,8 @@ signals:
 private:
     // Takes `sorted` (the rows' items in their new order) as the list's order.
     void ApplyOrder(std::vector<int> sorted);
+    // Tells the views and the owner that `changed` checks changed at once.
+    void AnnounceChecks(int changed);
     void StartBackgroundSort();
     void OnBackgroundSortDone(int job);
     // Before a file is added or the store cleared: the sorting thread reads
