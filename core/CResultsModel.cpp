@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -394,20 +395,43 @@ void CResultsModel::ApplyOrder(std::vector<int> sorted)
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     // Keep the views' current row and selection on the same files.
     const QModelIndexList persistent = persistentIndexList();
-    if (!persistent.isEmpty()) {
-        std::vector<int> rowOfItem(std::size_t(m_store.GetCount()), -1);
-        for (std::size_t row = 0; row < sorted.size(); ++row)
-            rowOfItem[std::size_t(sorted[row])] = int(row);
-        QModelIndexList moved;
-        moved.reserve(persistent.size());
-        for (const QModelIndex &old : persistent) {
-            const int item = m_rows[std::size_t(old.row())];
-            moved.append(index(rowOfItem[std::size_t(item)], old.column()));
-        }
-        changePersistentIndexList(persistent, moved);
-    }
+    if (!persistent.isEmpty())
+        changePersistentIndexList(persistent, FollowFiles(persistent, sorted));
     m_rows.swap(sorted);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+QModelIndexList CResultsModel::FollowFiles(const QModelIndexList &persistent, const std::vector<int> &sorted) const
+{
+    const auto itemAt = [this](const QModelIndex &old) { return m_rows[std::size_t(old.row())]; };
+    // The views usually hold a few rows (the current one, the ends of a
+    // selection): their files' new rows are found in one pass over the
+    // order, with a bit per file, instead of a map of every file's row,
+    // whose fresh memory alone costs a thousand page faults at a million
+    // files. Where they hold many rows, the map is the cheaper way.
+    std::vector<int> rowOfItem;
+    std::unordered_map<int, int> rowOfHeld;
+    if (std::size_t(persistent.size()) > sorted.size() / 64) {
+        rowOfItem.assign(std::size_t(m_store.GetCount()), -1);
+        for (std::size_t row = 0; row < sorted.size(); ++row)
+            rowOfItem[std::size_t(sorted[row])] = int(row);
+    } else {
+        std::vector<bool> held(std::size_t(m_store.GetCount()), false);
+        for (const QModelIndex &old : persistent)
+            held[std::size_t(itemAt(old))] = true;
+        for (std::size_t row = 0; row < sorted.size(); ++row) {
+            if (held[std::size_t(sorted[row])])
+                rowOfHeld[sorted[row]] = int(row);
+        }
+    }
+    QModelIndexList moved;
+    moved.reserve(persistent.size());
+    for (const QModelIndex &old : persistent) {
+        const int item = itemAt(old);
+        const int row = rowOfItem.empty() ? rowOfHeld.at(item) : rowOfItem[std::size_t(item)];
+        moved.append(index(row, old.column()));
+    }
+    return moved;
 }
 
 int CResultsModel::rowCount(const QModelIndex &parent) const
