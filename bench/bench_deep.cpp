@@ -9,6 +9,7 @@
 //
 //   bench_deep [levels (20000)] [parent folder (/tmp)]
 
+#include "ChildProcess.h"
 #include "core/CFileMatcher.h"
 #include "core/CFileScan.h"
 #include "core/CResultStore.h"
@@ -30,27 +31,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::int64_t StatusKb(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
-void ResetPeak()
-{
-    const int fd = ::open("/proc/self/clear_refs", O_WRONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        [[maybe_unused]] const ssize_t n = ::write(fd, "5", 1);
-        ::close(fd);
-    }
-}
 
 // Folders alternate between a plain name and "Temp", so that Express has
 // folder verdicts to work out all the way down.
@@ -87,8 +67,8 @@ struct Run
 template <class Handler> Run TimeWalk(const QByteArray &root, Handler handler)
 {
     Run run;
-    ResetPeak();
-    const std::int64_t before = StatusKb("VmRSS:");
+    ResetPeakMemory();
+    const std::int64_t before = CurrentMemoryKb();
     CDirectoryWalker walker;
     walker.SetFileHandler([&](const WalkRecord &record) {
         ++run.files;
@@ -98,7 +78,7 @@ template <class Handler> Run TimeWalk(const QByteArray &root, Handler handler)
     clock.start();
     walker.Walk(root);
     run.seconds = clock.nsecsElapsed() / 1e9;
-    run.peakMb = (StatusKb("VmHWM:") - before) / 1024;
+    run.peakMb = (PeakMemoryKb() - before) / 1024;
     return run;
 }
 

@@ -9,6 +9,7 @@
 // the last row to the first; find has to walk its tree as part of its time.
 // With --list the files are known as a list read back is (each folder by its
 // whole path, as brimvale-cli delete knows them) rather than as walked.
+#include "GroupedTree.h"
 #include "core/CDeleteStep.h"
 #include "core/CResultStore.h"
 #include "platform/CDirectoryWalker.h"
@@ -31,29 +32,6 @@ namespace {
 
 constexpr int kFilesPerFolder = 100;
 constexpr int kFoldersPerGroup = 10;
-
-bool MakeTree(const QByteArray &root, int fileCount)
-{
-    if (::mkdir(root.constData(), 0755) != 0)
-        return false;
-    for (int made = 0; made < fileCount;) {
-        const int folderIndex = made / kFilesPerFolder;
-        const QByteArray group = root + "/g" + QByteArray::number(folderIndex / kFoldersPerGroup);
-        const QByteArray folder = group + "/f" + QByteArray::number(folderIndex % kFoldersPerGroup);
-        if (folderIndex % kFoldersPerGroup == 0 && ::mkdir(group.constData(), 0755) != 0)
-            return false;
-        if (::mkdir(folder.constData(), 0755) != 0)
-            return false;
-        for (int i = 0; i < kFilesPerFolder && made < fileCount; ++i, ++made) {
-            const QByteArray file = folder + "/file" + QByteArray::number(i) + ".tmp";
-            const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-            if (fd < 0 || ::write(fd, "0123456789abcdef", 16) != 16)
-                return false;
-            ::close(fd);
-        }
-    }
-    return true;
-}
 
 // Nested folders "d", each holding one file, made by descriptor (the path
 // soon outgrows PATH_MAX).
@@ -137,7 +115,7 @@ int main(int argc, char **argv)
     const int fileCount = argc > first ? std::atoi(argv[first]) : chain ? 5000 : 100000;
     QByteArray parent = argc > first + 1 ? QByteArray(argv[first + 1]) : QByteArray("/tmp");
     const auto make = [chain, fileCount](const QByteArray &root) {
-        return chain ? MakeChain(root, fileCount) : MakeTree(root, fileCount);
+        return chain ? MakeChain(root, fileCount) : MakeGroupedTree(root, fileCount, kFilesPerFolder, kFoldersPerGroup, ".tmp");
     };
     QByteArray base = parent + "/bench-delete-XXXXXX";
     if (!::mkdtemp(base.data())) {

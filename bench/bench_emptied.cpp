@@ -11,6 +11,7 @@
 // to the first and then removes the emptied folders, as an action does.
 // Exits 1 when a file or a folder was left or removed wrongly; the ratio
 // is only printed.
+#include "GroupedTree.h"
 #include "core/CDeleteStep.h"
 #include "core/CFileMatcher.h"
 #include "core/CFileScan.h"
@@ -37,25 +38,8 @@ constexpr int kFoldersPerGroup = 100;
 
 bool MakeTree(const QByteArray &root, int fileCount)
 {
-    if (::mkdir(root.constData(), 0755) != 0 || ::mkdir((root + "/Temp").constData(), 0755) != 0)
-        return false;
-    for (int made = 0; made < fileCount;) {
-        const int folderIndex = made / kFilesPerFolder;
-        const QByteArray group = root + "/Temp/g" + QByteArray::number(folderIndex / kFoldersPerGroup);
-        const QByteArray folder = group + "/f" + QByteArray::number(folderIndex % kFoldersPerGroup);
-        if (folderIndex % kFoldersPerGroup == 0 && ::mkdir(group.constData(), 0755) != 0)
-            return false;
-        if (::mkdir(folder.constData(), 0755) != 0)
-            return false;
-        for (int i = 0; i < kFilesPerFolder && made < fileCount; ++i, ++made) {
-            const QByteArray file = folder + "/file" + QByteArray::number(i) + ".dat";
-            const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-            if (fd < 0 || ::write(fd, "0123456789abcdef", 16) != 16)
-                return false;
-            ::close(fd);
-        }
-    }
-    return true;
+    return ::mkdir(root.constData(), 0755) == 0
+           && MakeGroupedTree(root + "/Temp", fileCount, kFilesPerFolder, kFoldersPerGroup, ".dat");
 }
 
 void Collect(const QByteArray &root, CResultStore &store)

@@ -1,6 +1,6 @@
 // Fills the results model with a million made-up files, sorts it by every
-// column both ways and removes rows in batches, printing the time of each step
-// and the peak memory of the process. A long list sorts on a thread of its
+// column both ways and removes rows in batches, printing the time and the peak
+// memory of each step. A long list sorts on a thread of its
 // own: for each sort the time the calling (user-interface) thread was held
 // is printed beside the time until the new order was taken, with the CPU
 // time of each.
@@ -15,6 +15,7 @@
 #include <QFile>
 #include <cstdio>
 #include <ctime>
+#include <malloc.h>
 #include <random>
 
 namespace {
@@ -35,13 +36,63 @@ double CpuSeconds(clockid_t clock = CLOCK_THREAD_CPUTIME_ID)
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
+// Kilobytes of a line of /proc/self/status: "VmHWM" the peak memory,
+// "VmRSS" the memory held now; -1 when unknown.
+long MemoryKb(const QByteArray &key = "VmHWM")
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(key + ':'))
+            return line.mid(key.size() + 1).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+QByteArray PeakMemory()
+{
+    return QByteArray::number(qlonglong(MemoryKb())) + " kB";
+}
+
+// The peak memory of one step, measured afresh from what was held before it
+// (where the kernel lets the peak be reset), and the highest of all steps.
+class CStepMemory
+{
+public:
+    void Begin()
+    {
+        // What the allocator kept of earlier steps would hide this one's needs.
+        malloc_trim(0);
+        m_nBeforeKb = MemoryKb("VmRSS");
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        m_bReset = clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+    }
+    QByteArray End()
+    {
+        if (!m_bReset)
+            return "peak not measured";
+        const long peak = MemoryKb();
+        m_nHighestKb = std::max(m_nHighestKb, peak);
+        return "peak " + QByteArray::number(qlonglong(peak)) + " kB = "
+            + QByteArray::number(qlonglong(m_nBeforeKb)) + " + " + QByteArray::number(qlonglong(peak - m_nBeforeKb));
+    }
+    long HighestKb() const { return m_nHighestKb; }
+
+private:
+    long m_nBeforeKb = 0;
+    long m_nHighestKb = 0;
+    bool m_bReset = false;
+};
+
 // Sorts and waits for the new order; prints how long this thread was held
 // and how long the whole sort took (CPU of every thread).
-void TimedSort(CResultsModel &model, int column, Qt::SortOrder order)
+void TimedSort(CResultsModel &model, int column, Qt::SortOrder order, CStepMemory &memory)
 {
     const QByteArray title = model.headerData(column, Qt::Horizontal).toString().toUtf8();
     QEventLoop loop;
     QObject::connect(&model, &CResultsModel::sortFinished, &loop, &QEventLoop::quit);
+    memory.Begin();
     QElapsedTimer clock;
     clock.start();
     const double threadCpu = CpuSeconds();
@@ -51,21 +102,10 @@ void TimedSort(CResultsModel &model, int column, Qt::SortOrder order)
     const double heldCpu = CpuSeconds() - threadCpu;
     if (model.IsSorting())
         loop.exec();
-    std::printf("sort by %-8s %-10s held %.3f s (cpu %.3f s), sorted in %.3f s (cpu %.3f s)\n", title.constData(),
+    std::printf("sort by %-8s %-10s held %.3f s (cpu %.3f s), sorted in %.3f s (cpu %.3f s), %s\n", title.constData(),
                 order == Qt::AscendingOrder ? "ascending" : "descending", held, heldCpu,
-                double(clock.nsecsElapsed()) / 1e9, CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - processCpu);
-}
-
-QByteArray PeakMemory()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return "?";
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed();
-    }
-    return "?";
+                double(clock.nsecsElapsed()) / 1e9, CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - processCpu,
+                memory.End().constData());
 }
 
 QByteArray MakeName(std::mt19937_64 &random, int low, int high)
@@ -125,35 +165,41 @@ int main(int argc, char **argv)
     std::printf("add %d rows: %.3f s (peak memory %s)\n", model.rowCount(), Seconds(timer), PeakMemory().constData());
 
     // Column titles come from the model, so a column added later is timed too.
+    CStepMemory memory;
     for (int column = 0; column < model.columnCount(); ++column) {
-        TimedSort(model, column, Qt::AscendingOrder);
-        TimedSort(model, column, Qt::DescendingOrder);
+        TimedSort(model, column, Qt::AscendingOrder, memory);
+        TimedSort(model, column, Qt::DescendingOrder, memory);
     }
-    std::printf("peak memory after sorting: %s\n", PeakMemory().constData());
+    std::printf("highest peak memory while sorting: %ld kB\n", memory.HighestKb());
 
     for (const bool check : {false, true}) {
+        memory.Begin();
         const double cpu = CpuSeconds();
         timer.restart();
         const int changed = model.SetCheckByReason(0, check);
-        std::printf("%s by reason (%d files): %.3f s (cpu %.3f s)\n", check ? "check" : "uncheck", changed,
-                    Seconds(timer), CpuSeconds() - cpu);
+        std::printf("%s by reason (%d files): %.3f s (cpu %.3f s), %s\n", check ? "check" : "uncheck", changed,
+                    Seconds(timer), CpuSeconds() - cpu, memory.End().constData());
     }
 
-    timer.restart();
     std::vector<int> half;
     for (int row = 0; row < model.rowCount(); row += 2)
         half.push_back(row);
+    memory.Begin();
+    timer.restart();
     model.RemoveRowList(half);
-    std::printf("remove every other row (%zu): %.3f s\n", half.size(), Seconds(timer));
+    std::printf("remove every other row (%zu): %.3f s, %s\n", half.size(), Seconds(timer), memory.End().constData());
 
     std::vector<int> all;
     for (int row = 0; row < model.rowCount(); ++row)
         all.push_back(row);
+    memory.Begin();
+    timer.restart();
     model.RemoveRowList(all);
-    std::printf("remove all remaining rows (%zu): %.3f s, selected %d files\n", all.size(), Seconds(timer),
-                model.GetStore().GetSelectedCount());
+    std::printf("remove all remaining rows (%zu): %.3f s, selected %d files, %s\n", all.size(), Seconds(timer),
+                model.GetStore().GetSelectedCount(), memory.End().constData());
 
+    timer.restart();
     model.Clear();
-    std::printf("clear: %.3f s, peak memory %s\n", Seconds(timer), PeakMemory().constData());
+    std::printf("clear: %.3f s, memory held after %ld kB\n", Seconds(timer), MemoryKb("VmRSS"));
     return 0;
 }

@@ -37,6 +37,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,6 +91,29 @@ double CpuSeconds(clockid_t clock = CLOCK_THREAD_CPUTIME_ID)
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
+// What the kernel did to the loop's thread: the time it spent there (page
+// faults, reclaiming memory), the faults, and how often it took the
+// processor away for another program. A long gap with little CPU and many
+// preemptions is the machine's load, not the program.
+struct KernelShare
+{
+    double sys = 0;
+    long faults = 0;
+    long preempted = 0;
+
+    static KernelShare Now()
+    {
+        rusage usage{};
+        getrusage(RUSAGE_THREAD, &usage);
+        return {double(usage.ru_stime.tv_sec) + double(usage.ru_stime.tv_usec) / 1e6,
+                usage.ru_minflt + usage.ru_majflt, usage.ru_nivcsw};
+    }
+    KernelShare Since(const KernelShare &before) const
+    {
+        return {sys - before.sys, faults - before.faults, preempted - before.preempted};
+    }
+};
+
 // Runs `operation` from the event loop, as a click would, waits while
 // `busy` says the work goes on elsewhere (a sort on its own thread), then
 // lets the loop run on for a while so that what the operation left to do
@@ -104,22 +128,25 @@ double Measure(CHeartbeat &beat, const char *label, const std::function<void()> 
     double cpu = 0;
     double allCpu = 0;
     double done = 0;
+    KernelShare kernel;
     QElapsedTimer clock;
     beat.Reset();
     QTimer::singleShot(0, &loop, [&] {
         clock.start();
         const double cpuBefore = CpuSeconds();
         const double allBefore = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+        const KernelShare kernelBefore = KernelShare::Now();
         operation();
         held = double(clock.nsecsElapsed()) / 1e9;
         cpu = CpuSeconds() - cpuBefore;
         auto *poll = new QTimer(&loop);
-        QObject::connect(poll, &QTimer::timeout, &loop, [&, poll, allBefore] {
+        QObject::connect(poll, &QTimer::timeout, &loop, [&, poll, allBefore, kernelBefore] {
             if (busy && busy())
                 return;
             poll->stop();
             done = double(clock.nsecsElapsed()) / 1e9;
             allCpu = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - allBefore;
+            kernel = KernelShare::Now().Since(kernelBefore);
             QTimer::singleShot(300, &loop, &QEventLoop::quit);
         });
         poll->start(5);
@@ -127,8 +154,9 @@ double Measure(CHeartbeat &beat, const char *label, const std::function<void()> 
     loop.exec();
     const double gap = beat.LongestMs();
     worst = std::max(worst, gap);
-    std::printf("%-30s longest gap %7.1f ms   (held %.3f s, cpu %.3f s; done in %.3f s, cpu of all threads %.3f s)\n",
-                label, gap, held, cpu, done, allCpu);
+    std::printf("%-30s longest gap %7.1f ms   (held %.3f s, cpu %.3f s; done in %.3f s, cpu of all threads %.3f s; "
+                "loop thread until done: sys %.3f s, %ld faults, %ld preemptions)\n",
+                label, gap, held, cpu, done, allCpu, kernel.sys, kernel.faults, kernel.preempted);
     std::fflush(stdout);
     return gap;
 }

@@ -5,11 +5,11 @@ CBackgroundSort::CBackgroundSort(const CResultStore &store, int column, std::vec
     : m_sorter(store, column), m_rows(std::move(rows))
 {
     m_thread = std::thread([this, ascending, done = std::move(done)] {
-        std::vector<int> order = m_sorter.Sort(m_rows, ascending, &m_bCancel);
+        // The order comes back in the rows' own memory.
+        std::vector<int> order = m_sorter.Sort(std::move(m_rows), ascending, &m_bCancel);
         if (m_bCancel.load())
             return;
-        m_order.swap(order);
-        std::vector<int>().swap(m_rows); // only the order is needed from here on
+        m_rows.swap(order);
         m_bDone.store(true);
         done();
     });
@@ -33,5 +33,5 @@ std::vector<int> CBackgroundSort::TakeOrder()
         return {};
     if (m_thread.joinable())
         m_thread.join(); // it has nothing left to do but end
-    return std::move(m_order);
+    return std::move(m_rows);
 }

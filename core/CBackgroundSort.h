@@ -30,8 +30,7 @@ public:
 
 private:
     CResultsSorter m_sorter;
-    std::vector<int> m_rows;
-    std::vector<int> m_order;
+    std::vector<int> m_rows; // in their new order once the sort is done
     std::atomic<bool> m_bCancel{false};
     std::atomic<bool> m_bDone{false};
     std::thread m_thread;

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -160,15 +161,19 @@ int CResultsModel::SetCheckByReason(int reason, bool checked)
     FlushPendingRows();
     if (reason < 0 || reason >= m_store.GetReasons().GetCount())
         return 0;
+    const auto id = CReasonTable::Id(reason);
+    if ((checked ? m_store.GetCheckableCount(id) : m_store.GetCheckedCount(id)) == 0)
+        return 0;
     // In the order the files were stored, where their records lie one after
     // the other (in row order after a sort nearly every read would wait on
     // memory). Every listed file has a row; the store refuses the others.
-    std::vector<int> items;
+    int changed = 0;
     for (int item = 0; item < m_store.GetCount(); ++item) {
-        if (m_store.GetReasonId(item) == reason)
-            items.push_back(item);
+        if (m_store.GetReasonId(item) == id && m_store.SetChecked(item, checked))
+            ++changed;
     }
-    return SetCheckItems(items, checked);
+    AnnounceChecks(changed);
+    return changed;
 }
 
 int CResultsModel::SetCheckItems(std::vector<int> items, bool checked)
@@ -182,11 +187,16 @@ int CResultsModel::SetCheckItems(std::vector<int> items, bool checked)
         if (m_store.IsValidIndex(item) && m_store.SetChecked(item, checked))
             ++changed;
     }
+    AnnounceChecks(changed);
+    return changed;
+}
+
+void CResultsModel::AnnounceChecks(int changed)
+{
     if (changed == 0)
-        return 0;
+        return;
     emit dataChanged(index(0, kColumnFile), index(rowCount() - 1, kColumnFile), {Qt::CheckStateRole});
     emit checksChanged();
-    return changed;
 }
 
 void CResultsModel::RemoveRowList(std::vector<int> rows)
@@ -221,24 +231,20 @@ void CResultsModel::RemoveRowList(std::vector<int> rows)
         }
     }
 
-    struct Run
-    {
-        int first;
-        int last;
-    };
-    std::vector<Run> runs;
-    for (int row : rows) {
-        if (!runs.empty() && runs.back().last + 1 == row)
-            runs.back().last = row;
-        else
-            runs.push_back(Run{row, row});
-    }
-    if (runs.size() <= kMaxSeparateRuns) {
-        // From the bottom up, so the positions of the runs still to go stay valid.
-        for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-            beginRemoveRows(QModelIndex(), run->first, run->last);
-            m_rows.erase(m_rows.begin() + run->first, m_rows.begin() + run->last + 1);
+    // Few runs of adjacent rows: one removal each, from the bottom up, so the
+    // positions of the runs still to go stay valid.
+    std::size_t runs = 0;
+    for (std::size_t i = 0; i < rows.size() && runs <= kMaxSeparateRuns; ++i)
+        runs += i == 0 || rows[i] != rows[i - 1] + 1;
+    if (runs <= kMaxSeparateRuns) {
+        for (std::size_t end = rows.size(); end > 0;) {
+            std::size_t first = end - 1;
+            while (first > 0 && rows[first - 1] + 1 == rows[first])
+                --first;
+            beginRemoveRows(QModelIndex(), rows[first], rows[end - 1]);
+            m_rows.erase(m_rows.begin() + rows[first], m_rows.begin() + rows[end - 1] + 1);
             endRemoveRows();
+            end = first;
         }
         return;
     }
@@ -389,20 +395,43 @@ void CResultsModel::ApplyOrder(std::vector<int> sorted)
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     // Keep the views' current row and selection on the same files.
     const QModelIndexList persistent = persistentIndexList();
-    if (!persistent.isEmpty()) {
-        std::vector<int> rowOfItem(std::size_t(m_store.GetCount()), -1);
-        for (std::size_t row = 0; row < sorted.size(); ++row)
-            rowOfItem[std::size_t(sorted[row])] = int(row);
-        QModelIndexList moved;
-        moved.reserve(persistent.size());
-        for (const QModelIndex &old : persistent) {
-            const int item = m_rows[std::size_t(old.row())];
-            moved.append(index(rowOfItem[std::size_t(item)], old.column()));
-        }
-        changePersistentIndexList(persistent, moved);
-    }
+    if (!persistent.isEmpty())
+        changePersistentIndexList(persistent, FollowFiles(persistent, sorted));
     m_rows.swap(sorted);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+QModelIndexList CResultsModel::FollowFiles(const QModelIndexList &persistent, const std::vector<int> &sorted) const
+{
+    const auto itemAt = [this](const QModelIndex &old) { return m_rows[std::size_t(old.row())]; };
+    // The views usually hold a few rows (the current one, the ends of a
+    // selection): their files' new rows are found in one pass over the
+    // order, with a bit per file, instead of a map of every file's row,
+    // whose fresh memory alone costs a thousand page faults at a million
+    // files. Where they hold many rows, the map is the cheaper way.
+    std::vector<int> rowOfItem;
+    std::unordered_map<int, int> rowOfHeld;
+    if (std::size_t(persistent.size()) > sorted.size() / 64) {
+        rowOfItem.assign(std::size_t(m_store.GetCount()), -1);
+        for (std::size_t row = 0; row < sorted.size(); ++row)
+            rowOfItem[std::size_t(sorted[row])] = int(row);
+    } else {
+        std::vector<bool> held(std::size_t(m_store.GetCount()), false);
+        for (const QModelIndex &old : persistent)
+            held[std::size_t(itemAt(old))] = true;
+        for (std::size_t row = 0; row < sorted.size(); ++row) {
+            if (held[std::size_t(sorted[row])])
+                rowOfHeld[sorted[row]] = int(row);
+        }
+    }
+    QModelIndexList moved;
+    moved.reserve(persistent.size());
+    for (const QModelIndex &old : persistent) {
+        const int item = itemAt(old);
+        const int row = rowOfItem.empty() ? rowOfHeld.at(item) : rowOfItem[std::size_t(item)];
+        moved.append(index(row, old.column()));
+    }
+    return moved;
 }
 
 int CResultsModel::rowCount(const QModelIndex &parent) const

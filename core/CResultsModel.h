@@ -125,6 +125,11 @@ signals:
 private:
     // Takes `sorted` (the rows' items in their new order) as the list's order.
     void ApplyOrder(std::vector<int> sorted);
+    // Where the `persistent` indexes go when the rows take the order `sorted`:
+    // each stays on its file.
+    QModelIndexList FollowFiles(const QModelIndexList &persistent, const std::vector<int> &sorted) const;
+    // Tells the views and the owner that `changed` checks changed at once.
+    void AnnounceChecks(int changed);
     void StartBackgroundSort();
     void OnBackgroundSortDone(int job);
     // Before a file is added or the store cleared: the sorting thread reads

@@ -305,30 +305,29 @@ std::uint64_t CResultsSorter::NameChunk(std::string_view raw, std::size_t offset
     return CFoldedKeys::Chunk(scratch, offset);
 }
 
-std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool ascending,
+std::vector<int> CResultsSorter::SortByName(std::vector<int> rows, bool ascending,
                                             const std::atomic<bool> *cancel) const
 {
     const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     // First by the first eight folded bytes of each name, which tells most
     // names apart; then each run of names that share those bytes by the
     // next eight, and so on. Equal keys are ordered by row, so the order
-    // the entries are made in does not matter: they are made in the order
+    // the entries are keyed in does not matter: they are keyed in the order
     // the names were stored, where they lie one after the other (in row
     // order after an earlier sort nearly every read would wait on memory).
+    // To get there the entries are first sorted by file, in their own
+    // memory: a map from file to row would cost as much again.
     const CPathArray &paths = m_store.GetPaths();
-    std::vector<CRadixOrder::Entry64> entries;
-    entries.reserve(rows.size());
+    std::vector<CRadixOrder::Entry64> entries(rows.size());
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        entries[r] = CRadixOrder::Entry64{std::uint64_t(rows[r]), std::uint32_t(r)};
+    CRadixOrder::Sort(entries);
+    if (cancelled())
+        return {};
     std::string scratch;
-    {
-        std::vector<std::int32_t> rowOf(std::size_t(m_nCount), -1);
-        for (std::size_t r = 0; r < rows.size(); ++r)
-            rowOf[std::size_t(rows[r])] = std::int32_t(r);
-        for (std::size_t item = 0; item < rowOf.size(); ++item) {
-            if (rowOf[item] < 0)
-                continue;
-            const std::uint64_t chunk = NameChunk(paths.GetNameView(int(item)), 0, scratch);
-            entries.push_back(CRadixOrder::Entry64{ascending ? chunk : ~chunk, std::uint32_t(rowOf[item])});
-        }
+    for (CRadixOrder::Entry64 &entry : entries) {
+        const std::uint64_t chunk = NameChunk(paths.GetNameView(int(entry.key)), 0, scratch);
+        entry.key = ascending ? chunk : ~chunk;
     }
     if (cancelled())
         return {};
@@ -368,14 +367,21 @@ std::vector<int> CResultsSorter::SortByName(const std::vector<int> &rows, bool a
         CRadixOrder::Sort(entries.data() + range.begin, entries.data() + range.end);
         pushRuns(range.begin, range.end, range.offset + 8);
     }
-    std::vector<int> sorted(rows.size());
-    for (std::size_t r = 0; r < entries.size(); ++r)
-        sorted[r] = rows[entries[r].position];
-    return sorted;
+    TakeOrder(entries, rows);
+    return rows;
 }
 
-std::vector<int> CResultsSorter::Sort(const std::vector<int> &rows, bool ascending,
-                                      const std::atomic<bool> *cancel) const
+template <typename Entry>
+void CResultsSorter::TakeOrder(std::vector<Entry> &entries, std::vector<int> &rows)
+{
+    for (Entry &entry : entries)
+        entry.position = std::uint32_t(rows[entry.position]);
+    for (std::size_t r = 0; r < entries.size(); ++r)
+        rows[r] = int(entries[r].position);
+    std::vector<Entry>().swap(entries);
+}
+
+std::vector<int> CResultsSorter::Sort(std::vector<int> rows, bool ascending, const std::atomic<bool> *cancel) const
 {
     for (int index : rows) {
         if (index < 0 || index >= m_nCount)
@@ -383,13 +389,14 @@ std::vector<int> CResultsSorter::Sort(const std::vector<int> &rows, bool ascendi
     }
     switch (m_column) {
     case kColumnFile:
-        return SortByName(rows, ascending, cancel);
+        return SortByName(std::move(rows), ascending, cancel);
     case kColumnLocation: {
         const std::vector<std::uint32_t> ranks = FolderRanks();
         if (cancel && cancel->load(std::memory_order_relaxed))
             return {};
         const CPathArray &paths = m_store.GetPaths();
-        return SortByRank(rows, ascending, [&](int index) { return ranks[std::size_t(paths.GetFolderIndex(index))]; });
+        return SortByRank(std::move(rows), ascending,
+                          [&](int index) { return ranks[std::size_t(paths.GetFolderIndex(index))]; });
     }
     case kColumnReason:
     case kColumnSize:
@@ -397,15 +404,15 @@ std::vector<int> CResultsSorter::Sort(const std::vector<int> &rows, bool ascendi
     case kColumnModified:
     case kColumnAccessed:
         if (!m_ranks.empty() || m_values.empty())
-            return SortByRank(rows, ascending, [this](int index) { return m_ranks[std::size_t(index)]; });
-        return SortByValue(rows, ascending, [this](int index) { return m_values[std::size_t(index)]; });
+            return SortByRank(std::move(rows), ascending, [this](int index) { return m_ranks[std::size_t(index)]; });
+        return SortByValue(std::move(rows), ascending, [this](int index) { return m_values[std::size_t(index)]; });
     default:
         return rows; // a column without a sort order: nothing moves
     }
 }
 
 template <typename RankOf>
-std::vector<int> CResultsSorter::SortByRank(const std::vector<int> &rows, bool ascending, RankOf rankOf)
+std::vector<int> CResultsSorter::SortByRank(std::vector<int> rows, bool ascending, RankOf rankOf)
 {
     std::vector<CRadixOrder::Entry32> entries(rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -413,14 +420,12 @@ std::vector<int> CResultsSorter::SortByRank(const std::vector<int> &rows, bool a
         entries[r] = CRadixOrder::Entry32{ascending ? rank : ~rank, std::uint32_t(r)};
     }
     CRadixOrder::Sort(entries);
-    std::vector<int> sorted(rows.size());
-    for (std::size_t r = 0; r < entries.size(); ++r)
-        sorted[r] = rows[entries[r].position];
-    return sorted;
+    TakeOrder(entries, rows);
+    return rows;
 }
 
 template <typename ValueOf>
-std::vector<int> CResultsSorter::SortByValue(const std::vector<int> &rows, bool ascending, ValueOf valueOf)
+std::vector<int> CResultsSorter::SortByValue(std::vector<int> rows, bool ascending, ValueOf valueOf)
 {
     std::vector<CRadixOrder::Entry64> entries(rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -428,8 +433,6 @@ std::vector<int> CResultsSorter::SortByValue(const std::vector<int> &rows, bool 
         entries[r] = CRadixOrder::Entry64{ascending ? key : ~key, std::uint32_t(r)};
     }
     CRadixOrder::Sort(entries);
-    std::vector<int> sorted(rows.size());
-    for (std::size_t r = 0; r < entries.size(); ++r)
-        sorted[r] = rows[entries[r].position];
-    return sorted;
+    TakeOrder(entries, rows);
+    return rows;
 }

@@ -28,10 +28,11 @@ class CResultsSorter
 public:
     CResultsSorter(const CResultStore &store, int column);
 
-    // `rows` holds the file index of each row; returns them in the new order.
-    // Once `cancel` turns true Sort gives up soon and returns nothing.
-    std::vector<int> Sort(const std::vector<int> &rows, bool ascending,
-                          const std::atomic<bool> *cancel = nullptr) const;
+    // `rows` holds the file index of each row; returns them in the new order,
+    // in the memory `rows` came in (a long list is then held twice, not
+    // three times). Once `cancel` turns true Sort gives up soon and returns
+    // nothing.
+    std::vector<int> Sort(std::vector<int> rows, bool ascending, const std::atomic<bool> *cancel = nullptr) const;
 
     // Case-insensitive sort key of raw name bytes, compared bytewise.
     static void AppendFoldedKey(std::string_view raw, std::string &key);
@@ -41,11 +42,15 @@ private:
     static std::uint64_t NameChunk(std::string_view raw, std::size_t offset, std::string &scratch);
     std::vector<std::uint32_t> FolderRanks() const;
     std::vector<std::uint32_t> ReasonRanks() const;
-    std::vector<int> SortByName(const std::vector<int> &rows, bool ascending, const std::atomic<bool> *cancel) const;
+    std::vector<int> SortByName(std::vector<int> rows, bool ascending, const std::atomic<bool> *cancel) const;
     template <typename RankOf>
-    static std::vector<int> SortByRank(const std::vector<int> &rows, bool ascending, RankOf rankOf);
+    static std::vector<int> SortByRank(std::vector<int> rows, bool ascending, RankOf rankOf);
     template <typename ValueOf>
-    static std::vector<int> SortByValue(const std::vector<int> &rows, bool ascending, ValueOf valueOf);
+    static std::vector<int> SortByValue(std::vector<int> rows, bool ascending, ValueOf valueOf);
+    // Puts `rows` in the order of `entries` (sorted, each holding the row
+    // it came from), through the entries' own memory.
+    template <typename Entry>
+    static void TakeOrder(std::vector<Entry> &entries, std::vector<int> &rows);
 
     const CResultStore &m_store;
     int m_column;

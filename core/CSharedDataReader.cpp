@@ -20,19 +20,47 @@ int ReaderThreads()
     return int(std::clamp(cores > 1 ? cores - 1 : 1u, 1u, 6u));
 }
 
+// Runs of one file that overlap without being the same run (part of its
+// data cloned onto another part of it) would count the same blocks in two
+// groups: they never surely come back.
+void KeepOverlaps(std::vector<SharedExtent> &shared)
+{
+    if (shared.size() < 2)
+        return;
+    std::vector<std::size_t> order(shared.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return shared[a].physical < shared[b].physical; });
+    // The run reaching furthest so far: any earlier run a run overlaps, it
+    // overlaps too.
+    SharedExtent *furthest = nullptr;
+    for (const std::size_t i : order) {
+        SharedExtent &run = shared[i];
+        if (run.physical == 0)
+            continue;
+        if (furthest) {
+            const bool same = run.physical == furthest->physical && run.length == furthest->length;
+            if (!same && run.physical < furthest->physical + furthest->length)
+                furthest->kept = run.kept = true;
+            if (run.physical + run.length <= furthest->physical + furthest->length)
+                continue;
+        }
+        furthest = &run;
+    }
+}
+
 } // namespace
 
 CSharedDataReader::CSharedDataReader(const QByteArray &drive, bool bSnapshotsKeep, CMatchSink &next, bool bMapEveryFile)
     : m_strDrive(drive)
     , m_bSnapshotsKeep(bSnapshotsKeep)
+    , m_bMapEveryFile(bMapEveryFile)
     , m_next(next)
 {
-    if (!bMapEveryFile) {
-        const int fd = ::open(drive.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
-        if (fd >= 0) {
-            m_sharedFiles.Read(fd);
-            ::close(fd);
-        }
+    const int fd = ::open(drive.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
+    if (fd >= 0) {
+        m_sharedFiles.Read(fd);
+        ::close(fd);
     }
 }
 
@@ -52,7 +80,7 @@ bool CSharedDataReader::MayShare(const WalkRecord &record) const
     // Only a regular file's own blocks can be shared; a file with none has
     // nothing to map.
     return record.allocatedBytes > 0 && (record.identity.type & S_IFMT) == S_IFREG
-           && m_sharedFiles.MayShare(record.device, record.inode);
+           && (m_bMapEveryFile || m_sharedFiles.MayShare(record.device, record.inode));
 }
 
 void CSharedDataReader::AddMatch(const ScanMatch &match)
@@ -138,9 +166,13 @@ void CSharedDataReader::ReaderLoop()
         WalkRecord &record = held.record;
         if (MayShare(record) && extents.ReadShared(record, shared) == CFileExtents::Result::Read && !shared.empty()) {
             // Whatever a snapshot shares, it keeps: no owner the scan meets
-            // can let it go.
-            for (SharedExtent &extent : shared)
+            // can let it go. Where the records count a run's owners, the
+            // scan must meet them all.
+            for (SharedExtent &extent : shared) {
                 extent.kept = extent.kept || m_bSnapshotsKeep;
+                m_sharedFiles.CountOwners(record.device, extent);
+            }
+            KeepOverlaps(shared);
             record.sharedExtents = shared;
         }
         lock.lock();

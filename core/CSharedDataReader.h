@@ -34,7 +34,8 @@ class CSharedDataReader : public CMatchSink
 public:
     // `drive` as the walk names it. With `bSnapshotsKeep`, whatever a file
     // shares counts as kept by a snapshot, never freed. With `bMapEveryFile`,
-    // every file is mapped even where the records say which may share.
+    // every file is mapped even where the records say which may share (they
+    // still count the owners of what is shared).
     CSharedDataReader(const QByteArray &drive, bool bSnapshotsKeep, CMatchSink &next, bool bMapEveryFile = false);
     ~CSharedDataReader() override;
     CSharedDataReader(const CSharedDataReader &) = delete;
@@ -69,6 +70,7 @@ private:
 
     const QByteArray m_strDrive;
     const bool m_bSnapshotsKeep;
+    const bool m_bMapEveryFile;
     CMatchSink &m_next;
     std::int64_t m_nSharedFiles = 0;
     std::vector<Held> m_gathering; // the calling thread's own

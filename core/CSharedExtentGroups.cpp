@@ -32,9 +32,10 @@ std::int64_t CSharedExtentGroups::AddFile(int index, const std::vector<SharedExt
             continue;
         part.groups.push_back(it->second);
         const bool kept = extent.kept || !bMatchable;
-        Update(it->second, [kept](Group &group) {
+        Update(it->second, [kept, &extent](Group &group) {
             ++group.listed;
             group.kept = group.kept || kept;
+            group.owners = std::max(group.owners, extent.owners);
         });
     }
     if (part.bytes == 0)

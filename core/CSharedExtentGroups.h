@@ -10,9 +10,10 @@
 
 // The data listed files share with other files (reflinked copies) or with
 // snapshots, grouped by where it lies on the device, as hard links are
-// grouped by inode. A run comes back surely only when every owner the scan
-// met goes and the scan met more than one: a run only one listed file is
-// known to own has an owner nobody listed (a copy elsewhere, a snapshot).
+// grouped by inode. A run comes back surely only when every owner goes: the
+// scan met as many as the file system counted, or, where it could not
+// count them, more than one (a run only one listed file is known to own
+// has an owner nobody listed: a copy elsewhere, a snapshot).
 // Otherwise it comes back "up to": at most, if its other owners go too.
 //
 // Files are known by their index in the forecast; a file that shares
@@ -55,6 +56,7 @@ private:
         std::uint32_t checked = 0; // of which are checked
         std::uint32_t gone = 0;    // listed owners an action removed
         bool kept = false;         // an owner no scan lists holds it too
+        std::uint32_t owners = 0;  // every owner, where the file system counted them
     };
     struct FilePart
     {
@@ -79,7 +81,9 @@ private:
 
     static std::int64_t Sure(const Group &group, std::uint32_t checked)
     {
-        return !group.kept && group.listed >= 1 && group.listed + group.gone >= 2 && checked == group.listed
+        // Without a count of its owners, a run met once has one nobody listed.
+        const std::uint32_t owners = group.owners != 0 ? group.owners : 2;
+        return !group.kept && group.listed >= 1 && group.listed + group.gone >= owners && checked == group.listed
                    ? group.bytes
                    : 0;
     }

@@ -85,6 +85,7 @@ bool CBtrfsSharedFiles::Read(int fd)
 {
     m_bRead = false;
     m_mayShare.clear();
+    m_shared.clear();
     struct statfs fs;
     struct stat st;
     if (::fstatfs(fd, &fs) != 0 || (std::uint64_t(fs.f_type) & 0xffffffffu) != BTRFS_SUPER_MAGIC
@@ -100,6 +101,7 @@ bool CBtrfsSharedFiles::Read(int fd)
         return false;
     if (!ReadExtentTree(fd)) {
         m_mayShare.clear();
+        m_shared.clear();
         return false;
     }
     m_bRead = true;
@@ -115,30 +117,39 @@ bool CBtrfsSharedFiles::ReadSubvolume(int fd)
         return false;
     m_subvolume = lookup.treeid;
 
-    // The subvolume's root item: when it was last snapshotted, and, for a
+    // Every subvolume's root item: when it was last snapshotted, and, for a
     // snapshot itself, when it was made from its parent.
     btrfs_ioctl_search_key key;
     std::memset(&key, 0, sizeof key);
     key.tree_id = BTRFS_ROOT_TREE_OBJECTID;
-    key.min_objectid = key.max_objectid = m_subvolume;
+    key.min_objectid = BTRFS_FS_TREE_OBJECTID;
+    key.max_objectid = BTRFS_LAST_FREE_OBJECTID;
     key.min_type = key.max_type = BTRFS_ROOT_ITEM_KEY;
     key.max_offset = ~0ULL;
     key.max_transid = ~0ULL;
-    std::vector<std::uint64_t> buffer(4096);
-    bool found = false;
+    std::vector<std::uint64_t> buffer(1 << 15);
+    m_sharedUpTo.clear();
     const bool ok = SearchTree(fd, key, buffer, [&](const btrfs_ioctl_search_header &header, const char *item) {
+        if (header.type != BTRFS_ROOT_ITEM_KEY)
+            return true;
         if (header.len < offsetof(btrfs_root_item, last_snapshot) + sizeof(__le64))
             return false;
-        found = true;
-        m_sharedUpTo = Load<__le64>(item + offsetof(btrfs_root_item, last_snapshot));
+        std::uint64_t upTo = Load<__le64>(item + offsetof(btrfs_root_item, last_snapshot));
         if (header.len >= offsetof(btrfs_root_item, otransid) + sizeof(__le64)) {
             static const unsigned char none[BTRFS_UUID_SIZE] = {};
             if (std::memcmp(item + offsetof(btrfs_root_item, parent_uuid), none, sizeof none) != 0)
-                m_sharedUpTo = std::max<std::uint64_t>(m_sharedUpTo, Load<__le64>(item + offsetof(btrfs_root_item, otransid)));
+                upTo = std::max<std::uint64_t>(upTo, Load<__le64>(item + offsetof(btrfs_root_item, otransid)));
         }
+        m_sharedUpTo[header.objectid] = upTo;
         return true;
     });
-    return ok && found;
+    return ok && m_sharedUpTo.count(m_subvolume) != 0;
+}
+
+std::uint64_t CBtrfsSharedFiles::SharedUpTo(std::uint64_t root) const
+{
+    const auto it = m_sharedUpTo.find(root);
+    return it == m_sharedUpTo.end() ? ~0ULL : it->second; // a subvolume being made or removed
 }
 
 bool CBtrfsSharedFiles::ReadExtentTree(int fd)
@@ -152,58 +163,95 @@ bool CBtrfsSharedFiles::ReadExtentTree(int fd)
     key.max_transid = ~0ULL;
     std::vector<std::uint64_t> buffer(kSearchBuffer / sizeof(std::uint64_t));
     std::vector<std::uint64_t> unresolved;
-    // The extent item last met: references kept apart from it follow it.
-    std::uint64_t extentAt = 0;
-    std::uint64_t extentGeneration = 0;
-    // A reference names a subvolume and a file in it. Another subvolume's
-    // files have inode numbers of their own, except a snapshot's, which
-    // keeps those of what it was made of: a reference from the tree a
-    // snapshot shares may name the other subvolume.
-    const auto nameOwner = [&](const char *ref, std::uint64_t generation) {
-        const std::uint64_t root = Load<__le64>(ref + offsetof(btrfs_extent_data_ref, root));
-        if (root == m_subvolume || generation <= m_sharedUpTo)
-            m_mayShare.insert(Load<__le64>(ref + offsetof(btrfs_extent_data_ref, objectid)));
+    const std::uint64_t ownUpTo = SharedUpTo(m_subvolume);
+    // The data extent being read: its item comes first, then references
+    // kept apart from it when it has many.
+    struct Owner
+    {
+        std::uint64_t root;
+        std::uint64_t inode;
+        bool operator<(const Owner &other) const { return root != other.root ? root < other.root : inode < other.inode; }
+        bool operator==(const Owner &other) const = default;
     };
-    const bool ok = SearchTree(fd, key, buffer, [&](const btrfs_ioctl_search_header &header, const char *item) {
+    struct Extent
+    {
+        std::uint64_t start = 0;
+        std::uint64_t length = 0;
+        std::uint64_t refs = 0;
+        std::uint64_t generation = 0;
+        bool treeShared = false; // a tree that refers to it may be a snapshot's too
+        std::vector<Owner> owners;
+    } extent;
+    bool inExtent = false;
+    const auto addOwner = [&](const char *ref) {
+        const Owner owner{Load<__le64>(ref + offsetof(btrfs_extent_data_ref, root)),
+                          Load<__le64>(ref + offsetof(btrfs_extent_data_ref, objectid))};
+        extent.owners.push_back(owner);
+        extent.treeShared = extent.treeShared || extent.generation <= SharedUpTo(owner.root);
+    };
+    // Names the files an extent may be shared by, and keeps how many own it.
+    const auto finishExtent = [&] {
+        if (!inExtent)
+            return;
+        inExtent = false;
+        std::sort(extent.owners.begin(), extent.owners.end());
+        extent.owners.erase(std::unique(extent.owners.begin(), extent.owners.end()), extent.owners.end());
+        if (extent.refs == 1 && !extent.treeShared && extent.owners.size() == 1)
+            return; // one file refers to it once, in a tree no snapshot shares
+        // A subvolume's files have inode numbers of their own, except a
+        // snapshot's, which keeps those of what it was made of: a reference
+        // from a tree a snapshot shares may name the other subvolume.
+        for (const Owner &owner : extent.owners) {
+            if (owner.root == m_subvolume || extent.generation <= ownUpTo)
+                m_mayShare.insert(owner.inode);
+        }
+        const std::uint32_t owners = extent.treeShared ? 0 : std::uint32_t(extent.owners.size());
+        m_shared.push_back(SharedRecord{extent.start, extent.length, owners});
+    };
+    bool ok = SearchTree(fd, key, buffer, [&](const btrfs_ioctl_search_header &header, const char *item) {
         switch (header.type) {
         case BTRFS_EXTENT_DATA_REF_KEY:
             // A reference kept apart from its extent: there are many.
-            if (header.len < sizeof(btrfs_extent_data_ref))
+            if (header.len < sizeof(btrfs_extent_data_ref) || !inExtent || header.objectid != extent.start)
                 return false;
-            nameOwner(item, header.objectid == extentAt ? extentGeneration : ~0ULL);
+            addOwner(item);
             return true;
         case BTRFS_SHARED_DATA_REF_KEY:
+            if (!inExtent || header.objectid != extent.start)
+                return false;
+            extent.treeShared = true;
             unresolved.push_back(header.objectid);
-            return true;
+            return unresolved.size() <= kMaxUnresolved;
         case BTRFS_EXTENT_ITEM_KEY:
             break;
         default:
             return true;
         }
+        finishExtent();
         if (header.len < sizeof(btrfs_extent_item))
             return false;
         const std::uint64_t flags = Load<__le64>(item + offsetof(btrfs_extent_item, flags));
         if (!(flags & BTRFS_EXTENT_FLAG_DATA))
             return true;
-        const std::uint64_t refs = Load<__le64>(item + offsetof(btrfs_extent_item, refs));
-        const std::uint64_t generation = Load<__le64>(item + offsetof(btrfs_extent_item, generation));
-        extentAt = header.objectid;
-        extentGeneration = generation;
-        // One file refers to it once, in a tree no snapshot shares: that
-        // file owns it alone.
-        const bool shared = refs != 1 || generation <= m_sharedUpTo;
+        inExtent = true;
+        extent.start = header.objectid;
+        extent.length = header.offset;
+        extent.refs = Load<__le64>(item + offsetof(btrfs_extent_item, refs));
+        extent.generation = Load<__le64>(item + offsetof(btrfs_extent_item, generation));
+        extent.treeShared = false;
+        extent.owners.clear();
         const char *ref = item + sizeof(btrfs_extent_item);
         const char *end = item + header.len;
         while (ref < end) {
             const std::uint8_t type = std::uint8_t(*ref);
             const char *body = ref + offsetof(btrfs_extent_inline_ref, offset);
             if (type == BTRFS_EXTENT_DATA_REF_KEY && body + sizeof(btrfs_extent_data_ref) <= end) {
-                if (shared || Load<__le32>(body + offsetof(btrfs_extent_data_ref, count)) != 1)
-                    nameOwner(body, generation);
+                addOwner(body);
                 ref = body + sizeof(btrfs_extent_data_ref);
             } else if (type == BTRFS_SHARED_DATA_REF_KEY && body + sizeof(__le64) + sizeof(btrfs_shared_data_ref) <= end) {
                 // The tree that refers to it is shared: which files it
                 // holds is for the back references to say.
+                extent.treeShared = true;
                 unresolved.push_back(header.objectid);
                 ref = body + sizeof(__le64) + sizeof(btrfs_shared_data_ref);
             } else if (type == kExtentOwnerRefKey && body + sizeof(__le64) <= end) {
@@ -211,11 +259,10 @@ bool CBtrfsSharedFiles::ReadExtentTree(int fd)
             } else {
                 return false; // a record this reader does not know
             }
-            if (unresolved.size() > kMaxUnresolved)
-                return false;
         }
-        return true;
+        return unresolved.size() <= kMaxUnresolved;
     });
+    finishExtent();
     if (!ok)
         return false;
     for (const std::uint64_t bytenr : unresolved) {
@@ -223,6 +270,32 @@ bool CBtrfsSharedFiles::ReadExtentTree(int fd)
             return false;
     }
     return true;
+}
+
+void CBtrfsSharedFiles::CountOwners(dev_t device, SharedExtent &run) const
+{
+    if (!m_bRead || device != m_device || run.physical == 0 || run.kept)
+        return;
+    // The extents the run lies in, in address order; those not kept here
+    // have one owner.
+    auto it = std::upper_bound(m_shared.begin(), m_shared.end(), run.physical,
+                               [](std::uint64_t at, const SharedRecord &record) { return at < record.start; });
+    if (it != m_shared.begin())
+        --it;
+    std::uint32_t owners = 0;
+    bool found = false;
+    for (; it != m_shared.end() && it->start < run.physical + run.length; ++it) {
+        if (it->start + it->length <= run.physical)
+            continue;
+        found = true;
+        if (it->owners == 0) {
+            run.kept = true;
+            return;
+        }
+        owners = std::max(owners, it->owners);
+    }
+    if (found)
+        run.owners = owners;
 }
 
 bool CBtrfsSharedFiles::ResolveOwners(int fd, std::uint64_t bytenr)

@@ -13,5 +13,8 @@ struct SharedExtent
     std::uint64_t physical = 0;
     std::uint64_t length = 0;
     bool kept = false;
+    // How many files own it, where the file system could count them (0
+    // where it cannot): the scan must meet them all before it is sure.
+    std::uint32_t owners = 0;
     bool operator==(const SharedExtent &other) const = default;
 };

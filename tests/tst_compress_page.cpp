@@ -2,6 +2,7 @@
 // messages for a missing library or entry point, stand-in plug-ins that fail,
 // call back twice or three times, and the real plug-in storing exactly the
 // checked files.
+#include "RawFiles.h"
 #include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
 #include "ZipReader.h"
@@ -33,17 +34,6 @@ namespace {
 QByteArray StandIn(const char *mode)
 {
     return QByteArray(BV_STANDIN_DIR) + '/' + mode;
-}
-
-QList<QByteArray> Lines(const QByteArray &path)
-{
-    QFile file(QFile::decodeName(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QList<QByteArray> lines = file.readAll().split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
 }
 
 QString FillFormatForTest(const QByteArray &path)
@@ -274,7 +264,7 @@ void TestCompressPage::failingPluginReportsEveryFileAndKeepsEveryRow()
     QCOMPARE(m_modals->m_messages, expected);
     QCOMPARE(m_modals->m_failed, order);
     QCOMPARE(m_modals->m_failedMessage, LoadString(IDS_DELETE_FAILED));
-    QCOMPARE(Lines(m_archive), order);
+    QCOMPARE(LinesOf(m_archive), order);
     ExpectNothingStored();
 }
 
@@ -287,7 +277,7 @@ void TestCompressPage::twoCallbacksStoreEveryCheckedFile()
     const QList<QByteArray> order = CheckedInVisitOrder();
     QCOMPARE(order.size(), 3);
     Compress(StandIn("twice"));
-    QCOMPARE(Lines(m_archive), order); // the checked files, last row first, each once
+    QCOMPARE(LinesOf(m_archive), order); // the checked files, last row first, each once
     QVERIFY(m_modals->m_messages.isEmpty());
     QCOMPARE(m_modals->m_failedDialogs, 0);
     QCOMPARE(m_page->GetModel()->rowCount(), 1);
@@ -350,7 +340,7 @@ void TestCompressPage::aFileThatIsNotAnArchiveIsSaidOnce()
                              .arg(QFile::decodeName(m_archive))});
     QCOMPARE(m_modals->m_failedDialogs, 0);
     ExpectNothingStored();
-    QCOMPARE(Lines(m_archive), QList<QByteArray>{"my notes"});
+    QCOMPARE(LinesOf(m_archive), QList<QByteArray>{"my notes"});
     QCOMPARE(QDir(m_out->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("Back-up.zip")});
 }

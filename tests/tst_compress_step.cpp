@@ -2,6 +2,7 @@
 // plug-in by full path, and the step that hands one listed file to it, with
 // stand-in plug-ins that fail, call back twice or three times, or lack the
 // entry point, and with the real plug-in.
+#include "RawFiles.h"
 #include "TempDrive.h"
 #include "ZipReader.h"
 
@@ -33,17 +34,6 @@ CompressFn LoadFrom(const QByteArray &folder)
     if (library.Load({folder}, BV_COMPRESS_LIBRARY_NAME, BV_COMPRESS_ENTRY_NAME) != CPluginLibrary::Status::Loaded)
         return nullptr;
     return reinterpret_cast<CompressFn>(library.GetEntry());
-}
-
-QList<QByteArray> Lines(const QByteArray &path)
-{
-    QFile file(QFile::decodeName(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QList<QByteArray> lines = file.readAll().split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
 }
 
 } // namespace
@@ -199,9 +189,9 @@ void TestCompressStep::failingPluginAnnouncesEachFile()
         QVERIFY(!step.Run(i).ok());
     const QList<QByteArray> expected = {m_store->GetPath(2), m_store->GetPath(1), m_store->GetPath(0)};
     QCOMPARE(announced, expected);
-    QCOMPARE(Lines(log), expected); // one call per file, one file per call
+    QCOMPARE(LinesOf(log), expected); // one call per file, one file per call
     QVERIFY(!step.Run(3).ok());     // no such result
-    QCOMPARE(Lines(log).size(), 3);
+    QCOMPARE(LinesOf(log).size(), 3);
 }
 
 void TestCompressStep::twoCallbacksStoreThreeFailSilently()
@@ -219,7 +209,7 @@ void TestCompressStep::twoCallbacksStoreThreeFailSilently()
     QCOMPARE(g_nCompressCallbacks, 3u);
     QVERIFY(!thrice.Run(2).ok());
     QCOMPARE(announced, 0);
-    QCOMPARE(Lines(m_drive->path("three.zip")).size(), 2);
+    QCOMPARE(LinesOf(m_drive->path("three.zip")).size(), 2);
 }
 
 void TestCompressStep::fileReplacedSinceTheScanIsNotHandedOver()
@@ -237,7 +227,7 @@ void TestCompressStep::fileReplacedSinceTheScanIsNotHandedOver()
     QVERIFY(!step.Run(0).ok());
     QVERIFY(step.Run(1).ok());
     QVERIFY(!step.Run(2).ok());
-    QCOMPARE(Lines(log), QList<QByteArray>{m_store->GetPath(1)});
+    QCOMPARE(LinesOf(log), QList<QByteArray>{m_store->GetPath(1)});
 }
 
 void TestCompressStep::realPluginStoresWithoutChangingTheFile()

@@ -1,3 +1,4 @@
+#include "ScanIntoStore.h"
 #include <QtTest>
 
 #include "ChildProcess.h"
@@ -19,17 +20,6 @@
 // names between the scan and the action.
 
 namespace {
-
-// Walks `root` and keeps the files whose name is in `names` (all when empty).
-void ScanInto(CResultStore &store, const QByteArray &root, const QList<QByteArray> &names = {})
-{
-    CDirectoryWalker walker;
-    walker.SetFileHandler([&](const WalkRecord &record) {
-        if (names.isEmpty() || names.contains(record.name))
-            store.AddResult(record);
-    });
-    walker.Walk(root);
-}
 
 struct Inode
 {
@@ -97,7 +87,7 @@ private slots:
         for (int attempt = 0; attempt < 40; ++attempt) {
             QVERIFY(drive.makeFile("r/victim.tmp", 10));
             CResultStore store;
-            ScanInto(store, drive.root());
+            WalkIntoStore(store, drive.root());
             QCOMPARE(store.GetCount(), 1);
             const Inode listed = InodeAt(path);
             QCOMPARE(::unlink(path.constData()), 0);
@@ -151,7 +141,7 @@ private slots:
                 QVERIFY(WriteFile(other, 2));
             }
             CResultStore store;
-            ScanInto(store, drive.root(), {"listed.tmp"});
+            WalkIntoStore(store, drive.root(), {"listed.tmp"});
             QCOMPARE(store.GetCount(), 1);
             const Inode listedInode = InodeAt(listed);
             const Inode otherInode = InodeAt(other);
@@ -217,7 +207,7 @@ private slots:
         const QByteArray root = drive.root();
         const ChildOutput child = RunInChild([&](QByteArray &out) {
             CResultStore store;
-            ScanInto(store, root);
+            WalkIntoStore(store, root);
             struct rlimit limit = {64, 64};
             if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) {
                 out = "cannot lower the descriptor limit";
@@ -243,7 +233,7 @@ private slots:
         QCOMPARE(SizeAt(drive.path("keep.txt")), std::int64_t(1));
         // Only the folders are left.
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         QCOMPARE(store.GetCount(), 1);
         QVERIFY(RemoveTree(drive.path("level")));
     }

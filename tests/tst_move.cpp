@@ -1,3 +1,4 @@
+#include "ScanIntoStore.h"
 #include <QtTest>
 
 #include "RawFiles.h"
@@ -23,16 +24,6 @@
 // the destination, on one file system and across two.
 
 namespace {
-
-void ScanInto(CResultStore &store, const QByteArray &root, const QList<QByteArray> &names = {})
-{
-    CDirectoryWalker walker;
-    walker.SetFileHandler([&](const WalkRecord &record) {
-        if (names.isEmpty() || names.contains(record.name))
-            store.AddResult(record);
-    });
-    walker.Walk(root);
-}
 
 int IndexOf(const CResultStore &store, const QByteArray &name)
 {
@@ -203,7 +194,7 @@ private slots:
         QVERIFY(WriteFile(drive.path("a/" + badName), "latin"));
         QVERIFY(drive.makeSymlink("a/link.tmp", "../elsewhere"));
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         QCOMPARE(store.GetCount(), 3);
         struct stat before;
         QVERIFY(::lstat(drive.path("a/b/x.tmp").constData(), &before) == 0);
@@ -229,7 +220,7 @@ private slots:
         QVERIFY(WriteFile(drive.path("a/b/x.tmp"), "deep"));
         QVERIFY(WriteFile(drive.path("top.tmp"), "top"));
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         CMoveStep step(store, drive.root(), target.root() + "/", true);
         QVERIFY(MoveAll(step, store).isEmpty());
         QCOMPARE(ReadFile(target.path("a/b/x.tmp")), QByteArray("deep"));
@@ -248,7 +239,7 @@ private slots:
         // a clash on y.tmp is prepared in another branch.
         QVERIFY(target.makeFolder("a"));
         CResultStore store;
-        ScanInto(store, drive.root(), {"x.tmp"});
+        WalkIntoStore(store, drive.root(), {"x.tmp"});
         QCOMPARE(store.GetCount(), 1);
         // Make the move fail after the folders exist: the file changes.
         QVERIFY(WriteFile(drive.path("a/b/c/x.tmp"), "changed after the scan"));
@@ -270,7 +261,7 @@ private slots:
         QVERIFY(target.makeFolder("chosen/a/b"));
         QVERIFY(WriteFile(target.path("chosen/a/b/x.tmp"), "already there"));
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         CMoveStep step(store, drive.root(), target.path("chosen"), true);
         QVERIFY(!step.Run(0).ok());
         QCOMPARE(ReadFile(target.path("chosen/a/b/x.tmp")), QByteArray("already there"));
@@ -284,7 +275,7 @@ private slots:
         QVERIFY(WriteFile(drive.path("x.tmp"), "mine"));
         QVERIFY(WriteFile(target.path("x.tmp"), "theirs"));
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         for (bool copy : {false, true}) {
             CMoveStep step(store, drive.root(), target.root(), false);
             step.GetMover().SetAlwaysCopy(copy);
@@ -322,7 +313,7 @@ private slots:
         struct stat before;
         QCOMPARE(::lstat(drive.path("Temp/a.tmp").constData(), &before), 0);
         CResultStore store;
-        ScanInto(store, drive.root(), {"a.tmp"});
+        WalkIntoStore(store, drive.root(), {"a.tmp"});
         QCOMPARE(store.GetCount(), 1);
         CMoveStep step(store, drive.root(), destination.isEmpty() ? drive.root() : drive.path(destination), preserve);
         step.GetMover().SetAlwaysCopy(copy);
@@ -340,7 +331,7 @@ private slots:
         QVERIFY(WriteFile(drive.path("one/x.tmp"), "one"));
         QVERIFY(WriteFile(drive.path("two/x.tmp"), "two"));
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         QCOMPARE(store.GetCount(), 2);
         CMoveStep step(store, drive.root(), target.root(), false);
         const int last = store.GetCount() - 1;
@@ -363,7 +354,7 @@ private slots:
         TempDrive drive, target;
         QVERIFY(WriteFile(drive.path("x.tmp"), "listed"));
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         QVERIFY(::unlink(drive.path("x.tmp").constData()) == 0);
         QVERIFY(WriteFile(drive.path("x.tmp"), "newbie"));
         CMoveStep step(store, drive.root(), target.root(), false);
@@ -400,7 +391,7 @@ private slots:
             ::close(fd);
         }
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         QCOMPARE(store.GetCount(), 4);
         CMoveStep step(store, drive.root(), target, true);
         QVERIFY(MoveAll(step, store).isEmpty());
@@ -445,7 +436,7 @@ private slots:
         QByteArray data(256 * 1024, 'z');
         QVERIFY(WriteFile(drive.path("a/big.tmp"), data));
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         struct stat before;
         QVERIFY(::lstat(drive.path("a/big.tmp").constData(), &before) == 0);
         QTemporaryDir mountPoint;
@@ -492,7 +483,7 @@ private slots:
         QVERIFY(WriteFile(drive.path("a/x.tmp"), "x"));
         QVERIFY(target.makeSymlink("a", elsewhere.root()));
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         CMoveStep step(store, drive.root(), target.root(), true);
         QVERIFY(!step.Run(0).ok());
         QVERIFY(Entries(elsewhere.root()).isEmpty());
@@ -521,7 +512,7 @@ private slots:
         QVERIFY(::chmod(drive.path("a").constData(), sourceLocked ? 0755 : 0777) == 0);
         QVERIFY(::chmod(target.root().constData(), sourceLocked ? 0777 : 0755) == 0);
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         QCOMPARE(store.GetCount(), 1);
         struct stat before;
         QVERIFY(::lstat(drive.path("a/x.tmp").constData(), &before) == 0);
@@ -564,7 +555,7 @@ private slots:
         QVERIFY(WriteFile(target.path("y.tmp"), "theirs"));
         QVERIFY(drive.makeSymlink("a/link.tmp", "x.tmp"));
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         QCOMPARE(store.GetCount(), 3);
         CMoveStep step(store, drive.root(), target.root(), false);
         step.GetMover().SetAlwaysCopy(true);
@@ -593,7 +584,7 @@ private slots:
         QVERIFY(WriteFile(drive.path("a/b/x.tmp"), "from the root"));
         QVERIFY(WriteFile(drive.path("top.tmp"), "top"));
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         QCOMPARE(store.GetCount(), 2);
         CMoveStep step(store, "/", target.root(), true);
         QVERIFY(MoveAll(step, store).isEmpty());
@@ -612,7 +603,7 @@ private slots:
         TempDrive drive, target;
         QVERIFY(WriteFile(drive.path("x.tmp"), "x"));
         CResultStore store;
-        ScanInto(store, drive.root());
+        WalkIntoStore(store, drive.root());
         CMoveStep step(store, drive.root(), target.path("not/there"), false);
         QVERIFY(!step.Run(0).ok());
         QVERIFY(!step.Run(5).ok());

@@ -335,6 +335,37 @@ private slots:
         QCOMPARE(model.GetStore().GetSelectedBytes(), bytes + model.GetStore().GetSize(2));
     }
 
+    // Rows the views hold on to (current row, selection) stay on their files
+    // through a sort, whether they are a few or many.
+    void heldRowsFollowTheirFiles_data()
+    {
+        QTest::addColumn<int>("held");
+        QTest::newRow("a few") << 3;
+        QTest::newRow("many") << 300;
+    }
+    void heldRowsFollowTheirFiles()
+    {
+        QFETCH(int, held);
+        CResultsModel model;
+        for (int i = 0; i < 1000; ++i)
+            model.AddResult(record("/d", "f" + QByteArray::number(i), (i * 7919) % 1009));
+        model.FlushPendingRows();
+        std::vector<QPersistentModelIndex> indexes;
+        std::vector<int> files;
+        for (int k = 0; k < held; ++k) {
+            const int row = (k * 997) % 1000;
+            indexes.emplace_back(model.index(row, k % kColumnCount));
+            files.push_back(model.GetItem(row));
+        }
+        for (const Qt::SortOrder order : {Qt::DescendingOrder, Qt::AscendingOrder}) {
+            model.sort(kColumnSize, order);
+            for (int k = 0; k < held; ++k) {
+                QCOMPARE(model.GetItem(indexes[std::size_t(k)].row()), files[std::size_t(k)]);
+                QCOMPARE(indexes[std::size_t(k)].column(), k % kColumnCount);
+            }
+        }
+    }
+
     // A long list sorts on another thread; what happens to the list
     // meanwhile is never lost and the order taken is that of the list as it
     // is when the order arrives.

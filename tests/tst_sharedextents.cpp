@@ -157,6 +157,18 @@ void TestSharedExtents::rangeFollowsTheOwners_data()
     QTest::newRow("held open") << Specs{{64 * kMB, 1, true, true, {p1}}, {64 * kMB, 1, false, true, {p1}}} << qint64(0)
                                << qint64(64 * kMB);
     QTest::newRow("one run used twice") << Specs{{128 * kMB, 1, false, true, {p1, p1}}} << qint64(0) << qint64(64 * kMB);
+    // Where the file system counted the owners, every one must be met.
+    SharedExtent ownedBy1 = p1, ownedBy2 = p1, ownedBy3 = p1;
+    ownedBy1.owners = 1;
+    ownedBy2.owners = 2;
+    ownedBy3.owners = 3;
+    QTest::newRow("counted: its only owner") << Specs{{128 * kMB, 1, false, true, {ownedBy1, ownedBy1}}}
+                                             << qint64(64 * kMB) << qint64(64 * kMB);
+    QTest::newRow("counted: both owners") << Specs{{64 * kMB, 1, false, true, {ownedBy2}}, {64 * kMB, 1, false, true, {ownedBy2}}}
+                                          << qint64(64 * kMB) << qint64(64 * kMB);
+    QTest::newRow("counted: two of three owners")
+        << Specs{{64 * kMB, 1, false, true, {ownedBy3}}, {64 * kMB, 1, false, true, {ownedBy3}}} << qint64(0)
+        << qint64(64 * kMB);
 }
 
 void TestSharedExtents::rangeFollowsTheOwners()
@@ -534,8 +546,24 @@ void TestSharedExtents::recordsNameEveryFileWhoseMapShares()
     criteria.m_nSizeFrom = 0;
     struct Recorder : CMatchSink, CScanProgress
     {
-        void AddMatch(const ScanMatch &match) override { shared[match.record.name] = match.record.sharedExtents; }
+        void AddMatch(const ScanMatch &match) override
+        {
+            shared[match.record.name] = match.record.sharedExtents;
+            records[match.record.name] = match.record;
+        }
         QMap<QByteArray, std::vector<SharedExtent>> shared;
+        QMap<QByteArray, WalkRecord> records;
+        // What checking exactly `names` surely frees, and at most.
+        std::pair<std::int64_t, std::int64_t> Frees(const QByteArrayList &names) const
+        {
+            CFreeForecast forecast;
+            for (const QByteArray &name : names) {
+                const WalkRecord &record = records[name];
+                forecast.AddFile(record.device, record.inode, record.allocatedBytes, record.linkCount, false, true,
+                                 &record.sharedExtents);
+            }
+            return {forecast.GetForecast(), forecast.GetUpTo()};
+        }
     };
     const struct
     {
@@ -578,6 +606,22 @@ void TestSharedExtents::recordsNameEveryFileWhoseMapShares()
             QVERIFY2(!mayShare || !row.ownAlone.contains(it.key()), row.root + ('/' + it.key()));
         }
         QVERIFY2(named < maps.shared.size() || row.ownAlone.isEmpty(), row.root);
+
+        // The records count every owner: both copies of "a" surely come
+        // back; "own" has a third copy in another subvolume, so deleting
+        // the two listed here frees none of it; part of a file cloned onto
+        // another part of it is counted once at most, never surely; a
+        // snapshot's data is never sure.
+        using Range = std::pair<std::int64_t, std::int64_t>;
+        if (qstrcmp(row.root, "plain") == 0) {
+            QCOMPARE(records.shared["a"].front().owners, 2u);
+            QCOMPARE(records.shared["many"].front().owners, 61u);
+            QCOMPARE(records.Frees({"a", "a-copy"}), Range(64 * 1024, 64 * 1024));
+            QCOMPARE(records.Frees({"own", "own-late"}), Range(0, 20 * 1024));
+            QCOMPARE(records.Frees({"self"}).first, 0);
+        } else if (qstrcmp(row.root, "snapped") == 0) {
+            QVERIFY(records.shared["old"].front().kept);
+        }
     }
 }
 

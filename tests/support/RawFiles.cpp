@@ -29,6 +29,18 @@ QByteArray ReadFile(const QByteArray &path)
     return data;
 }
 
+QList<QByteArray> LinesOf(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return {};
+    ::close(fd);
+    QList<QByteArray> lines = ReadFile(path).split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
 bool WriteData(const QByteArray &path, std::int64_t size)
 {
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);

@@ -15,6 +15,8 @@ bool WriteFile(const QByteArray &path, const QByteArray &data);
 // The whole content, or "<unreadable>" when it cannot be opened (a link
 // included: the test must never read through one by mistake).
 QByteArray ReadFile(const QByteArray &path);
+// The lines of `path`, without their line ends; none when it cannot be read.
+QList<QByteArray> LinesOf(const QByteArray &path);
 // Creates or truncates `path` with `size` bytes of real data, so every
 // block is allocated (unlike a sparse file of that length).
 bool WriteData(const QByteArray &path, std::int64_t size);

@@ -67,3 +67,13 @@ CFileScan ExpressScanOf(const QByteArray &root)
     scan.m_strDrive = QFile::decodeName(root);
     return scan;
 }
+
+void WalkIntoStore(CResultStore &store, const QByteArray &root, const QByteArrayList &names)
+{
+    CDirectoryWalker walker;
+    walker.SetFileHandler([&](const WalkRecord &record) {
+        if (names.isEmpty() || names.contains(record.name))
+            store.AddResult(record);
+    });
+    walker.Walk(root);
+}

@@ -15,5 +15,9 @@ QByteArrayList ScanIntoStore(const CFileScan &scan, CResultStore &store, int rea
 // The same into a results model, whose rows are then shown.
 void ScanIntoModel(const CFileScan &scan, CResultsModel &model);
 
+// The bare walk of `root` (no matcher): adds the files whose name is in
+// `names`, every file when it is empty.
+void WalkIntoStore(CResultStore &store, const QByteArray &root, const QByteArrayList &names = {});
+
 // A criteria record for Express on the drive at `root`.
 CFileScan ExpressScanOf(const QByteArray &root);
