@@ -40,7 +40,8 @@
 // root, one that changed since it was read, one the listing did not know
 // as a folder) goes to the readers before any other, and while it waits for
 // one, the handler runs every few milliseconds and the cancel check after
-// it, so that a window on this thread keeps answering on a cold disk.
+// it, so that a window on this thread keeps answering on a cold disk. Short
+// waits add up, one per folder: the handler runs after each of them too.
 //
 // One record is reused for every file; handlers must copy what they keep.
 class CDirectoryWalker
@@ -56,7 +57,8 @@ public:
     using FolderHandler = std::function<void(const QByteArray &folder)>;
     // Asked before every entry; returning true ends the walk at once.
     using CancelCheck = std::function<bool()>;
-    // Run every few milliseconds while the walk waits for its readers.
+    // Run after every wait for a reader, and every few milliseconds while
+    // one lasts: a handler that pumps a window's events does so when due.
     using WaitHandler = std::function<void()>;
     // Run by a reader before it reads a folder (tests slow readers with it).
     using ReaderHook = std::function<void(const QByteArray &folderName)>;

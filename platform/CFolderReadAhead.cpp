@@ -297,17 +297,20 @@ bool CFolderReadAhead::AwaitReader(const Node &node, std::unique_lock<std::mutex
                                    const WaitHook &whileWaiting)
 {
     m_pAwaited = &node;
-    bool bGaveUp = false;
     if (!whileWaiting) {
         m_walkerWake.wait(lock);
-    } else if (!m_walkerWake.wait_for(lock, std::chrono::milliseconds(kWaitSliceMs), [&node] {
-                   return node.state != Node::State::Queued && node.state != Node::State::Reading;
-               })) {
-        lock.unlock();
-        bGaveUp = whileWaiting();
-        lock.lock();
+        m_pAwaited = nullptr;
+        return true;
     }
+    m_walkerWake.wait_for(lock, std::chrono::milliseconds(kWaitSliceMs), [&node] {
+        return node.state != Node::State::Queued && node.state != Node::State::Reading;
+    });
     m_pAwaited = nullptr;
+    // After every wait, however short: a walk that waits a little for
+    // every folder would otherwise go long between two of its pumps.
+    lock.unlock();
+    const bool bGaveUp = whileWaiting();
+    lock.lock();
     return !bGaveUp;
 }
 

@@ -137,11 +137,12 @@ public:
         std::function<void(const QByteArray &name)> beforeReading;
     };
 
-    // Run every few milliseconds while the walking thread waits for a
-    // reader; true gives up the wait (the walk is being cancelled).
+    // Run after every wait of the walking thread for a reader, and every
+    // few milliseconds while a wait lasts; true gives up the wait (the walk
+    // is being cancelled).
     using WaitHook = std::function<bool()>;
-    // How long the walking thread waits for a reader between two calls of
-    // its WaitHook.
+    // How long the walking thread waits for a reader at most between two
+    // calls of its WaitHook.
     static constexpr int kWaitSliceMs = 4;
 
     // Starts `settings.readers` threads (none for 0). Every node must be
@@ -175,8 +176,8 @@ public:
     // One nobody has started is read here as a reader would (its own
     // subfolders then go to the readers); given `whileWaiting` and readers,
     // it goes to the readers instead, ahead of every other folder, and the
-    // wait runs `whileWaiting` every kWaitSliceMs. False when that gave up
-    // the wait: the node is not taken.
+    // wait runs `whileWaiting` at least every kWaitSliceMs. False when that
+    // gave up the wait: the node is not taken.
     bool Take(const NodePtr &node, const WaitHook &whileWaiting = {});
     // Drops a taken folder's subfolders that have not been taken, with
     // whatever was read ahead below them.
