@@ -29,10 +29,9 @@
 // from the file system's records of who refers to each extent; target: at
 // most 10 % added), and mapping every file; best of three each.
 // --extents-only runs that part alone.
+#include "DeleteChecked.h"
 #include "LoopImage.h"
 
-#include "core/CActionRunner.h"
-#include "core/CDeleteStep.h"
 #include "core/CFileScan.h"
 #include "core/CResultStore.h"
 #include "core/CScanSession.h"
@@ -265,15 +264,7 @@ bool RunCase(const char *label, const QByteArray &root, Case &made)
     const std::int64_t sure = store.GetForecastBytes();
     const std::int64_t upTo = store.GetUpToBytes();
     const int checked = store.GetSelectedCount();
-    std::vector<ActionRow> rows;
-    for (int i = 0; i < store.GetCount(); ++i) {
-        if (store.IsChecked(i))
-            rows.push_back({-1, i});
-    }
-    CDeleteStep step(store, root);
-    CActionRunner runner(step, store, root);
-    CActionHooks hooks;
-    const ActionOutcome outcome = runner.Run(rows, hooks);
+    const ActionOutcome outcome = DeleteChecked(store, root);
     if (made.heldFd >= 0)
         ::close(made.heldFd);
     made.heldFd = -1;

@@ -29,6 +29,7 @@
 #include "core/CProtection.h"
 #include "core/CScanSession.h"
 #include "platform/CDirectoryWalker.h"
+#include "platform/CDpkgReader.h"
 #include "res/StringTable.h"
 
 #include <QCoreApplication>
@@ -72,16 +73,6 @@ struct DirectRead
     std::int64_t missing = 0; // paths of the files that `compare` lacks
 };
 
-void TrimListLine(const char *&begin, const char *&end)
-{
-    while (end > begin && (end[-1] == '\r' || end[-1] == ' '))
-        --end;
-    while (end - begin > 1 && end[-1] == '/')
-        --end;
-    if (end - begin == 2 && begin[0] == '/' && begin[1] == '.')
-        --end;
-}
-
 DirectRead ReadDatabaseFiles(const QByteArray &database, CPathHashSet &owned, const CPathHashSet *compare = nullptr)
 {
     DirectRead read;
@@ -101,7 +92,7 @@ DirectRead ReadDatabaseFiles(const QByteArray &database, CPathHashSet &owned, co
             const char *lineEnd = newline ? newline : end;
             const char *begin = cursor;
             const char *stop = lineEnd;
-            TrimListLine(begin, stop);
+            CDpkgReader::TrimPath(begin, stop);
             if (stop > begin && begin[0] == '/') {
                 ++read.lines;
                 owned.Insert(begin, std::size_t(stop - begin));

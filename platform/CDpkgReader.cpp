@@ -10,23 +10,11 @@ namespace {
 // one below the root we name.
 const QList<QByteArray> kDpkgVariables = {QByteArrayLiteral("DPKG_ROOT"), QByteArrayLiteral("DPKG_ADMINDIR")};
 
-// A path as the file lists write it: no trailing carriage return, space or
-// slash, and the root itself ("/.") named as "/".
-void TrimPath(const char *&begin, const char *&end)
-{
-    while (end > begin && (end[-1] == '\r' || end[-1] == ' '))
-        --end;
-    while (end - begin > 1 && end[-1] == '/')
-        --end;
-    if (end - begin == 2 && begin[0] == '/' && begin[1] == '.')
-        --end;
-}
-
 QByteArray Trimmed(const QByteArray &path)
 {
     const char *begin = path.constData();
     const char *end = begin + path.size();
-    TrimPath(begin, end);
+    CDpkgReader::TrimPath(begin, end);
     return QByteArray(begin, end - begin);
 }
 
@@ -58,7 +46,7 @@ int CDpkgReader::ReadFileLists(const PathHandler &handler)
                                  }
                                  const char *begin = line + 1;
                                  const char *end = line + length;
-                                 TrimPath(begin, end);
+                                 CDpkgReader::TrimPath(begin, end);
                                  if (end > begin && begin[0] == '/')
                                      handler(begin, std::size_t(end - begin));
                              });
@@ -114,4 +102,14 @@ int CDpkgReader::ReadDiversions(const DiversionHandler &handler)
         return -1;
     }
     return count;
+}
+
+void CDpkgReader::TrimPath(const char *&begin, const char *&end)
+{
+    while (end > begin && (end[-1] == '\r' || end[-1] == ' '))
+        --end;
+    while (end - begin > 1 && end[-1] == '/')
+        --end;
+    if (end - begin == 2 && begin[0] == '/' && begin[1] == '.')
+        --end;
 }

@@ -48,6 +48,10 @@ public:
     // false when the line is no diversion.
     static bool ParseDiversion(const QByteArray &line, const DiversionHandler &handler);
 
+    // Trims a path as the file lists write it to the path itself: no
+    // trailing carriage return, space or slash, and the root ("/.") as "/".
+    static void TrimPath(const char *&begin, const char *&end);
+
 private:
     QByteArray RootOption() const;
 

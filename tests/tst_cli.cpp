@@ -40,13 +40,7 @@ QString Arg(const QByteArray &path)
 // modification time and inode. Read by descriptor so that no name is lost.
 void Snapshot(const QByteArray &root, QMap<QByteArray, QByteArray> &out)
 {
-    DIR *dir = ::opendir(root.constData());
-    if (!dir)
-        return;
-    while (dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
+    for (const QByteArray &name : Entries(root)) {
         const QByteArray path = root + '/' + name;
         struct stat st;
         if (::lstat(path.constData(), &st) != 0)
@@ -62,7 +56,6 @@ void Snapshot(const QByteArray &root, QMap<QByteArray, QByteArray> &out)
                              + QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ' '
                              + QByteArray::number(quint64(st.st_ino)));
     }
-    ::closedir(dir);
 }
 
 QMap<QByteArray, QByteArray> Snapshot(const QByteArray &root)
@@ -75,13 +68,7 @@ QMap<QByteArray, QByteArray> Snapshot(const QByteArray &root)
 // The temporary folders' own clean-up cannot see names that are not UTF-8.
 void RemoveContents(const QByteArray &root)
 {
-    DIR *dir = ::opendir(root.constData());
-    if (!dir)
-        return;
-    while (dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
+    for (const QByteArray &name : Entries(root)) {
         const QByteArray path = root + '/' + name;
         struct stat st;
         if (::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -92,7 +79,6 @@ void RemoveContents(const QByteArray &root)
             ::unlink(path.constData());
         }
     }
-    ::closedir(dir);
 }
 
 ino_t InodeOf(const QByteArray &path)

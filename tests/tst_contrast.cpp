@@ -12,28 +12,13 @@
 
 namespace {
 
-// A dark desktop theme, as the common dark palettes set it.
-QPalette DarkPalette()
+// The row's palette: the application's own light one, the classic one, or dark.
+void ApplyPalette(const QString &palette)
 {
-    QPalette dark;
-    const QColor face(53, 53, 53);
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        dark.setColor(group, QPalette::Window, face);
-        dark.setColor(group, QPalette::Button, face);
-        dark.setColor(group, QPalette::Base, QColor(35, 35, 35));
-        dark.setColor(group, QPalette::AlternateBase, face);
-        dark.setColor(group, QPalette::WindowText, QColor(240, 240, 240));
-        dark.setColor(group, QPalette::ButtonText, QColor(240, 240, 240));
-        dark.setColor(group, QPalette::Text, QColor(240, 240, 240));
-        dark.setColor(group, QPalette::Light, QColor(90, 90, 90));
-        dark.setColor(group, QPalette::Midlight, QColor(70, 70, 70));
-        dark.setColor(group, QPalette::Dark, QColor(30, 30, 30));
-        dark.setColor(group, QPalette::Mid, QColor(40, 40, 40));
-        dark.setColor(group, QPalette::Shadow, Qt::black);
-        dark.setColor(group, QPalette::Highlight, QColor(42, 130, 218));
-        dark.setColor(group, QPalette::HighlightedText, Qt::black);
-    }
-    return dark;
+    if (palette == QLatin1String("dark"))
+        QApplication::setPalette(ClassicPalette::DarkPalette());
+    else if (palette == QLatin1String("classic"))
+        ClassicPalette::Apply();
 }
 
 // The colour in `area` of `image` that stands out most from `ground`: the
@@ -93,10 +78,7 @@ void TestContrast::focusedLabelAndTickStandOut_data()
 void TestContrast::focusedLabelAndTickStandOut()
 {
     QFETCH(QString, palette);
-    if (palette == QLatin1String("dark"))
-        QApplication::setPalette(DarkPalette());
-    else if (palette == QLatin1String("classic"))
-        ClassicPalette::Apply();
+    ApplyPalette(palette);
 
     QWidget window;
     auto *box = new CCheckButton(QStringLiteral("&Size"), &window);
@@ -134,10 +116,7 @@ void TestContrast::linkAndWordMarkStandOut_data()
 void TestContrast::linkAndWordMarkStandOut()
 {
     QFETCH(QString, palette);
-    if (palette == QLatin1String("dark"))
-        QApplication::setPalette(DarkPalette());
-    else if (palette == QLatin1String("classic"))
-        ClassicPalette::Apply();
+    ApplyPalette(palette);
 
     QWidget window;
     auto *link = new CLinkStatic(&window);

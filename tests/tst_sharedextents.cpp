@@ -1,13 +1,12 @@
 // Data that files share with other files (reflinked copies) or with
 // snapshots comes back only when every owner goes: the forecast reads as a
 // range, "frees about X (up to Y)", and an action's measured gain lies in it.
+#include "DeleteChecked.h"
 #include "LoopImage.h"
 #include "ResultsPageOnDrive.h"
 #include "ScanIntoStore.h"
 
-#include "core/CActionRunner.h"
 #include "core/CCsvListWriter.h"
-#include "core/CDeleteStep.h"
 #include "core/CFileScan.h"
 #include "core/CFreeForecast.h"
 #include "core/CResultStore.h"
@@ -74,21 +73,6 @@ int IndexOf(const CResultStore &store, const QByteArray &path)
             return i;
     }
     return -1;
-}
-
-// Deletes every checked file as the front ends do; the outcome carries the
-// forecast and the measured change of free blocks.
-ActionOutcome DeleteChecked(CResultStore &store, const QByteArray &root)
-{
-    std::vector<ActionRow> rows;
-    for (int i = 0; i < store.GetCount(); ++i) {
-        if (store.IsChecked(i))
-            rows.push_back({-1, i});
-    }
-    CDeleteStep step(store, root);
-    CActionRunner runner(step, store, root);
-    CActionHooks hooks;
-    return runner.Run(rows, hooks);
 }
 
 int RowOf(const CResultsModel &model, int item)

@@ -25,6 +25,9 @@ inline const QColor kSentinel(255, 0, 255);     // what a control left unpainted
 QPalette Palette();
 // Makes Palette() the application's palette.
 void Apply();
+// A dark desktop theme, as the common dark palettes set it (disabled text
+// as bright as the rest: the program must grey it itself).
+QPalette DarkPalette();
 // DejaVu Sans at `pixelSize` pixels, without anti-aliasing.
 QFont SharpFont(int pixelSize = 12);
 // What `widget` itself paints, over kSentinel.

@@ -33,13 +33,7 @@ constexpr int kFilesPerFolder = 12;
 void ListFiles(const QByteArray &root, const QByteArray &relative, QList<QByteArray> &out)
 {
     const QByteArray folder = relative.isEmpty() ? root : root + '/' + relative;
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
+    for (const QByteArray &name : Entries(folder)) {
         const QByteArray below = relative.isEmpty() ? name : relative + '/' + name;
         struct stat info;
         if (::lstat((root + '/' + below).constData(), &info) != 0)
@@ -49,7 +43,6 @@ void ListFiles(const QByteArray &root, const QByteArray &relative, QList<QByteAr
         else
             out.append(below);
     }
-    ::closedir(dir);
 }
 
 QByteArray BaseName(const QByteArray &path)
