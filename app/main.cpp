@@ -1,6 +1,7 @@
 #include "app/CWizardApp.h"
 #include "app/CWizardOptions.h"
 #include "platform/CJournalRecovery.h"
+#include "platform/LargeBlocks.h"
 #include "res/Bitmaps.h"
 #include "res/CTranslationLoader.h"
 
@@ -23,6 +24,7 @@ int main(int argc, char *argv[])
     // Before anything else: a file an interrupted action set aside must not
     // stay hidden, nor a partial copy or archive stay behind.
     CJournalRecovery::Recover();
+    ReturnLargeBlocksWhenFreed();
 
     // Judged before QApplication exists: it would open the display first.
     QList<QByteArray> args;

@@ -8,6 +8,7 @@
 //   bench_model [ROWS]
 
 #include "core/CResultsModel.h"
+#include "platform/LargeBlocks.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -127,6 +128,7 @@ QByteArray MakeName(std::mt19937_64 &random, int low, int high)
 
 int main(int argc, char **argv)
 {
+    ReturnLargeBlocksWhenFreed(); // as the program does
     QCoreApplication app(argc, argv);
     const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
     std::mt19937_64 random(42);

@@ -4,6 +4,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliText.h"
 #include "platform/CJournalRecovery.h"
+#include "platform/LargeBlocks.h"
 #include "res/ResourceIds.h"
 
 #include <QList>
@@ -41,6 +42,7 @@ bool RecoverInterrupted(bool sayNothing)
 
 int main(int argc, char *argv[])
 {
+    ReturnLargeBlocksWhenFreed();
     // Arguments stay raw bytes: a drive or list path need not be valid UTF-8.
     QList<QByteArray> args;
     for (int i = 1; i < argc; ++i)

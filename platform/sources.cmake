@@ -18,6 +18,8 @@ list(APPEND BV_CORE_SOURCES
   platform/CDesktopOpener.h
   platform/CJournalRecovery.cpp
   platform/CJournalRecovery.h
+  platform/LargeBlocks.cpp
+  platform/LargeBlocks.h
   platform/FolderPath.cpp
   platform/FolderPath.h
   platform/JournalRecord.cpp
