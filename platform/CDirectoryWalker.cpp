@@ -448,6 +448,8 @@ bool CDirectoryWalker::IsTaggedCache(const Level &level)
 {
     if (!level.node->read.cacheTagListed)
         return false;
+    if (level.node->read.cacheTagChecked)
+        return level.node->read.cacheTagSigned;
     FileOpResult reopened;
     const int fd = m_chain.GetLastFd(reopened);
     return fd >= 0 && CacheDirTag::HasValidSignature(fd);

@@ -449,6 +449,12 @@ void CFolderReadAhead::ReadFolder(Node &node, std::vector<char> &buffer)
     // the listing or gives the folder new times.
     read.trusted = ChangesWouldShow(st.stx_mtime, st.stx_ctime);
     ListFolder(node, fd, buffer, true);
+    // Read here, not by the walking thread: on a cold disk even 43 bytes
+    // are a wait.
+    if (read.cacheTagListed) {
+        read.cacheTagChecked = true;
+        read.cacheTagSigned = CacheDirTag::HasValidSignature(fd);
+    }
 }
 
 void CFolderReadAhead::ListHere(Node &node, int fd)

@@ -93,6 +93,8 @@ public:
         int error = 0;                      // why it could not be opened (OpenFailed)
         bool readFailed = false;            // listed only in part, or an entry could not be looked at
         bool cacheTagListed = false;        // a CACHEDIR.TAG is among its entries
+        bool cacheTagChecked = false;       // a reader read the tag, whose signature is then cacheTagSigned
+        bool cacheTagSigned = false;
         bool configListed = false;          // a non-folder named "config" is (backup repositories keep one)
         bool trusted = false;               // last changed long enough before it was listed to tell a later change
         struct statx_timestamp mtime = {};  // as the reader saw them before listing
