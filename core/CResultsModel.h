@@ -60,13 +60,13 @@ public:
     // one dataChanged over the list's check boxes, the owner one checksChanged.
     // Returns how many files changed.
     int SetCheckByReason(int reason, bool checked);
+    // The same for several reasons at once, still as one change.
+    int SetCheckByReasons(const std::vector<int> &reasons, bool checked);
     // The same for any set of files (store indices, any order).
     int SetCheckItems(std::vector<int> items, bool checked);
     // Rows whose files are checked and not locked (what an action acts on),
     // in row order.
     std::vector<int> GetCheckedRows() const;
-    // Store indices of the listed files with `reason`, in row order.
-    std::vector<int> GetItemsWithReason(int reason) const;
 
     // Removes the given rows (any order, duplicates allowed) in as few steps
     // as their layout allows; checked files leave the totals.
