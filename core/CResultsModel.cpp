@@ -127,8 +127,13 @@ bool CResultsModel::SetCheck(int row, bool checked)
 std::vector<int> CResultsModel::GetCheckedRows() const
 {
     std::vector<int> rows;
-    if (m_store.GetSelectedCount() == 0)
-        return rows;
+    rows.reserve(std::size_t(m_store.GetSelectedCount()));
+    ForEachCheckedRow([&rows](int row, int) { rows.push_back(row); });
+    return rows;
+}
+
+std::vector<char> CResultsModel::GetActedFiles() const
+{
     // The check states are read in the order the files were stored, where
     // their records lie one after the other; in row order after a sort nearly
     // every read would be a wait on memory. A byte per file is then looked
@@ -136,12 +141,7 @@ std::vector<int> CResultsModel::GetCheckedRows() const
     std::vector<char> acted(std::size_t(m_store.GetCount()), 0);
     for (int item = 0; item < m_store.GetCount(); ++item)
         acted[std::size_t(item)] = m_store.IsChecked(item) && !m_store.IsLocked(item);
-    rows.reserve(std::size_t(m_store.GetSelectedCount()));
-    for (std::size_t row = 0; row < m_rows.size(); ++row) {
-        if (acted[std::size_t(m_rows[row])])
-            rows.push_back(int(row));
-    }
-    return rows;
+    return acted;
 }
 
 int CResultsModel::SetCheckByReason(int reason, bool checked)
