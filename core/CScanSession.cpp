@@ -85,6 +85,7 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     CDirectoryWalker walker;
     walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
     walker.SetCancelCheck([this] { return m_pProgress->OnBetweenEntries(*m_pSink); });
+    walker.SetWaitHandler([this] { m_pProgress->WhileWaiting(); });
     const CDirectoryWalker::Result result = walker.Walk(m_drive);
     // Also after a cancel: what was found before it is shown as always.
     EndDeferring();

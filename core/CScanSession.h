@@ -27,7 +27,8 @@ public:
     // Every file the walk meets, matching or not, before it is matched.
     virtual void OnFileMet(const WalkRecord &record) { (void)record; }
     // Called every few milliseconds while the walk waits for the protection
-    // lists, which are read while it begins (a window pumps its events).
+    // lists, which are read while it begins, and after every wait for a
+    // folder read on another thread (a window pumps its events when due).
     virtual void WhileWaiting() {}
     // Between two entries; true stops the walk. `sink` is where the matches
     // went, for a window that shows them while they come.

@@ -145,12 +145,17 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
     settings.rootDevice = m_rootDevice;
     settings.rootMountId = m_rootMountId;
     settings.haveMountId = m_bHaveMountId;
+    settings.beforeReading = m_readerHook;
     m_readAhead = std::make_unique<CFolderReadAhead>(std::move(settings));
     m_nReadersUsed = std::max(readers, 1);
+    m_bCancelledWaiting = false;
 
     Level level;
-    level.node = m_readAhead->NewNode({});
-    m_readAhead->ListHere(*level.node, rootFd);
+    level.node = ListRoot(rootFd);
+    if (!level.node) {
+        EndWalk();
+        return Result::Cancelled;
+    }
     if (level.node->read.readFailed) {
         level.countedUnreadable = true;
         ++m_nSkippedFolders;
@@ -218,7 +223,43 @@ bool CDirectoryWalker::Step()
     } else {
         LookAt(name, nameLength);
     }
-    return true;
+    return !m_bCancelledWaiting;
+}
+
+CFolderReadAhead::NodePtr CDirectoryWalker::ListRoot(int rootFd)
+{
+    // "." in the root's own descriptor is the root, opened again by the reader.
+    if (CFolderReadAhead::NodePtr node = QueueHere(rootFd, ".", {})) {
+        if (!TakeFromReaders(node))
+            return {};
+        if (node->read.outcome == CFolderReadAhead::Outcome::Entered) {
+            m_readAhead->Release(node->read.self);
+            return node;
+        }
+    }
+    CFolderReadAhead::NodePtr node = m_readAhead->NewNode({});
+    m_readAhead->ListHere(*node, rootFd);
+    return node;
+}
+
+CFolderReadAhead::NodePtr CDirectoryWalker::QueueHere(int parentFd, const QByteArray &name,
+                                                      const QByteArray &relativePath)
+{
+    if (!m_whileWaiting || parentFd < 0)
+        return {};
+    return m_readAhead->NewQueuedNode(parentFd, name, relativePath);
+}
+
+bool CDirectoryWalker::TakeFromReaders(const CFolderReadAhead::NodePtr &node)
+{
+    if (!m_whileWaiting)
+        return m_readAhead->Take(node);
+    const bool taken = m_readAhead->Take(node, [this] {
+        m_whileWaiting();
+        return m_isCancelled && m_isCancelled();
+    });
+    m_bCancelledWaiting = m_bCancelledWaiting || !taken;
+    return taken;
 }
 
 void CDirectoryWalker::LookAt(const char *name, std::size_t nameLength)
@@ -258,28 +299,43 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength, CFo
     qsizetype nameBegin = 0;
     if (!AppendFolderName(name, nameLength, parentLength, nameBegin))
         return; // the readers never opened it either
-    if (!child) {
-        ListHere(name, nameLength, parentLength, nameBegin);
-        return;
-    }
-    m_readAhead->Take(child);
-    const CFolderReadAhead::Listing &read = child->read;
-    if (read.outcome == Outcome::OpenFailed || read.outcome == Outcome::NotEntered) {
-        if (read.outcome == Outcome::OpenFailed && IsUnreadableFolder(read.error))
-            ++m_nSkippedFolders;
-        path.truncate(parentLength);
-        return;
-    }
-    const bool unchanged = read.outcome == Outcome::Entered && CFolderReadAhead::StillAsListed(*child);
-    m_readAhead->Release(child->read.self); // what is read ahead below it keeps it open as long as needed
-    if (!unchanged) {
-        // Changed since it was listed (or the readers ran short of
-        // descriptors): it and its subtree are listed here, as they are now.
+    // A folder nobody read ahead (or that changed since) is read by a
+    // reader now where one may, and is then as it is now; else here.
+    for (bool fresh = !child;; fresh = true) {
+        if (fresh) {
+            FileOpResult reopened;
+            child = QueueHere(m_chain.GetLastFd(reopened), QByteArray(name, qsizetype(nameLength)),
+                              m_mountPoints.isEmpty() ? QByteArray() : path.mid(m_nRootLength));
+        }
+        if (!child) {
+            ListHere(name, nameLength, parentLength, nameBegin);
+            return;
+        }
+        if (!TakeFromReaders(child)) {
+            path.truncate(parentLength);
+            return;
+        }
+        const CFolderReadAhead::Listing &read = child->read;
+        if (read.outcome == Outcome::OpenFailed || read.outcome == Outcome::NotEntered) {
+            if (read.outcome == Outcome::OpenFailed && IsUnreadableFolder(read.error))
+                ++m_nSkippedFolders;
+            path.truncate(parentLength);
+            return;
+        }
+        const bool unchanged = read.outcome == Outcome::Entered && (fresh || CFolderReadAhead::StillAsListed(*child));
+        m_readAhead->Release(child->read.self); // what is read ahead below it keeps it open as long as needed
+        if (unchanged)
+            break;
+        // Changed since it was listed, or the readers ran short of
+        // descriptors: it and its subtree are listed again, as they are now.
         m_readAhead->Discard(*child);
-        ListHere(name, nameLength, parentLength, nameBegin);
-        return;
+        if (fresh || read.outcome == Outcome::Deferred) {
+            ListHere(name, nameLength, parentLength, nameBegin);
+            return;
+        }
     }
     ++m_nFoldersReadAhead;
+    const CFolderReadAhead::Listing &read = child->read;
     Level level;
     level.parentPathLength = parentLength;
     if (read.readFailed) {

@@ -31,9 +31,17 @@
 // of their entries are read ahead on threads of their own and taken here in
 // the same order; everything else, the handlers included, runs on the
 // walking thread as with one. A folder read ahead is used only if it has not
-// changed since it was listed (else it is listed again here). Its files are
+// changed since it was listed (else it is listed again). Its files are
 // as the readers found them when it was listed, as they are as the walk
 // found them whenever it did.
+//
+// Given a wait handler, the walking thread never waits on the disk itself
+// where readers can: a folder it needs that no reader has started (the
+// root, one that changed since it was read, one the listing did not know
+// as a folder) goes to the readers before any other, and while it waits for
+// one, the handler runs every few milliseconds and the cancel check after
+// it, so that a window on this thread keeps answering on a cold disk. Short
+// waits add up, one per folder: the handler runs after each of them too.
 //
 // One record is reused for every file; handlers must copy what they keep.
 class CDirectoryWalker
@@ -49,6 +57,11 @@ public:
     using FolderHandler = std::function<void(const QByteArray &folder)>;
     // Asked before every entry; returning true ends the walk at once.
     using CancelCheck = std::function<bool()>;
+    // Run after every wait for a reader, and every few milliseconds while
+    // one lasts: a handler that pumps a window's events does so when due.
+    using WaitHandler = std::function<void()>;
+    // Run by a reader before it reads a folder (tests slow readers with it).
+    using ReaderHook = std::function<void(const QByteArray &folderName)>;
 
     CDirectoryWalker();
     ~CDirectoryWalker();
@@ -58,6 +71,8 @@ public:
     void SetFileHandler(FileHandler handler) { m_onFile = std::move(handler); }
     void SetFolderHandler(FolderHandler handler) { m_onFolder = std::move(handler); }
     void SetCancelCheck(CancelCheck check) { m_isCancelled = std::move(check); }
+    void SetWaitHandler(WaitHandler handler) { m_whileWaiting = std::move(handler); }
+    void SetReaderHook(ReaderHook hook) { m_readerHook = std::move(hook); }
     // Descriptors the walk may keep open at once (see CFolderChain); by
     // default a share of the process's limit.
     void SetOpenLimit(int limit) { m_nOpenLimit = limit; }
@@ -98,6 +113,15 @@ private:
     // Enters subfolder `name` of the deepest folder; `child` is its node
     // from the listing, null when nobody read it ahead.
     void EnterFolder(const char *name, std::size_t nameLength, CFolderReadAhead::NodePtr child);
+    // The root's listing, read by a reader where one may; null when the
+    // walk was cancelled meanwhile.
+    CFolderReadAhead::NodePtr ListRoot(int rootFd);
+    // A folder for the readers to read now, where the walking thread would
+    // otherwise read it itself; null when it must (no wait handler, no readers).
+    CFolderReadAhead::NodePtr QueueHere(int parentFd, const QByteArray &name, const QByteArray &relativePath);
+    // Takes a node from the readers, waiting as the wait handler allows;
+    // false (and the walk is to stop) when it was cancelled meanwhile.
+    bool TakeFromReaders(const CFolderReadAhead::NodePtr &node);
     // Lists the folder being entered on this thread, as it is now.
     void ListHere(const char *name, std::size_t nameLength, qsizetype parentLength, qsizetype nameBegin);
     void LeaveFolder();
@@ -116,6 +140,9 @@ private:
     FileHandler m_onFile;
     FolderHandler m_onFolder;
     CancelCheck m_isCancelled;
+    WaitHandler m_whileWaiting;
+    ReaderHook m_readerHook;
+    bool m_bCancelledWaiting = false; // the cancel check said stop while the walk waited
 
     WalkRecord m_record; // m_record.folder is the path of the folder being read
     std::vector<Level> m_levels;

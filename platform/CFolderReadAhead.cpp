@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <ctime>
+#include <utility>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -153,11 +154,27 @@ CFolderReadAhead::NodePtr CFolderReadAhead::NewNode(const QByteArray &relativePa
     return node;
 }
 
+CFolderReadAhead::NodePtr CFolderReadAhead::NewQueuedNode(int parentFd, const QByteArray &name,
+                                                           const QByteArray &relativePath)
+{
+    if (m_threads.empty())
+        return {};
+    const int own = ::fcntl(parentFd, F_DUPFD_CLOEXEC, 0);
+    if (own < 0)
+        return {};
+    NodePtr node = NewNode(relativePath);
+    node->state = Node::State::Queued;
+    node->name = name;
+    node->read.parent = std::make_shared<Descriptor>(own, m_nDescriptors);
+    return node;
+}
+
 void CFolderReadAhead::Stop()
 {
     {
         std::lock_guard lock(m_mutex);
         m_bStop = true;
+        m_pUrgent.reset();
     }
     m_readersWake.notify_all();
     m_walkerWake.notify_all();
@@ -221,23 +238,24 @@ void CFolderReadAhead::ReaderLoop()
     while (!m_bStop) {
         if (CloseReleased(lock))
             continue;
-        if (!MayStartFolder()) {
-            // The walk never waits for a folder nobody has started (it
-            // reads that one itself), so a wake-up missed here (a
-            // descriptor given back on the walking thread) costs time, not
-            // progress.
+        NodePtr node = NextToRead();
+        if (!node) {
+            // A wake-up missed here (a descriptor given back on the walking
+            // thread) costs time, not progress: the walk reads a folder
+            // nobody has started itself, or asks again for it every slice
+            // of its wait.
             ++m_nIdleReaders;
             m_readersWake.wait_for(lock, std::chrono::milliseconds(20));
             --m_nIdleReaders;
             continue;
         }
-        NodePtr node = std::move(m_stack.back());
-        m_stack.pop_back();
         if (node->cancelled || node->state != Node::State::Queued)
             continue; // taken by the walker, or dropped with its parent
         node->state = Node::State::Reading;
         ++m_nAhead;
         lock.unlock();
+        if (m_settings.beforeReading)
+            m_settings.beforeReading(node->name);
         ReadFolder(*node, buffer);
         lock.lock();
         node->state = Node::State::Ready;
@@ -251,21 +269,69 @@ void CFolderReadAhead::ReaderLoop()
     }
 }
 
-void CFolderReadAhead::Take(const NodePtr &node)
+CFolderReadAhead::NodePtr CFolderReadAhead::NextToRead()
+{
+    if (m_pUrgent)
+        return std::exchange(m_pUrgent, nullptr);
+    if (!MayStartFolder())
+        return {};
+    NodePtr node = std::move(m_stack.back());
+    m_stack.pop_back();
+    return node;
+}
+
+void CFolderReadAhead::HandOverReleased()
+{
+    if (m_walkerReleased.empty())
+        return;
+    m_released.insert(m_released.end(), std::make_move_iterator(m_walkerReleased.begin()),
+                      std::make_move_iterator(m_walkerReleased.end()));
+    m_walkerReleased.clear();
+    // Readers held back by a limit sleep: one is woken for a batch (not for
+    // each), or the walking thread would soon close them itself.
+    if (m_released.size() >= kReleasedBatch && m_nIdleReaders > 0)
+        m_readersWake.notify_one();
+}
+
+bool CFolderReadAhead::AwaitReader(const Node &node, std::unique_lock<std::mutex> &lock,
+                                   const WaitHook &whileWaiting)
+{
+    m_pAwaited = &node;
+    if (!whileWaiting) {
+        m_walkerWake.wait(lock);
+        m_pAwaited = nullptr;
+        return true;
+    }
+    m_walkerWake.wait_for(lock, std::chrono::milliseconds(kWaitSliceMs), [&node] {
+        return node.state != Node::State::Queued && node.state != Node::State::Reading;
+    });
+    m_pAwaited = nullptr;
+    // After every wait, however short: a walk that waits a little for
+    // every folder would otherwise go long between two of its pumps.
+    lock.unlock();
+    const bool bGaveUp = whileWaiting();
+    lock.lock();
+    return !bGaveUp;
+}
+
+bool CFolderReadAhead::Take(const NodePtr &node, const WaitHook &whileWaiting)
 {
     std::unique_lock lock(m_mutex);
-    if (!m_walkerReleased.empty()) {
-        m_released.insert(m_released.end(), std::make_move_iterator(m_walkerReleased.begin()),
-                          std::make_move_iterator(m_walkerReleased.end()));
-        m_walkerReleased.clear();
-        // Readers held back by a limit sleep: one is woken for a batch
-        // (not for each), or the walking thread would soon close them itself.
-        if (m_released.size() >= kReleasedBatch && m_nIdleReaders > 0)
-            m_readersWake.notify_one();
-    }
+    HandOverReleased();
     for (;;) {
         switch (node->state) {
         case Node::State::Queued:
+            if (whileWaiting && !m_threads.empty()) {
+                // A cold folder can keep whoever reads it waiting on the
+                // disk for long; the walking thread keeps its window
+                // answering instead. Asked again every slice, so that a
+                // reader busy with another folder takes it next.
+                m_pUrgent = node;
+                m_readersWake.notify_one();
+                if (!AwaitReader(*node, lock, whileWaiting))
+                    return false;
+                break;
+            }
             // Not started: quicker to read it here, as a reader would, than
             // to wait for one. Its stack entry is skipped when a reader
             // comes to it.
@@ -275,11 +341,10 @@ void CFolderReadAhead::Take(const NodePtr &node)
             lock.lock();
             Publish(*node);
             node->state = Node::State::Taken;
-            return;
+            return true;
         case Node::State::Reading:
-            m_pAwaited = node.get();
-            m_walkerWake.wait(lock);
-            m_pAwaited = nullptr;
+            if (!AwaitReader(*node, lock, whileWaiting))
+                return false;
             break;
         case Node::State::Ready:
             node->state = Node::State::Taken;
@@ -287,9 +352,9 @@ void CFolderReadAhead::Take(const NodePtr &node)
             m_nAheadBytes -= node->aheadBytes;
             if (MayStartFolder())
                 WakeReaders(1);
-            return;
+            return true;
         case Node::State::Taken:
-            return;
+            return true;
         }
     }
 }

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <sys/stat.h>
@@ -24,9 +25,11 @@
 // while the walking thread matches and lists. Readers take the folders in
 // about the order the walk will want them (depth first, from a stack), and
 // stay at most a bounded number of folders, bytes and descriptors ahead. The
-// walking thread takes each folder's listing when it gets there; a folder
-// nobody has started on by then it reads itself (ListHere), and so it reads
-// every folder when there are no readers.
+// walking thread takes each folder's listing when it gets there. Where it
+// must not stall (it is a window's thread), it waits for a folder in short
+// slices and lets the window run in between, and a folder nobody has started
+// on by then goes to the readers before anything else; otherwise it reads
+// such a folder itself, as it reads every folder when there are no readers.
 //
 // Nothing here reports a file or decides a row: the walker does, from the
 // listings.
@@ -129,7 +132,18 @@ public:
         dev_t rootDevice = 0;
         std::uint64_t rootMountId = 0;
         bool haveMountId = false;
+        // Run by a reader before it reads a folder, with the folder's name:
+        // tests slow the readers with it.
+        std::function<void(const QByteArray &name)> beforeReading;
     };
+
+    // Run after every wait of the walking thread for a reader, and every
+    // few milliseconds while a wait lasts; true gives up the wait (the walk
+    // is being cancelled).
+    using WaitHook = std::function<bool()>;
+    // How long the walking thread waits for a reader at most between two
+    // calls of its WaitHook.
+    static constexpr int kWaitSliceMs = 4;
 
     // Starts `settings.readers` threads (none for 0). Every node must be
     // dropped before the read-ahead is destroyed: a node's descriptors count
@@ -143,6 +157,11 @@ public:
     // listing came stale, or one nobody listed as a folder. `relativePath`
     // is its path below the root ("" for the root).
     NodePtr NewNode(const QByteArray &relativePath) const;
+    // A folder for the readers to read at once, so that the walking thread
+    // need not: `name` in the open folder `parentFd` (duplicated; "." for
+    // that folder itself). Null without readers, or without a descriptor
+    // to spare.
+    NodePtr NewQueuedNode(int parentFd, const QByteArray &name, const QByteArray &relativePath);
     // Opens `name` in the folder `parentFd` as every reader does: without
     // following links, checked to lie on the walk's mount. On Entered, `fd`
     // is the caller's and `st` its statx; on OpenFailed and Deferred,
@@ -153,11 +172,13 @@ public:
     // reaches it. The subfolders it knows are queued for the readers, if
     // there are any and a descriptor to share with them.
     void ListHere(Node &node, int fd);
-    // Takes a subfolder from the listing of a taken folder once it is read:
-    // waits for the reader that is on it, or reads it here as a reader
-    // would (its own subfolders then go to the readers) when nobody had
-    // started it.
-    void Take(const NodePtr &node);
+    // Takes a folder once it is read: waits for the reader that is on it.
+    // One nobody has started is read here as a reader would (its own
+    // subfolders then go to the readers); given `whileWaiting` and readers,
+    // it goes to the readers instead, ahead of every other folder, and the
+    // wait runs `whileWaiting` at least every kWaitSliceMs. False when that
+    // gave up the wait: the node is not taken.
+    bool Take(const NodePtr &node, const WaitHook &whileWaiting = {});
     // Drops a taken folder's subfolders that have not been taken, with
     // whatever was read ahead below them.
     void Discard(Node &node);
@@ -178,6 +199,13 @@ public:
 
 private:
     void ReaderLoop();
+    // The next folder a reader may start, with m_mutex held; null for none.
+    NodePtr NextToRead();
+    // Waits for a reader to finish `node`, with m_mutex held; false when
+    // `whileWaiting` gave up.
+    bool AwaitReader(const Node &node, std::unique_lock<std::mutex> &lock, const WaitHook &whileWaiting);
+    // Hands the descriptors the walking thread released to the readers, with m_mutex held.
+    void HandOverReleased();
     void ReadFolder(Node &node, std::vector<char> &buffer);
     // Looked at now (a reader) or left unseen for the walker (ListHere).
     void ListFolder(Node &node, int fd, std::vector<char> &buffer, bool lookNow);
@@ -198,6 +226,9 @@ private:
     std::condition_variable m_readersWake;
     std::condition_variable m_walkerWake;
     std::vector<NodePtr> m_stack; // queued folders, the next wanted on top
+    // The folder the walking thread waits for and nobody had started: read
+    // before the stack, whatever the limits (it is taken as soon as read).
+    NodePtr m_pUrgent;
     std::size_t m_nAhead = 0;     // folders being read or read and not yet taken
     std::size_t m_nAheadBytes = 0;
     std::size_t m_nIdleReaders = 0;    // readers asleep for want of a folder they may start

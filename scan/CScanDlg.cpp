@@ -68,6 +68,10 @@ void CScanDlg::OnFileMet(const WalkRecord &record)
 
 void CScanDlg::WhileWaiting()
 {
+    // Called after every wait of the walk for a folder, often far shorter
+    // than a pump's interval.
+    if (!m_pump.DueNow())
+        return;
     m_pump.Pump();
 }
 

@@ -7,10 +7,12 @@
 #include "platform/DirectoryEntries.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QThread>
 #include <fcntl.h>
 #include <grp.h>
+#include <mutex>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -35,11 +37,14 @@ struct Outcome
 
 // Everything a handler sees, relative to `root`, one line per event.
 Outcome WalkWith(int readers, const QByteArray &root, const Hook &onFolder = {},
-                 const std::function<bool(std::int64_t filesSoFar)> &cancel = {})
+                 const std::function<bool(std::int64_t filesSoFar)> &cancel = {},
+                 const std::function<void(CDirectoryWalker &walker)> &configure = {})
 {
     Outcome outcome;
     CDirectoryWalker walker;
     walker.SetReaderCount(readers);
+    if (configure)
+        configure(walker);
     walker.SetFolderHandler([&](const QByteArray &folder) {
         outcome.text += "D " + folder.mid(root.size()) + '\n';
         outcome.paths += "D " + folder.mid(root.size()) + '\n';
@@ -287,7 +292,7 @@ private slots:
     {
         // Once the walk has begun, and the readers have listed much of the
         // tree, folders lose files, are removed, or are replaced.
-        const auto run = [](int readers) {
+        const auto run = [](int readers, bool waitForReaders) {
             CorpusDrive drive;
             if (!MakeCorpus(drive, 17))
                 return QByteArray("cannot make the tree");
@@ -309,16 +314,107 @@ private slots:
                 ::mkdir((root + "/later/replaced").constData(), 0755);
                 WriteSmallFile(root + "/later/replaced/new.txt", "new");
                 ::rename((root + "/later/renamed/r.txt").constData(), (root + "/later/renamed/s.txt").constData());
+            }, {}, [&](CDirectoryWalker &walker) {
+                // Folders found changed are then read again by the readers.
+                if (waitForReaders)
+                    walker.SetWaitHandler([] {});
             });
             return outcome.paths;
         };
-        const QByteArray one = run(1);
+        const QByteArray one = run(1, false);
         QVERIFY2(one.contains("F /later/a|keep.txt 0\n") && !one.contains("vanish") && !one.contains("/gone")
                      && one.contains("replaced|new.txt") && !one.contains("replaced|old.txt")
                      && one.contains("aside|old.txt") && one.contains("|s.txt")
                      && !one.contains("|r.txt"),
                  one.constData());
-        COMPARE_LISTINGS(run(8), one);
+        COMPARE_LISTINGS(run(8, false), one);
+        COMPARE_LISTINGS(run(8, true), one);
+    }
+
+    void slowReadersKeepTheWaitHandlerRunning_data()
+    {
+        QTest::addColumn<int>("readers");
+        QTest::addColumn<QByteArray>("slowSuffix"); // folders whose name ends so take long to read
+        QTest::newRow("two readers, some folders slow") << 2 << QByteArray("7");
+        QTest::newRow("eight readers, the root and some slow") << 8 << QByteArray(".");
+    }
+
+    void slowReadersKeepTheWaitHandlerRunning()
+    {
+        // A folder a reader takes long over (a cold disk) must not hold the
+        // walking thread without its wait handler (a window's pump) for
+        // more than a slice, and every folder, the root included, is read
+        // by a reader, never on the walking thread: the same rows come in
+        // the same order as with one reader.
+        QFETCH(int, readers);
+        QFETCH(QByteArray, slowSuffix);
+        CorpusDrive drive;
+        QVERIFY(MakeCorpus(drive, 23));
+        ::unlink(drive.path("flat/pipe").constData());
+        LetTheTreeAge();
+        constexpr int kSlowMs = 200;
+        const Qt::HANDLE walkingThread = QThread::currentThreadId();
+        std::mutex guard;
+        QByteArrayList readByReaders;
+        bool readOnWalkingThread = false;
+        QElapsedTimer clock;
+        qint64 lastTurn = 0;
+        qint64 longestWithoutTurn = 0;
+        int waits = 0;
+        const auto turn = [&] {
+            const qint64 now = clock.elapsed();
+            longestWithoutTurn = std::max(longestWithoutTurn, now - lastTurn);
+            lastTurn = now;
+        };
+        clock.start();
+        const Outcome slow = WalkWith(readers, drive.root(), {}, [&](std::int64_t) {
+            turn();
+            return false;
+        }, [&](CDirectoryWalker &walker) {
+            walker.SetWaitHandler([&] {
+                ++waits;
+                turn();
+            });
+            walker.SetReaderHook([&](const QByteArray &name) {
+                {
+                    std::lock_guard lock(guard);
+                    readByReaders.append(name);
+                    readOnWalkingThread = readOnWalkingThread || QThread::currentThreadId() == walkingThread;
+                }
+                if (name.endsWith(slowSuffix))
+                    QThread::msleep(kSlowMs);
+            });
+        });
+        COMPARE_LISTINGS(slow.text, WalkWith(1, drive.root()).text);
+        QVERIFY(!readOnWalkingThread);
+        QVERIFY(readByReaders.contains("."));
+        QCOMPARE(readByReaders.size(), 160 + 4 + 1); // every folder once: d*, flat, empty/empty/empty, the root
+        QVERIFY2(waits >= kSlowMs / CFolderReadAhead::kWaitSliceMs / 2, QByteArray::number(waits).constData());
+        QVERIFY2(longestWithoutTurn < kSlowMs / 2, QByteArray::number(longestWithoutTurn).constData());
+    }
+
+    void aCancelWhileWaitingForAReaderEndsTheWalkAtOnce()
+    {
+        CorpusDrive drive;
+        QVERIFY(MakeCorpus(drive, 29));
+        LetTheTreeAge();
+        QElapsedTimer clock;
+        clock.start();
+        // Cancelled below the root, once files were found.
+        std::int64_t files = 0;
+        int waits = 0;
+        const Outcome outcome = WalkWith(2, drive.root(), {}, [&](std::int64_t filesSoFar) {
+            files = filesSoFar;
+            return waits >= 3;
+        }, [&](CDirectoryWalker &walker) {
+            walker.SetWaitHandler([&] { waits += files > 0; });
+            walker.SetReaderHook([](const QByteArray &) { QThread::msleep(100); });
+        });
+        QCOMPARE(outcome.result, CDirectoryWalker::Result::Cancelled);
+        QCOMPARE(waits, 3);
+        QVERIFY(outcome.files > 0);
+        // Every folder takes 100 ms: the walk ended with the readers' folders in hand, not the tree's.
+        QVERIFY2(clock.elapsed() < 2000, QByteArray::number(clock.elapsed()).constData());
     }
 
     void aFolderRenamedAwayAndBackWhileItsListingIsHeldIsCountedUnreadable()
