@@ -48,6 +48,12 @@ ActionOutcome CActionRunner::Run(const std::vector<ActionRow> &rows, CActionHook
 
     ActionOutcome outcome;
     outcome.total = int(visit.size());
+    // Room for every row at once: growing by doubling would copy a million
+    // items over and over on the interface thread. Room not written to
+    // costs no memory.
+    outcome.doneItems.reserve(visit.size());
+    if (bMeasure)
+        outcome.freedItems.reserve(visit.size());
     // Inside a long copy the step asks here whether to go on.
     m_step.SetByteProgress([&hooks](std::int64_t done, std::int64_t total) {
         hooks.OnBytes(done, total);

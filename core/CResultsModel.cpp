@@ -127,8 +127,13 @@ bool CResultsModel::SetCheck(int row, bool checked)
 std::vector<int> CResultsModel::GetCheckedRows() const
 {
     std::vector<int> rows;
-    if (m_store.GetSelectedCount() == 0)
-        return rows;
+    rows.reserve(std::size_t(m_store.GetSelectedCount()));
+    ForEachCheckedRow([&rows](int row, int) { rows.push_back(row); });
+    return rows;
+}
+
+std::vector<char> CResultsModel::GetActedFiles() const
+{
     // The check states are read in the order the files were stored, where
     // their records lie one after the other; in row order after a sort nearly
     // every read would be a wait on memory. A byte per file is then looked
@@ -136,40 +141,36 @@ std::vector<int> CResultsModel::GetCheckedRows() const
     std::vector<char> acted(std::size_t(m_store.GetCount()), 0);
     for (int item = 0; item < m_store.GetCount(); ++item)
         acted[std::size_t(item)] = m_store.IsChecked(item) && !m_store.IsLocked(item);
-    rows.reserve(std::size_t(m_store.GetSelectedCount()));
-    for (std::size_t row = 0; row < m_rows.size(); ++row) {
-        if (acted[std::size_t(m_rows[row])])
-            rows.push_back(int(row));
-    }
-    return rows;
-}
-
-std::vector<int> CResultsModel::GetItemsWithReason(int reason) const
-{
-    std::vector<int> items;
-    if (reason < 0 || reason >= m_store.GetReasons().GetCount())
-        return items;
-    for (int item : m_rows) {
-        if (m_store.GetReasonId(item) == reason)
-            items.push_back(item);
-    }
-    return items;
+    return acted;
 }
 
 int CResultsModel::SetCheckByReason(int reason, bool checked)
 {
+    return SetCheckByReasons({reason}, checked);
+}
+
+int CResultsModel::SetCheckByReasons(const std::vector<int> &reasons, bool checked)
+{
     FlushPendingRows();
-    if (reason < 0 || reason >= m_store.GetReasons().GetCount())
-        return 0;
-    const auto id = CReasonTable::Id(reason);
-    if ((checked ? m_store.GetCheckableCount(id) : m_store.GetCheckedCount(id)) == 0)
+    // Only the reasons with a file whose check would change, as told by the
+    // store's counts: often none, and then the files are not visited at all.
+    std::vector<char> wanted(std::size_t(m_store.GetReasons().GetCount()), 0);
+    bool any = false;
+    for (int reason : reasons) {
+        if (reason < 0 || std::size_t(reason) >= wanted.size())
+            continue;
+        const auto id = CReasonTable::Id(reason);
+        wanted[std::size_t(reason)] = (checked ? m_store.GetCheckableCount(id) : m_store.GetCheckedCount(id)) > 0;
+        any = any || wanted[std::size_t(reason)];
+    }
+    if (!any)
         return 0;
     // In the order the files were stored, where their records lie one after
     // the other (in row order after a sort nearly every read would wait on
     // memory). Every listed file has a row; the store refuses the others.
     int changed = 0;
     for (int item = 0; item < m_store.GetCount(); ++item) {
-        if (m_store.GetReasonId(item) == id && m_store.SetChecked(item, checked))
+        if (wanted[std::size_t(m_store.GetReasonId(item))] && m_store.SetChecked(item, checked))
             ++changed;
     }
     AnnounceChecks(changed);

@@ -60,13 +60,16 @@ public:
     // one dataChanged over the list's check boxes, the owner one checksChanged.
     // Returns how many files changed.
     int SetCheckByReason(int reason, bool checked);
+    // The same for several reasons at once, still as one change.
+    int SetCheckByReasons(const std::vector<int> &reasons, bool checked);
     // The same for any set of files (store indices, any order).
     int SetCheckItems(std::vector<int> items, bool checked);
     // Rows whose files are checked and not locked (what an action acts on),
     // in row order.
     std::vector<int> GetCheckedRows() const;
-    // Store indices of the listed files with `reason`, in row order.
-    std::vector<int> GetItemsWithReason(int reason) const;
+    // Calls visit(row, item) for each of those rows, in row order.
+    template <typename Visit>
+    void ForEachCheckedRow(Visit visit) const;
 
     // Removes the given rows (any order, duplicates allowed) in as few steps
     // as their layout allows; checked files leave the totals.
@@ -130,6 +133,8 @@ private:
     QModelIndexList FollowFiles(const QModelIndexList &persistent, const std::vector<int> &sorted) const;
     // Tells the views and the owner that `changed` checks changed at once.
     void AnnounceChecks(int changed);
+    // A byte per file: checked and not locked (what an action acts on).
+    std::vector<char> GetActedFiles() const;
     void StartBackgroundSort();
     void OnBackgroundSortDone(int job);
     // Before a file is added or the store cleared: the sorting thread reads
@@ -156,3 +161,16 @@ private:
     int m_nSortJobGeneration = 0;    // m_nLayoutGeneration when the running sort took the rows
     bool m_bSortWaits = false;       // a sort stopped for new files, to start again
 };
+
+template <typename Visit>
+void CResultsModel::ForEachCheckedRow(Visit visit) const
+{
+    if (m_store.GetSelectedCount() == 0)
+        return;
+    const std::vector<char> acted = GetActedFiles();
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        const int item = m_rows[row];
+        if (acted[std::size_t(item)])
+            visit(int(row), item);
+    }
+}

@@ -19,12 +19,11 @@ CActionRun::~CActionRun() = default;
 
 std::vector<ActionRow> CActionRun::CheckedRows(const CResultsModel &model)
 {
-    const std::vector<int> checked = model.GetCheckedRows();
-    const std::vector<int> &items = model.GetRowItems();
+    // Made at once, without a list of rows first: at a million rows that
+    // list alone was 4 MB of fresh memory on the interface thread.
     std::vector<ActionRow> rows;
-    rows.reserve(checked.size());
-    for (int row : checked)
-        rows.push_back({row, items[std::size_t(row)]});
+    rows.reserve(std::size_t(model.GetStore().GetSelectedCount()));
+    model.ForEachCheckedRow([&rows](int row, int item) { rows.push_back({row, item}); });
     return rows;
 }
 

@@ -189,12 +189,10 @@ void CReasonsDlg::CheckRows(const std::vector<int> &rows, bool bCheck)
 {
     // Every file of every reason concerned in one change, so the results
     // list repaints once and the totals move once.
-    std::vector<int> items;
-    for (int row : rows) {
-        const std::vector<int> reasonItems = m_model.GetItemsWithReason(GetReasonAt(row));
-        items.insert(items.end(), reasonItems.begin(), reasonItems.end());
-    }
-    m_model.SetCheckItems(items, bCheck);
+    std::vector<int> reasons;
+    for (int row : rows)
+        reasons.push_back(GetReasonAt(row));
+    m_model.SetCheckByReasons(reasons, bCheck);
     Refresh();
 }
 

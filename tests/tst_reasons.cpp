@@ -293,6 +293,18 @@ void TestReasons::checkByReasonIsOneModelChangeWithSingleClickTotals()
     QCOMPARE(bulk.GetStore().GetSelectedCount(), kRows);
     QCOMPARE(bulk.SetCheckByReason(-1, true), 0);
     QCOMPARE(bulk.SetCheckByReason(9999, true), 0);
+
+    // Several reasons (the reasons dialog's selection), one of them with
+    // nothing left to change and ids that name none: still one change.
+    const int oddId = bulk.GetStore().GetReasonId(1);
+    QCOMPARE(bulk.SetCheckByReason(oddId, false), kRows / 2);
+    const qsizetype changesBefore = changed.count();
+    QCOMPARE(bulk.SetCheckByReasons({evenId, oddId, -1, 9999}, false), kRows / 2);
+    QCOMPARE(changed.count(), changesBefore + 1);
+    QCOMPARE(bulk.GetStore().GetSelectedCount(), 0);
+    QCOMPARE(bulk.SetCheckByReasons({oddId, evenId}, true), kRows);
+    QCOMPARE(bulk.GetStore().GetSelectedCount(), kRows);
+    QCOMPARE(changed.count(), changesBefore + 2);
 }
 
 void TestReasons::lockedFilesNeverBecomeChecked()
