@@ -24,6 +24,7 @@
 #include "results/CResultsPage.h"
 #include "core/ResultColumns.h"
 #include "core/CEventPump.h"
+#include "platform/LargeBlocks.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -66,6 +67,7 @@ double CpuSeconds(int who)
 
 int main(int argc, char **argv)
 {
+    ReturnLargeBlocksWhenFreed(); // as the program does
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

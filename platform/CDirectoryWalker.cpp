@@ -5,6 +5,7 @@
 #include "platform/CPathInfo.h"
 #include "platform/CReaderCount.h"
 #include "platform/DirectoryEntries.h"
+#include "platform/LargeBlocks.h"
 
 #include <algorithm>
 #include <atomic>
@@ -24,6 +25,12 @@ namespace {
 
 // Serials of walked folders, unique across walks and walkers.
 std::atomic<std::uint64_t> g_nextFolderSerial{1};
+
+// Folders taken from the readers between two returns of their free pages.
+// A return takes 1-10 ms; every 4,096 folders it costs a walk of a million
+// files (100,000 folders) about 2 % of its time and spares it 2.5 MB of its
+// peak (10,000: half the time and half the memory).
+constexpr std::int64_t kFoldersBetweenReturns = 4096;
 
 // Descriptors the readers may hold at once: a share of what the process
 // may open, leaving the rest to the walk's own chain and to the program. At
@@ -334,7 +341,11 @@ void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength, CFo
             return;
         }
     }
-    ++m_nFoldersReadAhead;
+    // The readers' listings are freed here, into the readers' heaps: now
+    // and then those free pages go back, or a walk of a million files ends
+    // holding megabytes of them.
+    if (++m_nFoldersReadAhead % kFoldersBetweenReturns == 0)
+        ReturnFreePages();
     const CFolderReadAhead::Listing &read = child->read;
     Level level;
     level.parentPathLength = parentLength;

@@ -9,3 +9,8 @@ void ReturnLargeBlocksWhenFreed()
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 #endif
 }
+
+void ReturnFreePages()
+{
+    malloc_trim(0);
+}

@@ -7,3 +7,9 @@
 // process for good, and an emptied list still held nearly all it had.
 // Called once at program start, before the first large block.
 void ReturnLargeBlocksWhenFreed();
+
+// Gives the system back the free pages in every heap of the allocator.
+// Memory a thread allocated and another freed returns to the first
+// thread's heap, where it stays resident, unused, until that thread
+// allocates again: the walk's reader threads hold a few megabytes that way.
+void ReturnFreePages();
