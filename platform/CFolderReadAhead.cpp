@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <ctime>
 #include <utility>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -50,6 +51,25 @@ bool ChangesWouldShow(const struct statx_timestamp &mtime, const struct statx_ti
     const std::int64_t margin = wholeSeconds ? 2000000000LL : 20000000LL;
     const std::int64_t latest = std::max(Nanoseconds(mtime), Nanoseconds(ctime));
     return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec > latest + margin;
+}
+
+// How much lower than the walking thread the readers run.
+constexpr int kReaderNiceness = 5;
+
+// Readers give way to the walking thread, which may be a window's: on a
+// cold disk with as many readers as cores they kept it from the processor
+// long enough that it went 50-60 ms between two turns of its event loop in
+// most walks of a million files (in one of eight with them lower). Ahead
+// of the walk as they are, they lose nothing by it: they would wait for it
+// anyway. A thread's niceness is its own on Linux.
+void GiveWayToTheWalk()
+{
+    const id_t self = id_t(::syscall(SYS_gettid));
+    errno = 0;
+    const int now = ::getpriority(PRIO_PROCESS, self);
+    if (now == -1 && errno != 0)
+        return;
+    ::setpriority(PRIO_PROCESS, self, std::min(now + kReaderNiceness, 19));
 }
 
 } // namespace
@@ -233,6 +253,7 @@ void CFolderReadAhead::WakeReaders(std::size_t folders)
 
 void CFolderReadAhead::ReaderLoop()
 {
+    GiveWayToTheWalk();
     std::vector<char> buffer(kBufferSize);
     std::unique_lock lock(m_mutex);
     while (!m_bStop) {
