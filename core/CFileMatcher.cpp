@@ -155,6 +155,11 @@ bool CFileMatcher::MatchList(const QString &text, const QStringList &patterns)
 
 bool CFileMatcher::MatchFile(const WalkRecord &file) const
 {
+    return MatchNames(file) && MatchFacts(file);
+}
+
+bool CFileMatcher::MatchNames(const WalkRecord &file) const
+{
     if (m_express)
         return MatchExpress(file);
     if (!m_anyCriterion)
@@ -164,17 +169,25 @@ bool CFileMatcher::MatchFile(const WalkRecord &file) const
         return false;
     if (m_name && !MatchName(file.name))
         return false;
-    if (m_extension && !MatchExtension(file.name, m_extensions))
-        return false;
+    return !m_extension || MatchExtension(file.name, m_extensions);
+}
+
+bool CFileMatcher::MatchFacts(const WalkRecord &file) const
+{
+    if (m_express)
+        return true;
     if (m_size && !MatchSize(file.size))
         return false;
     if (m_creation.on && !m_creation.Passes(file.creationTime))
         return false;
     if (m_modified.on && !m_modified.Passes(file.modifiedTime))
         return false;
-    if (m_accessed.on && !m_accessed.Passes(file.accessedTime))
-        return false;
-    return true;
+    return !m_accessed.on || m_accessed.Passes(file.accessedTime);
+}
+
+bool CFileMatcher::NamesPassEveryFile() const
+{
+    return !m_express && m_anyCriterion && !m_location && !m_name && !m_extension;
 }
 
 bool CFileMatcher::IsCacheTag(const WalkRecord &file)

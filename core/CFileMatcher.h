@@ -24,8 +24,18 @@ class CFileMatcher
 public:
     explicit CFileMatcher(const CFileScan &scan);
 
-    // The user's criteria, or the fixed Express rules when Express is chosen.
+    // The user's criteria, or the fixed Express rules when Express is chosen:
+    // MatchNames and MatchFacts both.
     bool MatchFile(const WalkRecord &file) const;
+    // The rules that need only the file's name and folders, which a walk
+    // knows before it asks the kernel about the file.
+    bool MatchNames(const WalkRecord &file) const;
+    // The rules on the file's size and times: only for a file that passed
+    // MatchNames, with its facts looked at.
+    bool MatchFacts(const WalkRecord &file) const;
+    // Whether MatchNames passes every file (Custom with only size or time
+    // rules), so that every file's facts are needed.
+    bool NamesPassEveryFile() const;
     // Fixed rules: a well-known discardable folder anywhere on the path below
     // the drive root, or a well-known discardable extension.
     bool MatchExpress(const WalkRecord &file) const;

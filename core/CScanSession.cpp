@@ -83,7 +83,13 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     m_bDeferring = m_pProtection && !m_pProtection->IsLoadDone();
 
     CDirectoryWalker walker;
+    m_pWalker = &walker;
+    // Most of a warm walk is the kernel's look at each file: where the
+    // names decide and the progress needs no sizes, only files whose names
+    // match are looked at.
+    walker.SetLookAtEveryFile(m_pMatcher->NamesPassEveryFile() || progress.WantsFileFacts());
     walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
+    walker.SetFolderHandler([this](const QByteArray &) { m_pProgress->OnFolderMet(); });
     walker.SetCancelCheck([this] { return m_pProgress->OnBetweenEntries(*m_pSink); });
     walker.SetWaitHandler([this] { m_pProgress->WhileWaiting(); });
     const CDirectoryWalker::Result result = walker.Walk(m_drive);
@@ -113,6 +119,7 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     }
     m_pSink = nullptr;
     m_pProgress = nullptr;
+    m_pWalker = nullptr;
     m_pMatcher.reset();
     m_pProtection.reset();
     m_heldOpen = CHeldOpenFiles();
@@ -133,7 +140,13 @@ void CScanSession::OnFile(const WalkRecord &record)
 {
     ++m_nExamined;
     m_pProgress->OnFileMet(record);
-    if (!m_pMatcher->MatchFile(record))
+    if (!m_pMatcher->MatchNames(record))
+        return;
+    // Looked at now, the record describes what has the name at this moment;
+    // gone or no longer a file, there is nothing to list.
+    if (!record.looked && !m_pWalker->LookAtFile())
+        return;
+    if (!m_pMatcher->MatchFacts(record))
         return;
     const ScanMatch match{record, m_pMatcher->GetReason(record)};
     if (m_bDeferring) {

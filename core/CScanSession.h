@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class CDirectoryWalker;
 class CFileMatcher;
 class CFileScan;
 class COpenFileSource;
@@ -25,7 +26,13 @@ class CScanProgress
 public:
     virtual ~CScanProgress() = default;
     // Every file the walk meets, matching or not, before it is matched.
+    // Unless WantsFileFacts, most come by name alone (`record.looked`
+    // false): the walk asks the kernel only about files whose names match.
     virtual void OnFileMet(const WalkRecord &record) { (void)record; }
+    // Every folder the walk enters, the drive's root first.
+    virtual void OnFolderMet() {}
+    // Whether OnFileMet needs every file's facts (its size, its blocks).
+    virtual bool WantsFileFacts() const { return false; }
     // Called every few milliseconds while the walk waits for the protection
     // lists, which are read while it begins, and after every wait for a
     // folder read on another thread (a window pumps its events when due).
@@ -137,6 +144,7 @@ private:
     // During Run only.
     std::unique_ptr<CProtection> m_pProtection;
     std::unique_ptr<CFileMatcher> m_pMatcher;
+    CDirectoryWalker *m_pWalker = nullptr;
     CHeldOpenFiles m_heldOpen;
     CMatchSink *m_pSink = nullptr;
     CScanProgress *m_pProgress = nullptr;

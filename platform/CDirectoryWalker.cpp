@@ -153,6 +153,7 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
     settings.rootMountId = m_rootMountId;
     settings.haveMountId = m_bHaveMountId;
     settings.beforeReading = m_readerHook;
+    settings.lookAtFiles = m_bLookAtEveryFile;
     m_readAhead = std::make_unique<CFolderReadAhead>(std::move(settings));
     m_nReadersUsed = std::max(readers, 1);
     m_bCancelledWaiting = false;
@@ -204,11 +205,12 @@ bool CDirectoryWalker::Step()
     }
     const char *data = listing.data() + level.pos + 1;
     CFolderReadAhead::CompactStat compact;
+    unsigned char listedType = DT_UNKNOWN;
     if (kind == CFolderReadAhead::kFile) {
         std::memcpy(&compact, data, sizeof compact);
         data += sizeof compact;
     } else if (kind == CFolderReadAhead::kUnseen) {
-        ++data; // its d_type: statx says what it is now
+        listedType = static_cast<unsigned char>(*data++);
     }
     const char *name = data;
     const std::size_t nameLength = std::strlen(name);
@@ -228,7 +230,7 @@ bool CDirectoryWalker::Step()
             child = std::move(children[level.nextChild++]);
         EnterFolder(name, nameLength, std::move(child));
     } else {
-        LookAt(name, nameLength);
+        LookAt(name, nameLength, listedType);
     }
     return !m_bCancelledWaiting;
 }
@@ -269,25 +271,19 @@ bool CDirectoryWalker::TakeFromReaders(const CFolderReadAhead::NodePtr &node)
     return taken;
 }
 
-void CDirectoryWalker::LookAt(const char *name, std::size_t nameLength)
+void CDirectoryWalker::LookAt(const char *name, std::size_t nameLength, unsigned char listedType)
 {
-    FileOpResult reopened;
-    const int fd = m_chain.GetLastFd(reopened);
-    if (fd < 0) {
-        // The folder was closed to spare descriptors and is not there any
-        // more as it was: the rest of it cannot be reached.
-        AbandonFolder();
+    if (!m_bLookAtEveryFile && (listedType == DT_REG || listedType == DT_LNK)) {
+        ReportUnlooked(name, nameLength);
         return;
     }
+    const int fd = DeepestFd();
+    if (fd < 0)
+        return;
     // The listing may be stale by now: what counts is what statx finds.
     struct statx st;
     if (StatEntry(fd, name, st) != 0) {
-        // A file that cannot be looked at leaves its folder not read whole.
-        Level &level = m_levels.back();
-        if (IsUnreadableEntry(errno) && !level.countedUnreadable) {
-            level.countedUnreadable = true;
-            ++m_nSkippedFolders;
-        }
+        CountUnreadableEntry(errno);
         return;
     }
     if (!m_readAhead->IsOnRootMount(st))
@@ -296,6 +292,49 @@ void CDirectoryWalker::LookAt(const char *name, std::size_t nameLength)
         EnterFolder(name, nameLength, nullptr);
     else if (S_ISREG(st.stx_mode) || S_ISLNK(st.stx_mode))
         ReportFile(name, nameLength, st);
+}
+
+bool CDirectoryWalker::LookAtFile()
+{
+    if (m_record.looked)
+        return true;
+    if (m_levels.empty())
+        return false;
+    const int fd = DeepestFd();
+    if (fd < 0)
+        return false;
+    // Whatever has the name now is what the record describes, or nothing:
+    // a folder or a device put in the file's place is not a file to list.
+    struct statx st;
+    if (StatEntry(fd, m_record.name.constData(), st) != 0) {
+        CountUnreadableEntry(errno);
+        return false;
+    }
+    if (!m_readAhead->IsOnRootMount(st) || !(S_ISREG(st.stx_mode) || S_ISLNK(st.stx_mode)))
+        return false;
+    SetRecordFacts(st);
+    return true;
+}
+
+int CDirectoryWalker::DeepestFd()
+{
+    FileOpResult reopened;
+    const int fd = m_chain.GetLastFd(reopened);
+    // The folder was closed to spare descriptors and is not there any more
+    // as it was: the rest of it cannot be reached.
+    if (fd < 0)
+        AbandonFolder();
+    return fd;
+}
+
+void CDirectoryWalker::CountUnreadableEntry(int error)
+{
+    // A file that cannot be looked at leaves its folder not read whole.
+    Level &level = m_levels.back();
+    if (IsUnreadableEntry(error) && !level.countedUnreadable) {
+        level.countedUnreadable = true;
+        ++m_nSkippedFolders;
+    }
 }
 
 void CDirectoryWalker::EnterFolder(const char *name, std::size_t nameLength, CFolderReadAhead::NodePtr child)
@@ -470,9 +509,43 @@ void CDirectoryWalker::ReportFile(const char *name, std::size_t nameLength, cons
 {
     if (!m_onFile)
         return;
+    SetRecordName(name, nameLength);
+    SetRecordFacts(st);
+    m_onFile(m_record);
+}
+
+void CDirectoryWalker::ReportUnlooked(const char *name, std::size_t nameLength)
+{
+    if (!m_onFile)
+        return;
+    SetRecordName(name, nameLength);
+    m_record.size = 0;
+    m_record.creationTime = 0;
+    m_record.modifiedTime = 0;
+    m_record.accessedTime = 0;
+    m_record.changeTime = 0;
+    m_record.device = 0;
+    m_record.inode = 0;
+    m_record.identity = {};
+    m_record.allocatedBytes = 0;
+    m_record.linkCount = 0;
+    m_record.ownerId = 0;
+    m_record.attributes = 0;
+    m_record.looked = false;
+    m_onFile(m_record);
+}
+
+void CDirectoryWalker::SetRecordName(const char *name, std::size_t nameLength)
+{
     // Reuses the name's storage from the previous file unless a handler kept it.
     m_record.name.resize(qsizetype(nameLength));
     std::memcpy(m_record.name.data(), name, nameLength);
+    m_record.chain = m_path.data();
+    m_record.chainLength = int(m_path.size());
+}
+
+void CDirectoryWalker::SetRecordFacts(const struct statx &st)
+{
     m_record.size = std::int64_t(st.stx_size);
     m_record.modifiedTime = st.stx_mtime.tv_sec;
     m_record.accessedTime = st.stx_atime.tv_sec;
@@ -488,7 +561,5 @@ void CDirectoryWalker::ReportFile(const char *name, std::size_t nameLength, cons
     m_record.linkCount = st.stx_nlink;
     m_record.ownerId = st.stx_uid;
     m_record.attributes = st.stx_attributes & st.stx_attributes_mask;
-    m_record.chain = m_path.data();
-    m_record.chainLength = int(m_path.size());
-    m_onFile(m_record);
+    m_record.looked = true;
 }

@@ -80,6 +80,20 @@ public:
     // the walking thread itself; 0 (the default) lets CReaderCount choose
     // for the drive.
     void SetReaderCount(int readers) { m_nReaders = readers < 0 ? 0 : readers; }
+    // Whether every file is looked at (statx) before it is reported, as by
+    // default. Off, a file listed as a regular file or a link is reported
+    // by name alone (`looked` false, its facts zero) and the file handler
+    // asks LookAtFile for those it wants: a scan that decides by names
+    // then asks the kernel about the files whose names match, not about
+    // every file of the drive, which is most of a warm walk's time.
+    void SetLookAtEveryFile(bool bEvery) { m_bLookAtEveryFile = bEvery; }
+
+    // Only from inside the file handler, for the record it was given: looks
+    // at the file now and fills in its facts. False when it has gone, is no
+    // longer a regular file or a link, or lies on another mount since it was
+    // listed: the record is then to be dropped. A file that cannot be
+    // looked at (an I/O error) counts its folder as not read whole.
+    bool LookAtFile();
 
     // Walks everything below `root` (raw path bytes; a trailing slash is
     // ignored). Folders that cannot be opened are skipped with their subtree.
@@ -108,8 +122,14 @@ private:
     bool IsTaggedCache(const Level &level);
     // One entry of the deepest folder; false when the walk is to stop.
     bool Step();
-    // An entry listed but not looked at: statx decides what it is.
-    void LookAt(const char *name, std::size_t nameLength);
+    // An entry listed but not looked at: statx decides what it is, unless
+    // it is listed as a file and files are looked at only when asked.
+    void LookAt(const char *name, std::size_t nameLength, unsigned char listedType);
+    // The deepest folder's descriptor; -1 (and the rest of the folder
+    // given up) when it cannot be had again.
+    int DeepestFd();
+    // An entry whose statx failed with `error`.
+    void CountUnreadableEntry(int error);
     // Enters subfolder `name` of the deepest folder; `child` is its node
     // from the listing, null when nobody read it ahead.
     void EnterFolder(const char *name, std::size_t nameLength, CFolderReadAhead::NodePtr child);
@@ -134,6 +154,9 @@ private:
     // `facts` is what its statx said.
     void PushLevel(Level &&level, qsizetype nameBegin, std::size_t nameLength, WalkFolder facts);
     void ReportFile(const char *name, std::size_t nameLength, const struct statx &st);
+    void ReportUnlooked(const char *name, std::size_t nameLength);
+    void SetRecordName(const char *name, std::size_t nameLength);
+    void SetRecordFacts(const struct statx &st);
     void CloseAll();
     void EndWalk();
 
@@ -160,6 +183,7 @@ private:
     int m_nRootLength = 0;
     std::int64_t m_nSkippedFolders = 0;
     int m_nReaders = 0;
+    bool m_bLookAtEveryFile = true;
     int m_nOpenLimit = 0; // 0: a share of the process's limit
     int m_nReadersUsed = 1;
     std::int64_t m_nFoldersReadAhead = 0;

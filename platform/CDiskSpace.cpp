@@ -35,6 +35,8 @@ DiskSpace CDiskSpace::Query(const QByteArray &path)
     space.totalBytes = Bytes(info.f_blocks, unit);
     space.freeBytes = Bytes(info.f_bavail, unit);
     space.unusedBytes = Bytes(info.f_bfree, unit);
+    if (info.f_files > info.f_ffree)
+        space.entriesInUse = Bytes(info.f_files - info.f_ffree, 1); // clamped as bytes are
     return space;
 }
 

@@ -13,6 +13,9 @@ struct DiskSpace
     std::int64_t totalBytes = 0;
     std::int64_t freeBytes = 0;
     std::int64_t unusedBytes = 0;
+    // Files, folders and links the file system holds (its inodes in use);
+    // 0 where it does not count them (btrfs, FAT).
+    std::int64_t entriesInUse = 0;
     std::int64_t UsedBytes() const { return totalBytes - freeBytes; }
     std::int64_t BytesInUse() const { return totalBytes - unusedBytes; }
 };

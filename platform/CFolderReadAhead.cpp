@@ -497,11 +497,11 @@ void CFolderReadAhead::ListHere(Node &node, int fd)
     Release(read.self); // its children hold it as long as they need it
 }
 
-void CFolderReadAhead::ReserveFor(Node &node, const char *reply, long length, bool lookNow)
+void CFolderReadAhead::ReserveFor(Node &node, const char *reply, long length, bool lookNow) const
 {
     // Room for every entry as a file, and for every folder entry as a
     // folder, so that the listing grows once per reply, not once per entry.
-    const std::size_t perEntry = lookNow ? 1 + sizeof(CompactStat) : 2;
+    const std::size_t perEntry = lookNow && m_settings.lookAtFiles ? 1 + sizeof(CompactStat) : 2;
     std::size_t entries = 0;
     std::size_t nameBytes = 0;
     std::size_t folders = 0;
@@ -573,7 +573,7 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer,
                 AddFolder(node, entry->d_name, nameLength);
                 continue;
             }
-            if (!lookNow) {
+            if (!lookNow || (!m_settings.lookAtFiles && (type == DT_REG || type == DT_LNK))) {
                 if (type != DT_DIR && CacheDirTag::IsTagName(entry->d_name, nameLength))
                     read.cacheTagListed = true;
                 if (type != DT_DIR && IsConfigName(entry->d_name, nameLength))

@@ -20,7 +20,8 @@
 // listing format the walker steps through, whoever read it.
 //
 // With reader threads, folders are read ahead of the walking thread (the
-// statx of every entry included), so that the kernel's work for many files
+// statx of every entry included, unless the walk looks at its files only
+// when asked), so that the kernel's work for many files
 // runs at once (and a disk with a cold cache is asked many things at once)
 // while the walking thread matches and lists. Readers take the folders in
 // about the order the walk will want them (depth first, from a stack), and
@@ -134,6 +135,10 @@ public:
         dev_t rootDevice = 0;
         std::uint64_t rootMountId = 0;
         bool haveMountId = false;
+        // Files (regular files and links by their listed type) are looked
+        // at as they are listed; off, they are listed unseen, like every
+        // entry the walking thread lists itself.
+        bool lookAtFiles = true;
         // Run by a reader before it reads a folder, with the folder's name:
         // tests slow the readers with it.
         std::function<void(const QByteArray &name)> beforeReading;
@@ -212,7 +217,7 @@ private:
     // Looked at now (a reader) or left unseen for the walker (ListHere).
     void ListFolder(Node &node, int fd, std::vector<char> &buffer, bool lookNow);
     void AddFolder(Node &node, const char *name, std::size_t length) const;
-    static void ReserveFor(Node &node, const char *reply, long length, bool lookNow);
+    void ReserveFor(Node &node, const char *reply, long length, bool lookNow) const;
     // These three with m_mutex held.
     void Publish(Node &node);
     bool MayStartFolder() const;

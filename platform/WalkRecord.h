@@ -46,6 +46,10 @@ struct WalkRecord
     std::uint32_t linkCount = 1;
     std::uint32_t ownerId = 0;
     std::uint64_t attributes = 0;     // statx attributes: immutable, append-only...
+    // False while the walk has reported the file by its listed name and
+    // type alone, before asking the kernel about it: every fact above
+    // from `size` on is then zero (see CDirectoryWalker::LookAtFile).
+    bool looked = true;
     // Runs of its data other files or snapshots may own too, on a file
     // system that shares data; filled by the scan for files that matched,
     // never by the walk.

@@ -25,21 +25,26 @@ CScanDlg::~CScanDlg() = default;
 
 void CScanDlg::Create(QWidget *owner, const QByteArray &drive)
 {
-    // The bar measures what the files really occupy: blocks in use, reserve
-    // included, against each file's allocated bytes (a sparse file counts
-    // what it holds, not its length). Without a figure it stands at 100.
-    const std::int64_t inUse = QueryBytesInUse(drive);
-    m_nTotalBytes = inUse > 0 ? std::uint64_t(inUse) : 0;
-    m_nDoneBytes = 0;
+    // The walk's time goes by entries, not by bytes: a large file is met as
+    // fast as a small one, so a bar of entries moves as the wait does. Where
+    // the file system keeps no count of its entries, the bar measures what
+    // the files really occupy: blocks in use, reserve included, against
+    // each file's allocated bytes (a sparse file counts what it holds, not
+    // its length). Without a figure it stands at 100.
+    const std::int64_t entries = QueryEntriesInUse(drive);
+    m_bCountBytes = entries <= 0;
+    const std::int64_t total = m_bCountBytes ? QueryBytesInUse(drive) : entries;
+    m_nTotal = total > 0 ? std::uint64_t(total) : 0;
+    m_nDone = 0;
     ResetCancel();
     ShowOver(owner);
 }
 
-void CScanDlg::AddProgress(std::uint64_t nSize)
+void CScanDlg::AddProgress(std::uint64_t nMet)
 {
-    m_nDoneBytes += nSize;
-    if (m_nTotalBytes != 0 && m_nDoneBytes <= m_nTotalBytes)
-        GetProgress()->SetPos(int(m_nDoneBytes * 100 / m_nTotalBytes));
+    m_nDone += nMet;
+    if (m_nTotal != 0 && m_nDone <= m_nTotal)
+        GetProgress()->SetPos(int(m_nDone * 100 / m_nTotal));
     else
         GetProgress()->SetPos(100);
 }
@@ -63,7 +68,16 @@ void CScanDlg::OnFileMet(const WalkRecord &record)
         m_wndPath->SetWindowText(QFile::decodeName(path));
     }
     // The progress counts every file met, whether it matches or not.
-    AddProgress(record.allocatedBytes > 0 ? std::uint64_t(record.allocatedBytes) : 0);
+    if (!m_bCountBytes)
+        AddProgress(1);
+    else
+        AddProgress(record.allocatedBytes > 0 ? std::uint64_t(record.allocatedBytes) : 0);
+}
+
+void CScanDlg::OnFolderMet()
+{
+    if (!m_bCountBytes)
+        AddProgress(1);
 }
 
 void CScanDlg::WhileWaiting()
@@ -73,6 +87,11 @@ void CScanDlg::WhileWaiting()
     if (!m_pump.DueNow())
         return;
     m_pump.Pump();
+}
+
+std::int64_t CScanDlg::QueryEntriesInUse(const QByteArray &drive) const
+{
+    return CDiskSpace::Query(drive).entriesInUse;
 }
 
 std::int64_t CScanDlg::QueryBytesInUse(const QByteArray &drive) const

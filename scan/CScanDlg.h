@@ -10,8 +10,10 @@
 class CEllipsisStatic;
 
 // The small window that shows a scan while the scan session walks: the file
-// being examined, a bar of the bytes met so far against the bytes in use on
-// the drive, and Cancel. Between entries it keeps the program alive and
+// being examined, a bar of the files and folders met so far against those
+// the drive holds, and Cancel. Where the file system does not count its
+// entries (btrfs), the bar is of the bytes the files met occupy against the
+// bytes in use, and every file's blocks are looked at for it. Between entries it keeps the program alive and
 // tells the sink when to show what it gathered; Cancel stops the walk before
 // the next entry.
 class CScanDlg : public CCancellableDlg, public CScanProgress
@@ -22,30 +24,38 @@ public:
     CScanDlg();
     ~CScanDlg() override;
 
-    // Shows the window over `owner` for a scan of `drive`: the bytes in use
-    // there become the whole of the bar.
+    // Shows the window over `owner` for a scan of `drive`: its entries (or
+    // bytes) in use become the whole of the bar.
     void Create(QWidget *owner, const QByteArray &drive);
 
-    // Adds a file's size to the bytes met and moves the bar.
-    void AddProgress(std::uint64_t nSize);
+    // Adds entries (or bytes) met and moves the bar.
+    void AddProgress(std::uint64_t nMet);
     // Moves the bar up to 100 one step at a time (a walk that finished).
     void FinishProgress();
     CEllipsisStatic *GetPathStatic() const { return m_wndPath; }
-    std::uint64_t GetTotalBytes() const { return m_nTotalBytes; }
-    std::uint64_t GetDoneBytes() const { return m_nDoneBytes; }
+    // The bar's whole and what was met of it, in entries or in bytes.
+    std::uint64_t GetTotal() const { return m_nTotal; }
+    std::uint64_t GetDone() const { return m_nDone; }
+    bool CountsBytes() const { return m_bCountBytes; }
 
     void OnFileMet(const WalkRecord &record) override;
+    void OnFolderMet() override;
+    bool WantsFileFacts() const override { return m_bCountBytes; }
     void WhileWaiting() override;
     bool OnBetweenEntries(CMatchSink &sink) override;
 
 protected:
-    // Bytes the drive's files occupy: the whole of the bar.
+    // Files, folders and links on the drive's file system; 0 when it does
+    // not count them.
+    virtual std::int64_t QueryEntriesInUse(const QByteArray &drive) const;
+    // Bytes the drive's files occupy.
     virtual std::int64_t QueryBytesInUse(const QByteArray &drive) const;
 
 private:
     CEllipsisStatic *m_wndPath;
-    std::uint64_t m_nTotalBytes = 0;
-    std::uint64_t m_nDoneBytes = 0;
+    bool m_bCountBytes = false;
+    std::uint64_t m_nTotal = 0;
+    std::uint64_t m_nDone = 0;
     CEventPump m_pump;
     bool m_bShowNextPath = true;
 };

@@ -2,6 +2,7 @@
 
 #include "AccessibilityRecorder.h"
 #include "AccessibleAudit.h"
+#include "ByteBarScanDlg.h"
 #include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
 #include "app/CAboutDlg.h"
@@ -31,22 +32,6 @@
 
 namespace {
 
-// A scan dialog whose bar spans exactly the bytes of the files below the
-// drive, so that a finished walk ends at 100 by its files alone.
-class FixedScanDlg : public CScanDlg
-{
-public:
-    explicit FixedScanDlg(std::int64_t nBytes)
-        : m_nBytes(nBytes)
-    {
-    }
-
-protected:
-    std::int64_t QueryBytesInUse(const QByteArray &) const override { return m_nBytes; }
-
-private:
-    std::int64_t m_nBytes;
-};
 
 QString Faults(QWidget *window, const QString &where)
 {
@@ -306,7 +291,7 @@ void TestAccessibility::progressValueFollowsTheScan()
     std::int64_t total = 0;
     for (int i = 0; i < 8; ++i)
         total += 4096 * (i + 1);
-    FixedScanDlg dlg(total);
+    ByteBarScanDlg dlg(total);
     auto *progress = dlg.findChild<CPercentProgressCtrl *>();
     QVERIFY(progress);
     QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(progress);

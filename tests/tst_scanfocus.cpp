@@ -3,6 +3,7 @@
 // runs reaches it, the bar measures allocated bytes against blocks in use,
 // the keyboard comes back to the list after a scan or an action, and a page
 // that becomes active has the focus on its first control, not on Close.
+#include "ByteBarScanDlg.h"
 #include "ChildProcess.h"
 #include "ResultsPageOnDrive.h"
 #include "TempDrive.h"
@@ -71,20 +72,6 @@ public:
         if (onResult)
             onResult(match.record);
     }
-};
-
-// A scan window whose bar spans a given number of bytes, so a test can see
-// where it stands on a small temporary drive.
-class FixedTotalScanDlg : public CScanDlg
-{
-public:
-    explicit FixedTotalScanDlg(std::int64_t total) : m_nTotal(total) {}
-
-protected:
-    std::int64_t QueryBytesInUse(const QByteArray &) const override { return m_nTotal; }
-
-private:
-    std::int64_t m_nTotal;
 };
 
 // Runs a scan session without protection, shown by `dlg`.
@@ -196,7 +183,7 @@ private slots:
         }
         const CFileScan scan = CustomEverything(drive.root());
         CallbackSink sink;
-        FixedTotalScanDlg dlg(total);
+        ByteBarScanDlg dlg(total);
         std::int64_t met = 0;
         int checked = 0;
         sink.onResult = [&](const WalkRecord &record) {
@@ -275,10 +262,14 @@ private slots:
         const QByteArray seen = "/proc/" + QByteArray::number(child) + "/root" + mountPoint;
         struct statvfs fs {};
         const bool stated = ::statvfs(seen.constData(), &fs) == 0;
-        CScanDlg dlg;
+        ByteBarScanDlg dlg;
         dlg.Create(nullptr, seen);
-        const std::uint64_t total = dlg.GetTotalBytes();
+        const std::uint64_t total = dlg.GetTotal();
         dlg.hide();
+        CScanDlg entriesDlg; // ext4 counts its entries: the bar counts them
+        entriesDlg.Create(nullptr, seen);
+        const std::uint64_t entries = entriesDlg.GetTotal();
+        entriesDlg.hide();
         finish();
         QVERIFY(stated);
         const std::uint64_t size = std::uint64_t(fs.f_blocks) * fs.f_frsize;
@@ -287,6 +278,7 @@ private slots:
         const std::uint64_t userShare = std::uint64_t(fs.f_blocks - fs.f_bavail) * fs.f_frsize;
         QVERIFY(userShare - inUse >= size * 4 / 10); // the reserve is there
         QCOMPARE(total, inUse);
+        QCOMPARE(entries, std::uint64_t(fs.f_files - fs.f_ffree));
     }
 
     void keyboardReturnsToTheListAfterScanAndAction()
