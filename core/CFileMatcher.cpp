@@ -228,10 +228,9 @@ bool CFileMatcher::MatchLocation(const WalkRecord &file, const CPatternList &lis
                                    rootMatches);
         } else {
             verdict = chain.verdicts.back() != 0;
-            if (!verdict) {
-                CPatternList::FoldBytes(file.folder.constData() + folder.nameBegin, folder.nameLength, m_scratch);
-                verdict = list.Match(m_scratch);
-            }
+            if (!verdict)
+                verdict = FolderNameIn(file.folder.constData() + folder.nameBegin, std::size_t(folder.nameLength),
+                                       list, m_scratch);
         }
         verdict = verdict || (useTags && folder.cacheTag);
         chain.serials.push_back(folder.serial);
@@ -292,25 +291,81 @@ bool CFileMatcher::MatchFolders(const QByteArray &folder, const CPatternList &li
 
 bool CFileMatcher::MatchExtension(const QByteArray &name, const CPatternList &list) const
 {
-    const qsizetype dot = name.indexOf('.');
-    if (dot < 0)
-        return false;
-    if (list.MatchesEverything())
-        return true;
-    CPatternList::FoldBytes(name.constData() + dot + 1, name.size() - dot - 1, m_scratch);
-    return list.Match(m_scratch);
+    return ExtensionIn(name.constData(), std::size_t(name.size()), list, m_scratch);
 }
 
 bool CFileMatcher::MatchName(const QByteArray &name) const
+{
+    return TitleMatches(name.constData(), std::size_t(name.size()), m_scratch);
+}
+
+bool CFileMatcher::FolderNameIn(const char *name, std::size_t length, const CPatternList &list,
+                                std::u32string &scratch)
+{
+    if (list.MatchesEverything())
+        return true;
+    CPatternList::FoldBytes(name, qsizetype(length), scratch);
+    return list.Match(scratch);
+}
+
+bool CFileMatcher::ExtensionIn(const char *name, std::size_t length, const CPatternList &list,
+                               std::u32string &scratch)
+{
+    const void *dot = std::memchr(name, '.', length);
+    if (!dot)
+        return false;
+    if (list.MatchesEverything())
+        return true;
+    const char *extension = static_cast<const char *>(dot) + 1;
+    CPatternList::FoldBytes(extension, qsizetype(name + length - extension), scratch);
+    return list.Match(scratch);
+}
+
+bool CFileMatcher::TitleMatches(const char *name, std::size_t length, std::u32string &scratch) const
 {
     if (m_names.MatchesEverything())
         return true;
     // The title is the name without its last extension: a.tar.gz gives a.tar,
     // a name that only starts with a dot has an empty title.
-    const qsizetype dot = name.lastIndexOf('.');
-    const qsizetype length = dot < 0 ? name.size() : dot;
-    CPatternList::FoldBytes(name.constData(), length, m_scratch);
-    return m_names.Match(m_scratch);
+    const QByteArray whole = QByteArray::fromRawData(name, qsizetype(length));
+    const qsizetype dot = whole.lastIndexOf('.');
+    CPatternList::FoldBytes(name, dot < 0 ? qsizetype(length) : dot, scratch);
+    return m_names.Match(scratch);
+}
+
+bool CFileMatcher::NameMayMatch(bool inMatchingFolder, const char *name, std::size_t length,
+                                std::u32string &scratch) const
+{
+    if (m_express)
+        return inMatchingFolder || ExtensionIn(name, length, m_expressExtensions, scratch);
+    if (!m_anyCriterion || (m_location && !inMatchingFolder))
+        return false;
+    if (m_name && !TitleMatches(name, length, scratch))
+        return false;
+    return !m_extension || ExtensionIn(name, length, m_extensions, scratch);
+}
+
+LookHint CFileMatcher::MakeLookHint() const
+{
+    // Each reader thread folds names into a scratch of its own.
+    LookHint hint;
+    const CPatternList *folders = m_express ? &m_expressFolders : m_location ? &m_locations : nullptr;
+    if (folders) {
+        hint.folderMatches = [folders](const char *name, std::size_t length) {
+            thread_local std::u32string scratch;
+            return FolderNameIn(name, length, *folders, scratch);
+        };
+        hint.rootMatches = m_express ? MatchFolders(m_root, m_expressFolders, m_rootMatchesExpress)
+                                     : MatchFolders(m_root, m_locations, m_rootMatchesLocations);
+    } else {
+        hint.rootMatches = true; // no folder rule: every folder passes it
+    }
+    hint.cacheTagsMatch = m_express;
+    hint.fileMayMatch = [this](bool inMatchingFolder, const char *name, std::size_t length) {
+        thread_local std::u32string scratch;
+        return NameMayMatch(inMatchingFolder, name, length, scratch);
+    };
+    return hint;
 }
 
 bool CFileMatcher::MatchSize(std::int64_t size) const

@@ -2,6 +2,7 @@
 
 #include "core/CPatternList.h"
 #include "core/MatchReason.h"
+#include "platform/LookHint.h"
 #include "platform/WalkRecord.h"
 
 #include <QByteArray>
@@ -36,6 +37,9 @@ public:
     // Whether MatchNames passes every file (Custom with only size or time
     // rules), so that every file's facts are needed.
     bool NamesPassEveryFile() const;
+    // What the walk's readers may look at ahead of MatchNames, as the same
+    // rules say it; safe to ask from several threads at once.
+    LookHint MakeLookHint() const;
     // Fixed rules: a well-known discardable folder anywhere on the path below
     // the drive root, or a well-known discardable extension.
     bool MatchExpress(const WalkRecord &file) const;
@@ -116,6 +120,12 @@ private:
     const char *BelowRoot(const QByteArray &folder) const;
     bool MatchFolders(const QByteArray &folder, const CPatternList &list, bool rootMatches) const;
     bool MatchExtension(const QByteArray &name, const CPatternList &list) const;
+    // The tests of one name, into the caller's scratch for the folded text.
+    static bool FolderNameIn(const char *name, std::size_t length, const CPatternList &list, std::u32string &scratch);
+    static bool ExtensionIn(const char *name, std::size_t length, const CPatternList &list, std::u32string &scratch);
+    bool TitleMatches(const char *name, std::size_t length, std::u32string &scratch) const;
+    // MatchNames for a file of a folder whose verdict is known.
+    bool NameMayMatch(bool inMatchingFolder, const char *name, std::size_t length, std::u32string &scratch) const;
     // The tag that makes its folder a cache: left alone, since not every
     // tool writes it again.
     static bool IsCacheTag(const WalkRecord &file);

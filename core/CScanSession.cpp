@@ -88,6 +88,7 @@ ScanOutcome CScanSession::Run(CMatchSink &sink, CScanProgress &progress)
     // names decide and the progress needs no sizes, only files whose names
     // match are looked at.
     walker.SetLookAtEveryFile(m_pMatcher->NamesPassEveryFile() || progress.WantsFileFacts());
+    walker.SetLookHint(m_pMatcher->MakeLookHint());
     walker.SetFileHandler([this](const WalkRecord &record) { OnFile(record); });
     walker.SetFolderHandler([this](const QByteArray &) { m_pProgress->OnFolderMet(); });
     walker.SetCancelCheck([this] { return m_pProgress->OnBetweenEntries(*m_pSink); });

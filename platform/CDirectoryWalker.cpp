@@ -154,6 +154,7 @@ CDirectoryWalker::Result CDirectoryWalker::Walk(const QByteArray &root)
     settings.haveMountId = m_bHaveMountId;
     settings.beforeReading = m_readerHook;
     settings.lookAtFiles = m_bLookAtEveryFile;
+    settings.hint = m_lookHint;
     m_readAhead = std::make_unique<CFolderReadAhead>(std::move(settings));
     m_nReadersUsed = std::max(readers, 1);
     m_bCancelledWaiting = false;
@@ -247,6 +248,7 @@ CFolderReadAhead::NodePtr CDirectoryWalker::ListRoot(int rootFd)
         }
     }
     CFolderReadAhead::NodePtr node = m_readAhead->NewNode({});
+    node->inMatchingFolder = SubfolderMatches(nullptr, 0);
     m_readAhead->ListHere(*node, rootFd);
     return node;
 }
@@ -256,7 +258,19 @@ CFolderReadAhead::NodePtr CDirectoryWalker::QueueHere(int parentFd, const QByteA
 {
     if (!m_whileWaiting || parentFd < 0)
         return {};
-    return m_readAhead->NewQueuedNode(parentFd, name, relativePath);
+    CFolderReadAhead::NodePtr node = m_readAhead->NewQueuedNode(parentFd, name, relativePath);
+    // Readers see it only once it is handed to them.
+    if (node)
+        node->inMatchingFolder = SubfolderMatches(name.constData(), std::size_t(name.size()));
+    return node;
+}
+
+bool CDirectoryWalker::SubfolderMatches(const char *name, std::size_t nameLength) const
+{
+    if (m_levels.empty())
+        return m_lookHint.rootMatches;
+    return m_lookHint.SubfolderMatches(m_levels.back().node->inMatchingFolder, m_path.back().cacheTag, name,
+                                       nameLength);
 }
 
 bool CDirectoryWalker::TakeFromReaders(const CFolderReadAhead::NodePtr &node)
@@ -427,6 +441,7 @@ void CDirectoryWalker::ListHere(const char *name, std::size_t nameLength, qsizet
     level.parentPathLength = parentLength;
     // Its path below the root matters only on the way to a mount point.
     level.node = m_readAhead->NewNode(m_mountPoints.isEmpty() ? QByteArray() : path.mid(m_nRootLength));
+    level.node->inMatchingFolder = SubfolderMatches(name, nameLength);
     m_readAhead->ListHere(*level.node, fd);
     if (level.node->read.readFailed) {
         level.countedUnreadable = true;

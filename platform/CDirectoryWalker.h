@@ -2,6 +2,7 @@
 
 #include "platform/CFolderChain.h"
 #include "platform/CFolderReadAhead.h"
+#include "platform/LookHint.h"
 #include "platform/WalkRecord.h"
 
 #include <QByteArray>
@@ -87,6 +88,9 @@ public:
     // then asks the kernel about the files whose names match, not about
     // every file of the drive, which is most of a warm walk's time.
     void SetLookAtEveryFile(bool bEvery) { m_bLookAtEveryFile = bEvery; }
+    // Which files are looked at as they are listed all the same, by the
+    // threads that read ahead, when not every file is.
+    void SetLookHint(LookHint hint) { m_lookHint = std::move(hint); }
 
     // Only from inside the file handler, for the record it was given: looks
     // at the file now and fills in its facts. False when it has gone, is no
@@ -139,6 +143,9 @@ private:
     // A folder for the readers to read now, where the walking thread would
     // otherwise read it itself; null when it must (no wait handler, no readers).
     CFolderReadAhead::NodePtr QueueHere(int parentFd, const QByteArray &name, const QByteArray &relativePath);
+    // Whether subfolder `name` of the deepest folder (the root when there
+    // is none) matches as a folder, for what its readers look at.
+    bool SubfolderMatches(const char *name, std::size_t nameLength) const;
     // Takes a node from the readers, waiting as the wait handler allows;
     // false (and the walk is to stop) when it was cancelled meanwhile.
     bool TakeFromReaders(const CFolderReadAhead::NodePtr &node);
@@ -184,6 +191,7 @@ private:
     std::int64_t m_nSkippedFolders = 0;
     int m_nReaders = 0;
     bool m_bLookAtEveryFile = true;
+    LookHint m_lookHint;
     int m_nOpenLimit = 0; // 0: a share of the process's limit
     int m_nReadersUsed = 1;
     std::int64_t m_nFoldersReadAhead = 0;

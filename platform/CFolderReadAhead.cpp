@@ -475,6 +475,11 @@ void CFolderReadAhead::ReadFolder(Node &node, std::vector<char> &buffer)
     if (read.cacheTagListed) {
         read.cacheTagChecked = true;
         read.cacheTagSigned = CacheDirTag::HasValidSignature(fd);
+        // Its subfolders are listed before the tag is known to be valid.
+        if (read.cacheTagSigned && m_settings.hint.cacheTagsMatch) {
+            for (const NodePtr &child : read.children)
+                child->inMatchingFolder = true;
+        }
     }
 }
 
@@ -528,6 +533,7 @@ void CFolderReadAhead::AddFolder(Node &node, const char *name, std::size_t lengt
     auto child = std::make_shared<Node>();
     child->name = QByteArray(name, qsizetype(length));
     child->read.parent = read.self;
+    child->inMatchingFolder = m_settings.hint.SubfolderMatches(node.inMatchingFolder, false, name, length);
     if (node.nearMountPoint) {
         const QByteArray path = node.relativePath + '/' + child->name;
         if (m_settings.mountPoints.contains(path)) {
@@ -573,7 +579,9 @@ void CFolderReadAhead::ListFolder(Node &node, int fd, std::vector<char> &buffer,
                 AddFolder(node, entry->d_name, nameLength);
                 continue;
             }
-            if (!lookNow || (!m_settings.lookAtFiles && (type == DT_REG || type == DT_LNK))) {
+            if (!lookNow
+                || (!m_settings.lookAtFiles && (type == DT_REG || type == DT_LNK)
+                    && !m_settings.hint.FileMayMatch(node.inMatchingFolder, entry->d_name, nameLength))) {
                 if (type != DT_DIR && CacheDirTag::IsTagName(entry->d_name, nameLength))
                     read.cacheTagListed = true;
                 if (type != DT_DIR && IsConfigName(entry->d_name, nameLength))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/LookHint.h"
 #include "platform/WalkRecord.h"
 
 #include <QByteArray>
@@ -112,6 +113,8 @@ public:
         QByteArray name;
         QByteArray relativePath; // below the root, kept only on the way to a mount point
         bool nearMountPoint = false;
+        // It matches as a folder (see LookHint): its files may all match.
+        bool inMatchingFolder = false;
 
         // Guarded by m_mutex.
         enum class State : unsigned char { Queued, Reading, Ready, Taken } state = State::Queued;
@@ -139,6 +142,8 @@ public:
         // at as they are listed; off, they are listed unseen, like every
         // entry the walking thread lists itself.
         bool lookAtFiles = true;
+        // Without lookAtFiles, the files still looked at as they are listed.
+        LookHint hint;
         // Run by a reader before it reads a folder, with the folder's name:
         // tests slow the readers with it.
         std::function<void(const QByteArray &name)> beforeReading;

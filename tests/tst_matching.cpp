@@ -3,7 +3,10 @@
 #include "core/CFileScan.h"
 #include "core/CFileMatcher.h"
 #include "core/CPatternList.h"
+#include "core/CScanSession.h"
+#include "ExpressTree.h"
 #include "SimulatedWalk.h"
+#include "TempDrive.h"
 
 #include <random>
 
@@ -24,6 +27,34 @@ CFileScan CustomScan()
     CFileScan scan([] { return CTime(2024, 6, 15, 12, 0, 0); });
     scan.m_bExpress = 0;
     return scan;
+}
+
+// What a scan without protection lists, a sorted line per row.
+QList<QByteArray> ScanLines(const CFileScan &criteria, const QByteArray &drive, bool lookAtEveryFile)
+{
+    struct Progress : CScanProgress
+    {
+        bool every = false;
+        bool WantsFileFacts() const override { return every; }
+    } progress;
+    progress.every = lookAtEveryFile;
+    struct Sink : CMatchSink
+    {
+        QList<QByteArray> lines;
+        void AddMatch(const ScanMatch &match) override
+        {
+            const WalkRecord &r = match.record;
+            lines.append(r.folder + '/' + r.name + ' ' + QByteArray::number(r.size) + ' '
+                         + QByteArray::number(qulonglong(r.inode)) + ' ' + QByteArray::number(r.identity.modifiedNs)
+                         + ' ' + QByteArray::number(r.allocatedBytes) + ' ' + match.why.text.toUtf8());
+        }
+    } sink;
+    CScanSession session(criteria, drive);
+    session.SetProtectionFactory({});
+    session.SetOpenFileSourceFactory({});
+    session.Run(sink, progress);
+    std::sort(sink.lines.begin(), sink.lines.end());
+    return sink.lines;
 }
 
 } // namespace
@@ -394,6 +425,44 @@ private slots:
             matched += verdict ? 1 : 0;
         }
         QVERIFY(matched > 0 && matched < 3000);
+    }
+
+    void aScanLookingOnlyAtMatchingNamesListsWhatALookAtEveryFileLists_data()
+    {
+        QTest::addColumn<QByteArray>("rules");
+        QTest::newRow("Express") << QByteArray("express");
+        QTest::newRow("extensions") << QByteArray("ext");
+        QTest::newRow("folder and name") << QByteArray("location name");
+        QTest::newRow("size alone") << QByteArray("size");
+        QTest::newRow("extension and size") << QByteArray("ext size");
+        QTest::newRow("modified alone") << QByteArray("modified");
+    }
+    void aScanLookingOnlyAtMatchingNamesListsWhatALookAtEveryFileLists()
+    {
+        QFETCH(QByteArray, rules);
+        TempDrive drive;
+        QVERIFY(MakeExpressTree(drive));
+        // A tagged cache below an ordinary folder, its files named like any.
+        QVERIFY(drive.writeFile("src/build/CACHEDIR.TAG", "Signature: 8a477f597d28d172789f06886806bc55\n"));
+        QVERIFY(drive.makeFile("src/build/obj/main.o", 4000) && drive.makeFile("src/main.c", 2000));
+        CFileScan criteria = CustomScan();
+        criteria.m_strDrive = QFile::decodeName(drive.root());
+        criteria.m_bExpress = rules.contains("express");
+        criteria.m_bExtension = rules.contains("ext");
+        criteria.m_arrExtensions = {"tmp", "txt", "o"};
+        criteria.m_bLocation = rules.contains("location");
+        criteria.m_arrLocations = {"docs", "obj"};
+        criteria.m_bName = rules.contains("name");
+        criteria.m_arrNames = {"*e*"};
+        criteria.m_bSize = rules.contains("size");
+        criteria.m_nSizeMode = 2; // larger than
+        criteria.m_nSizeFrom = 1;
+        criteria.m_bModified = rules.contains("modified");
+        criteria.m_nModifiedMode = 0; // before a date
+        criteria.m_timeModifiedFrom = CTime(2100, 1, 1, 0, 0, 0);
+        const QList<QByteArray> every = ScanLines(criteria, drive.root(), true);
+        QVERIFY(every.size() >= 3);
+        QCOMPARE(ScanLines(criteria, drive.root(), false), every);
     }
 
     void everyCriterionMustPass()

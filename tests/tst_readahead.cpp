@@ -5,11 +5,13 @@
 #include "platform/CDirectoryWalker.h"
 #include "platform/CReaderCount.h"
 #include "platform/DirectoryEntries.h"
+#include "platform/LookHint.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QThread>
+#include <cstring>
 #include <fcntl.h>
 #include <grp.h>
 #include <mutex>
@@ -33,18 +35,25 @@ struct Outcome
     QByteArray paths; // the same without what differs between two copies of a tree
     std::int64_t files = 0;
     std::int64_t readAhead = 0;
+    std::int64_t cameLooked = 0; // files reported with their facts, where looked at only when asked
 };
 
 // Everything a handler sees, relative to `root`, one line per event.
 Outcome WalkWith(int readers, const QByteArray &root, const Hook &onFolder = {},
                  const std::function<bool(std::int64_t filesSoFar)> &cancel = {},
-                 const std::function<void(CDirectoryWalker &walker)> &configure = {})
+                 const std::function<void(CDirectoryWalker &walker)> &configure = {},
+                 const LookHint *lookWhenAsked = nullptr)
 {
     Outcome outcome;
     CDirectoryWalker walker;
     walker.SetReaderCount(readers);
     if (configure)
         configure(walker);
+    // Files looked at only when asked, and asked for every one.
+    if (lookWhenAsked) {
+        walker.SetLookAtEveryFile(false);
+        walker.SetLookHint(*lookWhenAsked);
+    }
     walker.SetFolderHandler([&](const QByteArray &folder) {
         outcome.text += "D " + folder.mid(root.size()) + '\n';
         outcome.paths += "D " + folder.mid(root.size()) + '\n';
@@ -52,6 +61,9 @@ Outcome WalkWith(int readers, const QByteArray &root, const Hook &onFolder = {},
             onFolder(folder);
     });
     walker.SetFileHandler([&](const WalkRecord &r) {
+        outcome.cameLooked += lookWhenAsked && r.looked;
+        if (!walker.LookAtFile())
+            return;
         ++outcome.files;
         outcome.paths += "F " + r.folder.mid(root.size()) + '|' + r.name + ' ' + QByteArray::number(r.size) + '\n';
         outcome.text += "F " + r.folder.mid(root.size()) + '|' + r.name + ' ' + QByteArray::number(r.size) + ' '
@@ -195,6 +207,95 @@ private slots:
         QCOMPARE(one.readAhead, 0);
         // The readers did the work: nearly every folder came read ahead.
         QVERIFY2(eight.readAhead > 150, QByteArray::number(eight.readAhead).constData());
+    }
+
+    void filesLookedAtOnlyWhenAskedAreReportedAlike()
+    {
+        // Looked at when the handler asks, whatever the readers looked at
+        // ahead, every file is reported as a walk that looks at each finds it.
+        CorpusDrive drive;
+        QVERIFY(MakeCorpus(drive, 11));
+        LetTheTreeAge();
+        const Outcome every = WalkWith(1, drive.root());
+        const auto endsWithLog = [](bool, const char *name, std::size_t length) {
+            return length > 4 && std::memcmp(name + length - 4, ".log", 4) == 0;
+        };
+        LookHint none, logs, belowD1;
+        logs.fileMayMatch = endsWithLog;
+        belowD1.folderMatches = [](const char *name, std::size_t length) { return QByteArray(name, qsizetype(length)) == "d1"; };
+        belowD1.fileMayMatch = [](bool inMatchingFolder, const char *, std::size_t) { return inMatchingFolder; };
+        for (int readers : {1, 8}) {
+            for (const LookHint *hint : {&none, &logs, &belowD1}) {
+                const Outcome asked = WalkWith(readers, drive.root(), {}, {}, {}, hint);
+                COMPARE_LISTINGS(asked.text, every.text);
+                // Only readers look ahead, and only at what the hint names.
+                if (readers == 1 || hint == &none)
+                    QCOMPARE(asked.cameLooked, 0);
+                else if (hint == &logs)
+                    QVERIFY2(asked.cameLooked > 1000, QByteArray::number(asked.cameLooked).constData());
+                else
+                    QVERIFY(asked.cameLooked > 0 && asked.cameLooked < 1000);
+            }
+        }
+    }
+
+    void aFileLookedAtWhenAskedIsWhatHasItsNameThen()
+    {
+        // Each file is changed by the handler after the walk listed it and
+        // before the handler asks: the answer is about the file as it is then.
+        struct Row
+        {
+            QByteArray name;
+            std::function<bool(const QByteArray &path)> change;
+            bool found;
+            std::int64_t size;
+            std::uint32_t type;
+        };
+        const QList<Row> rows{
+            {"kept", [](const QByteArray &) { return true; }, true, 3, S_IFREG},
+            {"gone", [](const QByteArray &p) { return ::unlink(p.constData()) == 0; }, false, 0, 0},
+            {"now-a-folder", [](const QByteArray &p) { return ::unlink(p.constData()) == 0 && ::mkdir(p.constData(), 0755) == 0; }, false, 0, 0},
+            {"now-a-link", [](const QByteArray &p) { return ::unlink(p.constData()) == 0 && ::symlink("ab", p.constData()) == 0; }, true, 2, S_IFLNK},
+            {"saved-again", [](const QByteArray &p) {
+                 QFile file(QFile::decodeName(p));
+                 return ::unlink(p.constData()) == 0 && file.open(QIODevice::WriteOnly) && file.write("ninebytes") == 9;
+             }, true, 9, S_IFREG},
+            {"bad", [](const QByteArray &) { return true; }, false, 0, 0}, // its statx fails with EIO
+        };
+        DirectoryEntries::g_testStatFailureName = "bad";
+        DirectoryEntries::g_testStatFailureError = EIO;
+        for (int readers : {1, 4}) {
+            TempDrive drive;
+            for (const Row &row : rows)
+                QVERIFY(drive.makeFile("f/" + row.name, 3));
+            LetTheTreeAge();
+            QMap<QByteArray, WalkRecord> asked;
+            CDirectoryWalker walker;
+            walker.SetReaderCount(readers);
+            walker.SetLookAtEveryFile(false);
+            walker.SetFileHandler([&](const WalkRecord &record) {
+                const Row &row = *std::find_if(rows.begin(), rows.end(), [&](const Row &r) { return r.name == record.name; });
+                QVERIFY(!record.looked);
+                QVERIFY(row.change(drive.path("f/" + row.name)));
+                if (walker.LookAtFile())
+                    asked.insert(record.name, record);
+            });
+            QCOMPARE(walker.Walk(drive.root()), CDirectoryWalker::Result::Completed);
+            for (const Row &row : rows) {
+                QCOMPARE(asked.contains(row.name), row.found);
+                if (!row.found)
+                    continue;
+                const WalkRecord &record = asked[row.name];
+                struct stat st {};
+                QCOMPARE(::lstat(drive.path("f/" + row.name).constData(), &st), 0);
+                QCOMPARE(record.size, row.size);
+                QCOMPARE(record.identity.type, row.type);
+                QCOMPARE(record.inode, st.st_ino);
+                QCOMPARE(record.allocatedBytes, std::int64_t(st.st_blocks) * 512);
+            }
+            QCOMPARE(walker.GetSkippedFolders(), std::int64_t(1)); // the folder with "bad" was not read whole
+        }
+        DirectoryEntries::g_testStatFailureName.clear();
     }
 
     void unreadableFoldersAreSkippedAlike()

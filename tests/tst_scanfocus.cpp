@@ -206,6 +206,37 @@ private slots:
     // -m 50) the user's share would put the bar off by that half. The image
     // is mounted by a child in a mount namespace of its own, reached here
     // through its /proc root.
+    void barCountsEntriesWhereTheFileSystemCountsThem()
+    {
+        // One step per folder and per file met, matching or not, whatever
+        // its size: the walk's time goes by entries.
+        TempDrive drive;
+        QVERIFY(drive.makeFile("a/b/one.tmp", 0) && drive.makeFile("a/huge.img", 5LL << 30)
+                && drive.makeFile("two.txt", 10));
+        class EntryBarScanDlg : public CScanDlg
+        {
+            std::int64_t QueryEntriesInUse(const QByteArray &) const override { return 6; }
+        } dlg;
+        dlg.Create(nullptr, drive.root());
+        QVERIFY(!dlg.CountsBytes() && !dlg.WantsFileFacts());
+        std::vector<int> positions;
+        CallbackSink sink;
+        sink.onResult = [&](const WalkRecord &record) {
+            QCOMPARE(record.name, QByteArray("one.tmp"));
+            QVERIFY(record.looked && record.inode != 0);
+            positions.push_back(dlg.GetProgress()->GetPos());
+        };
+        CFileScan scan;
+        scan.m_strDrive = QFile::decodeName(drive.root());
+        Scan(scan, drive.root(), sink, dlg);
+        dlg.hide();
+        QCOMPARE(sink.results, 1);
+        QCOMPARE(dlg.GetDone(), std::uint64_t(6)); // the root, a, a/b and three files
+        QCOMPARE(dlg.GetProgress()->GetPos(), 100);
+        QCOMPARE(positions.size(), std::size_t(1));
+        QVERIFY(positions[0] < 100);
+    }
+
     void barTotalIsEveryBlockInUseReserveIncluded()
     {
         TempDrive drive;
