@@ -172,7 +172,13 @@ void CScanSession::EndDeferring()
     if (!m_bDeferring)
         return;
     m_bDeferring = false;
-    m_deferred.Replay([this](const ScanMatch &match) { HandOn(match); });
+    // Thousands may be waiting: the window keeps answering while they go
+    // on, as it does between two entries of the walk. They are handed on
+    // whatever Cancel says, as everything found before it is.
+    m_deferred.Replay([this](const ScanMatch &match) {
+        HandOn(match);
+        m_pProgress->OnBetweenEntries(*m_pSink);
+    });
 }
 
 bool CScanSession::IsHeldOpen(const WalkRecord &record) const

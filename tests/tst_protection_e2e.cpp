@@ -122,8 +122,18 @@ struct CRecordingSink : CMatchSink
 
 struct CCountingProgress : CScanProgress
 {
-    void OnFileMet(const WalkRecord &) override { ++met; }
+    void OnFileMet(const WalkRecord &) override
+    {
+        ++met;
+        turnsSinceLastFile = 0;
+    }
+    bool OnBetweenEntries(CMatchSink &) override
+    {
+        ++turnsSinceLastFile;
+        return false;
+    }
     std::atomic<std::int64_t> met{0};
+    std::int64_t turnsSinceLastFile = 0; // the window's chances to answer after the walk met its last file
 };
 
 } // namespace
@@ -560,6 +570,10 @@ void TestProtectionE2E::aSlowLoadLetsTheWalkGoOnAndDecidesAlike()
         progress);
     QCOMPARE(ahead.load(), walkAhead);
     QCOMPARE(lines, expected);
+    // Handed on after the walk, the kept matches leave the window answering
+    // between any two of them.
+    if (walkAhead)
+        QVERIFY(progress.turnsSinceLastFile >= lines.size());
     QCOMPARE(outcome.protectedCounts, expectedOutcome.protectedCounts);
     QCOMPARE(outcome.examined, expectedOutcome.examined);
     // The scan that waited saw each kind of verdict: Express leaves out
