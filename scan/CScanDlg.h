@@ -13,9 +13,9 @@ class CEllipsisStatic;
 // being examined, a bar of the files and folders met so far against those
 // the drive holds, and Cancel. Where the file system does not count its
 // entries (btrfs), the bar is of the bytes the files met occupy against the
-// bytes in use, and every file's blocks are looked at for it. Between entries it keeps the program alive and
-// tells the sink when to show what it gathered; Cancel stops the walk before
-// the next entry.
+// bytes in use, and every file's blocks are looked at for it. Between
+// entries it keeps the program alive and tells the sink when to show what
+// it gathered; Cancel stops the walk before the next entry.
 class CScanDlg : public CCancellableDlg, public CScanProgress
 {
     Q_OBJECT
