@@ -472,14 +472,20 @@ void CFolderReadAhead::ReadFolder(Node &node, std::vector<char> &buffer)
     ListFolder(node, fd, buffer, true);
     // Read here, not by the walking thread: on a cold disk even 43 bytes
     // are a wait.
-    if (read.cacheTagListed) {
-        read.cacheTagChecked = true;
-        read.cacheTagSigned = CacheDirTag::HasValidSignature(fd);
-        // Its subfolders are listed before the tag is known to be valid.
-        if (read.cacheTagSigned && m_settings.hint.cacheTagsMatch) {
-            for (const NodePtr &child : read.children)
-                child->inMatchingFolder = true;
-        }
+    CheckCacheTag(node, fd);
+}
+
+void CFolderReadAhead::CheckCacheTag(Node &node, int fd) const
+{
+    Listing &read = node.read;
+    if (!read.cacheTagListed)
+        return;
+    read.cacheTagChecked = true;
+    read.cacheTagSigned = CacheDirTag::HasValidSignature(fd);
+    // Its subfolders are listed before the tag is known to be valid.
+    if (read.cacheTagSigned && m_settings.hint.cacheTagsMatch) {
+        for (const NodePtr &child : read.children)
+            child->inMatchingFolder = true;
     }
 }
 
@@ -495,6 +501,7 @@ void CFolderReadAhead::ListHere(Node &node, int fd)
             read.self = std::make_shared<Descriptor>(own, m_nDescriptors);
     }
     ListFolder(node, fd, m_ownBuffer, false);
+    CheckCacheTag(node, fd);
     if (read.self) {
         std::lock_guard lock(m_mutex);
         Publish(node);

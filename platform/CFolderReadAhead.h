@@ -182,7 +182,8 @@ public:
     // Lists the folder open as `fd` (it stays the caller's) on the calling
     // thread, its entries unseen: the walker asks statx of each as it
     // reaches it. The subfolders it knows are queued for the readers, if
-    // there are any and a descriptor to share with them.
+    // there are any and a descriptor to share with them, once a cache tag
+    // it lists has been read.
     void ListHere(Node &node, int fd);
     // Takes a folder once it is read: waits for the reader that is on it.
     // One nobody has started is read here as a reader would (its own
@@ -219,6 +220,9 @@ private:
     // Hands the descriptors the walking thread released to the readers, with m_mutex held.
     void HandOverReleased();
     void ReadFolder(Node &node, std::vector<char> &buffer);
+    // Reads the signature of a listed CACHEDIR.TAG in the open folder `fd`,
+    // before its subfolders go to the readers: a valid one makes them match.
+    void CheckCacheTag(Node &node, int fd) const;
     // Looked at now (a reader) or left unseen for the walker (ListHere).
     void ListFolder(Node &node, int fd, std::vector<char> &buffer, bool lookNow);
     void AddFolder(Node &node, const char *name, std::size_t length) const;
