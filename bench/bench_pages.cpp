@@ -14,6 +14,7 @@
 #include "app/CWizardApp.h"
 #include "controls/CCheckBoxListCtrl.h"
 #include "controls/CCheckButton.h"
+#include "controls/CEllipsisStatic.h"
 #include "controls/CFailedFilesDlg.h"
 #include "controls/CMessageBoxDlg.h"
 #include "controls/CSortArrowHeader.h"
@@ -26,6 +27,7 @@
 #include "res/StringTable.h"
 #include "results/CResultsPage.h"
 #include "results/CSelectFolderDlg.h"
+#include "scan/CScanDlg.h"
 #include "wizard/CWizard.h"
 
 namespace {
@@ -138,6 +140,12 @@ int main(int argc, char **argv)
     failed.show();
     failed.OnDetails();
     ok = Grab(&failed, out, QStringLiteral("dialog-failed")) && ok;
+    // The scan window a third of the way through the drive's entries.
+    CScanDlg scanning;
+    scanning.Create(nullptr, QFile::encodeName(drive.path()));
+    scanning.AddProgress(scanning.GetTotal() / 3);
+    scanning.GetPathStatic()->SetWindowText(QDir(drive.path()).filePath(QStringLiteral("cache/thumbs.tmp")));
+    ok = Grab(&scanning, out, QStringLiteral("dialog-scan")) && ok;
     CSelectFolderDlg select(nullptr, {{QFile::encodeName(drive.path()), "drive", CShellTree::Root::Drive}});
     select.show();
     ok = Grab(&select, out, QStringLiteral("dialog-select-folder")) && ok;

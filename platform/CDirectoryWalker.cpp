@@ -534,18 +534,8 @@ void CDirectoryWalker::ReportUnlooked(const char *name, std::size_t nameLength)
     if (!m_onFile)
         return;
     SetRecordName(name, nameLength);
-    m_record.size = 0;
-    m_record.creationTime = 0;
-    m_record.modifiedTime = 0;
-    m_record.accessedTime = 0;
-    m_record.changeTime = 0;
-    m_record.device = 0;
-    m_record.inode = 0;
-    m_record.identity = {};
-    m_record.allocatedBytes = 0;
-    m_record.linkCount = 0;
-    m_record.ownerId = 0;
-    m_record.attributes = 0;
+    static const struct statx kNothing = {}; // every fact zero
+    SetRecordFacts(kNothing);
     m_record.looked = false;
     m_onFile(m_record);
 }
